@@ -220,7 +220,7 @@ TEST(SettingsStore, TwoProcessesWritingAtOnceLoseNothing) {
 
 // Several copies of the program creating the database file at the same moment.
 TEST(SettingsStore, ProcessesStartingOnANewDatabaseAtOnceLoseNothing) {
-    for (int round = 0; round < 8; ++round) {
+    for (int round = 0; round < 20; ++round) {
         const QString config = testenv::tempDir("fresh");
         std::vector<std::unique_ptr<QProcess>> peers;
         for (const char* app : {"A", "B", "C"})
