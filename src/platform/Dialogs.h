@@ -51,7 +51,7 @@ public:
         Kind kind = Kind::MessageBox;
         QString title;        // as passed
         QString prompt;       // the text, the picker's prompt, or what ShellOpen got
-        int style = 0;        // MsgBox style
+        int style = 0;        // MsgBox style; for the folder picker 1 when files are listed too
         QString defaultText;  // the input box default or the picker's start folder
         QVariant answer;      // what the caller got back
     };

@@ -205,6 +205,13 @@ qint64 Shell(const QString& windowsCommandLine, int windowStyle) {
             vb::Raise(vb::errPermissionDenied, QStringLiteral("Permission denied (") + why + QStringLiteral(")"));
         vb::Raise(vb::errInvalidCall, QStringLiteral("Invalid procedure call or argument (") + why + QStringLiteral(")"));
     }
+    // Reap the programs that ended meanwhile (their codes stay known), so that
+    // programs nobody waits for do not linger as zombies.
+    for (auto& [child, entry] : children()) {
+        Child* c = nullptr;
+        if (!entry.ended)
+            poll(child, &c);
+    }
     children()[pid] = Child{};
     return pid;
 }

@@ -50,6 +50,8 @@ void DeleteSetting(const QString& app, const QString& section, const QString& ke
         refuse();
     bool deleted = false;
     if (section.isEmpty()) {
+        if (!key.isEmpty())
+            refuse();  // a key without its section names nothing
         deleted = RegDeleteTree(SettingsKeyPath(app));
     } else {
         if (!validLevels(section))

@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <csignal>
 #include <functional>
+#include <unistd.h>
 
 #include "support/TestEnv.h"
 #include "platform/Process.h"

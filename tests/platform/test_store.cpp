@@ -178,6 +178,10 @@ TEST(SettingsStore, DeleteSettingRemovesKeySectionOrApplication) {
 
     EXPECT_EQ(errorOf([] { DeleteSetting("Del\\App", "A", "k1"); }), 5);
     EXPECT_EQ(errorOf([] { DeleteSetting("Del\\Never"); }), 5);
+    // A key without its section must not take the whole application with it.
+    SaveSetting("Del\\Whole", "S", "k", "v");
+    EXPECT_EQ(errorOf([] { DeleteSetting("Del\\Whole", "", "k"); }), 5);
+    EXPECT_EQ(GetSetting("Del\\Whole", "S", "k"), "v");
 }
 
 TEST(SettingsStore, SecondProcessSeesWhatTheFirstWrote) {
