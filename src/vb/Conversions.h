@@ -2,6 +2,7 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
+#include <concepts>
 
 // VB's conversion functions. Text is read in the user's locale where VB does
 // so (CDbl, CInt, CDate, IsNumeric, IsDate); Val and Str always use "." as the
@@ -27,23 +28,38 @@ double CDbl(const QString& text);
 float CSng(double value);
 float CSng(const QString& text);
 
-// A date, a time or both, in the user's date order or ISO form; error 13.
+// A date, a time or both, in the user's date order, with month names, or in
+// ISO form; error 13.
 QDateTime CDate(const QString& text);
-// The serial date of VB: days since 30 Dec 1899, the time as the fraction.
+// VB's serial date: days since 30 Dec 1899, the time of day as the fraction.
 QDateTime CDate(double serial);
 double DateToSerial(const QDateTime& value);
 
 bool IsNumeric(const QString& text);
 bool IsDate(const QString& text);
 
-// Str: "." decimal point, a leading blank for numbers that are not negative.
+// Str: "." decimal point, a leading blank for numbers that are not negative,
+// no "0" before the point (Str(0.5) = " .5").
 QString Str(double value);
-// CStr: the shortest round-trip text, the user's decimal point, no blank.
+QString Str(float value);
+QString StrInteger(qint64 value);
+template <std::integral T>
+    requires(!std::same_as<T, bool>)
+QString Str(T value) {
+    return StrInteger(qint64(value));
+}
+
+// CStr: at most 15 significant digits (7 for a Single), the user's decimal
+// point, no blank.
 QString CStr(double value);
-QString CStr(qint64 value);
-QString CStr(int value);
+QString CStr(float value);
 QString CStr(bool value);  // "True" / "False"
-// A date as VB's CStr shows it: the general date form.
-QString CStr(const QDateTime& value);
+QString CStr(const QDateTime& value);  // the general date form
+QString CStrInteger(qint64 value);
+template <std::integral T>
+    requires(!std::same_as<T, bool>)
+QString CStr(T value) {
+    return CStrInteger(qint64(value));
+}
 
 }  // namespace vb

@@ -2,6 +2,7 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
+#include <concepts>
 
 namespace vb {
 
@@ -12,8 +13,12 @@ namespace vb {
 // separated by ";". Named formats: "General Number", "Fixed", "Standard",
 // "Percent". An empty pattern gives CStr(value).
 QString Format(double value, const QString& pattern);
-QString Format(qint64 value, const QString& pattern);
-QString Format(int value, const QString& pattern);
+QString FormatInteger(qint64 value, const QString& pattern);
+template <std::integral T>
+    requires(!std::same_as<T, bool>)
+QString Format(T value, const QString& pattern) {
+    return FormatInteger(qint64(value), pattern);
+}
 
 // Dates with VB's date patterns: d dd ddd dddd, m mm mmm mmmm, yy yyyy, h hh,
 // n nn (minutes; "m" after h/before s means minutes too), s ss, AM/PM am/pm
