@@ -209,7 +209,11 @@ void Open(const QString& windowsPath, OpenMode mode, int fileNo, int recordLengt
 
     const QString host = hostPathOf(windowsPath);
     const QFileInfo info(host);
-    const QString key = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    // One key per file, however the path reached it.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString key = info.exists() ? info.canonicalFilePath()
+                        : folder.isEmpty() ? info.absoluteFilePath()
+                                           : folder + QLatin1Char('/') + info.fileName();
     for (const auto& [n, other] : table())
         if (other->key == key && (sequentialOutput(mode) || sequentialOutput(other->mode)))
             Raise(errFileAlreadyOpen);
@@ -234,11 +238,13 @@ void Open(const QString& windowsPath, OpenMode mode, int fileNo, int recordLengt
         ok = f->file.open(QIODevice::ReadOnly);
         break;
     case OpenMode::Output:
-        ok = f->file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        // Unbuffered: each Print reaches the file at once, and a failed one
+        // leaves nothing behind for Close to fail on again.
+        ok = f->file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
         f->writable = ok;
         break;
     case OpenMode::Append:
-        ok = f->file.open(QIODevice::WriteOnly | QIODevice::Append);
+        ok = f->file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
         f->writable = ok;
         break;
     case OpenMode::Binary:

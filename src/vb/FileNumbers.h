@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <concepts>
 #include <functional>
 #include <initializer_list>
 #include <variant>
@@ -37,10 +38,9 @@ struct FileValue {
     FileValue(const char* s) : v(QString::fromUtf8(s)) {}
     FileValue(double d) : v(d) {}
     FileValue(float d) : v(double(d)) {}
-    FileValue(int i) : v(qint64(i)) {}
-    FileValue(qint16 i) : v(qint64(i)) {}
-    FileValue(qint64 i) : v(i) {}
-    FileValue(long i) : v(qint64(i)) {}
+    template <std::integral T>
+        requires(!std::same_as<T, bool>)
+    FileValue(T i) : v(qint64(i)) {}
     FileValue(bool b) : v(b) {}
     FileValue(const QDateTime& d) : v(d) {}
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +175,26 @@ TEST_F(FileNumbers, ErrorsAreVbs) {
     EXPECT_EQ(ErrorOf([] { LineInput(1); }), errBadFileMode);
     EXPECT_EQ(ErrorOf([] { Open("C:\\out.txt", OpenMode::Input, 3); }), errFileAlreadyOpen);
     EXPECT_EQ(ErrorOf([] { Open("C:\\out.txt", OpenMode::Append, 4); }), errFileAlreadyOpen);
+}
+
+TEST_F(FileNumbers, AFullDiskIsReportedNotSwallowed) {
+    if (!QFileInfo::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    SetHostPathResolver([](const QString&) { return QStringLiteral("/dev/full"); });
+    Open("C:\\full", OpenMode::Output, 1);
+    EXPECT_EQ(ErrorOf([] { Print(1, "line"); }), errDiskFull);
+    Close(1);
+    Open("C:\\full", OpenMode::Binary, 1);
+    Put(1, 0, QByteArray(100, 'x'));  // buffered: the failure shows at the close
+    EXPECT_EQ(ErrorOf([] { Close(1); }), errDiskFull);
+    EXPECT_FALSE(IsOpen(1));
+}
+
+TEST_F(FileNumbers, OneFileUnderTwoPathsIsStillOneFile) {
+    QDir(dir).mkdir("real");
+    ASSERT_TRUE(QFile::link(host("real"), host("alias")));
+    Open("C:\\real\\log.txt", OpenMode::Output, 1);
+    EXPECT_EQ(ErrorOf([] { Open("C:\\alias\\log.txt", OpenMode::Append, 2); }), errFileAlreadyOpen);
 }
 
 TEST_F(FileNumbers, FreeFileSkipsOpenNumbers) {
