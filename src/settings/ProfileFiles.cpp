@@ -8,6 +8,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "settings/Speech.h"
 #include "ui/frmMain_BackUp.h"
@@ -16,6 +17,8 @@
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
 #include "vb/Strings.h"
+
+QStringList FileList{QString()};
 
 namespace {
 const QString kSelectedFlag = QStringLiteral("-1 ");
@@ -30,11 +33,15 @@ void CheckProfileFileName(const QString& name) {
     }
 }
 
-[[noreturn]] void RaiseWriteError(const QFileDevice& file) {
-    if (errno == ENOSPC)
+// The VB error for a failed open, write or commit; `err` is errno right
+// after the failing call.
+[[noreturn]] void RaiseWriteError(const QFileDevice& file, int err) {
+    if (err == ENOSPC || err == EDQUOT || file.error() == QFileDevice::ResourceError)
         vb::Raise(vb::errDiskFull);
-    if (file.error() == QFileDevice::PermissionsError)
+    if (err == EACCES || err == EPERM || err == EROFS || file.error() == QFileDevice::PermissionsError)
         vb::Raise(vb::errPermissionDenied);
+    if (file.error() == QFileDevice::OpenError)
+        vb::Raise(vb::errPathFileAccess);
     vb::Raise(vb::errDeviceIO);
 }
 
@@ -55,17 +62,21 @@ void saveProfile(const QString& name) {
     const bool ok = h.Try([&] {
         h.Erl = 1;
         CheckProfileFileName(name);
-        const QString host = platform::ToHost(ProfileFilePath(name));
-        const QFileInfo info(host);
-        if (!QFileInfo(info.absolutePath()).isDir())
+        const QString path = ProfileFilePath(name);
+        const QString host = platform::ToHost(path);
+        if (host.isEmpty() || !QFileInfo(QFileInfo(host).absolutePath()).isDir())
             vb::Raise(vb::errPathNotFound);
-        if (info.isDir() || (info.exists() && !info.isWritable()))
+        if (QFileInfo(host).isDir())
+            vb::Raise(vb::errPathFileAccess);
+        // A read-only profile file is not replaced, as opening it for
+        // writing would fail.
+        if (QFileInfo::exists(host) && (platform::GetAttr(path) & platform::vbReadOnly))
             vb::Raise(vb::errPathFileAccess);
         // The old file stays as it is until the whole list is written.
         QSaveFile file(host);
         errno = 0;
-        if (!file.open(QIODevice::WriteOnly))
-            RaiseWriteError(file);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            RaiseWriteError(file, errno);
         h.Erl = 3;
         const int count = f.List1->ListCount();
         for (index = 0; index < count; ++index) {
@@ -75,12 +86,12 @@ void saveProfile(const QString& name) {
             lines += "\r\n";
             errno = 0;
             if (file.write(lines) != lines.size())
-                RaiseWriteError(file);
+                RaiseWriteError(file, errno);
         }
         h.Erl = 4;
         errno = 0;
         if (!file.commit())
-            RaiseWriteError(file);
+            RaiseWriteError(file, errno);
     });
     if (!ok) {
         vb::Quiet([&] {

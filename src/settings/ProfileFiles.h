@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <QStringList>
 
 // The profile files "<program folder>\<profile>.pfl" (the source list of a
 // profile, two lines per entry: the entry text, then "-1 " when it is ticked
@@ -9,6 +10,11 @@
 // The marker entry that asks for new subfolders of a folder to be added each
 // time the profile is loaded; the folder follows the prefix.
 inline const QString kAutoAddMarker = QStringLiteral("** automatically add new subdirectories to ");
+
+// The full paths of the files of the source folder a run is working on,
+// followed by one empty element; the run and its file search share it, and a
+// profile load resets it to one empty element.
+extern QStringList FileList;
 
 // The file of a profile.
 QString ProfileFilePath(const QString& name);
