@@ -11,8 +11,4 @@ bool ArchiveFlagIsSet(const QString& hostPath);
 void ClearArchiveFlag(const QString& hostPath);
 void SetArchiveFlag(const QString& hostPath);
 
-// False while no record of the flags is kept (every file then counts as
-// having the flag set, and clearing it has no effect).
-bool ArchiveFlagsRecorded();
-
 }  // namespace platform

@@ -7,10 +7,7 @@
 
 #include "platform/PathResolver.h"
 
-#if __has_include("vb/FileNumbers.h")
 #include "vb/FileNumbers.h"
-#define VAULTORA_HAS_FILE_NUMBERS 1
-#endif
 
 namespace platform {
 
@@ -34,9 +31,7 @@ QString ProgramFolderHost() {
 QString ProgramFolder() { return ToWindows(ProgramFolderHost()); }
 
 void InstallPathLayer() {
-#ifdef VAULTORA_HAS_FILE_NUMBERS
     vb::SetHostPathResolver([](const QString& windowsPath) { return ToHost(windowsPath); });
-#endif
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "vb/FileNumbers.h"
 
 using namespace platform;
 
@@ -202,6 +203,19 @@ TEST(PathsRealMounts, HomeAndRootAlwaysHaveTheirLetters) {
     EXPECT_EQ(letters.last(), "Z:");
     EXPECT_EQ(ToHost("C:\\"), testenv::home());
     EXPECT_EQ(ToWindows(testenv::home() + "/x"), "C:\\x");
+}
+
+TEST(PathLayer, VbFileNumbersGoThroughIt) {
+    InstallPathLayer();
+    EXPECT_EQ(vb::ResolveHostPath("c:\\Notes\\a.txt"), testenv::home() + "/Notes/a.txt");
+    EXPECT_EQ(vb::ResolveHostPath("/tmp/x"), "/tmp/x");   // host paths pass unchanged
+    QDir().mkpath(testenv::home() + "/Notes");
+    const int n = vb::FreeFile();
+    vb::Open("C:\\NOTES\\Made.txt", vb::OpenMode::Output, n);
+    vb::Print(n, "hi");
+    vb::Close(n);
+    EXPECT_EQ(testenv::readFile(testenv::home() + "/Notes/Made.txt"), "hi\r\n");
+    vb::SetHostPathResolver({});
 }
 
 }  // namespace
