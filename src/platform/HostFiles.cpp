@@ -15,6 +15,7 @@
 
 #include "platform/ArchiveFlag.h"
 #include "platform/DriveTable.h"
+#include "platform/Paths.h"
 #include "vb/VbError.h"
 
 namespace platform {
@@ -24,13 +25,18 @@ QByteArray enc(const QString& p) { return QFile::encodeName(p); }
 
 bool isDotOrDotDot(const char* n) { return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)); }
 
-// A drive's root folder, the home folder or "/": never removed as a tree.
+// Never removed as a tree: a drive's root folder, the home folder, the
+// program folder, and any folder above one of them (".." may climb out of
+// a drive's root).
 bool isProtectedFolder(const QString& host) {
-    if (host == QLatin1String("/") || host == HomeFolderHost())
+    if (IsSameOrBelow(HomeFolderHost(), host) || IsSameOrBelow(ProgramFolderHost(), host))
         return true;
     const auto table = DriveTable::Current();
     for (const DriveRoot& d : table->drives())
-        if (d.hostRoot == host)
+        if (IsSameOrBelow(d.hostRoot, host))
+            return true;
+    for (const NetworkShare& s : table->shares())
+        if (IsSameOrBelow(s.hostRoot, host))
             return true;
     return false;
 }

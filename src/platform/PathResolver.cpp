@@ -281,6 +281,13 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
 QString HostToWindows(const QString& hostPathIn) {
     if (hostPathIn.isEmpty())
         return {};
+    // Already in Windows form (a drive or network path): tidied, not mapped.
+    if ((hostPathIn.size() >= 2 && hostPathIn[1] == QLatin1Char(':') && hostPathIn[0].isLetter()) ||
+        hostPathIn.startsWith(QLatin1String("\\\\"))) {
+        QString w = hostPathIn;
+        w.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        return w;
+    }
     const QString host = QDir::cleanPath(QDir::current().absoluteFilePath(hostPathIn));
     const auto table = DriveTable::Current();
 

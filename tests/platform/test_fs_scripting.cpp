@@ -174,8 +174,10 @@ TEST_F(Fso, DeletingFoldersAndFiles) {
     EXPECT_FALSE(QFileInfo::exists(dir + "/tree"));
     EXPECT_EQ(testenv::readFile(dir + "/keep/precious.txt"), "p");   // what the link pointed at stays
     EXPECT_EQ(errorOf([&] { fso.DeleteFolder(w + "\\tree"); }), vb::errPathNotFound);
-    EXPECT_EQ(errorOf([&] { fso.DeleteFolder("C:\\", true); }), vb::errPermissionDenied);
+    for (const QString& top : {QString("C:\\"), QString("C:\\.."), ProgramFolder(), ProgramFolder() + "\\.."})
+        EXPECT_EQ(errorOf([&] { fso.DeleteFolder(top, true); }), vb::errPermissionDenied) << top.toStdString();
     EXPECT_TRUE(QFileInfo(testenv::home()).isDir());
+    EXPECT_TRUE(QFileInfo(testenv::programDir()).isDir());
 
     for (const char* n : {"x1.tmp", "x2.tmp", ".x3.tmp", "y.txt"})
         testenv::writeFile(dir + "/del/" + n, "x");

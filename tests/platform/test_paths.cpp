@@ -127,6 +127,8 @@ TEST_F(PathsTest, HostToWindows) {
         {smb + "/docs", "F:\\docs"},
         {usb, "G:\\"},
         {"", ""},
+        {"C:\\Already\\Windows", "C:\\Already\\Windows"},   // not converted twice
+        {"\\\\srv\\share/x", "\\\\srv\\share\\x"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ToWindows(c.host), QString::fromUtf8(c.windows)) << c.host.toStdString();
