@@ -8,6 +8,7 @@
 #include "common/NRV_GetSystemInfos.h"
 #include "common/NRV_Registry.h"
 #include "platform/Registry.h"
+#include "vb/ErrorHandling.h"
 
 namespace {
 class SysInfoTest : public CommonTest {
@@ -116,8 +117,9 @@ TEST_F(SysInfoTest, HostVersionNamesTheRealSystem) {
     if (osRelease.open(QIODevice::ReadOnly)) {
         const QString text = QString::fromUtf8(osRelease.readAll());
         const QRegularExpressionMatch m = QRegularExpression("PRETTY_NAME=\"?([^\"\\n]*)").match(text);
-        if (m.hasMatch())
+        if (m.hasMatch()) {
             EXPECT_EQ(name, m.captured(1));
+        }
     }
 }
 
