@@ -35,7 +35,7 @@ bool g_createdWithoutHeader = false;
 
 bool LogFileExists() {
     bool exists = false;
-    vb::Quiet([&] { exists = platform::GetFileAttributes(ErrorLogPath()) != 0xFFFFFFFFu; });
+    vb::Quiet([&] { exists = platform::GetFileAttributes(ErrorLogPath()) != platform::kInvalidFileAttributes; });
     return exists;
 }
 

@@ -14,6 +14,11 @@ const QString kModule = QStringLiteral(" of Modul NRV_File_Dir");
 
 QString Label(const char* function) { return QString::fromLatin1(function) + kModule; }
 
+const platform::ScriptingFileSystem& Fso() {
+    static const platform::ScriptingFileSystem fso;
+    return fso;
+}
+
 // Only files count: a listing may also bring folders (and "." / "..").
 bool IsFolder(const platform::FindRecord& r) { return (r.attributes & platform::vbDirectory) != 0; }
 
@@ -40,7 +45,7 @@ bool IsDriveRoot(QString path) {
 bool DirExists(const QString& sDir) {
     vb::Handler h(Label("DirExists"));
     bool result = false;
-    h.Try([&] { result = platform::FolderExists(sDir); });
+    h.Try([&] { result = Fso().FolderExists(sDir); });
     vb::DoEvents();
     return result;
 }
@@ -124,7 +129,7 @@ void CreateDirectoryStruct(QString sPath) {
                 break;
             const QString upTo = sPath.left(next);
             if (!DirExists(upTo) && upTo.size() > 3)
-                platform::CreateFolder(upTo);
+                Fso().CreateFolder(upTo);
             pos = next + 1;
         }
     });
@@ -226,10 +231,10 @@ bool DelDir(QString sDir) {
         if (sDir.endsWith(QLatin1Char('\\')))
             sDir.chop(1);
         // Never the top of a drive: C: is the user's home folder.
-        if (IsDriveRoot(sDir) || !platform::FolderExists(sDir))
+        if (IsDriveRoot(sDir) || !Fso().FolderExists(sDir))
             return;
-        platform::DeleteFolder(sDir, true);
-        result = !platform::FolderExists(sDir);
+        Fso().DeleteFolder(sDir, true);
+        result = !Fso().FolderExists(sDir);
     });
     vb::DoEvents();
     return result;
@@ -279,7 +284,7 @@ qint32 GetAttributes(QString sPath) {
     qint32 result = -1;
     h.Try([&] {
         const quint32 attributes = platform::GetFileAttributes(sPath);
-        result = attributes == 0xFFFFFFFFu ? -1 : qint32(attributes);
+        result = attributes == platform::kInvalidFileAttributes ? -1 : qint32(attributes);
     });
     return result;
 }
