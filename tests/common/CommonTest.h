@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "TestEnv.h"
+#include "support/TestEnv.h"
 #include "common/NRV_ErrorLog.h"
 #include "platform/Paths.h"
 
