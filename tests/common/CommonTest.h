@@ -9,6 +9,7 @@
 
 #include "support/TestEnv.h"
 #include "common/NRV_ErrorLog.h"
+#include "platform/Dialogs.h"
 #include "platform/Paths.h"
 
 // Every test of the common modules starts with the path layer and the error
@@ -21,7 +22,10 @@ protected:
         SetErrorIndicatorHook({});
         QFile::remove(logHost());
     }
-    void TearDown() override { SetErrorIndicatorHook({}); }
+    void TearDown() override {
+        SetErrorIndicatorHook({});
+        platform::Dialogs::reset();
+    }
 
     static QString logHost() { return testenv::commonDir() + "/error.log"; }
     static QByteArray logBytes() { return testenv::readFile(logHost()); }

@@ -103,16 +103,18 @@ TEST_F(ErrorLogTest, HeaderIsWrittenOnceWithSevenLines) {
 TEST_F(ErrorLogTest, HeaderGoesInFrontOfLinesLoggedEarlierInTheSameStart) {
     CreateErrorLogHeader();  // a previous start
     QFile::remove(logHost());
-    // The organisation lookup logs its miss before the header is written.
-    WriteErrorLog(true, "Vaultora", "ReadKey of Modul NRV_Registry", 0, -2147024894, "not found");
-    WriteLog("HKEY_LOCAL_MACHINE\\x");
+    // Start-up: the organisation lookup logs its miss before the header is
+    // written.
+    GetPCInfos();
     CreateErrorLogHeader();
     const QStringList lines = logLines();
     ASSERT_EQ(lines.size(), 9) << lines.join("\n").toStdString();
     EXPECT_TRUE(lines[0].startsWith("########  n.r.v error log file - created "));
     EXPECT_EQ(lines[6], "########  End of Header  ##########");
     EXPECT_TRUE(lines[7].contains("  ReadKey of Modul NRV_Registry  "));
-    EXPECT_EQ(lines[8], "HKEY_LOCAL_MACHINE\\x");
+    EXPECT_EQ(lines[8],
+              "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\RegisteredOrganization");
+    EXPECT_TRUE(lines[1].endsWith("MYCOMPANY"));
 
     // A log left by an earlier start is never touched.
     testenv::writeFile(logHost(), "old line\r\n");
