@@ -28,18 +28,6 @@ bool HasWildcard(const QString& name) {
     return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
 }
 
-// "C:", "C:\", "\\server\share" and "\\server\share\": the top of a drive.
-bool IsDriveRoot(QString path) {
-    while (path.endsWith(QLatin1Char('\\')) && path.size() > 2)
-        path.chop(1);
-    if (path.size() == 2 && path.at(1) == QLatin1Char(':'))
-        return true;
-    if (path.startsWith(QLatin1String("\\\\"))) {
-        const QStringList parts = path.mid(2).split(QLatin1Char('\\'));
-        return parts.size() <= 2;
-    }
-    return path.isEmpty() || path == QLatin1String("\\");
-}
 }  // namespace
 
 bool DirExists(const QString& sDir) {
@@ -230,8 +218,7 @@ bool DelDir(QString sDir) {
     h.Try([&] {
         if (sDir.endsWith(QLatin1Char('\\')))
             sDir.chop(1);
-        // Never the top of a drive: C: is the user's home folder.
-        if (IsDriveRoot(sDir) || !Fso().FolderExists(sDir))
+        if (!Fso().FolderExists(sDir))
             return;
         Fso().DeleteFolder(sDir, true);
         result = !Fso().FolderExists(sDir);
