@@ -198,7 +198,7 @@ void frmMain_BackUp::buildToolbar() {
     tbTools->AddSeparator();
     const int help = tbTools->AddButton(QStringLiteral("Help"), QStringLiteral("Help"),
                                         QStringLiteral("Get Help"), S::Dropdown,
-                                        s->standardIcon(QStyle::SP_DialogHelpButton));
+                                        s->standardIcon(QStyle::SP_MessageBoxQuestion));
     tbTools->AddButtonMenu(help, QStringLiteral("Product"), QStringLiteral("Product description"));
     tbTools->AddButtonMenu(help, QString(), QStringLiteral("-"));
     tbTools->AddButtonMenu(help, QStringLiteral("Tips"), QStringLiteral("Help && Tips and Tricks"));
@@ -215,7 +215,7 @@ void frmMain_BackUp::buildToolbar() {
     tbTools->AddSeparator();
     tbTools->AddButton(QStringLiteral("Minimize"), QStringLiteral("Minimize"),
                        QStringLiteral("Minimize to system tray"), S::Default,
-                       s->standardIcon(QStyle::SP_TitleBarMinButton));
+                       s->standardIcon(QStyle::SP_ArrowDown));
     // Stop is of use only while a run goes on.
     tbTools->Buttons(4).setEnabled(false);
 }
@@ -325,8 +325,8 @@ QWidget* frmMain_BackUp::buildSourcesTab() {
     FolderTreeview1 = make<VbFolderTree>(QStringLiteral("FolderTreeview1"));
     File1 = make<VbFileListBox>(QStringLiteral("File1"));
     vb::Quiet([this] { File1->setPath(QStringLiteral("C:\\")); });
-    FolderTreeview1->setMinimumWidth(140);
-    File1->setMinimumWidth(110);
+    FolderTreeview1->setMinimumWidth(130);
+    File1->setMinimumWidth(100);
 
     cmdDirPlus = make<VbCommandButton>(QStringLiteral("cmdDirPlus"), QStringLiteral("Folder >"));
     cmdDirPlus->setToolTip(QStringLiteral("Add the folder"));
@@ -341,11 +341,10 @@ QWidget* frmMain_BackUp::buildSourcesTab() {
     buttons->addWidget(cmdDirPlus);
     buttons->addWidget(cmdSubPlus);
     buttons->addWidget(cmdFilesPlus);
-    buttons->addWidget(chkAddNewSub);
     buttons->addStretch(1);
 
     List1 = make<VbListBox>(QStringLiteral("List1"), VbListBox::Style::Checkbox);
-    List1->setMinimumWidth(160);
+    List1->setMinimumWidth(150);
     cmdSelect = make<VbCommandButton>(QStringLiteral("cmdSelect"), QStringLiteral("Select all"));
     cmdUnselect = make<VbCommandButton>(QStringLiteral("cmdUnselect"), QStringLiteral("Unselect all"));
     cmdExclude = make<VbCommandButton>(QStringLiteral("cmdExclude"), QStringLiteral("Remove"));
@@ -355,7 +354,8 @@ QWidget* frmMain_BackUp::buildSourcesTab() {
     g->addWidget(File1, 1, 1);
     g->addLayout(buttons, 1, 2);
     g->addWidget(List1, 1, 3);
-    g->addLayout(row({cmdSelect, cmdUnselect, cmdExclude}), 2, 3);
+    g->addWidget(chkAddNewSub, 2, 0, 1, 2);
+    g->addLayout(row({cmdSelect, cmdUnselect, cmdExclude}), 2, 2, 1, 2);
     g->setColumnStretch(0, 3);
     g->setColumnStretch(1, 2);
     g->setColumnStretch(3, 4);
@@ -424,18 +424,21 @@ QWidget* frmMain_BackUp::buildOptionsTab() {
     Frame2 = make<VbFrame>(QStringLiteral("Frame2"), QStringLiteral("Backup mode"));
     auto* modes = new VbOptionGroup(Frame2);
     const char* modeCaptions[] = {"ZIP archive", "Copy files", "Synchronise"};
+    int x = 8;
     for (int i = 0; i < 3; ++i) {
         optBuMode.slot(i) = make<VbOptionButton>(QStringLiteral("optBuMode"),
                                                  QString::fromLatin1(modeCaptions[i]), i, Frame2);
-        optBuMode(i)->move(10 + 95 * i, 22);
         optBuMode(i)->adjustSize();
+        optBuMode(i)->move(x, 24);
+        x += optBuMode(i)->width() + 4;
         modes->add(optBuMode(i));
     }
+    // Below the buttons, shown by the taller frame of the copy mode.
     chkInclSubDirStruct = make<VbCheckBox>(QStringLiteral("chkInclSubDirStruct"),
                                            QStringLiteral("Copy with the folder structure"), Frame2);
-    chkInclSubDirStruct->move(10, 66);
     chkInclSubDirStruct->adjustSize();
-    Frame2->setMinimumWidth(300);
+    chkInclSubDirStruct->move(8, 66);
+    Frame2->setMinimumWidth(std::max(x + 4, chkInclSubDirStruct->width() + 20));
     SetHeightTwips(Frame2, 920);
     left->addWidget(Frame2);
 
@@ -524,12 +527,12 @@ QWidget* frmMain_BackUp::buildOptionsTab() {
     txtPathBefore = make<VbTextBox>(QStringLiteral("txtPathBefore"));
     cmdSelectPathBefore = make<VbCommandButton>(QStringLiteral("cmdSelectPathBefore"), QStringLiteral("..."));
     txtCommandlineBefore = make<VbTextBox>(QStringLiteral("txtCommandlineBefore"));
-    txtCommandlineBefore->setPlaceholderText(QStringLiteral("parameters"));
+    txtCommandlineBefore->setPlaceholderText(QStringLiteral("command line parameters"));
     chkRunAfter = make<VbCheckBox>(QStringLiteral("chkRunAfter"), QStringLiteral("After:"));
     txtPathAfter = make<VbTextBox>(QStringLiteral("txtPathAfter"));
     cmdSelectPathAfter = make<VbCommandButton>(QStringLiteral("cmdSelectPathAfter"), QStringLiteral("..."));
     txtCommandlineAfter = make<VbTextBox>(QStringLiteral("txtCommandlineAfter"));
-    txtCommandlineAfter->setPlaceholderText(QStringLiteral("parameters"));
+    txtCommandlineAfter->setPlaceholderText(QStringLiteral("command line parameters"));
     for (VbCommandButton* b : {cmdSelectPathBefore, cmdSelectPathAfter})
         b->setFixedWidth(28);
     txtWaitSecondsBefore = make<VbTextBox>(QStringLiteral("txtWaitSecondsBefore"), QStringLiteral("30"));
@@ -578,13 +581,14 @@ QWidget* frmMain_BackUp::buildOptionsTab() {
         l->addWidget(chkRunBefore, 0, 0);
         l->addWidget(txtPathBefore, 0, 1);
         l->addWidget(cmdSelectPathBefore, 0, 2);
-        l->addWidget(txtCommandlineBefore, 1, 1, 1, 2);
-        l->addWidget(waitBefore, 2, 1, 1, 2);
+        l->addWidget(txtCommandlineBefore, 1, 0, 1, 3);
+        l->addWidget(waitBefore, 2, 0, 1, 3);
         l->addWidget(chkRunAfter, 3, 0);
         l->addWidget(txtPathAfter, 3, 1);
         l->addWidget(cmdSelectPathAfter, 3, 2);
-        l->addWidget(txtCommandlineAfter, 4, 1, 1, 2);
-        l->addWidget(waitAfter, 5, 1, 1, 2);
+        l->addWidget(txtCommandlineAfter, 4, 0, 1, 3);
+        l->addWidget(waitAfter, 5, 0, 1, 3);
+        l->setColumnStretch(1, 1);
     }
     rightCol->addWidget(programs);
 
@@ -621,7 +625,9 @@ QWidget* frmMain_BackUp::buildMediaTab() {
         l->addWidget(cmdSetupEmail, 2, 1);
         l->setRowStretch(3, 1);
     }
-    targets->setFixedWidth(170);
+    for (VbCommandButton* b : {cmdSetupMedia, cmdSetupFTP, cmdSetupEmail})
+        b->setFixedWidth(48);
+    targets->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     h->addWidget(targets);
 
     auto* panels = new QGridLayout;
@@ -643,7 +649,7 @@ QWidget* frmMain_BackUp::buildMediaTab() {
     txtSpareSpace->setFixedWidth(60);
     for (VbCommandButton* b : {cmdSelectPath, cmdSelectPathTemp})
         b->setFixedWidth(28);
-    cboDevices->setMinimumWidth(150);
+    cboDevices->setMinimumWidth(110);
     for (QWidget* w : std::initializer_list<QWidget*>{cboDevices, cboWriteSpeed, chkUseBurnProof})
         w->hide();
     const char* descCaptions[12] = {"Available Space:", "Drive Type:", "File System:", "Free Space:",
@@ -713,12 +719,13 @@ QWidget* frmMain_BackUp::buildMediaTab() {
     lstServerFiles->setMinimumHeight(40);
     lblFTPstatus = make<VbLabel>(QStringLiteral("lblFTPstatus"), QString());
     lblFTPstatus->setFrameShape(QFrame::StyledPanel);
+    lblFTPstatus->setMinimumHeight(20);
     {
         auto* l = new QGridLayout(Frame10);
         tight(l);
         l->addWidget(caption(QStringLiteral("Server:")), 0, 0);
         l->addWidget(txtFTPserver, 0, 1);
-        l->addLayout(row({caption(QStringLiteral("Port:")), txtFTPport}), 0, 2, 1, 2);
+        l->addLayout(row({caption(QStringLiteral("Port:")), txtFTPport}, true), 0, 2, 1, 2);
         l->addWidget(caption(QStringLiteral("User:")), 1, 0);
         l->addWidget(txtFTPuser, 1, 1);
         l->addWidget(caption(QStringLiteral("Password:")), 2, 0);
@@ -734,10 +741,11 @@ QWidget* frmMain_BackUp::buildMediaTab() {
         l->addWidget(txtRetrieveMask, 6, 1);
         l->addWidget(cmdFTPretrieve, 6, 2, 1, 2);
         l->addWidget(cmdTestFTPconnection, 7, 1);
-        l->addWidget(lstServerFiles, 1, 2, 5, 2);
+        l->addWidget(lstServerFiles, 1, 2, 4, 2);
         l->addWidget(lblFTPstatus, 8, 0, 1, 4);
-        l->setColumnStretch(1, 1);
-        l->setColumnStretch(3, 1);
+        l->setColumnStretch(1, 3);
+        l->setColumnStretch(3, 2);
+        l->setRowStretch(9, 1);
     }
     Frame10->hide();
     panels->addWidget(Frame10, 0, 0);
