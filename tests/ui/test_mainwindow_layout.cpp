@@ -23,7 +23,7 @@ QStringList misplacedControls(const frmMain_BackUp& w) {
         const QRect inside = c->parentWidget()->rect();
         // The copy option below the mode buttons is cut off by the short
         // mode frame of the ZIP mode, on purpose.
-        if (c == w.chkInclSubDirStruct && ui::HeightTwips(w.Frame2) == 920)
+        if (c == w.chkInclSubDirStruct && w.Frame2->height() == ui::TwipsToPixels(920))
             continue;
         if (r.width() <= 0 || r.height() <= 0 || !inside.contains(r))
             bad << c->objectName();
