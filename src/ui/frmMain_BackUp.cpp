@@ -194,7 +194,6 @@ void frmMain_BackUp::buildToolbar() {
     tbTools->AddSeparator();
     tbTools->AddButton(QStringLiteral("Restore"), QStringLiteral("Restore"), QString(), S::Default,
                        s->standardIcon(QStyle::SP_DialogOpenButton));
-    tbTools->Buttons(10).setToolTipText(QString());
     tbTools->AddSeparator();
     const int help = tbTools->AddButton(QStringLiteral("Help"), QStringLiteral("Help"),
                                         QStringLiteral("Get Help"), S::Dropdown,

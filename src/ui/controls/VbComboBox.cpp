@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/controls/VbComboBox.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -20,6 +19,10 @@ VbComboBox::VbComboBox(const QString& name, Style style, QWidget* parent)
         // completed while typing: the text is what the user typed.
         setInsertPolicy(QComboBox::NoInsert);
         setCompleter(nullptr);
+        // Enter in the text, or leaving it, is no pick either: Qt would
+        // select the item that matches the typed text.
+        QObject::disconnect(lineEdit(), &QLineEdit::returnPressed, nullptr, nullptr);
+        QObject::disconnect(lineEdit(), &QLineEdit::editingFinished, nullptr, nullptr);
     }
     focus_ = new VbFocusFilter(this);
     connect(focus_, &VbFocusFilter::GotFocus, this, &VbComboBox::GotFocus);
@@ -116,15 +119,6 @@ void VbComboBox::Clear() {
     clear();
     if (isEditable())
         setEditText(QString());
-}
-
-// Enter in the text of a combo is no pick (Qt would select a matching item).
-void VbComboBox::keyPressEvent(QKeyEvent* event) {
-    if (isEditable() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        event->ignore();
-        return;
-    }
-    QComboBox::keyPressEvent(event);
 }
 
 qint32 VbComboBox::ItemData(int index) const {

@@ -39,9 +39,6 @@ signals:
     void GotFocus();
     void LostFocus();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void insertKeepingText(int index, const QString& item);
     Style style_;

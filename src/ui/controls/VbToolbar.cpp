@@ -12,8 +12,11 @@ namespace ui {
 
 QString VbToolButton::Caption() const { return action_->text(); }
 void VbToolButton::setCaption(const QString& caption) { action_->setText(caption); }
-QString VbToolButton::ToolTipText() const { return action_->toolTip(); }
-void VbToolButton::setToolTipText(const QString& tip) { action_->setToolTip(tip); }
+QString VbToolButton::ToolTipText() const { return tip_; }
+void VbToolButton::setToolTipText(const QString& tip) {
+    tip_ = tip;
+    action_->setToolTip(tip);
+}
 bool VbToolButton::Enabled() const { return action_->isEnabled(); }
 void VbToolButton::setEnabled(bool on) { action_->setEnabled(on); }
 bool VbToolButton::Visible() const { return action_->isVisible(); }
@@ -36,7 +39,7 @@ int VbToolbar::AddButton(const QString& key, const QString& caption, const QStri
     b->style_ = style;
     b->action_ = addAction(icon, caption);
     b->action_->setObjectName(objectName() + QStringLiteral("_") + key);
-    b->action_->setToolTip(toolTip.isEmpty() ? caption : toolTip);
+    b->setToolTipText(toolTip);
     connect(b->action_, &QAction::triggered, this, [this, key] { emit ButtonClick(key); });
     if (style == VbToolButton::Style::Dropdown) {
         auto* menu = new QMenu(this);

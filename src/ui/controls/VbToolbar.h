@@ -31,6 +31,7 @@ public:
 private:
     friend class VbToolbar;
     QString key_;
+    QString tip_;
     Style style_ = Style::Default;
     QAction* action_ = nullptr;
 };
