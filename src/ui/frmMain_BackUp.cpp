@@ -123,6 +123,7 @@ frmMain_BackUp::frmMain_BackUp(QWidget* parent) : QMainWindow(parent) {
     sbStatusBar = make<VbStatusBar>(QStringLiteral("sbStatusBar"), QStringLiteral("Status"));
     setStatusBar(sbStatusBar);
 
+    dlgCommonDialog = make<VbCommonDialog>(QStringLiteral("dlgCommonDialog"), this);
     TimerRT = make<VbTimer>(QStringLiteral("TimerRT"), 5000, false, this);
     tmrtimeout = make<VbTimer>(QStringLiteral("tmrtimeout"), 10000, false, this);
 
@@ -1295,3 +1296,22 @@ void frmMain_BackUp::cmdConfigAS_Click() {}
 
 void frmMain_BackUp::tmrtimeout_Timer() {}
 void frmMain_BackUp::cypher_Progress(qint32 CurrPercent) {}
+
+void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
+void frmMain_BackUp::sckSMTP_Connect() {}
+void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
+void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}
+void frmMain_BackUp::sckSMTP_Close() {}
+void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
+void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
+void frmMain_BackUp::CDWriterXP1_WriteComplete() {}
+void frmMain_BackUp::CDWriterXP1_PreparingToWrite() {}
+void frmMain_BackUp::CDWriterXP1_CreatingDirectories() {}
+void frmMain_BackUp::CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size) {}
+void frmMain_BackUp::CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third) {}
+void frmMain_BackUp::CDWriterXP1_WriteError(qint32 errorType, qint32 code) {}
+void frmMain_BackUp::CDWriterXP1_ClosingTrack(qint32 argument) {}
+void frmMain_BackUp::CDWriterXP1_CachingTrack(qint16 track, qint32 total) {}
+void frmMain_BackUp::CDWriterXP1_CachingTrackStatus(qint32 cached) {}
+void frmMain_BackUp::CDWriterXP1_ReadingFile(qint32 number) {}
+void frmMain_BackUp::CDWriterXP1_FileError(qint32 errorType, const QString& fileName) {}

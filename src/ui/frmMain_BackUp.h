@@ -7,6 +7,7 @@
 #include "ui/controls/VbAniGif.h"
 #include "ui/controls/VbAnimation.h"
 #include "ui/controls/VbCheckBox.h"
+#include "ui/controls/VbCommonDialog.h"
 #include "ui/controls/VbComboBox.h"
 #include "ui/controls/VbCommandButton.h"
 #include "ui/controls/VbDatePicker.h"
@@ -250,6 +251,7 @@ public:
     ui::VbTextBox* txtDestinySync = nullptr;
     ui::VbCommandButton* cmdSelectSyncSourceDirectory = nullptr;
     ui::VbCommandButton* cmdSelectSyncDestinyDirectory = nullptr;
+    ui::VbCommonDialog* dlgCommonDialog = nullptr;  // the program pickers' open-file dialog
     ui::VbCheckBox* chkSyncBothDirections = nullptr;
     ui::VbCheckBox* chkSyncSubDirs = nullptr;
 
@@ -365,6 +367,28 @@ public slots:
     // --- e-mail notice time-out, encryption progress ---
     void tmrtimeout_Timer();
     void cypher_Progress(qint32 CurrPercent);
+
+    // --- events of the window's outside components, connected by the code
+    // that creates each component: the FTP transfer (Inet2), the mail
+    // socket (sckSMTP) and the CD writer (CDWriterXP1) ---
+    void Inet2_StateChanged(qint16 State);
+    void sckSMTP_Connect();
+    void sckSMTP_DataArrival(qint32 bytesTotal);
+    void sckSMTP_Error(qint16 Number, const QString& Description);
+    void sckSMTP_Close();
+    void CDWriterXP1_ClosingDisc();
+    void CDWriterXP1_ClosingSession();
+    void CDWriterXP1_WriteComplete();
+    void CDWriterXP1_PreparingToWrite();
+    void CDWriterXP1_CreatingDirectories();
+    void CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size);
+    void CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third);
+    void CDWriterXP1_WriteError(qint32 errorType, qint32 code);
+    void CDWriterXP1_ClosingTrack(qint32 argument);
+    void CDWriterXP1_CachingTrack(qint16 track, qint32 total);
+    void CDWriterXP1_CachingTrackStatus(qint32 cached);
+    void CDWriterXP1_ReadingFile(qint32 number);
+    void CDWriterXP1_FileError(qint32 errorType, const QString& fileName);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -12,7 +12,9 @@
 #include "QtPrinters.h"
 #include "ui/controls/ControlArray.h"
 #include "ui/controls/VbCheckBox.h"
+#include "platform/Dialogs.h"
 #include "ui/controls/VbComboBox.h"
+#include "ui/controls/VbCommonDialog.h"
 #include "ui/controls/VbFocusFilter.h"
 #include "ui/controls/VbListBox.h"
 #include "ui/controls/VbOptionButton.h"
@@ -335,4 +337,23 @@ TEST(VbTimerAndSlider, RangesAndStates) {
     EXPECT_EQ(s.Value(), 9);
     EXPECT_EQ(errorNumber([&] { s.setValue(10); }), 380);
     EXPECT_EQ(s.Value(), 9);
+}
+
+TEST(VbCommonDialog, CancelKeepsTheLastFile) {
+    ui::VbCommonDialog d("dlgCommonDialog");
+    d.setDialogTitle("Choose a program");
+    platform::Dialogs::scriptAnswers({QString(), QString("C:\\Tools\\run.exe"), QString()});
+    d.ShowOpen();  // cancelled before any choice: still empty
+    EXPECT_EQ(d.FileName(), "");
+    d.ShowOpen();
+    EXPECT_EQ(d.FileName(), "C:\\Tools\\run.exe");
+    d.ShowOpen();  // cancelled: the last file stays
+    EXPECT_EQ(d.FileName(), "C:\\Tools\\run.exe");
+    const auto& shown = platform::Dialogs::shown();
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown[2].kind, platform::Dialogs::Kind::FolderPicker);
+    EXPECT_EQ(shown[2].prompt, "Choose a program");
+    EXPECT_EQ(shown[2].defaultText, "C:\\Tools");  // starts where the last file was
+    EXPECT_EQ(shown[2].style, 1);                  // files are listed
+    platform::Dialogs::reset();
 }

@@ -36,6 +36,7 @@ const std::vector<Kind>& controlTable() {
         {"ui::VbAniGif", {"AniGIF1"}},
         {"ui::VbProgressBar", {"ProgressBar1", "ProgressBar2", "ProgressBar3"}},
         {"ui::VbTimer", {"TimerRT", "tmrtimeout"}},
+        {"ui::VbCommonDialog", {"dlgCommonDialog"}},
         {"ui::VbComboBox", {"cmbProfiles", "cmbLanguage", "cboDevices", "cboWriteSpeed"}},
         {"ui::VbListBox", {"List1", "lstServerFiles", "lstTasks"}},
         {"ui::VbFolderTree", {"FolderTreeview1"}},
