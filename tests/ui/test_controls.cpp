@@ -297,9 +297,13 @@ TEST(VbFocusFilter, RealFocusMoveBetweenTextBoxes) {
     layout->addWidget(new QLineEdit);
     auto* a = new VbTextBox("txtExclusions");
     auto* b = new VbTextBox("txtInclusions");
+    auto* c = new VbComboBox("cmbProfiles", VbComboBox::Style::DropdownCombo);
     layout->addWidget(a);
     layout->addWidget(b);
+    layout->addWidget(c);
     QStringList log;
+    QObject::connect(c, &VbComboBox::GotFocus, [&] { log << "c got"; });
+    QObject::connect(c, &VbComboBox::LostFocus, [&] { log << "c lost"; });
     QObject::connect(a, &VbTextBox::GotFocus, [&] { log << "a got"; });
     QObject::connect(a, &VbTextBox::LostFocus, [&] { log << "a lost"; });
     QObject::connect(b, &VbTextBox::GotFocus, [&] { log << "b got"; });
@@ -308,7 +312,10 @@ TEST(VbFocusFilter, RealFocusMoveBetweenTextBoxes) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     a->setFocus(Qt::MouseFocusReason);
     b->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(log, QStringList({"a got", "a lost", "b got"}));
+    c->setFocus(Qt::MouseFocusReason);  // the combo's own text takes the focus
+    c->lineEdit()->setFocus(Qt::MouseFocusReason);
+    a->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(log, QStringList({"a got", "a lost", "b got", "c got", "c lost", "a got"}));
 }
 
 TEST(VbRichTextBox, KeepsTheTextAsWrittenNewestLineFirst) {
