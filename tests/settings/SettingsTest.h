@@ -33,8 +33,9 @@ protected:
         ProgramName = QStringLiteral("Vaultora");
         UserName = QStringLiteral("GUEST");
         CurrentLanguage = QStringLiteral("english");
-        if (LangText(3).isEmpty())
+        if (LangText(3).isEmpty()) {
             ASSERT_TRUE(set_language(QStringLiteral("english.lng")));
+        }
         bSoundAvailable = false;
         spoken.clear();
         SetSpeakFunction([this](const QString& text, int flags) { spoken << QStringLiteral("%1|%2").arg(flags).arg(text); });

@@ -151,6 +151,14 @@ TEST_F(SettingsTest, NeverSavedProfileLoadsTheTableDefaults) {
     EXPECT_FALSE(f->TimerRT->Enabled());
     EXPECT_EQ(spoken, QStringList{"1|" + LangText(2)});
     EXPECT_EQ(f->cmbProfiles->Text(), "Never saved");
+
+    // The mask lists follow their loaded texts.
+    EXPECT_EQ(BackupExclusions.count, 15);
+    EXPECT_EQ(BackupExclusions.mask(15), "*.NRV");
+    ASSERT_EQ(BackupDirExclusions.count, 2);
+    EXPECT_EQ(BackupDirExclusions.mask(1), "BACKUP");
+    EXPECT_EQ(BackupDirExclusions.mask(2), "TEMP");
+    EXPECT_EQ(BackupInclusions.count, 0);
 }
 
 TEST_F(SettingsTest, SaveThenLoadGivesBackEveryKeyInItsEncoding) {
@@ -165,10 +173,12 @@ TEST_F(SettingsTest, SaveThenLoadGivesBackEveryKeyInItsEncoding) {
     for (const Key* k : AllKeys()) {
         const QString stored = k->level == Level::User ? storedUser(k->name) : storedProfile(profile, k->name);
         EXPECT_EQ(stored, saved[k->name]) << k->name;
-        if (k->kind == Kind::Check)
+        if (k->kind == Kind::Check) {
             EXPECT_TRUE(stored == "0" || stored == "1") << k->name;
-        if (k->kind == Kind::Option)
+        }
+        if (k->kind == Kind::Option) {
             EXPECT_TRUE(stored == "-1" || stored == "0") << k->name;
+        }
     }
     EXPECT_EQ(storedProfile(profile, "optBuMode1"), "-1");
     EXPECT_EQ(storedProfile(profile, "optBuMode0"), "0");
@@ -235,6 +245,18 @@ TEST_F(SettingsTest, PlacementIsSkippedOnlyWhileMinimised) {
     for (const char* key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
         EXPECT_EQ(storedUser(key, "Data"), "123") << key;
     EXPECT_EQ(storedUser("chkWinOnTop"), "1");
+}
+
+// With no profile name the store refuses every profile write: each is
+// logged and skipped, and the user-level keys are still written.
+TEST_F(SettingsTest, SaveWithoutAProfileNameLogsEachRefusedWrite) {
+    f->cmbProfiles->setText("");
+    f->chkSystray->setValue(1);
+    Save_Settings();
+    EXPECT_EQ(errorsLabelled("Save_Settings of Modul Vaultora_Sub"), 69);
+    EXPECT_EQ(storedUser("chkSystray"), "1");
+    EXPECT_EQ(storedUser("ProfileText"), "");
+    EXPECT_TRUE(QDir(testenv::programDir()).entryList({"*.pfl"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(SettingsTest, SavingUnderANewNameKeepsTheOldKeys) {
