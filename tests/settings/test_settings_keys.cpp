@@ -204,6 +204,13 @@ TEST_F(SettingsTest, SaveThenLoadGivesBackEveryKeyInItsEncoding) {
     EXPECT_EQ(SavedCdSpeed, 1);
     // Synchronisation mode was not saved, so the filter panel is shown.
     EXPECT_TRUE(ui::Visible(f->Frame7));
+
+    // No recorder selected: "-1", loaded as -1.
+    f->cboDevices->setListIndex(-1);
+    Save_Settings();
+    EXPECT_EQ(storedProfile(profile, "cboDevices"), "-1");
+    Load_Settings();
+    EXPECT_EQ(SavedCdDevice, -1);
 }
 
 TEST_F(SettingsTest, PasswordIsStoredOnlyWhileItIsRemembered) {
