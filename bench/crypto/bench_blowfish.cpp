@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmark driver: encrypts or decrypts one file with the archive cipher and
-// prints the seconds it took.
+// prints the seconds it took (the script times the whole process).
 //   bench_blowfish encrypt|decrypt <in> <out> <key>
 #include <QCoreApplication>
 #include <QElapsedTimer>
