@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QUrl>
+#include <cstdio>
+#include <vector>
+
+#include "platform/PathBridge.h"
+
+namespace platform {
+namespace {
+
+struct State {
+    bool scripted = false;
+    QVariantList script;
+    QList<Dialogs::Shown> shown;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+// The next scripted answer, if any.
+bool takeAnswer(QVariant* out) {
+    State& s = state();
+    if (s.script.isEmpty())
+        return false;
+    *out = s.script.takeFirst();
+    return true;
+}
+
+void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int style, const QString& defaultText,
+            const QVariant& answer) {
+    if (!state().scripted)
+        return;
+    Dialogs::Shown r;
+    r.kind = kind;
+    r.title = title;
+    r.prompt = prompt;
+    r.style = style;
+    r.defaultText = defaultText;
+    r.answer = answer;
+    state().shown.append(r);
+}
+
+QString oneLine(QString s) {
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+void tell(const char* what, const QString& title, const QString& text, const QString& answer) {
+    std::fprintf(stderr, "[%s] %s: %s -> %s\n", what, oneLine(title).toLocal8Bit().constData(),
+                 oneLine(text).toLocal8Bit().constData(), answer.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+QString answerName(int answer) {
+    switch (answer) {
+    case vbOK: return QStringLiteral("OK");
+    case vbCancel: return QStringLiteral("Cancel");
+    case vbAbort: return QStringLiteral("Abort");
+    case vbRetry: return QStringLiteral("Retry");
+    case vbIgnore: return QStringLiteral("Ignore");
+    case vbYes: return QStringLiteral("Yes");
+    case vbNo: return QStringLiteral("No");
+    default: return QString::number(answer);
+    }
+}
+
+QWidget* owner() { return QApplication::activeWindow(); }
+
+QString windowTitle(const QString& title) {
+    return title.isEmpty() ? QGuiApplication::applicationDisplayName() : title;
+}
+
+int showMessageBox(const QString& prompt, int style, const QString& title) {
+    struct Button {
+        QMessageBox::StandardButton qt;
+        int vb;
+    };
+    std::vector<Button> buttons;
+    switch (style & 15) {
+    case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+    case vbAbortRetryIgnore:
+        buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+        break;
+    case vbYesNoCancel:
+        buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+        break;
+    case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+    case vbRetryCancel: buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
+    default: buttons = {{QMessageBox::Ok, vbOK}}; break;
+    }
+
+    QMessageBox box(owner());
+    box.setWindowTitle(windowTitle(title));
+    box.setText(oneLine(prompt));
+    switch (style & 0x70) {
+    case vbCritical: box.setIcon(QMessageBox::Critical); break;
+    case vbQuestion: box.setIcon(QMessageBox::Question); break;
+    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case vbInformation: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    QMessageBox::StandardButtons set;
+    for (const Button& b : buttons)
+        set |= b.qt;
+    box.setStandardButtons(set);
+    const size_t def = size_t((style >> 8) & 3);
+    box.setDefaultButton(buttons[def < buttons.size() ? def : 0].qt);
+    for (const Button& b : buttons)
+        if (b.vb == vbCancel || buttons.size() == 1)
+            box.setEscapeButton(b.qt);
+    if (style & vbSystemModal) {
+        box.setWindowModality(Qt::ApplicationModal);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    box.exec();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const Button& b : buttons)
+        if (b.qt == clicked)
+            return b.vb;
+    return Dialogs::defaultAnswer(style);
+}
+
+bool looksLikeUrl(const QString& s) {
+    static const QRegularExpression scheme(QStringLiteral("^(https?|ftp|file)://|^mailto:"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return scheme.match(s).hasMatch();
+}
+
+}  // namespace
+
+void Dialogs::scriptAnswers(const QVariantList& answers) {
+    State& s = state();
+    s.scripted = true;
+    s.script = answers;
+    s.shown.clear();
+}
+
+const QList<Dialogs::Shown>& Dialogs::shown() { return state().shown; }
+
+void Dialogs::reset() { state() = State{}; }
+
+bool Dialogs::scripted() { return state().scripted; }
+
+bool Dialogs::headless() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+int Dialogs::defaultAnswer(int style) {
+    switch (style & 15) {
+    case vbOKOnly: return vbOK;
+    case vbAbortRetryIgnore: return vbAbort;
+    case vbYesNo: return vbNo;
+    case vbOKCancel:
+    case vbYesNoCancel:
+    case vbRetryCancel: return vbCancel;
+    default: return vbOK;
+    }
+}
+
+int MsgBox(const QString& prompt, int style, const QString& title) {
+    int answer = 0;
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted)) {
+        answer = scripted.toInt();
+    } else if (Dialogs::scripted() || Dialogs::headless()) {
+        answer = Dialogs::defaultAnswer(style);
+        if (!Dialogs::scripted())
+            tell("message", windowTitle(title), prompt, answerName(answer));
+    } else {
+        answer = showMessageBox(prompt, style, title);
+    }
+    record(Dialogs::Kind::MessageBox, title, prompt, style, {}, answer);
+    return answer;
+}
+
+QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+    QString answer;
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted)) {
+        answer = scripted.toString();
+    } else if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell("input", windowTitle(title), prompt, QStringLiteral("Cancel"));
+    } else {
+        bool ok = false;
+        answer = QInputDialog::getText(owner(), windowTitle(title), oneLine(prompt), QLineEdit::Normal, defaultText, &ok);
+        if (!ok)
+            answer.clear();
+    }
+    record(Dialogs::Kind::InputBox, title, prompt, 0, defaultText, answer);
+    return answer;
+}
+
+QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles) {
+    QString answer;
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted)) {
+        answer = scripted.toString();
+    } else if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell("folder picker", QString(), prompt, QStringLiteral("Cancel"));
+    } else {
+        const QString start = startFolder.isEmpty() ? QString() : bridge::toHost(startFolder);
+        const QString chosen = includeFiles ? QFileDialog::getOpenFileName(owner(), prompt, start)
+                                            : QFileDialog::getExistingDirectory(owner(), prompt, start);
+        if (!chosen.isEmpty())
+            answer = bridge::toWindows(chosen);
+    }
+    record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer);
+    return answer;
+}
+
+bool ShellOpen(const QString& urlOrWindowsPath) {
+    const QString what = urlOrWindowsPath.trimmed();
+    bool answer = false;
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted)) {
+        answer = scripted.toBool();
+    } else if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell("open", QString(), what, QStringLiteral("not opened (no display)"));
+    } else if (!what.isEmpty()) {
+        QUrl url;
+        if (looksLikeUrl(what))
+            url = QUrl(what);
+        else if (what.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+            url = QUrl(QStringLiteral("http://") + what);
+        else
+            url = QUrl::fromLocalFile(bridge::toHost(what));
+        answer = url.isValid() && QDesktopServices::openUrl(url);
+    }
+    record(Dialogs::Kind::ShellOpen, {}, what, 0, {}, answer);
+    return answer;
+}
+
+}  // namespace platform

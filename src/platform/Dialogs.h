@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+// The one service for message boxes, input boxes, the folder picker and
+// "open this page or file". With a display these are real Qt dialogs. Without
+// one (no GUI application, or the offscreen/minimal platform) a box writes its
+// title and text to stderr and returns its default answer at once, so an
+// unattended run never waits for a click. Tests script the answers.
+namespace platform {
+
+// MsgBox style: buttons (low four bits), icon, default button, modality.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbAbortRetryIgnore = 2,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbRetryCancel = 5,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+    vbDefaultButton1 = 0,
+    vbDefaultButton2 = 256,
+    vbDefaultButton3 = 512,
+    vbApplicationModal = 0,
+    vbSystemModal = 4096,
+};
+
+// MsgBox results.
+enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = {});
+// The text entered; "" when cancelled.
+QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
+// The chosen folder (with includeFiles: a file) as a Windows path; "" when
+// cancelled. startFolder is a Windows path ("" for none).
+QString BrowseFolder(const QString& prompt, const QString& startFolder = {}, bool includeFiles = false);
+// Opens a web address (http, https, ftp, mailto, file, or "www.") or a Windows
+// path with the desktop's handler. False when nothing could be opened.
+bool ShellOpen(const QString& urlOrWindowsPath);
+
+class Dialogs {
+public:
+    enum class Kind { MessageBox, InputBox, FolderPicker, ShellOpen };
+    struct Shown {
+        Kind kind = Kind::MessageBox;
+        QString title;        // as passed
+        QString prompt;       // the text, the picker's prompt, or what ShellOpen got
+        int style = 0;        // MsgBox style; for the folder picker 1 when files are listed too
+        QString defaultText;  // the input box default or the picker's start folder
+        QVariant answer;      // what the caller got back
+    };
+
+    // Test control. scriptAnswers() switches to scripted mode: no dialog is
+    // shown any more; each call takes the next answer (an int for MsgBox, a
+    // string for InputBox and BrowseFolder, a bool for ShellOpen) or, when the
+    // script is used up, the headless default; and each call is recorded.
+    // It also clears the record. reset() leaves scripted mode.
+    static void scriptAnswers(const QVariantList& answers);
+    static const QList<Shown>& shown();
+    static void reset();
+
+    static bool scripted();
+    static bool headless();
+    // The answer of a box that nobody can click: OK for OK only, No for Yes/No,
+    // Abort for Abort/Retry/Ignore, Cancel for the others.
+    static int defaultAnswer(int style);
+};
+
+}  // namespace platform
