@@ -13,14 +13,11 @@
 
 #include "crypto/BlowfishTables.h"
 #include "crypto/Windows1252.h"
+#include "platform/PathBridge.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
 #include "vb/VbError.h"
 
-#if __has_include("platform/Paths.h")
-#include "platform/Paths.h"
-#define VAULTORA_HAS_PATHS 1
-#endif
 
 namespace {
 
@@ -29,13 +26,7 @@ const char kTooLargeText[] = "File too large for Blowfish encryption (2 GB or mo
 
 QString Label(const char* member) { return QStringLiteral("%1 of Klassenmodul clsBlowfish").arg(QLatin1String(member)); }
 
-QString HostPath(const QString& windowsPath) {
-#ifdef VAULTORA_HAS_PATHS
-    return platform::ToHost(windowsPath);
-#else
-    return windowsPath;
-#endif
-}
+QString HostPath(const QString& windowsPath) { return platform::bridge::toHost(windowsPath); }
 
 // ---- the block cipher ------------------------------------------------------
 

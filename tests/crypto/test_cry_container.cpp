@@ -13,12 +13,9 @@
 #include "OpenSslReference.h"
 #include "support/TestEnv.h"
 #include "crypto/clsBlowfish.h"
+#include "platform/PathBridge.h"
 #include "vb/ErrorHandling.h"
 
-#if __has_include("platform/Paths.h")
-#include "platform/Paths.h"
-#define VAULTORA_HAS_PATHS 1
-#endif
 
 namespace {
 
@@ -28,13 +25,7 @@ const QString kKey = QStringLiteral("T6:w_geheim\u00E4Kd/4%");
 const QString kOtherKey = QStringLiteral("T6:w_geheimaKd/4%");
 constexpr qint64 kChunk = clsBlowfish::kChunkBytes;
 
-QString Win(const QString& hostPath) {
-#ifdef VAULTORA_HAS_PATHS
-    return platform::ToWindows(hostPath);
-#else
-    return hostPath;
-#endif
-}
+QString Win(const QString& hostPath) { return platform::bridge::toWindows(hostPath); }
 
 QByteArray RandomBytes(qint64 n, quint32 seed) {
     QRandomGenerator rng(seed);
@@ -346,7 +337,7 @@ TEST_F(CryContainer, FileErrorsReturnFalseAndWriteNothing) {
 
     testenv::writeFile(Host("a.zip"), "data");
     errors.clear();
-    EXPECT_FALSE(clsBlowfish().EncryptFile(Path("a.zip"), Path("no/such/folder/a.cry"), true, kKey));
+    EXPECT_FALSE(clsBlowfish().EncryptFile(Path("a.zip"), Path("no\\such\\folder\\a.cry"), true, kKey));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].err.Number, 76);
 }
