@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "vb/Clock.h"
+
+#include <chrono>
+#include <mutex>
+
+#include "vb/VbLocale.h"
+
+namespace vb {
+namespace {
+struct TestClock {
+    std::mutex mutex;
+    bool set = false;
+    bool running = false;
+    QDateTime base;        // the wall time at `steadyAtBase` (+ advances)
+    qint64 advanced = 0;   // ms added by AdvanceClockForTest
+    qint64 steadyAtBase = 0;
+    qint64 monoBase = 0;   // what MonotonicMs showed when the clock was set
+};
+
+TestClock& testClock() {
+    static TestClock c;
+    return c;
+}
+
+qint64 steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The current time with milliseconds, on the test clock when one is set.
+QDateTime preciseNow() {
+    TestClock& c = testClock();
+    std::lock_guard lock(c.mutex);
+    if (!c.set)
+        return QDateTime::currentDateTime();
+    const qint64 elapsed = c.running ? steadyMs() - c.steadyAtBase : 0;
+    return c.base.addMSecs(c.advanced + elapsed);
+}
+}  // namespace
+
+QDateTime Now() {
+    QDateTime t = preciseNow();
+    const QTime tm = t.time();
+    t.setTime(QTime(tm.hour(), tm.minute(), tm.second()));
+    return t;
+}
+
+QDate Date() { return preciseNow().date(); }
+
+QTime Time() { return Now().time(); }
+
+double Timer() { return preciseNow().time().msecsSinceStartOfDay() / 1000.0; }
+
+qint64 MonotonicMs() {
+    TestClock& c = testClock();
+    std::lock_guard lock(c.mutex);
+    if (!c.set)
+        return steadyMs();
+    const qint64 elapsed = c.running ? steadyMs() - c.steadyAtBase : 0;
+    return c.monoBase + c.advanced + elapsed;
+}
+
+void SetClockForTest(const QDateTime& now, bool running) {
+    const qint64 mono = MonotonicMs();
+    TestClock& c = testClock();
+    std::lock_guard lock(c.mutex);
+    c.set = true;
+    c.running = running;
+    c.base = now;
+    c.advanced = 0;
+    c.steadyAtBase = steadyMs();
+    c.monoBase = mono;
+}
+
+void AdvanceClockForTest(qint64 ms) {
+    TestClock& c = testClock();
+    std::lock_guard lock(c.mutex);
+    if (c.set)
+        c.advanced += ms;
+}
+
+void ResetClock() {
+    TestClock& c = testClock();
+    std::lock_guard lock(c.mutex);
+    c.set = false;
+}
+
+bool ClockIsSet() {
+    TestClock& c = testClock();
+    std::lock_guard lock(c.mutex);
+    return c.set;
+}
+
+QString ShortDateText(const QDate& date) { return DateLocale().toString(date, ShortDatePattern()); }
+
+QString LongTimeText(const QTime& time) { return DateLocale().toString(time, LongTimePattern()); }
+
+QString GeneralDateText(const QDateTime& value) {
+    const QDate d = value.date();
+    const QTime t = value.time();
+    const bool midnight = t.msecsSinceStartOfDay() < 1000;
+    if (d == QDate(1899, 12, 30))
+        return LongTimeText(t);
+    if (midnight)
+        return ShortDateText(d);
+    return ShortDateText(d) + QLatin1Char(' ') + LongTimeText(t);
+}
+
+}  // namespace vb
