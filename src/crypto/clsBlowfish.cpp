@@ -13,7 +13,7 @@
 
 #include "crypto/BlowfishTables.h"
 #include "crypto/Windows1252.h"
-#include "platform/PathBridge.h"
+#include "platform/Paths.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
 #include "vb/VbError.h"
@@ -26,7 +26,14 @@ const char kTooLargeText[] = "File too large for Blowfish encryption (2 GB or mo
 
 QString Label(const char* member) { return QStringLiteral("%1 of Klassenmodul clsBlowfish").arg(QLatin1String(member)); }
 
-QString HostPath(const QString& windowsPath) { return platform::bridge::toHost(windowsPath); }
+// The host path of a Windows path; a path that maps to nothing (an unknown
+// drive, an unmounted share) is raised as `missing`.
+QString HostPath(const QString& windowsPath, int missing) {
+    const QString host = platform::ToHost(windowsPath);
+    if (host.isEmpty())
+        vb::Raise(missing);
+    return host;
+}
 
 // ---- the block cipher ------------------------------------------------------
 
@@ -489,8 +496,8 @@ bool clsBlowfish::FileJob(bool encrypt, const QString& inPath, const QString& ou
     vb::Handler h(Label(encrypt ? "EncryptFile" : "DecryptFile"));
     return h.Guard(false, [&]() -> bool {
         h.Erl = 10;
-        const QString hostIn = HostPath(inPath);
-        const QString hostOut = HostPath(outPath);
+        const QString hostIn = HostPath(inPath, vb::errFileNotFound);
+        const QString hostOut = HostPath(outPath, vb::errPathNotFound);
         if (!overwrite && QFileInfo::exists(hostOut))
             return false;
         h.Erl = 20;

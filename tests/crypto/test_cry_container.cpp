@@ -13,7 +13,7 @@
 #include "OpenSslReference.h"
 #include "support/TestEnv.h"
 #include "crypto/clsBlowfish.h"
-#include "platform/PathBridge.h"
+#include "platform/Paths.h"
 #include "vb/ErrorHandling.h"
 
 
@@ -25,7 +25,7 @@ const QString kKey = QStringLiteral("T6:w_geheim\u00E4Kd/4%");
 const QString kOtherKey = QStringLiteral("T6:w_geheimaKd/4%");
 constexpr qint64 kChunk = clsBlowfish::kChunkBytes;
 
-QString Win(const QString& hostPath) { return platform::bridge::toWindows(hostPath); }
+QString Win(const QString& hostPath) { return platform::ToWindows(hostPath); }
 
 QByteArray RandomBytes(qint64 n, quint32 seed) {
     QRandomGenerator rng(seed);
@@ -340,6 +340,15 @@ TEST_F(CryContainer, FileErrorsReturnFalseAndWriteNothing) {
     EXPECT_FALSE(clsBlowfish().EncryptFile(Path("a.zip"), Path("no\\such\\folder\\a.cry"), true, kKey));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].err.Number, 76);
+
+    // paths that map to no host path
+    errors.clear();
+    EXPECT_FALSE(clsBlowfish().EncryptFile(QString(), Path("a.cry"), true, kKey));
+    EXPECT_FALSE(clsBlowfish().EncryptFile(Path("a.zip"), QString(), true, kKey));
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].err.Number, 53);
+    EXPECT_EQ(errors[1].err.Number, 76);
+    EXPECT_EQ(Entries(), QStringList{"a.zip"});
 }
 
 // The length field is a signed 32-bit number: a file of 2 GiB could be
