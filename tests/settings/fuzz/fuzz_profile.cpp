@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libFuzzer target for the profile-file loader: any file content must load
+// without a crash or a hang and give its file number back; the list it gives
+// holds path entries only (the marker option is off), none twice without
+// regard to case; and saving that list and loading it again gives the same
+// entries with the same marks.
+//   bench/fuzz.sh profile      (or build fuzz_profile in a clang build)
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+#include "common/Globals.h"
+#include "platform/Paths.h"
+#include "settings/ProfileFiles.h"
+#include "settings/Speech.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/ErrorHandling.h"
+#include "vb/FileNumbers.h"
+#include "vb/Strings.h"
+
+namespace {
+frmMain_BackUp* g_form = nullptr;
+QString g_file;
+
+void Check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+QStringList Entries() {
+    QStringList out;
+    for (int i = 0; i < g_form->List1->ListCount(); ++i)
+        out << (g_form->List1->Selected(i) ? QStringLiteral("1") : QStringLiteral("0")) + g_form->List1->List(i);
+    return out;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static QTemporaryDir root;
+    const QString program = root.path() + QStringLiteral("/app/Vaultora");
+    QDir().mkpath(program);
+    QDir().mkpath(root.path() + QStringLiteral("/app/Common/language"));
+    QDir().mkpath(root.path() + QStringLiteral("/home"));
+    qputenv("VAULTORA_PROGRAM_DIR", QFile::encodeName(program));
+    qputenv("HOME", QFile::encodeName(root.path() + QStringLiteral("/home")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.path() + QStringLiteral("/home/.config")));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(*argc, *argv);
+    platform::InstallPathLayer();
+    vb::SetErrorSink([](const vb::ErrorReport&) {});  // refusals are expected; keep the output quiet
+    SetSpeakFunction([](const QString&, int) {});
+    ProgramName = QStringLiteral("Vaultora");
+    g_form = new frmMain_BackUp;
+    // With the marker option on, a ticked marker would scan whatever folder
+    // the input names; the reader's own rules are what is fuzzed here.
+    g_form->chkAddNewSub->setValue(0);
+    g_form->chkSound->setValue(0);
+    g_file = program + QStringLiteral("/fuzz.pfl");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    {
+        QFile f(g_file);
+        Check(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        Check(f.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
+    }
+    g_form->RtbNews1->setText(QString());  // each marker puts a line on top: keep it from growing
+    loadProfile(QStringLiteral("fuzz"));
+    Check(vb::FreeFile() == 1);  // the file number was given back on every path
+    const QStringList loaded = Entries();
+    QSet<QString> seen;
+    for (const QString& e : loaded) {
+        const QString text = e.mid(1);
+        Check(text.size() >= 2 && (text.at(1) == QLatin1Char(':') || text.at(1) == QLatin1Char('\\')));
+        Check(!seen.contains(vb::LCase(text)));
+        seen.insert(vb::LCase(text));
+    }
+    saveProfile(QStringLiteral("fuzz"));
+    loadProfile(QStringLiteral("fuzz"));
+    Check(Entries() == loaded);
+    return 0;
+}
