@@ -189,11 +189,22 @@ void Database::createSchema() {
         Query version(*this, "PRAGMA user_version");
         v = version.next() ? version.int64(0) : 0;
     }  // reset here: an open read would keep the write transaction below from waiting
-    if (v >= kSchemaVersion)
+    qint64 tables = 0;
+    {
+        Query present(*this,
+                      "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                      "AND name IN ('reg_keys', 'reg_values', 'archive_bits')");
+        tables = present.next() ? present.int64(0) : 0;
+    }
+    // A file that says it is of our version but lacks a table (damaged by
+    // hand or by another tool) gets the missing ones, or every read and
+    // write of the settings would fail.
+    if (v >= kSchemaVersion && tables == 3)
         return;
     transaction([&] {
         exec(kSchema);
-        exec("PRAGMA user_version=1");
+        if (v < kSchemaVersion)
+            exec("PRAGMA user_version=1");
     });
 }
 
