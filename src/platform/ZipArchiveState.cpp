@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QStringList>
 
 #include <cerrno>
@@ -16,14 +15,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/ZipErrors.h"
 #include "platform/ZipHostPath.h"
 #include "vb/VbError.h"
 
 namespace platform {
 namespace {
 
-constexpr int errInvalidFileFormat = 321;
-constexpr quint32 kFlagEncrypted = 0x0001;
 constexpr quint32 kFlagLevelBits = 0x0006;
 constexpr quint32 kFlagDataDescriptor = 0x0008;
 constexpr quint32 kFlagUtf8 = 0x0800;
@@ -32,127 +30,15 @@ constexpr quint64 kZip64Threshold = 0xF0000000ull;     // files this large get Z
 constexpr quint64 kPlainEntryLimit = 0xF8000000ull;    // an entry without them stops here
 constexpr size_t kIoBlock = size_t(1) << 20;
 
-int vbNumberForErrno(int e, int fallback = vb::errPathFileAccess) {
-    switch (e) {
-    case ENOENT: return vb::errFileNotFound;
-    case ENOTDIR: return vb::errPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY: return vb::errPermissionDenied;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return vb::errDiskFull;
-    case EIO: return vb::errDeviceIO;
-    case EMFILE:
-    case ENFILE: return vb::errTooManyFiles;
-    case ENAMETOOLONG: return vb::errBadFileNameOrNumber;
-    case ENXIO:
-    case ENODEV: return vb::errDeviceUnavailable;
-    case 0: return fallback;
-    default: return vb::errPathFileAccess;
-    }
-}
-
-[[noreturn]] void raiseFor(int number, const QString& path, const QString& detail = {}) {
-    QString text = number == errInvalidFileFormat ? QStringLiteral("Invalid file format")
-                                                  : vb::StandardErrorText(number);
-    if (!detail.isEmpty())
-        text += " (" + detail + ")";
-    if (!path.isEmpty())
-        text += ": " + path;
-    vb::Raise(number, text);
-}
-
-[[noreturn]] void raiseErrno(int e, const QString& path, int fallback = vb::errPathFileAccess) {
-    raiseFor(vbNumberForErrno(e, fallback), path, e ? QString::fromLocal8Bit(std::strerror(e)) : QString());
-}
-
 QByteArray encodedHost(const QString& hostPath) { return QFile::encodeName(hostPath); }
 
-// Names without the UTF-8 flag are, by the format's rule, in code page 437;
-// names that happen to be valid UTF-8 (as Unix tools write them) are taken so.
-QString decodeName(const QByteArray& raw, quint32 flags) {
-    if (flags & kFlagUtf8)
-        return QString::fromUtf8(raw);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString s = utf8(raw);
-    if (!utf8.hasError())
-        return s;
-    static const char16_t high[128] = {
-        0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
-        0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
-        0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
-        0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
-        0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557,
-        0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
-        0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559,
-        0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
-        0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4,
-        0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
-        0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
-    s.clear();
-    s.reserve(raw.size());
-    for (char c : raw) {
-        const auto b = static_cast<unsigned char>(c);
-        s.append(b < 0x80 ? QChar(b) : QChar(high[b - 0x80]));
-    }
-    return s;
+[[noreturn]] void raiseFor(int number, const QString& path, const QString& detail = {}) {
+    RaiseZipError(number, path, detail);
 }
-
-// The modification time of the extended time-stamp field (0x5455), if the
-// extra data holds one with its modification time.
-std::optional<qint64> extendedMtime(const unsigned char* extra, size_t size) {
-    size_t at = 0;
-    while (at + 4 <= size) {
-        const unsigned id = extra[at] | (extra[at + 1] << 8);
-        const size_t len = extra[at + 2] | (extra[at + 3] << 8);
-        const size_t data = at + 4;
-        if (data + len > size)
-            break;
-        if (id == 0x5455 && len >= 5 && (extra[data] & 1)) {
-            const quint32 t = quint32(extra[data + 1]) | (quint32(extra[data + 2]) << 8) |
-                              (quint32(extra[data + 3]) << 16) | (quint32(extra[data + 4]) << 24);
-            return qint64(qint32(t));
-        }
-        at = data + len;
-    }
-    return std::nullopt;
+[[noreturn]] void raiseErrno(int e, const QString& path, int fallback = kErrPathFileAccess) {
+    RaiseZipErrno(e, path, fallback);
 }
-
-// Extra data without its ZIP64 block (minizip writes its own); a block that
-// runs past the end is dropped with everything after it.
-int withoutZip64Block(char* data, int size) {
-    int in = 0;
-    int out = 0;
-    while (in + 4 <= size) {
-        const auto* u = reinterpret_cast<const unsigned char*>(data + in);
-        const int id = u[0] | (u[1] << 8);
-        const int len = u[2] | (u[3] << 8);
-        if (in + 4 + len > size)
-            break;
-        if (id != 0x0001) {
-            std::memmove(data + out, data + in, size_t(4 + len));
-            out += 4 + len;
-        }
-        in += 4 + len;
-    }
-    return out;
-}
-
-QDateTime dosToDateTime(quint32 dos) {
-    const int year = int((dos >> 25) & 0x7F) + 1980;
-    const int month = int((dos >> 21) & 0x0F);
-    const int day = int((dos >> 16) & 0x1F);
-    const int hour = int((dos >> 11) & 0x1F);
-    const int minute = int((dos >> 5) & 0x3F);
-    const int second = int(dos & 0x1F) * 2;
-    const QDate d(year, month, day);
-    const QTime t(hour, minute, second);
-    if (!d.isValid() || !t.isValid())
-        return {};
-    return QDateTime(d, t);
-}
+constexpr int errInvalidFileFormat = kErrInvalidFileFormat;
 
 quint32 dosFromTime(time_t t) {
     struct tm lt {};
@@ -175,25 +61,6 @@ QByteArray timestampField(qint64 mtime) {
                            char((t >> 24) & 0xFF)};
     f.append(bytes, 9);
     return f;
-}
-
-// An archive without entries whose end record starts the file: minizip's
-// reader takes a directory at offset 0 for "not found", so these are read here.
-bool readEmptyArchive(const QString& hostPath, QByteArray* comment) {
-    QFile f(hostPath);
-    if (!f.open(QIODevice::ReadOnly) || f.size() < 22 || f.size() > 22 + 0xFFFF)
-        return false;
-    const QByteArray b = f.readAll();
-    auto u16 = [&](int at) { return int(uchar(b[at])) | (int(uchar(b[at + 1])) << 8); };
-    if (!b.startsWith(QByteArray("PK\x05\x06", 4)))
-        return false;
-    for (int at = 4; at < 20; ++at)
-        if (b[at] != 0)
-            return false;
-    if (u16(20) != b.size() - 22)
-        return false;
-    *comment = b.mid(22);
-    return true;
 }
 
 mode_t processUmask() {
@@ -271,8 +138,6 @@ ZipArchiveState::~ZipArchiveState() {
         writerIo_->freeze();
         zipClose(writer_, nullptr);
     }
-    if (reader_)
-        unzClose(reader_);
     if (deflaterLevel_ >= 0)
         deflateEnd(&deflater_);
 }
@@ -338,129 +203,39 @@ void ZipArchiveState::resetToClosed() {
     comment_.clear();
     entries_.clear();
     visible_.clear();
-    positionsValid_ = false;
     damaged_ = false;
     damageNumber_ = 0;
     damageText_.clear();
     ++session_;
 }
 
-void ZipArchiveState::closeReader() {
-    if (reader_) {
-        unzClose(reader_);
-        reader_ = nullptr;
-    }
-    readerIo_.reset();
-}
+void ZipArchiveState::closeReader() { reader_.reset(); }
 
-void ZipArchiveState::openReader() {
-    if (reader_)
-        return;
-    readerIo_ = std::make_unique<ZipFileIo>();
-    const QByteArray host = encodedHost(hostPath_);
-    reader_ = unzOpen2_64(host.constData(), readerIo_->functions());
-    if (!reader_) {
-        const int e = readerIo_->lastErrno();
-        readerIo_.reset();
-        if (e)
-            raiseErrno(e, windowsPath_);
-        raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("not a ZIP archive, or damaged"));
-    }
-}
-
-// Read the central directory through the reader: all entries, or only their
-// positions for the entries already known.
-void ZipArchiveState::listDirectory(bool refreshPositionsOnly) {
-    QByteArray emptyComment;
-    if (!reader_ && readEmptyArchive(hostPath_, &emptyComment)) {
-        if (refreshPositionsOnly && !entries_.empty())
-            raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("directory changed"));
-        if (!refreshPositionsOnly) {
-            comment_ = emptyComment;
-            entries_.clear();
-            visible_.clear();
+// Read the directory anew. With `keepMarks` the entries are those known
+// already (the file was rewritten by this session): their replaced and
+// failed marks stay, everything else is taken from the file.
+void ZipArchiveState::readDirectory(bool keepMarks) {
+    closeReader();
+    auto r = std::make_unique<ZipArchiveReader>();
+    if (!r->open(hostPath_))
+        raiseFor(r->failure().number, windowsPath_, r->failure().detail);
+    std::vector<ZipEntryRecord>& read = r->entries();
+    if (keepMarks) {
+        if (read.size() != entries_.size())
+            raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("the directory changed"));
+        for (size_t i = 0; i < read.size(); ++i) {
+            read[i].replaced = entries_[i].replaced;
+            read[i].failed = entries_[i].failed;
         }
-        positionsValid_ = true;
-        return;
-    }
-    openReader();
-    const QString where = windowsPath_;
-    auto bad = [&](const QString& why) {
-        const int e = readerIo_ ? readerIo_->lastErrno() : 0;
-        closeReader();
-        if (e && e != EINVAL)
-            raiseErrno(e, where);
-        raiseFor(errInvalidFileFormat, where, why);
-    };
-    unz_global_info64 gi{};
-    if (unzGetGlobalInfo64(reader_, &gi) != UNZ_OK)
-        bad(QStringLiteral("unreadable end record"));
-    if (!refreshPositionsOnly) {
-        QByteArray c(int(gi.size_comment), '\0');
-        if (gi.size_comment > 0) {
-            const int got = unzGetGlobalComment(reader_, c.data(), uLong(c.size()));
-            if (got < 0)
-                bad(QStringLiteral("unreadable archive comment"));
-            c.truncate(got);
-        }
-        comment_ = c;
-        entries_.clear();
+        entries_ = read;
+    } else {
+        entries_ = read;
+        comment_ = r->comment();
         visible_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i)
+            visible_.push_back(int(i));
     }
-    std::vector<char> nameBuf(0x10000);
-    std::vector<unsigned char> extraBuf(0x10000);
-    size_t index = 0;
-    int rc = gi.number_entry == 0 ? UNZ_END_OF_LIST_OF_FILE : unzGoToFirstFile(reader_);
-    while (rc == UNZ_OK) {
-        unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(reader_, &info, nameBuf.data(), uLong(nameBuf.size()), extraBuf.data(),
-                                    uLong(extraBuf.size()), nullptr, 0) != UNZ_OK)
-            bad(QStringLiteral("unreadable directory entry"));
-        unz64_file_pos pos{};
-        if (unzGetFilePos64(reader_, &pos) != UNZ_OK)
-            bad(QStringLiteral("unreadable directory entry"));
-        if (refreshPositionsOnly) {
-            if (index >= entries_.size())
-                bad(QStringLiteral("directory changed"));
-            entries_[index].position = pos;
-        } else {
-            ZipEntryRecord r;
-            const size_t nameLen = std::min<size_t>(info.size_filename, nameBuf.size());
-            r.name = decodeName(QByteArray(nameBuf.data(), int(nameLen)), quint32(info.flag));
-            r.flags = quint32(info.flag);
-            r.method = quint32(info.compression_method);
-            r.versionMadeBy = quint32(info.version);
-            r.externalAttributes = quint32(info.external_fa);
-            r.crc = quint32(info.crc);
-            r.compressedSize = info.compressed_size;
-            r.uncompressedSize = info.uncompressed_size;
-            r.position = pos;
-            const size_t extraLen = std::min<size_t>(info.size_file_extra, extraBuf.size());
-            if (auto t = extendedMtime(extraBuf.data(), extraLen)) {
-                r.modified = QDateTime::fromSecsSinceEpoch(*t);
-                r.modifiedSecs = *t;
-                r.hasModified = true;
-            } else {
-                r.modified = dosToDateTime(quint32(info.dosDate));
-                r.hasModified = r.modified.isValid();
-                if (r.hasModified)
-                    r.modifiedSecs = r.modified.toSecsSinceEpoch();
-            }
-            visible_.push_back(int(entries_.size()));
-            entries_.push_back(std::move(r));
-        }
-        ++index;
-        rc = unzGoToNextFile(reader_);
-        // The reader takes an entry count of 65535 as "at least that many"
-        // and reads on until the records end.
-        if (rc != UNZ_OK && rc != UNZ_END_OF_LIST_OF_FILE && gi.number_entry == 0xFFFF && index >= 0xFFFF)
-            rc = UNZ_END_OF_LIST_OF_FILE;
-    }
-    if (rc != UNZ_END_OF_LIST_OF_FILE)
-        bad(QStringLiteral("damaged central directory"));
-    if (refreshPositionsOnly && index != entries_.size())
-        bad(QStringLiteral("directory changed"));
-    positionsValid_ = true;
+    reader_ = std::move(r);
 }
 
 void ZipArchiveState::create(const QString& windowsPath) {
@@ -479,7 +254,6 @@ void ZipArchiveState::create(const QString& windowsPath) {
     windowsPath_ = windowsPath;
     hostPath_ = host;
     open_ = true;
-    positionsValid_ = false;
 }
 
 void ZipArchiveState::open(const QString& windowsPath) {
@@ -490,7 +264,7 @@ void ZipArchiveState::open(const QString& windowsPath) {
     windowsPath_ = windowsPath;
     hostPath_ = host;
     try {
-        listDirectory(false);
+        readDirectory(false);
     } catch (...) {
         resetToClosed();
         throw;
@@ -536,7 +310,6 @@ void ZipArchiveState::openWriter() {
     if (damaged_)
         vb::Raise(damageNumber_, damageText_);
     closeReader();
-    positionsValid_ = false;
     writerIo_ = std::make_unique<ZipFileIo>();
     writerIo_->setTruncateOnClose(true);
     const QByteArray encoded = encodedHost(hostPath_);
@@ -553,7 +326,7 @@ void ZipArchiveState::openWriter() {
 void ZipArchiveState::failWriter(const QString& what) {
     const int e = writerIo_ ? writerIo_->lastErrno() : 0;
     damaged_ = true;
-    damageNumber_ = e ? vbNumberForErrno(e) : vb::errDeviceIO;
+    damageNumber_ = e ? VbNumberForErrno(e) : vb::errDeviceIO;
     damageText_ = vb::StandardErrorText(damageNumber_) + " (" + what +
                   (e ? QStringLiteral(", ") + QString::fromLocal8Bit(std::strerror(e)) : QString()) +
                   "; the archive is damaged): " + windowsPath_;
@@ -575,6 +348,11 @@ void ZipArchiveState::commitWriter() {
         failWriter(QStringLiteral("writing the central directory failed"));
     }
     writer_ = nullptr;
+    int e = 0;
+    if (!EnsureZip64EndRecord(hostPath_, entries_.size(), &e)) {
+        writerIo_->noteErrno(e);
+        failWriter(QStringLiteral("writing the ZIP64 end record failed"));
+    }
     writerIo_.reset();
 }
 
@@ -743,8 +521,7 @@ void ZipArchiveState::compact() {
         anyDead = anyDead || r.replaced || r.failed;
     if (!anyDead)
         return;
-    closeReader();
-    positionsValid_ = false;
+    readDirectory(true);  // the offsets of this session's entries
 
     const QFileInfo fi(hostPath_);
     QByteArray tmpl = encodedHost(fi.absolutePath() + "/.vaultora-zip-XXXXXX");
@@ -761,118 +538,84 @@ void ZipArchiveState::compact() {
         }
     } guard{tmpl};
 
-    ZipFileIo rio;
-    const QByteArray encoded = encodedHost(hostPath_);
-    unzFile in = unzOpen2_64(encoded.constData(), rio.functions());
-    if (!in)
-        raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("cannot reread the archive"));
     ZipFileIo wio;
     wio.setSyncOnClose(true);
     zipFile out = zipOpen2_64(tmpl.constData(), APPEND_STATUS_CREATE, nullptr, wio.functions());
-    if (!out) {
-        unzClose(in);
+    if (!out)
         raiseErrno(wio.lastErrno(), windowsPath_);
-    }
-    std::vector<char> name(0x10001);
-    std::vector<char> centralExtra(0x10000);
-    std::vector<char> localExtra(0x10000);
-    std::vector<char> fileComment(0x10001);
-    std::vector<char> block(kIoBlock);
     QString failure;
-    int failErrno = 0;
-    int rc = unzGoToFirstFile(in);
-    for (size_t i = 0; i < entries_.size() && failure.isEmpty(); ++i) {
-        if (rc != UNZ_OK) {
-            failure = QStringLiteral("directory changed");
+    int failNumber = errInvalidFileFormat;
+    quint64 copied = 0;
+    for (const ZipEntryRecord& r : entries_) {
+        if (r.replaced || r.failed)
+            continue;
+        QByteArray localExtra;
+        if (!reader_->localExtra(r, &localExtra)) {
+            failure = reader_->failure().detail;
+            failNumber = reader_->failure().number;
             break;
         }
-        const ZipEntryRecord& r = entries_[i];
-        if (!(r.replaced || r.failed)) {
-            unz_file_info64 info{};
-            std::fill(name.begin(), name.end(), '\0');
-            std::fill(fileComment.begin(), fileComment.end(), '\0');
-            if (unzGetCurrentFileInfo64(in, &info, name.data(), uLong(name.size() - 1), centralExtra.data(),
-                                        uLong(centralExtra.size()), fileComment.data(),
-                                        uLong(fileComment.size() - 1)) != UNZ_OK) {
-                failure = QStringLiteral("unreadable directory entry");
-                break;
-            }
-            int method = 0;
-            int level = 0;
-            if (unzOpenCurrentFile2(in, &method, &level, 1) != UNZ_OK) {
-                failure = QStringLiteral("unreadable entry");
-                break;
-            }
-            int localLen = unzGetLocalExtrafield(in, localExtra.data(), unsigned(localExtra.size()));
-            if (localLen < 0)
-                localLen = 0;
-            int centralLen = int(std::min<size_t>(info.size_file_extra, centralExtra.size()));
-            localLen = withoutZip64Block(localExtra.data(), localLen);
-            centralLen = withoutZip64Block(centralExtra.data(), centralLen);
-            zip_fileinfo zfi{};
-            zfi.dosDate = info.dosDate;
-            zfi.internal_fa = info.internal_fa;
-            zfi.external_fa = info.external_fa;
-            const bool big = info.uncompressed_size >= 0xFFFFFFFFull || info.compressed_size >= 0xFFFFFFFFull;
-            const uLong flagBase = info.flag & ~uLong(kFlagLevelBits | kFlagDataDescriptor);
-            if (zipOpenNewFileInZip4_64(out, name.data(), &zfi, localLen ? localExtra.data() : nullptr,
-                                        uInt(localLen), centralLen ? centralExtra.data() : nullptr,
-                                        uInt(centralLen), info.size_file_comment ? fileComment.data() : nullptr,
-                                        method, level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0,
-                                        info.version, flagBase, big ? 1 : 0) != ZIP_OK) {
-                failure = QStringLiteral("writing failed");
-                failErrno = wio.lastErrno();
-                unzCloseCurrentFile(in);
-                break;
-            }
-            quint64 copied = 0;
-            for (;;) {
-                const int got = unzReadCurrentFile(in, block.data(), unsigned(block.size()));
-                if (got < 0) {
-                    failure = QStringLiteral("unreadable entry data");
-                    break;
-                }
-                if (got == 0)
-                    break;
-                if (zipWriteInFileInZip(out, block.data(), unsigned(got)) != ZIP_OK) {
-                    failure = QStringLiteral("writing failed");
-                    failErrno = wio.lastErrno();
-                    break;
-                }
-                copied += quint64(got);
-            }
-            unzCloseCurrentFile(in);
-            if (failure.isEmpty() && copied != info.compressed_size)
-                failure = QStringLiteral("entry data cut short");
-            if (zipCloseFileInZipRaw64(out, info.uncompressed_size, info.crc) != ZIP_OK && failure.isEmpty()) {
-                failure = QStringLiteral("writing failed");
-                failErrno = wio.lastErrno();
-            }
+        zip_fileinfo zfi{};
+        zfi.dosDate = r.dosDate;
+        zfi.internal_fa = r.internalAttributes;
+        zfi.external_fa = r.externalAttributes;
+        const bool big = r.uncompressedSize >= 0xFFFFFFFFull || r.compressedSize >= 0xFFFFFFFFull;
+        // minizip sets the level bits of the flags from the level again.
+        const quint32 bits = (r.flags & kFlagLevelBits) >> 1;
+        const int level = bits == 1 ? 9 : bits == 2 ? 2 : bits == 3 ? 1 : 6;
+        const uLong flagBase = r.flags & ~uLong(kFlagLevelBits | kFlagDataDescriptor);
+        if (zipOpenNewFileInZip4_64(out, r.rawName.constData(), &zfi, localExtra.constData(), uInt(localExtra.size()),
+                                    r.centralExtra.constData(), uInt(r.centralExtra.size()),
+                                    r.fileComment.isEmpty() ? nullptr : r.fileComment.constData(), int(r.method),
+                                    level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, r.versionMadeBy,
+                                    flagBase, big ? 1 : 0) != ZIP_OK) {
+            failure = QStringLiteral("writing failed");
+            failNumber = VbNumberForErrno(wio.lastErrno(), vb::errDeviceIO);
+            break;
         }
-        rc = unzGoToNextFile(in);
+        bool writeFailed = false;
+        const bool read = reader_->readRaw(r, [&](const char* data, size_t n) {
+            if (zipWriteInFileInZip(out, data, unsigned(n)) != ZIP_OK) {
+                writeFailed = true;
+                return false;
+            }
+            return true;
+        });
+        const bool closed = zipCloseFileInZipRaw64(out, r.uncompressedSize, r.crc) == ZIP_OK;
+        if (writeFailed || (read && !closed)) {
+            failure = QStringLiteral("writing failed");
+            failNumber = VbNumberForErrno(wio.lastErrno(), vb::errDeviceIO);
+            break;
+        }
+        if (!read) {
+            failure = reader_->failure().detail;
+            failNumber = reader_->failure().number;
+            break;
+        }
+        ++copied;
     }
-    unzClose(in);
+    closeReader();
     if (failure.isEmpty()) {
         if (zipClose(out, comment_.constData()) != ZIP_OK) {
             failure = QStringLiteral("writing failed");
-            failErrno = wio.lastErrno();
+            failNumber = VbNumberForErrno(wio.lastErrno(), vb::errDeviceIO);
         }
     } else {
         wio.freeze();
         zipClose(out, nullptr);
     }
-    if (failure.isEmpty() && ::rename(tmpl.constData(), encoded.constData()) != 0) {
+    int e = 0;
+    if (failure.isEmpty() && !EnsureZip64EndRecord(QFile::decodeName(tmpl), copied, &e)) {
+        failure = QStringLiteral("writing failed");
+        failNumber = VbNumberForErrno(e, vb::errDeviceIO);
+    }
+    if (failure.isEmpty() && ::rename(tmpl.constData(), encodedHost(hostPath_).constData()) != 0) {
         failure = QStringLiteral("replacing the archive failed");
-        failErrno = errno;
+        failNumber = VbNumberForErrno(errno);
     }
-    if (!failure.isEmpty()) {
-        // The archive itself is whole: it still lists the replaced entries.
-        if (failErrno)
-            raiseFor(vbNumberForErrno(failErrno), windowsPath_,
-                     "dropping replaced entries: " + failure + ", " +
-                         QString::fromLocal8Bit(std::strerror(failErrno)));
-        raiseFor(errInvalidFileFormat, windowsPath_, "dropping replaced entries: " + failure);
-    }
+    // On failure the archive itself stays whole: it still lists the replaced entries.
+    if (!failure.isEmpty())
+        raiseFor(failNumber, windowsPath_, "dropping replaced entries: " + failure);
     guard.keep = true;
 }
 
@@ -883,11 +626,6 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
     const QStringList parts = safeParts(r.name);
     if (parts.isEmpty())
         raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
-    if (r.flags & kFlagEncrypted)
-        raiseFor(errInvalidFileFormat, r.name, QStringLiteral("encrypted entries are not supported"));
-    const bool isFolder = r.name.endsWith('/') || r.name.endsWith('\\');
-    if (!isFolder && r.method != 0 && r.method != Z_DEFLATED)
-        raiseFor(errInvalidFileFormat, r.name, QStringLiteral("unsupported compression method"));
 
     QString folder = windowsFolder;
     while (folder.endsWith('\\') || folder.endsWith('/'))
@@ -903,6 +641,7 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
     if (!hostTarget.startsWith(rootPrefix))
         raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
 
+    const bool isFolder = r.name.endsWith('/') || r.name.endsWith('\\');
     if (isFolder) {
         if (!QDir().mkpath(hostTarget) || !QFileInfo(hostTarget).isDir())
             raiseFor(vb::errPathNotFound, windowsTarget);
@@ -913,65 +652,44 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
         raiseFor(vb::errPathNotFound, windowsTarget);
 
     commitWriter();
-    if (!positionsValid_ || !reader_)
-        listDirectory(true);
-    unz64_file_pos pos = entries_[size_t(physical)].position;
-    if (unzGoToFilePos64(reader_, &pos) != UNZ_OK || unzOpenCurrentFile(reader_) != UNZ_OK)
-        raiseFor(errInvalidFileFormat, windowsPath_, "unreadable entry " + r.name);
+    if (!reader_)
+        readDirectory(true);
+    const ZipEntryRecord& entry = entries_[size_t(physical)];
 
     QByteArray tmpl = encodedHost(hostParent + "/.vaultora-extract-XXXXXX");
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd < 0) {
-        const int e = errno;
-        unzCloseCurrentFile(reader_);
-        raiseErrno(e, windowsTarget);
-    }
+    if (fd < 0)
+        raiseErrno(errno, windowsTarget);
     int writeErr = 0;
-    QString problem;
-    quint64 total = 0;
-    std::vector<char> block(kIoBlock);
-    for (;;) {
-        const int got = unzReadCurrentFile(reader_, block.data(), unsigned(block.size()));
-        if (got < 0) {
-            problem = QStringLiteral("damaged entry data");
-            break;
-        }
-        if (got == 0)
-            break;
-        if (!writeAll(fd, block.data(), size_t(got), &writeErr))
-            break;
-        total += quint64(got);
-    }
-    const int closeRc = unzCloseCurrentFile(reader_);
-    if (problem.isEmpty() && !writeErr && closeRc == UNZ_CRCERROR)
-        problem = QStringLiteral("checksum error");
-    if (problem.isEmpty() && !writeErr && total != r.uncompressedSize)
-        problem = QStringLiteral("entry data cut short");
-    if (problem.isEmpty() && !writeErr) {
+    const bool ok = reader_->readData(entry, [&](const char* data, size_t n) {
+        return writeAll(fd, data, n, &writeErr);
+    });
+    if (ok) {
         mode_t mode = 0666 & ~processUmask();
-        const quint32 unixMode = r.externalAttributes >> 16;
-        if ((r.versionMadeBy >> 8) == 3 && (unixMode & 0777) != 0 && ((unixMode & S_IFMT) == S_IFREG || (unixMode & S_IFMT) == 0))
+        const quint32 unixMode = entry.externalAttributes >> 16;
+        const quint32 type = unixMode & S_IFMT;
+        if ((entry.versionMadeBy >> 8) == 3 && (unixMode & 0777) != 0 && (type == S_IFREG || type == 0))
             mode = unixMode & 0777;
         if (::fchmod(fd, mode) != 0)
             writeErr = errno;
-        if (!writeErr && r.hasModified) {
-            struct timespec times[2] = {{0, UTIME_NOW}, {time_t(r.modifiedSecs), 0}};
+        if (!writeErr && entry.hasModified) {
+            struct timespec times[2] = {{0, UTIME_NOW}, {time_t(entry.modifiedSecs), 0}};
             ::futimens(fd, times);
         }
         if (!writeErr && ::fdatasync(fd) != 0)
             writeErr = errno;
     }
-    if (::close(fd) != 0 && !writeErr && problem.isEmpty())
+    if (::close(fd) != 0 && ok && !writeErr)
         writeErr = errno;
     const QByteArray target = encodedHost(hostTarget);
-    if (problem.isEmpty() && !writeErr && ::rename(tmpl.constData(), target.constData()) != 0)
-        writeErr = errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST ? EISDIR : errno;
-    if (problem.isEmpty() && !writeErr)
+    if (ok && !writeErr && ::rename(tmpl.constData(), target.constData()) != 0)
+        writeErr = (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST) ? EISDIR : errno;
+    if (ok && !writeErr)
         return;
     ::unlink(tmpl.constData());
-    if (!problem.isEmpty())
-        raiseFor(errInvalidFileFormat, windowsPath_, problem + " in " + r.name);
-    raiseErrno(writeErr, windowsTarget);
+    if (writeErr)
+        raiseErrno(writeErr, windowsTarget);
+    raiseFor(reader_->failure().number, windowsPath_, reader_->failure().detail);
 }
 
 }  // namespace platform

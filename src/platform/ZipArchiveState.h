@@ -7,36 +7,19 @@
 #include <memory>
 #include <vector>
 
-#include <minizip/unzip.h>
 #include <minizip/zip.h>
 #include <zlib.h>
 
+#include "platform/ZipArchiveReader.h"
 #include "platform/ZipFileIo.h"
 
 namespace platform {
 
-// What the archive knows of one entry.
-struct ZipEntryRecord {
-    QString name;               // stored name, folders separated by "/"
-    quint32 flags = 0;          // general purpose bit flags
-    quint32 method = 0;         // 0 stored, 8 deflated
-    quint32 versionMadeBy = 0;
-    quint32 externalAttributes = 0;
-    quint32 crc = 0;
-    quint64 compressedSize = 0;
-    quint64 uncompressedSize = 0;
-    QDateTime modified;         // local date and time of the entry
-    qint64 modifiedSecs = 0;    // the same as seconds since 1970 (UTC)
-    bool hasModified = false;
-    bool replaced = false;      // a later entry of the same name replaces it at Close
-    bool failed = false;        // left unfinished by a failed add: never listed, dropped at Close
-    unz64_file_pos position{};  // where the reader finds it
-};
-
 // The open archive behind a ZipArchiveComponent, shared with its Files
-// collection and its entries. Reading goes through minizip's unzip side,
-// writing through its zip side (appending in place after the old entries);
-// files are deflated here with zlib in one pass as they are read.
+// collection and its entries. The directory and the entries are read by
+// ZipArchiveReader; entries are written through minizip (appending in place
+// after the old entries), deflated here with zlib in one pass as the file
+// is read.
 class ZipArchiveState {
 public:
     ZipArchiveState();
@@ -68,8 +51,7 @@ public:
 private:
     void requireOpen() const;
     void resetToClosed();
-    void listDirectory(bool refreshPositionsOnly);
-    void openReader();
+    void readDirectory(bool keepMarks);
     void closeReader();
     void openWriter();
     void commitWriter();
@@ -85,9 +67,7 @@ private:
     std::vector<ZipEntryRecord> entries_;
     std::vector<int> visible_;
 
-    std::unique_ptr<ZipFileIo> readerIo_;
-    unzFile reader_ = nullptr;
-    bool positionsValid_ = false;
+    std::unique_ptr<ZipArchiveReader> reader_;  // open while the file matches entries_
 
     std::unique_ptr<ZipFileIo> writerIo_;
     zipFile writer_ = nullptr;
