@@ -203,6 +203,7 @@ void ZipArchiveState::resetToClosed() {
     comment_.clear();
     entries_.clear();
     visible_.clear();
+    liveByName_.clear();
     damaged_ = false;
     damageNumber_ = 0;
     damageText_.clear();
@@ -232,8 +233,11 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         entries_ = read;
         comment_ = r->comment();
         visible_.clear();
-        for (size_t i = 0; i < entries_.size(); ++i)
+        liveByName_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i) {
             visible_.push_back(int(i));
+            liveByName_[entries_[i].name].push_back(int(i));
+        }
     }
     reader_ = std::move(r);
 }
@@ -499,15 +503,16 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     r.modified = QDateTime::fromSecsSinceEpoch(r.modifiedSecs);
     r.hasModified = true;
     r.failed = failed;
-    if (!failed && overwrite) {
-        for (int i : visible_) {
-            ZipEntryRecord& old = entries_[size_t(i)];
-            if (!old.replaced && old.name == name)
-                old.replaced = true;
+    if (!failed) {
+        std::vector<int>& same = liveByName_[name];
+        if (overwrite) {
+            for (int i : same)
+                entries_[size_t(i)].replaced = true;
+            same.clear();
         }
-    }
-    if (!failed)
+        same.push_back(int(entries_.size()));
         visible_.push_back(int(entries_.size()));
+    }
     entries_.push_back(std::move(r));
     if (failed)
         raiseErrno(readErrno, windowsPath, vb::errDeviceIO);

@@ -2,6 +2,7 @@
 #pragma once
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -65,7 +66,8 @@ private:
     QString hostPath_;
     QByteArray comment_;
     std::vector<ZipEntryRecord> entries_;
-    std::vector<int> visible_;
+    std::vector<int> visible_;                        // physical indices of the listed entries
+    QHash<QString, std::vector<int>> liveByName_;     // entries not replaced, by name
 
     std::unique_ptr<ZipArchiveReader> reader_;  // open while the file matches entries_
 

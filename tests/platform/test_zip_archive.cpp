@@ -68,6 +68,24 @@ TEST(ZipArchive, CreateWritesAnEmptyArchiveAtOnceAndTheCommentWithIt) {
     EXPECT_EQ(again.Files().Count(), 0);
 }
 
+TEST(ZipArchive, CreateThenOpenAndReleaseWithoutClose) {
+    // The error report creates its archive and opens it again before adding;
+    // a component released while open still writes what it holds.
+    const QString dir = testenv::tempDir("zip-release");
+    testenv::writeFile(dir + "/error.log", "log line\r\n");
+    testenv::writeFile(dir + "/error.zip", "an older report");
+    {
+        ZipArchiveComponent c;
+        c.Create(win(dir + "/error.zip"));
+        c.Open(win(dir + "/error.zip"));
+        c.Files().AddFileByName(win(dir + "/error.log"), 8, true, true);
+    }
+    EXPECT_EQ(unzipTest(dir + "/error.zip").rc, 0);
+    const QJsonObject read = pythonRead(dir + "/error.zip");
+    ASSERT_EQ(read["entries"].toArray().size(), 1);
+    EXPECT_EQ(read["entries"][0].toObject()["sha"].toString(), sha256("log line\r\n"));
+}
+
 TEST(ZipArchive, StoredFilesReadBackThroughBothReaders) {
     const QString src = testenv::tempDir("zip-src");
     const QString zip = testenv::tempDir("zip-out") + "/a.zip";

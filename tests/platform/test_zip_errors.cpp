@@ -203,3 +203,47 @@ TEST(ZipArchiveErrors, DamagedArchivesNeverCrashTheReader) {
     expected.sort();
     EXPECT_EQ(left, expected);
 }
+
+TEST(ZipArchiveErrors, ReadsZip64FieldsAndAppendsAfterThem) {
+    // A small archive written the way large ones are: sizes and offset in the
+    // ZIP64 block, the directory found through the ZIP64 end record.
+    const QString dir = testenv::tempDir("zip64-fields");
+    const QString zip = dir + "/z64.zip";
+    const ProcResult made = run("/usr/bin/python3", {"-c", R"PY(
+import struct, sys, zlib
+data = b"hello, zip64"
+name = b"dir/a.txt"
+crc = zlib.crc32(data)
+local = struct.pack("<IHHHHHIIIHH", 0x04034b50, 45, 0, 0, 0, 0x21, crc, 0xFFFFFFFF, 0xFFFFFFFF, len(name), 20)
+local += name + struct.pack("<HHQQ", 1, 16, len(data), len(data)) + data
+z64 = struct.pack("<HHQQQ", 1, 24, len(data), len(data), 0)
+cen = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014b50, 45, 45, 0, 0, 0, 0x21, crc, 0xFFFFFFFF, 0xFFFFFFFF,
+                  len(name), len(z64), 0, 0, 0, 0, 0xFFFFFFFF) + name + z64
+cdoff = len(local)
+rec = struct.pack("<IQHHIIQQQQ", 0x06064b50, 44, 45, 45, 0, 0, 1, 1, len(cen), cdoff)
+loc = struct.pack("<IIQI", 0x07064b50, 0, cdoff + len(cen), 1)
+end = struct.pack("<IHHHHIIH", 0x06054b50, 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0)
+open(sys.argv[1], "wb").write(local + cen + rec + loc + end)
+)PY", zip});
+    ASSERT_EQ(made.rc, 0) << made.err.toStdString();
+    ASSERT_EQ(unzipTest(zip).rc, 0);  // the hand-made archive is sound
+    testenv::writeFile(dir + "/b.txt", "appended");
+    {
+        ZipArchiveComponent c;
+        c.Open(win(zip));
+        ASSERT_EQ(c.Files().Count(), 1);
+        EXPECT_EQ(c.Files().Item(0).Name(), "dir\\a.txt");
+        EXPECT_EQ(c.Files().Item(0).UncompressedSize(), 12);
+        c.Files().Item(0).Extract(win(dir + "/out"));
+        EXPECT_EQ(testenv::readFile(dir + "/out/dir/a.txt"), "hello, zip64");
+        c.Files().AddFileByName(win(dir + "/b.txt"), 6, false, true);
+        c.Close();
+    }
+    EXPECT_EQ(unzipTest(zip).rc, 0);
+    const QJsonObject read = pythonRead(zip);
+    EXPECT_TRUE(read["testzip"].isNull());
+    const QJsonArray e = read["entries"].toArray();
+    ASSERT_EQ(e.size(), 2);
+    EXPECT_EQ(e[0].toObject()["sha"].toString(), sha256("hello, zip64"));
+    EXPECT_EQ(e[1].toObject()["sha"].toString(), sha256("appended"));
+}
