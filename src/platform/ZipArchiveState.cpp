@@ -493,6 +493,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     ZipEntryRecord r;
     r.name = name;
     r.flags = kFlagUtf8;
+    r.dosDate = quint32(zfi.dosDate);
     r.method = quint32(method);
     r.versionMadeBy = kMadeByUnix;
     r.externalAttributes = quint32(zfi.external_fa);
