@@ -32,7 +32,8 @@ done
 declare -A exe=([cry]=fuzz_cry_container [language]=fuzz_language [profile]=fuzz_profile [zip]=fuzz_zip_reader)
 declare -A seeds=([cry]=tests/crypto/fuzz/corpus [language]=tests/common/fuzz/corpus
                   [profile]=tests/settings/fuzz/corpus [zip]=tests/platform/fuzz/corpus)
-declare -A dict=([language]=tests/common/fuzz/language.dict [profile]=tests/settings/fuzz/profile.dict)
+declare -A dict=([language]=tests/common/fuzz/language.dict [profile]=tests/settings/fuzz/profile.dict
+                 [zip]=tests/platform/fuzz/zip.dict)
 if ((${#targets[@]} == 0)); then
   for t in cry language profile zip; do
     [ -d "${seeds[$t]}" ] && targets+=("$t")

@@ -262,6 +262,11 @@ bool ZipArchiveReader::readDirectory() {
         entries_.push_back(std::move(e));
         at += 46 + nameLen + extraLen + commentLen;
     }
+    // The records must fill the directory: bytes that belong to no record, or
+    // records beyond the count, are damage that an append would carry on
+    // into an archive that no reader can list whole.
+    if (at != directorySize)
+        return fail(kErrInvalidFileFormat, damaged);
     return true;
 }
 

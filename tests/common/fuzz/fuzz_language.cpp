@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 
 #include "common/Globals.h"
@@ -19,10 +20,14 @@
 namespace {
 QString g_file;
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+// A broken promise: say which one, then stop so that the fuzzer keeps the input.
+#define Check(ok) \
+    do { \
+        if (!(ok)) { \
+            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
+            std::abort(); \
+        } \
+    } while (false)
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 
 #include "common/Globals.h"
@@ -25,10 +26,14 @@ namespace {
 frmMain_BackUp* g_form = nullptr;
 QString g_file;
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+// A broken promise: say which one, then stop so that the fuzzer keeps the input.
+#define Check(ok) \
+    do { \
+        if (!(ok)) { \
+            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
+            std::abort(); \
+        } \
+    } while (false)
 
 QStringList Entries() {
     QStringList out;
