@@ -44,11 +44,14 @@ void put64(char* p, quint64 v) {
     put32(p + 4, quint32(v >> 32));
 }
 
-// Position of the end record within `tail` (the last bytes of the file), or -1.
+// Position of the end record within `tail` (the last bytes of the file), or
+// -1: the signature nearest to the end, as other readers and the writer that
+// appends take it (a comment that runs past the end is cut, not a reason to
+// look for an older record: the archive would be one thing to us and another
+// to them).
 qsizetype findEndRecord(const QByteArray& tail) {
     for (qsizetype p = tail.size() - 22; p >= 0; --p) {
-        const char* d = tail.constData() + p;
-        if (u32(d) == kSigEnd && p + 22 + u16(d + 20) <= tail.size())
+        if (u32(tail.constData() + p) == kSigEnd)
             return p;
     }
     return -1;

@@ -55,6 +55,18 @@ QByteArray withACountTooSmall(QByteArray z) {
     return z;
 }
 
+// A second end record behind the real one, its comment running past the end
+// of the file: the record nearest to the end is the one every reader (and
+// the writer that appends) takes.
+QByteArray withABrokenLastEndRecord(const QByteArray& z) {
+    QByteArray end("PK\x05\x06\0\0\0\0\x01\0\x01\0", 12);
+    QByteArray tail(10, '\0');
+    set32(tail, 0, 46);    // directory size
+    set32(tail, 4, 0);     // directory offset
+    set16(tail, 8, 255);   // comment length: far more than follows
+    return z + end + tail + "ab";
+}
+
 }  // namespace
 
 TEST(ZipAppendFaults, ADamagedArchiveIsRefusedUntouchedOrExtendedSoundly) {
@@ -71,6 +83,7 @@ TEST(ZipAppendFaults, ADamagedArchiveIsRefusedUntouchedOrExtendedSoundly) {
         {"bytes in front (a self-extracting stub)", QByteArray(300, 'S') + sound, false},
         {"bytes in the directory that belong to no entry", withSlackInTheDirectory(sound), true},
         {"an entry count smaller than the directory", withACountTooSmall(sound), true},
+        {"a broken end record behind the real one", withABrokenLastEndRecord(sound), true},
         {"cut short in the directory", sound.left(sound.size() - 40), true},
         {"cut short in the data", sound.left(sound.size() / 2), true},
         {"no archive at all", randomBytes(4096, 3), true},
