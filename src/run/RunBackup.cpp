@@ -54,13 +54,11 @@ QString ElapsedText() {
 // One step of a progress bar that counts in fractions: the bar shows whole
 // numbers, the run adds its fractions to the value it last set.
 void frmMain_BackUp::AdvanceBar(ui::VbProgressBar* bar, float& value, float step) {
-    if (int(value) != bar->Value())
-        value = float(bar->Value());
     if (value + step >= float(bar->Max()))
         value = float(bar->Max());
     else
         value += step;
-    bar->setValue(int(value));
+    SetBar(bar, int(value));
 }
 
 void frmMain_BackUp::cmdBackUpNow() {
@@ -212,7 +210,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                 FileList = QStringList{QString()};
                 Find_Files(entry);
                 n = qint32(FileList.size()) - 2;
-                ProgressBar2->setValue(0);
+                SetBar(ProgressBar2, 0, true);
                 float bar2 = 0;
                 const float step2 = n > 0 ? 100.0f / float(n) : 0.0f;
                 for (qint32 j = 0; j <= n; ++j) {
@@ -234,11 +232,14 @@ void frmMain_BackUp::cmdBackUpNow() {
                     }
                     h.Erl = 47;
                     AdvanceBar(ProgressBar2, bar2, step2);
-                    txtBackUpTime->setText(ElapsedText());
+                    SetText(txtBackUpTime, ElapsedText());
                     vb::DoEventsThrottled();
-                    if (CancelBackUp)
+                    if (CancelBackUp) {
+                        SetBar(ProgressBar2, int(bar2), true);
                         return Go::After;
+                    }
                 }
+                SetBar(ProgressBar2, int(bar2), true);
             } else if (!skip) {
                 // a single file
                 h.Erl = 48;
@@ -262,7 +263,7 @@ void frmMain_BackUp::cmdBackUpNow() {
             }
             // end of the entry
             h.Erl = 50;
-            txtBackUpTime->setText(ElapsedText());
+            SetText(txtBackUpTime, ElapsedText());
             vb::DoEvents();
             vb::DoEvents();
             if (CancelBackUp)

@@ -34,10 +34,26 @@ void RepaintSoon(QWidget* widget) {
     widget->repaint();
 }
 
+void SetText(ui::VbTextBox* box, const QString& text) {
+    if (box->Text() != text)
+        box->setText(text);
+}
+
+void SetBar(ui::VbProgressBar* bar, int value, bool now) {
+    static QHash<ui::VbProgressBar*, qint64> lastMove;
+    const qint64 t = vb::MonotonicMs();
+    auto it = lastMove.find(bar);
+    if (!now && value != 0 && value != bar->Max() && it != lastMove.end() && t - it.value() < kFrameMs &&
+        t >= it.value())
+        return;
+    lastMove.insert(bar, t);
+    bar->setValue(value);
+}
+
 void StatusText(const QString& text) {
     if (!fMainForm || !fMainForm->txtNews)
         return;
-    fMainForm->txtNews->setText(text);
+    SetText(fMainForm->txtNews, text);
     RepaintSoon(fMainForm->txtNews);
 }
 
@@ -46,7 +62,7 @@ void Status(int langTextNumber) { StatusText(LangText(langTextNumber)); }
 void LogLine(const QString& line) {
     if (!fMainForm || !fMainForm->RtbNews1)
         return;
-    fMainForm->RtbNews1->setText(vb::Left(line + vb::vbCrLf + fMainForm->RtbNews1->Text(), kLogLimit));
+    fMainForm->RtbNews1->setTextSoon(vb::Left(line + vb::vbCrLf + fMainForm->RtbNews1->Text(), kLogLimit));
 }
 
 void SetLog(const QString& text) {

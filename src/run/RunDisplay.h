@@ -3,6 +3,10 @@
 #include <QString>
 
 class QWidget;
+namespace ui {
+class VbProgressBar;
+class VbTextBox;
+}
 
 // What a run shows on the main window while it works: the status line, the
 // run log, the animation and the spoken texts. The texts are always exact;
@@ -26,6 +30,16 @@ void SetLog(const QString& text);
 // over: the run does not depend on its pictures.
 void PlayClip(const QString& clip);
 void StopClip();
+
+// Sets a text box's text unless it holds that text already (which would
+// only lay the same text out again).
+void SetText(ui::VbTextBox* box, const QString& text);
+
+// Moves a progress bar to `value`. The bar takes it at once when it reaches
+// 0 or the bar's end, when `now` is given, or when its last move was a frame
+// ago or longer; otherwise the value waits for the next move (a bar repaints
+// itself at each new value).
+void SetBar(ui::VbProgressBar* bar, int value, bool now = false);
 
 // Repaints the widget at once, or skips the repaint when the last one of
 // this widget was less than a frame ago (the next event round paints it).
