@@ -1295,7 +1295,6 @@ void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
 void frmMain_BackUp::cmdConfigAS_Click() {}
 
 void frmMain_BackUp::tmrtimeout_Timer() {}
-void frmMain_BackUp::cypher_Progress(qint32 CurrPercent) {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
 void frmMain_BackUp::sckSMTP_Connect() {}

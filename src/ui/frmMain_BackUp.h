@@ -2,6 +2,7 @@
 #pragma once
 #include <QList>
 #include <QMainWindow>
+#include <memory>
 
 #include "ui/controls/ControlArray.h"
 #include "ui/controls/VbAniGif.h"
@@ -26,9 +27,11 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "platform/ZipArchiveComponent.h"
 
 class QAction;
 class QMenu;
+class clsBlowfish;
 
 // The main window. Every control is a public member named like the control
 // (its objectName is that name; an element of a control array is named
@@ -266,6 +269,52 @@ public:
     ui::VbLabel* Label32 = nullptr;
     ui::VbLabel* lblNRVHome = nullptr;
     ui::VbLabel* Label7 = nullptr;
+
+    // --- the backup run in ZIP mode (defined in src/run) -----------------
+    // The whole run of the current profile, from Start or "/run".
+    void cmdBackUpNow();
+    // Names, finds and opens the working archive; NewVolume finishes the
+    // current volume first. False after a failure it has reported.
+    bool Open_Zip(bool NewVolume);
+    // One file into the archive (the rule for new files only applied).
+    bool Zip_Now(const QString& File);
+    bool WriteToZip(const QString& File);
+    // Finishes one volume: test, encryption, destination, notice, upload.
+    void Zip_Copy(bool CleanTemp, bool BurnNow);
+    // Asks for a new medium (Cancel ends the program); flag opens a new
+    // volume on it.
+    void Insert_new_media(bool flag);
+    // Copy mode: one file copied as a plain file.
+    bool Copy_Now(const QString& File);
+    // The Stop command (toolbar button 4): the run ends at its next test
+    // point between files.
+    void cmdCancelBackUp_Click();
+
+    // The run's state, set for each run.
+    std::unique_ptr<platform::ZipArchiveComponent> ZipArchive;
+    clsBlowfish* Cypher = nullptr;  // the cipher at work, for its Progress
+    double ZipSizeLimit = 0;        // bytes
+    QString BackupDestination;
+    QString BackupTempPath;
+    qint16 CurrentFileAttr = 0;
+    qint16 LogFileNo = 0;
+    double TotalUncompressed = 0;
+    double TotalCompressed = 0;
+    double CurrentZipSize = 0;
+    double CurrentFileSize = 0;
+
+private:
+    bool RunSynchronisation();
+    void CloseRun();
+    void StoreTooLarge(const QString& File);
+    void DeleteOldArchives();
+    bool DecryptArchive(const QString& inPath, const QString& outPath);
+    QString ArchiveKey() const;
+    int SelectedArchivePeriod() const;
+    static void AdvanceBar(ui::VbProgressBar* bar, float& value, float step);
+    bool waitCursorSet_ = false;
+
+public:
 
 public slots:
     // --- form events ---
