@@ -2,6 +2,8 @@
 // Zip_Now and WriteToZip of the main window: one source file into the run's
 // archive, within the volume limits, with the counters, the run log and the
 // archive log.
+#include <algorithm>
+
 #include "common/Globals.h"
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/NRV_modShutDown.h"
@@ -186,7 +188,10 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
 // stored one by one.
 void frmMain_BackUp::StoreTooLarge(const QString& File) {
     const QString field = archive_log::NameField(shorten_path(File, archive_log::kNameWidth));
-    if (chkSplit->Value() == 0) {
+    // Pieces are 10000 bytes smaller than a volume; a volume too small for
+    // that cannot take pieces either, and a piece never exceeds 2 GiB.
+    const double pieceSize = std::min(ZipSizeLimit - 10000, 2147483647.0);
+    if (chkSplit->Value() == 0 || pieceSize < 1) {
         const QString line = field + archive_log::kTooLargeSkipped;
         LogLine(line);
         if (chkWriteLog->Value() == 1)
@@ -197,8 +202,7 @@ void frmMain_BackUp::StoreTooLarge(const QString& File) {
     Status(298);
     Refresh();
     const QString folder = txtPathTemp->Text() + QStringLiteral("\\splitfile");
-    const double pieceSize = ZipSizeLimit - 10000;
-    SplitFiles(File, folder, pieceSize >= 1 ? vb::CLng(pieceSize) : 1);
+    SplitFiles(File, folder, vb::CLng(pieceSize));
     LogLine(field + archive_log::kTooLargeSplit);
 
     QStringList names;

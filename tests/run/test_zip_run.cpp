@@ -291,3 +291,75 @@ TEST_F(ZipRun, UnreadableFilesAreLoggedAsLockedAndChangedOnesAreStoredAsRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ZipRun, AnArchiveThatCannotBeContinuedIsLeftAndTheNextVolumeTakesTheFiles) {
+    struct {
+        bool encrypted;
+        int message;  // the text that opens the message box
+    } const cases[] = {{false, 107}, {true, 302}};
+    for (const auto& c : cases) {
+        SetUp();
+        WriteSource(QStringLiteral("a.txt"), QByteArray("a"));
+        AddSource(Win(src) + QStringLiteral("\\*.*"));
+        f().chkAppendArchive->setValue(1);
+        const QString suffix = c.encrypted ? QStringLiteral(".cry") : QString();
+        const QString existing = dest + QLatin1Char('/') + TodaysName() + suffix;
+        if (c.encrypted) {
+            // an archive of another password
+            f().chkEncrypt->setValue(1);
+            f().txtEncryptPassword->setText(QStringLiteral("one"));
+            Run();
+            ASSERT_TRUE(QFileInfo::exists(existing));
+            f().txtEncryptPassword->setText(QStringLiteral("two"));
+        } else {
+            testenv::writeFile(existing, QByteArray("this is no zip archive"));
+        }
+        const QByteArray before = testenv::readFile(existing);
+        platform::Dialogs::scriptAnswers({});
+
+        Run();
+
+        EXPECT_EQ(testenv::readFile(existing), before) << c.message;
+        EXPECT_TRUE(QFileInfo::exists(dest + QLatin1Char('/') + TodaysName(1) + suffix)) << c.message;
+        ASSERT_FALSE(platform::Dialogs::shown().isEmpty());
+        EXPECT_TRUE(platform::Dialogs::shown().first().prompt.startsWith(LangText(c.message))) << c.message;
+        EXPECT_TRUE(TempIsClean());
+    }
+}
+
+TEST_F(ZipRun, AnErrorInTheClosingPhaseIsLoggedOnceAndTheRunStillEnds) {
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a"));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    f().lblNumberOfBackups->setCaption(QStringLiteral("not a number"));  // the statistics update fails
+
+    Run();
+
+    EXPECT_EQ(ErrorLog().count(QStringLiteral("cmdBackUpNow")), 1) << ErrorLog().toStdString();
+    EXPECT_TRUE(f().tbTools->Buttons(3).Enabled());
+    EXPECT_TRUE(f().SSTab1->isEnabled());
+    EXPECT_TRUE(f().txtNews->Text().startsWith(LangText(121)));
+    EXPECT_TRUE(QFileInfo::exists(dest + QLatin1Char('/') + TodaysName(1)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ZipRun, UnattendedRunEndsTheProgramAfterItsCleanUp) {
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a"));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    f().txtNews->setText(QStringLiteral("before"));
+    RunMode = true;
+    Run();
+    RunMode = false;
+
+    EXPECT_TRUE(ProgramEnded());
+    EXPECT_TRUE(QFileInfo::exists(dest + QLatin1Char('/') + TodaysName(1)));
+    EXPECT_TRUE(TempIsClean());
+    EXPECT_NE(f().txtNews->Text(), LangText(121));  // no status, statistics or sound after the clean-up
+    EXPECT_FALSE(f().txtNews->Text().startsWith(LangText(121)));
+}
+
+}  // namespace
