@@ -15,7 +15,7 @@
 namespace run_display {
 namespace {
 
-constexpr qint64 kFrameMs = 30;
+constexpr qint64 kFrameMs = 40;
 constexpr int kLogLimit = 2000;
 
 }  // namespace

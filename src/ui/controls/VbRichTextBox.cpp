@@ -13,7 +13,7 @@ VbRichTextBox::VbRichTextBox(const QString& name, QWidget* parent) : QTextEdit(p
     setAcceptRichText(false);
     setLineWrapMode(QTextEdit::WidgetWidth);
     soon_.setSingleShot(true);
-    soon_.setInterval(30);
+    soon_.setInterval(40);
     connect(&soon_, &QTimer::timeout, this, [this] { display(text_); });
 }
 
