@@ -2,13 +2,10 @@
 // The new-medium prompt, the Stop command and the encryption progress of the
 // main window.
 #include "common/Globals.h"
-#include "destinations/NRV_InetFTP.h"
-#include "destinations/NRV_modShutDown.h"
-#include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
-#include "run/Vaultora_Disk.h"
 #include "run/NewMediumHook.h"
 #include "run/ProgramEnd.h"
+#include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/ErrorHandling.h"
 #include "vb/Strings.h"

@@ -7,6 +7,7 @@
 
 #include "common/Globals.h"
 #include "platform/Paths.h"
+#include "settings/Speech.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 #include "vb/ErrorHandling.h"
@@ -88,10 +89,8 @@ void PlayClip(const QString& clip) {
 }
 
 void Speak(const QString& text) {
-    if (!fMainForm || fMainForm->chkSound->Value() != 1 || !bSoundAvailable)
-        return;
-    // Speech comes with the sound module; until it is there nothing is said.
-    Q_UNUSED(text);
+    if (fMainForm && fMainForm->chkSound->Value() == 1)
+        ::Speak(text);
 }
 
 void PlayCloseSound() {

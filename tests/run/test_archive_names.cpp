@@ -39,8 +39,9 @@ TEST(ArchiveNames, WeekNumberRunsFromOneToFiftyFour) {
             const int w = WeekNumber(d);
             ASSERT_GE(w, last);
             ASSERT_LE(w - last, 1);
-            if (d.dayOfWeek() == 7 && d.dayOfYear() > 1)
+            if (d.dayOfWeek() == 7 && d.dayOfYear() > 1) {
                 ASSERT_EQ(w, last + 1) << d.toString(Qt::ISODate).toStdString();  // Sunday begins a week
+            }
             last = w;
         }
         EXPECT_GE(last, 53);
