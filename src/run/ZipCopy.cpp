@@ -214,7 +214,6 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                     retry = true;
                 }
             } else {
-                bool cancelled = false;
                 step(10, [&] {
                     const bool withLog = chkWriteLog->Value() == 1;
                     for (;;) {
@@ -238,15 +237,15 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                                 OpenCopy2CD();
                                 continue;
                             }
-                            cancelled = true;
-                            break;
+                            break;  // Cancel: this archive stays off the disc
                         }
                         if (BurnNow)
                             BurnCD();
                         break;
                     }
                 });
-                delivered = !cancelled;
+                // The disc writer does not tell whether the disc was written,
+                // so old archives are not deleted on the strength of it.
             }
             if (retry)
                 continue;
@@ -260,7 +259,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 gFreeSpace = Get_DiskFree(destination);
                 txtRemainSpace->setText(vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
             });
-            if (delivered && !cdRecorder)
+            if (delivered)
                 DeliveredThisRun << ArchiveDestPath << ArchiveDestPath + QStringLiteral(".log");
         }
 
