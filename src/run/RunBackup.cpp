@@ -98,6 +98,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         TotalUncompressed = 0;
         TotalCompressed = 0;
         DeliveredThisRun.clear();
+        storedFiles_.clear();
         h.Erl = 6;
         BackUpStartTime = vb::CLng(double(vb::CSng(vb::Timer())));
         h.Erl = 7;

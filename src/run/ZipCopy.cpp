@@ -11,6 +11,7 @@
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
+#include "platform/Database.h"
 #include "platform/FileSystem.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
@@ -57,8 +58,10 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
         StopClip();
         present = FileExists(ArchiveTempPath);
     });
-    if (!present)
+    if (!present) {
+        SettleArchiveBits(false);
         return;
+    }
 
     // 2. the archive shown
     step(2, [&] {
@@ -70,6 +73,8 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     step(3, [&] { Status(133); });
 
     bool finalStage = false;  // a jump to the final stage
+    bool failed = false;      // the archive did not reach a destination
+    bool verified = false;    // it reached one and was found whole there
     // 4. the archive test
     {
         vb::Handler test(QStringLiteral("Zip_Copy error_zip"));
@@ -86,6 +91,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                                  LangText(276),
                              platform::vbCritical, LangText(109));
             finalStage = true;
+            failed = true;
         }
     }
 
@@ -145,6 +151,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 // Without the encrypted file there is nothing to carry on.
                 vb::Handler(QStringLiteral("Zip_Copy error_encrypt"))
                     .Log(vb::ErrInfo{vb::errPathFileAccess, QStringLiteral("The archive could not be encrypted")});
+                failed = true;
                 break;
             }
         }
@@ -250,7 +257,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
             if (retry)
                 continue;
             if (different) {
-                finalStage = true;
+                failed = true;
                 break;
             }
             step(10, [&] {
@@ -264,6 +271,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
         }
 
         // 8. the old archives, once the new one is safe at the destination
+        verified = verified || delivered;
         if (media && delivered)
             step(8, [&] { DeleteOldArchives(); });
 
@@ -290,9 +298,11 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                     PlayClip(QStringLiteral("websend.avi"));
                     FTPcopy_files(false, ArchiveLogPath, ArchiveName + QStringLiteral(".log"));
                     StopClip();
+                    verified = true;
                     if (!media)
                         DeleteOldArchives();
                 } else {
+                    failed = true;
                     StopClip();
                     WriteErrorLog(true, ProgramName, QStringLiteral("Zip_Copy error_ftp"), 12, 0, QString());
                     platform::MsgBox(LangText(141) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143),
@@ -303,6 +313,11 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
         break;
     }
 
+    // The archive flags of the volume's files: cleared when it reached its
+    // destination, or when none of its destinations can tell.
+    const bool checkable = (media && !cdRecorder) || chkFTP->Value() == 1;
+    SettleArchiveBits(verified || (!failed && !checkable));
+
     // 13. the final stage
     if (CleanTemp && !cdRecorder) {
         step(13, [&] { Status(140); });
@@ -312,6 +327,24 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
         StopClip();
         PlayClip(QStringLiteral("compress.avi"));
         Refresh();
+    });
+}
+
+// Clears (or forgets) the archive flags of the files stored in the volume
+// just finished; a file that has changed since it was stored keeps its flag.
+void frmMain_BackUp::SettleArchiveBits(bool clear) {
+    std::vector<StoredFile> files;
+    files.swap(storedFiles_);
+    if (!clear || files.empty())
+        return;
+    vb::Quiet([&] {
+        platform::Database::shared().transaction([&] {
+            for (const StoredFile& f : files)
+                vb::Quiet([&] {
+                    if (platform::FileLen(f.path) == f.size && platform::FileDateTime(f.path) == f.written)
+                        platform::SetFileAttributes(f.path, quint32(qint32(f.attributes) & ~platform::vbArchive));
+                });
+        });
     });
 }
 

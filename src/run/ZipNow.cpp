@@ -146,8 +146,10 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         if (changed)
             WriteLog(QStringLiteral("WriteToZip: changed while stored"), File, CurrentFileSize, u);
         h.Erl = 17;
+        // The flag is cleared once the volume has reached its destination
+        // (Zip_Copy): a run that is stopped or fails leaves it set.
         if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed)
-            platform::SetFileAttributes(File, quint32(qint32(CurrentFileAttr) & ~platform::vbArchive));
+            storedFiles_.push_back({File, CurrentFileAttr, u, stored.ModificationDate()});
         h.Erl = 18;
         txtTotalFiles->setText(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
         txtAnzFiles->setText(QString::number(after + 1));

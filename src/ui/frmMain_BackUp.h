@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QDateTime>
 #include <QList>
 #include <QMainWindow>
 #include <memory>
+#include <vector>
 
 #include "ui/controls/ControlArray.h"
 #include "ui/controls/VbAniGif.h"
@@ -316,6 +318,17 @@ private:
     int SelectedArchivePeriod() const;
     static void AdvanceBar(ui::VbProgressBar* bar, float& value, float step);
     bool waitCursorSet_ = false;
+    // Files of the current volume whose archive attribute is to be cleared
+    // once the volume has reached its destination, with the size and time
+    // they were stored with.
+    struct StoredFile {
+        QString path;
+        qint16 attributes;
+        qint64 size;
+        QDateTime written;
+    };
+    std::vector<StoredFile> storedFiles_;
+    void SettleArchiveBits(bool clear);
 
 public:
     // --- source selection list and folder exclusion -----------------------

@@ -362,3 +362,45 @@ TEST_F(ZipRun, UnattendedRunEndsTheProgramAfterItsCleanUp) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ZipRun, ArchiveFlagsAreClearedOnlyOnceTheVolumeIsDelivered) {
+    QStringList files;
+    for (int i = 0; i < 3; ++i)
+        files << WriteSource(QStringLiteral("f%1.txt").arg(i), QByteArray("file ") + QByteArray::number(i));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    auto flagged = [&] {
+        QStringList names;
+        for (const QString& host : files)
+            if (platform::GetAttr(Win(host)) & platform::vbArchive)
+                names << QFileInfo(host).fileName();
+        return names;
+    };
+    auto stopAt = [&](const char* count) {
+        return QObject::connect(f().txtTotalFiles, &ui::VbTextBox::Change, f().txtTotalFiles, [this, count] {
+            if (f().txtTotalFiles->Text() == QLatin1String(count))
+                f().cmdCancelBackUp_Click();
+        });
+    };
+
+    // a stopped run delivers nothing, so every file is still to be backed up
+    const QMetaObject::Connection stop = stopAt("2");
+    Run();
+    QObject::disconnect(stop);
+    EXPECT_EQ(flagged().size(), 3);
+
+    Run();
+    EXPECT_TRUE(flagged().isEmpty());
+
+    // new files only: the changed one
+    testenv::writeFile(files[1], QByteArray("changed, and longer"));
+    f().optNewOnly->setValue(true);
+    Run();
+    const ZipListing z = ReadWithPython(dest + QLatin1Char('/') + TodaysName(2));
+    ASSERT_EQ(z.entries.size(), 1);
+    EXPECT_TRUE(z.entries[0].name.endsWith(QStringLiteral("/f1.txt")));
+    EXPECT_TRUE(flagged().isEmpty());
+}
+
+}  // namespace
