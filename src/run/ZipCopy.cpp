@@ -4,6 +4,9 @@
 // copies it with its log to the destination folder and compares the copy
 // (or puts both on the disc), deletes the profile's old archives, sends the
 // e-mail notice, uploads by FTP and clears the temporary folder.
+#include <QFile>
+#include <sys/stat.h>
+
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
@@ -11,8 +14,10 @@
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
+#include "platform/ArchiveFlag.h"
 #include "platform/Database.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
 #include "run/ProgramEnd.h"
@@ -341,8 +346,11 @@ void frmMain_BackUp::SettleArchiveBits(bool clear) {
         platform::Database::shared().transaction([&] {
             for (const StoredFile& f : files)
                 vb::Quiet([&] {
-                    if (platform::FileLen(f.path) == f.size && platform::FileDateTime(f.path) == f.written)
-                        platform::SetFileAttributes(f.path, quint32(qint32(f.attributes) & ~platform::vbArchive));
+                    const QString host = platform::ToHost(f.path);
+                    struct stat st {};
+                    if (!host.isEmpty() && ::stat(QFile::encodeName(host).constData(), &st) == 0 &&
+                        qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.writtenSecs)
+                        platform::ClearArchiveFlag(host);
                 });
         });
     });

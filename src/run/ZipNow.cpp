@@ -149,7 +149,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.
         if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed)
-            storedFiles_.push_back({File, CurrentFileAttr, u, stored.ModificationDate()});
+            storedFiles_.push_back({File, u, stored.ModificationDate().toSecsSinceEpoch()});
         h.Erl = 18;
         txtTotalFiles->setText(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
         txtAnzFiles->setText(QString::number(after + 1));

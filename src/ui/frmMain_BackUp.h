@@ -323,9 +323,8 @@ private:
     // they were stored with.
     struct StoredFile {
         QString path;
-        qint16 attributes;
         qint64 size;
-        QDateTime written;
+        qint64 writtenSecs;  // modification time, seconds since 1970
     };
     std::vector<StoredFile> storedFiles_;
     void SettleArchiveBits(bool clear);
