@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "platform/ZipErrors.h"
-#include "platform/ZipHostPath.h"
+#include "platform/Paths.h"
 #include "vb/VbError.h"
 
 namespace platform {
@@ -244,7 +244,7 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
 
 void ZipArchiveState::create(const QString& windowsPath) {
     close();
-    const QString host = ZipHostPath(windowsPath);
+    const QString host = ToHost(windowsPath);
     if (host.isEmpty())
         raiseFor(vb::errPathNotFound, windowsPath);
     ZipFileIo io;
@@ -262,7 +262,7 @@ void ZipArchiveState::create(const QString& windowsPath) {
 
 void ZipArchiveState::open(const QString& windowsPath) {
     close();
-    const QString host = ZipHostPath(windowsPath);
+    const QString host = ToHost(windowsPath);
     if (host.isEmpty())
         raiseFor(vb::errPathNotFound, windowsPath);
     windowsPath_ = windowsPath;
@@ -382,7 +382,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     const QByteArray rawName = name.toUtf8();
     if (name.isEmpty() || rawName.size() > 0xFFFF)
         raiseFor(vb::errBadFileNameOrNumber, windowsPath);
-    const QString host = ZipHostPath(windowsPath);
+    const QString host = ToHost(windowsPath);
     if (host.isEmpty())
         raiseFor(vb::errPathNotFound, windowsPath);
 
@@ -639,8 +639,8 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
     if (folder.isEmpty())
         raiseFor(vb::errPathNotFound, windowsFolder);
     const QString windowsTarget = folder + "\\" + parts.join('\\');
-    const QString hostRoot = ZipHostPath(folder + "\\");
-    const QString hostTarget = ZipHostPath(windowsTarget);
+    const QString hostRoot = ToHost(folder + "\\");
+    const QString hostTarget = ToHost(windowsTarget);
     if (hostRoot.isEmpty() || hostTarget.isEmpty())
         raiseFor(vb::errPathNotFound, windowsTarget);
     const QString rootPrefix = hostRoot.endsWith('/') ? hostRoot : hostRoot + "/";
