@@ -65,19 +65,22 @@ bool frmMain_BackUp::File_Filter(const QString& File) {
         return false;
     if (File_Excluded(File))
         return true;
-    if (!h.Next(4, [&] {
-            hit = chkExclOldFiles->Value() == 1 && lastWriteDay(File) < DTPicker1->Value();
-        }) || hit)
+    // The day of the last write, read once for the date rules that are on.
+    QDate written;
+    auto day = [&] {
+        if (written.isNull())
+            written = lastWriteDay(File);
+        return written;
+    };
+    if (!h.Next(4, [&] { hit = chkExclOldFiles->Value() == 1 && day() < DTPicker1->Value(); }) || hit)
         return true;
-    if (!h.Next(5, [&] {
-            hit = chkExclYoungFiles->Value() == 1 && lastWriteDay(File) > DTPicker1->Value();
-        }) || hit)
+    if (!h.Next(5, [&] { hit = chkExclYoungFiles->Value() == 1 && day() > DTPicker1->Value(); }) || hit)
         return true;
     if (!h.Next(6, [&] {
             hit = false;
             if (chkExclYoungDayFiles->Value() == 1) {
                 const qint32 days = vb::CLng(txtExclYoungDay->Text());
-                hit = lastWriteDay(File).daysTo(vb::Date()) < days;
+                hit = day().daysTo(vb::Date()) < days;
             }
         }) || hit)
         return true;
