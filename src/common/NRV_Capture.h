@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QString>
+
+// Saves a picture of the whole screen as a Windows bitmap file (FileName, a
+// Windows path) and leaves the picture in the clipboard, as the Print Screen
+// key does. True when the file was written.
+bool Capture_Desktop(QString FileName);

@@ -1,0 +1,451 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/HostFiles.h"
+
+#include <QFile>
+#include <cerrno>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include "platform/ArchiveFlag.h"
+#include "platform/DriveTable.h"
+#include "platform/Paths.h"
+#include "vb/VbError.h"
+
+namespace platform {
+namespace {
+
+QByteArray enc(const QString& p) { return QFile::encodeName(p); }
+
+bool isDotOrDotDot(const char* n) { return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)); }
+
+// Never removed as a tree: a drive's root folder, the home folder, the
+// program folder, and any folder above one of them (".." may climb out of
+// a drive's root).
+bool isProtectedFolder(const QString& host) {
+    if (IsSameOrBelow(HomeFolderHost(), host) || IsSameOrBelow(ProgramFolderHost(), host))
+        return true;
+    const auto table = DriveTable::Current();
+    for (const DriveRoot& d : table->drives())
+        if (IsSameOrBelow(d.hostRoot, host))
+            return true;
+    for (const NetworkShare& s : table->shares())
+        if (IsSameOrBelow(s.hostRoot, host))
+            return true;
+    return false;
+}
+
+void closeQuietly(int fd) {
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// Copies the rest of `in` to `out` with read/write.
+bool copyByReadWrite(int in, int out) {
+    std::vector<char> buf(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(in, buf.data(), buf.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return true;
+        ssize_t done = 0;
+        while (done < n) {
+            const ssize_t w = ::write(out, buf.data() + done, size_t(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            done += w;
+        }
+    }
+}
+
+bool copyContents(int in, int out) {
+    qint64 total = 0;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        if (n > 0) {
+            total += n;
+            continue;
+        }
+        if (n == 0) {
+            // Some file systems report 0 where they cannot copy in the kernel;
+            // a plain read tells the end of the file from that.
+            return total > 0 ? true : copyByReadWrite(in, out);
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF ||
+            errno == ETXTBSY)
+            return copyByReadWrite(in, out);
+        return false;
+    }
+}
+
+void removeTreeAt(int parentFd, const QByteArray& name, bool force) {
+    int fd = ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        RaiseErrno(errno, false);
+    struct stat self {};
+    if (force && ::fstat(fd, &self) == 0 && (self.st_mode & (S_IWUSR | S_IXUSR)) != (S_IWUSR | S_IXUSR))
+        ::fchmod(fd, self.st_mode | S_IWUSR | S_IXUSR);
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        const int e = errno;
+        closeQuietly(fd);
+        RaiseErrno(e, false);
+    }
+    std::vector<QByteArray> names;
+    while (dirent* e = ::readdir(d))
+        if (!isDotOrDotDot(e->d_name))
+            names.emplace_back(e->d_name);
+    try {
+        for (const QByteArray& n : names) {
+            struct stat st {};
+            if (::fstatat(fd, n.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT)
+                    continue;
+                RaiseErrno(errno, false);
+            }
+            if (S_ISDIR(st.st_mode)) {
+                removeTreeAt(fd, n, force);
+                continue;
+            }
+            if (!force && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+                vb::Raise(vb::errPermissionDenied);
+            if (::unlinkat(fd, n.constData(), 0) != 0 && errno != ENOENT)
+                RaiseErrno(errno, false);
+        }
+    } catch (...) {
+        ::closedir(d);
+        throw;
+    }
+    ::closedir(d);
+    if (::unlinkat(parentFd, name.constData(), AT_REMOVEDIR) != 0)
+        RaiseErrno(errno, false);
+}
+
+}  // namespace
+
+int VbErrorForErrno(int err, bool missingFile) {
+    switch (err) {
+    case ENOENT:
+        return missingFile ? vb::errFileNotFound : vb::errPathNotFound;
+    case ENOTDIR:
+        return vb::errPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return vb::errPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return vb::errDiskFull;
+    case EEXIST:
+        return vb::errFileExists;
+    case EIO:
+        return vb::errDeviceIO;
+    case EXDEV:
+        return vb::errRenameAcrossDrives;
+    case EMFILE:
+    case ENFILE:
+        return vb::errTooManyFiles;
+    case ENOMEDIUM:
+        return vb::errDiskNotReady;
+    case ENODEV:
+    case ENXIO:
+    case ESTALE:
+    case ENOTCONN:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+        return vb::errDeviceUnavailable;
+    case ENOMEM:
+        return vb::errOutOfMemory;
+    default:
+        return vb::errPathFileAccess;
+    }
+}
+
+void RaiseErrno(int err, bool missingFile) { vb::Raise(VbErrorForErrno(err, missingFile)); }
+
+void RaiseMissing(const QString& hostPath) {
+    const HostStat parent = StatHost(HostParent(hostPath));
+    vb::Raise(parent.kind == EntryKind::Folder ? vb::errFileNotFound : vb::errPathNotFound);
+}
+
+QString HostPathOrRaise(const QString& windowsPath) {
+    const HostPath h = ResolveWindowsPath(windowsPath);
+    switch (h.status) {
+    case HostPathStatus::Ok:
+        return h.path;
+    case HostPathStatus::NoDrive:
+        vb::Raise(vb::errDeviceUnavailable);
+    case HostPathStatus::NoShare:
+        vb::Raise(vb::errPathNotFound);
+    case HostPathStatus::Empty:
+    case HostPathStatus::Invalid:
+        break;
+    }
+    vb::Raise(vb::errBadFileNameOrNumber);
+}
+
+HostStat StatHost(const QString& hostPath) {
+    HostStat out;
+    if (hostPath.isEmpty())
+        return out;
+    const QByteArray p = enc(hostPath);
+    struct statx sx {};
+    if (::statx(AT_FDCWD, p.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return out;
+    const mode_t m = sx.stx_mode;
+    out.kind = S_ISDIR(m) ? EntryKind::Folder : S_ISREG(m) ? EntryKind::File : EntryKind::Other;
+    out.mode = m;
+    out.size = qint64(sx.stx_size);
+    out.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    out.ino = ino_t(sx.stx_ino);
+    out.mtime = {time_t(sx.stx_mtime.tv_sec), long(sx.stx_mtime.tv_nsec)};
+    out.atime = {time_t(sx.stx_atime.tv_sec), long(sx.stx_atime.tv_nsec)};
+    if (sx.stx_mask & STATX_BTIME)
+        out.btime = {time_t(sx.stx_btime.tv_sec), long(sx.stx_btime.tv_nsec)};
+    else
+        out.btime = out.mtime;
+    struct stat ls {};
+    out.isLink = ::lstat(p.constData(), &ls) == 0 && S_ISLNK(ls.st_mode);
+    return out;
+}
+
+quint32 AttributesOf(const QString& hostPath, const HostStat& st) {
+    quint32 a = 0;
+    const QString name = HostName(hostPath);
+    if (name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") && name != QLatin1String(".."))
+        a |= 2;
+    if (!(st.mode & S_IWUSR))
+        a |= 1;
+    if (st.kind == EntryKind::Folder)
+        a |= 16;
+    else if (ArchiveFlagIsSet(hostPath))
+        a |= 32;
+    return a;
+}
+
+QString HostName(const QString& hostPath) {
+    const qsizetype slash = hostPath.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? hostPath : hostPath.mid(slash + 1);
+}
+
+QString HostParent(const QString& hostPath) {
+    const qsizetype slash = hostPath.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral(".");
+    if (slash == 0)
+        return QStringLiteral("/");
+    return hostPath.left(slash);
+}
+
+QDateTime LocalTime(const struct timespec& t, bool wholeSeconds) {
+    if (wholeSeconds)
+        return QDateTime::fromSecsSinceEpoch(qint64(t.tv_sec), Qt::LocalTime);
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::LocalTime);
+}
+
+QDateTime UtcTime(const struct timespec& t) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
+}
+
+// ---- HostFolderReader ----
+
+HostFolderReader::~HostFolderReader() { close(); }
+
+bool HostFolderReader::open(const QString& folderHost) {
+    close();
+    const QByteArray p = enc(folderHost);
+    DIR* d = ::opendir(p.constData());
+    if (!d)
+        return false;
+    dir_ = d;
+    folder_ = folderHost;
+    return true;
+}
+
+bool HostFolderReader::next(QString* name, EntryKind* kind, bool* isLink) {
+    DIR* d = static_cast<DIR*>(dir_);
+    if (!d)
+        return false;
+    while (dirent* e = ::readdir(d)) {
+        if (isDotOrDotDot(e->d_name))
+            continue;
+        EntryKind k = EntryKind::Other;
+        bool link = false;
+        switch (e->d_type) {
+        case DT_DIR:
+            k = EntryKind::Folder;
+            break;
+        case DT_REG:
+            k = EntryKind::File;
+            break;
+        case DT_LNK:
+        case DT_UNKNOWN: {
+            struct stat st {};
+            if (::fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            link = S_ISLNK(st.st_mode);
+            if (link && ::fstatat(dirfd(d), e->d_name, &st, 0) != 0)
+                continue;   // dangling
+            k = S_ISDIR(st.st_mode) ? EntryKind::Folder : S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
+            break;
+        }
+        default:
+            break;
+        }
+        if (k == EntryKind::Other)
+            continue;
+        *name = QFile::decodeName(e->d_name);
+        *kind = k;
+        if (isLink)
+            *isLink = link;
+        return true;
+    }
+    close();
+    return false;
+}
+
+void HostFolderReader::close() {
+    if (dir_)
+        ::closedir(static_cast<DIR*>(dir_));
+    dir_ = nullptr;
+}
+
+// ---- changes ----
+
+void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite) {
+    const HostStat s = StatHost(srcHost);
+    if (s.kind == EntryKind::Missing)
+        RaiseMissing(srcHost);
+    if (s.kind != EntryKind::File)
+        vb::Raise(vb::errPathFileAccess);
+    const HostStat d = StatHost(dstHost);
+    if (d.kind == EntryKind::Folder || d.kind == EntryKind::Other)
+        vb::Raise(vb::errPathFileAccess);
+    if (d.kind == EntryKind::File) {
+        if (!overwrite)
+            vb::Raise(vb::errFileExists);
+        if (!(d.mode & S_IWUSR))
+            vb::Raise(vb::errPermissionDenied);
+        if (d.dev == s.dev && d.ino == s.ino)
+            return;   // the file onto itself: nothing to do
+    }
+    const QString dir = HostParent(dstHost);
+    if (StatHost(dir).kind != EntryKind::Folder)
+        vb::Raise(vb::errPathNotFound);
+
+    const QByteArray sp = enc(srcHost);
+    const int in = ::open(sp.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (in < 0)
+        RaiseErrno(errno, true);
+    QByteArray tmpl = enc(dir) + "/.vaultora-copy-XXXXXX";
+    const int out = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (out < 0) {
+        const int e = errno;
+        closeQuietly(in);
+        RaiseErrno(e, false);
+    }
+    auto fail = [&](int e) {
+        closeQuietly(in);
+        closeQuietly(out);
+        ::unlink(tmpl.constData());
+        RaiseErrno(e, false);
+    };
+    if (!copyContents(in, out))
+        fail(errno);
+    struct stat fst {};
+    if (::fstat(in, &fst) == 0) {
+        ::fchmod(out, fst.st_mode & 07777);
+        const struct timespec times[2] = {{0, UTIME_OMIT}, fst.st_mtim};
+        ::futimens(out, times);
+    }
+    closeQuietly(in);
+    if (::close(out) != 0) {
+        const int e = errno;
+        ::unlink(tmpl.constData());
+        RaiseErrno(e, false);
+    }
+    const QByteArray dp = enc(dstHost);
+    int rc;
+    if (overwrite) {
+        rc = ::rename(tmpl.constData(), dp.constData());
+    } else {
+        rc = ::renameat2(AT_FDCWD, tmpl.constData(), AT_FDCWD, dp.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            struct stat st {};
+            if (::lstat(dp.constData(), &st) == 0)
+                errno = EEXIST;
+            else
+                rc = ::rename(tmpl.constData(), dp.constData());
+        }
+    }
+    if (rc != 0) {
+        const int e = errno;
+        ::unlink(tmpl.constData());
+        RaiseErrno(e, false);
+    }
+    NoteEntryCreated(dstHost);
+    if (!ArchiveFlagIsSet(dstHost))
+        SetArchiveFlag(dstHost);
+}
+
+void RemoveHostFile(const QString& hostPath, bool force) {
+    struct stat st {};
+    const QByteArray p = enc(hostPath);
+    if (::lstat(p.constData(), &st) != 0)
+        RaiseErrno(errno, true);
+    if (S_ISDIR(st.st_mode))
+        vb::Raise(vb::errPathFileAccess);
+    if (!force && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+        vb::Raise(vb::errPermissionDenied);
+    if (::unlink(p.constData()) != 0)
+        RaiseErrno(errno, true);
+    NoteEntryRemoved(hostPath);
+}
+
+void RemoveHostTree(const QString& hostPath, bool force) {
+    if (isProtectedFolder(hostPath))
+        vb::Raise(vb::errPermissionDenied);
+    const QByteArray parent = enc(HostParent(hostPath));
+    const int pfd = ::open(parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (pfd < 0)
+        RaiseErrno(errno, false);
+    try {
+        removeTreeAt(pfd, enc(HostName(hostPath)), force);
+    } catch (...) {
+        ::close(pfd);
+        throw;
+    }
+    ::close(pfd);
+    NoteEntryRemoved(hostPath);
+}
+
+void SetHostReadOnly(const QString& hostPath, bool readOnly) {
+    const QByteArray p = enc(hostPath);
+    struct stat st {};
+    if (::stat(p.constData(), &st) != 0)
+        RaiseErrno(errno, true);
+    const mode_t want = readOnly ? (st.st_mode & ~mode_t(S_IWUSR)) : (st.st_mode | S_IWUSR);
+    if ((want & 07777) != (st.st_mode & 07777) && ::chmod(p.constData(), want & 07777) != 0)
+        RaiseErrno(errno, true);
+}
+
+}  // namespace platform

@@ -1,0 +1,326 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/PathResolver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <algorithm>
+#include <mutex>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include "platform/DriveTable.h"
+
+namespace platform {
+namespace {
+
+bool isSep(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
+
+bool existsNoFollow(const QString& hostPath) {
+    struct stat st {};
+    const QByteArray p = QFile::encodeName(hostPath);
+    return ::lstat(p.constData(), &st) == 0;
+}
+
+QString joinHost(const QStringList& parts, qsizetype count) {
+    if (count <= 0)
+        return QStringLiteral("/");
+    QString out;
+    for (qsizetype i = 0; i < count; ++i) {
+        out += QLatin1Char('/');
+        out += parts[i];
+    }
+    return out;
+}
+
+// ---- case-insensitive lookup of names in a folder, cached per folder ----
+
+struct FolderNames {
+    struct timespec mtime {};
+    dev_t dev = 0;
+    ino_t ino = 0;
+    QHash<QString, QStringList> byFolded;   // folded name -> names, sorted
+};
+
+struct NameCache {
+    std::mutex lock;
+    QHash<QString, FolderNames> folders;
+};
+
+NameCache& nameCache() {
+    static NameCache c;
+    return c;
+}
+
+bool readFolder(const QString& dir, const struct stat& st, FolderNames* out) {
+    const QByteArray p = QFile::encodeName(dir);
+    DIR* d = ::opendir(p.constData());
+    if (!d)
+        return false;
+    out->byFolded.clear();
+    out->mtime = st.st_mtim;
+    out->dev = st.st_dev;
+    out->ino = st.st_ino;
+    while (dirent* e = ::readdir(d)) {
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        const QString name = QFile::decodeName(n);
+        out->byFolded[name.toCaseFolded()].append(name);
+    }
+    ::closedir(d);
+    for (QStringList& names : out->byFolded)
+        if (names.size() > 1)
+            names.sort();
+    return true;
+}
+
+bool sameStamp(const FolderNames& f, const struct stat& st) {
+    return f.dev == st.st_dev && f.ino == st.st_ino && f.mtime.tv_sec == st.st_mtim.tv_sec &&
+           f.mtime.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+// The actual name in `dir` for `name`: itself when it exists as written,
+// else the first (sorted) entry equal to it without regard to case; empty
+// when there is none.
+QString lookupName(const QString& dir, const QString& name) {
+    const QString exact = dir == QLatin1String("/") ? QLatin1Char('/') + name : dir + QLatin1Char('/') + name;
+    if (existsNoFollow(exact))
+        return name;
+    struct stat st {};
+    const QByteArray dp = QFile::encodeName(dir);
+    if (::stat(dp.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    const QString key = name.toCaseFolded();
+    NameCache& c = nameCache();
+    std::lock_guard<std::mutex> g(c.lock);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto it = c.folders.find(dir);
+        if (it == c.folders.end() || !sameStamp(*it, st) || attempt == 1) {
+            if (c.folders.size() >= 128 && it == c.folders.end())
+                c.folders.clear();
+            FolderNames fresh;
+            if (!readFolder(dir, st, &fresh))
+                return {};
+            it = c.folders.insert(dir, std::move(fresh));
+        }
+        const auto hit = it->byFolded.constFind(key);
+        if (hit == it->byFolded.cend())
+            return {};
+        for (const QString& candidate : *hit) {
+            const QString full = dir == QLatin1String("/") ? QLatin1Char('/') + candidate
+                                                           : dir + QLatin1Char('/') + candidate;
+            if (existsNoFollow(full))
+                return candidate;
+        }
+        // The cached names are stale: read the folder once more.
+    }
+    return {};
+}
+
+void noteEntry(const QString& hostPath, bool created) {
+    const int slash = int(hostPath.lastIndexOf(QLatin1Char('/')));
+    if (slash < 0)
+        return;
+    const QString dir = slash == 0 ? QStringLiteral("/") : hostPath.left(slash);
+    const QString name = hostPath.mid(slash + 1);
+    if (name.isEmpty())
+        return;
+    NameCache& c = nameCache();
+    std::lock_guard<std::mutex> g(c.lock);
+    auto it = c.folders.find(dir);
+    if (it == c.folders.end())
+        return;
+    struct stat st {};
+    const QByteArray dp = QFile::encodeName(dir);
+    if (::stat(dp.constData(), &st) != 0) {
+        c.folders.erase(it);
+        return;
+    }
+    QStringList& names = it->byFolded[name.toCaseFolded()];
+    if (created) {
+        if (!names.contains(name)) {
+            names.append(name);
+            names.sort();
+        }
+    } else {
+        names.removeAll(name);
+    }
+    it->mtime = st.st_mtim;
+    it->dev = st.st_dev;
+    it->ino = st.st_ino;
+}
+
+}  // namespace
+
+void NoteEntryCreated(const QString& hostPath) { noteEntry(hostPath, true); }
+void NoteEntryRemoved(const QString& hostPath) { noteEntry(hostPath, false); }
+
+void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last) {
+    qsizetype cut = -1;
+    for (qsizetype i = windowsPath.size() - 1; i >= 0; --i) {
+        if (isSep(windowsPath[i])) {
+            cut = i;
+            break;
+        }
+    }
+    if (cut < 0 && windowsPath.size() >= 2 && windowsPath[1] == QLatin1Char(':'))
+        cut = 1;   // "C:name"
+    if (folder)
+        *folder = cut < 0 ? QString() : windowsPath.left(cut + 1);
+    if (last)
+        *last = cut < 0 ? windowsPath : windowsPath.mid(cut + 1);
+}
+
+HostPath ResolveWindowsPath(const QString& windowsPathIn) {
+    HostPath out;
+    QString s = windowsPathIn;
+    if (s.isEmpty())
+        return out;
+
+    // Long-path and device prefixes.
+    if (s.startsWith(QLatin1String("\\\\?\\UNC\\"), Qt::CaseInsensitive))
+        s = QStringLiteral("\\\\") + s.mid(8);
+    else if (s.startsWith(QLatin1String("\\\\?\\")))
+        s = s.mid(4);
+    else if (s.startsWith(QLatin1String("\\\\.\\")) || s.startsWith(QLatin1String("//./"))) {
+        out.status = HostPathStatus::Invalid;
+        return out;
+    }
+
+    const auto table = DriveTable::Current();
+    QStringList host;   // host components of the root
+    QString rest;       // the Windows part below the root
+
+    if (s.size() >= 2 && isSep(s[0]) && isSep(s[1])) {
+        QString unc = s.mid(2);
+        unc.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        const QStringList parts = unc.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+        if (parts.size() < 2) {
+            out.status = HostPathStatus::Invalid;
+            return out;
+        }
+        int used = 0;
+        const NetworkShare* share = table->shareFor(parts, &used);
+        if (!share) {
+            out.status = HostPathStatus::NoShare;
+            return out;
+        }
+        host = share->hostRoot.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        rest = parts.mid(used).join(QLatin1Char('/'));
+    } else if (s.size() >= 2 && s[1] == QLatin1Char(':') && s[0].isLetter() && s[0].unicode() < 128) {
+        const DriveRoot* d = table->drive(s[0]);
+        if (!d) {
+            out.status = HostPathStatus::NoDrive;
+            return out;
+        }
+        host = d->hostRoot.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        rest = s.mid(2);
+    } else if (isSep(s[0])) {
+        rest = s;
+    } else {
+        host = QDir::currentPath().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        rest = s;
+    }
+
+    // Add the Windows components, dropping "." and applying ".." to the
+    // host path built so far.
+    // The leading host components that are taken as they are (the drive's
+    // root); ".." may climb out of it.
+    qsizetype keep = host.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isSep(rest[i]))
+            continue;
+        const QString part = rest.mid(start, i - start);
+        start = i + 1;
+        if (part.isEmpty() || part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!host.isEmpty())
+                host.removeLast();
+            keep = std::min(keep, host.size());
+            continue;
+        }
+        host.append(part);
+    }
+
+    out.status = HostPathStatus::Ok;
+    out.path = joinHost(host, host.size());
+    if (host.isEmpty() || existsNoFollow(out.path))
+        return out;
+
+    // Not there as written: keep the longest prefix that exists, then look
+    // the remaining components up without regard to case. The drive's own
+    // root is taken as it is.
+    if (host.size() <= keep)
+        return out;
+    qsizetype k = host.size() - 1;
+    while (k > keep && !existsNoFollow(joinHost(host, k)))
+        --k;
+    QString cur = joinHost(host, k);
+    for (qsizetype i = k; i < host.size(); ++i) {
+        const QString actual = lookupName(cur, host[i]);
+        if (actual.isEmpty()) {
+            for (qsizetype j = i; j < host.size(); ++j) {
+                if (cur != QLatin1String("/"))
+                    cur += QLatin1Char('/');
+                cur += host[j];
+            }
+            break;
+        }
+        if (cur != QLatin1String("/"))
+            cur += QLatin1Char('/');
+        cur += actual;
+    }
+    out.path = cur;
+    return out;
+}
+
+QString HostToWindows(const QString& hostPathIn) {
+    if (hostPathIn.isEmpty())
+        return {};
+    // Already in Windows form (a drive or network path): tidied, not mapped.
+    if ((hostPathIn.size() >= 2 && hostPathIn[1] == QLatin1Char(':') && hostPathIn[0].isLetter()) ||
+        hostPathIn.startsWith(QLatin1String("\\\\"))) {
+        QString w = hostPathIn;
+        w.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        return w;
+    }
+    const QString host = QDir::cleanPath(QDir::current().absoluteFilePath(hostPathIn));
+    const auto table = DriveTable::Current();
+
+    const DriveRoot* best = nullptr;
+    for (const DriveRoot& d : table->drives()) {
+        if (!IsSameOrBelow(host, d.hostRoot))
+            continue;
+        if (!best || d.hostRoot.size() > best->hostRoot.size())
+            best = &d;
+    }
+    const NetworkShare* share = nullptr;
+    for (const NetworkShare& s : table->shares()) {
+        if (!IsSameOrBelow(host, s.hostRoot))
+            continue;
+        if (!share || s.hostRoot.size() > share->hostRoot.size())
+            share = &s;
+    }
+
+    auto below = [&](const QString& root) {
+        QString r = root == QLatin1String("/") ? host.mid(1) : host.mid(root.size() + 1);
+        r.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        return r;
+    };
+    if (share && (!best || share->hostRoot.size() > best->hostRoot.size())) {
+        QString w = QStringLiteral("\\\\") + share->uncParts.join(QLatin1Char('\\'));
+        const QString r = below(share->hostRoot);
+        if (!r.isEmpty())
+            w += QLatin1Char('\\') + r;
+        return w;
+    }
+    if (!best)   // cannot happen: Z: is "/" unless overridden
+        return host;
+    return QString(best->letter) + QStringLiteral(":\\") + below(best->hostRoot);
+}
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Windows path <-> host path, the machinery under Paths.h. A Windows path is
+//   X:\a\b        a drive path (also "X:", "X:a", and "/" in place of "\")
+//   \\srv\sh\a    a network path, mapped onto the mount of that share
+//   \a\b or /a/b  rooted at the host's "/" (Z:)
+//   a\b           relative to the current folder
+// Doubled separators count as one; "." is dropped and ".." removes the
+// previous host component, after the drive is mapped (so "<folder>\..\x"
+// reaches the sibling of a drive's root folder). A component that does not
+// exist with its exact case is looked up without regard to case; of several
+// matches the first in sorted order wins; a missing one is kept as given.
+namespace platform {
+
+enum class HostPathStatus {
+    Ok,        // mapped (the path itself may or may not exist)
+    Empty,     // the empty text
+    NoDrive,   // a drive letter with no drive behind it
+    NoShare,   // a network path with no mounted share behind it
+    Invalid,   // a device path ("\\.\..."), a bare "\\server"
+};
+
+struct HostPath {
+    QString path;   // clean absolute host path; empty unless status is Ok
+    HostPathStatus status = HostPathStatus::Empty;
+    bool ok() const { return status == HostPathStatus::Ok; }
+};
+
+HostPath ResolveWindowsPath(const QString& windowsPath);
+
+// The Windows form of a host path ("" for the empty text).
+QString HostToWindows(const QString& hostPath);
+
+// Splits a Windows path at its last separator into folder and last part:
+// "C:\a\b.txt" -> {"C:\a\", "b.txt"}; "C:b" -> {"C:", "b"}; "b" -> {"", "b"}.
+void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last);
+
+// Keeps the case-lookup cache of a folder current after this process
+// created or removed an entry in it (so big folders are not re-read for
+// every file copied into them).
+void NoteEntryCreated(const QString& hostPath);
+void NoteEntryRemoved(const QString& hostPath);
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/controls/VbCommonDialog.h"
+
+#include "platform/Dialogs.h"
+
+namespace ui {
+
+VbCommonDialog::VbCommonDialog(const QString& name, QObject* parent) : QObject(parent) {
+    setObjectName(name);
+}
+
+void VbCommonDialog::ShowOpen() {
+    // Start where the last file was chosen.
+    QString start;
+    const int cut = fileName_.lastIndexOf(QLatin1Char('\\'));
+    if (cut > 0)
+        start = fileName_.left(cut);
+    const QString chosen = platform::BrowseFolder(title_, start, true);
+    if (!chosen.isEmpty())
+        fileName_ = chosen;
+}
+
+}  // namespace ui

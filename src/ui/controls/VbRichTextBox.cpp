@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/controls/VbRichTextBox.h"
+
+#include <QScrollBar>
+
+#include "ui/controls/VbControl.h"
+
+namespace ui {
+
+VbRichTextBox::VbRichTextBox(const QString& name, QWidget* parent) : QTextEdit(parent) {
+    setObjectName(name);
+    setReadOnly(true);
+    setAcceptRichText(false);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+}
+
+void VbRichTextBox::setText(const QString& text) {
+    text_ = text;
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    setPlainText(shown);
+    verticalScrollBar()->setValue(0);
+}
+
+void VbRichTextBox::PrependLine(const QString& line) {
+    setText(line + QLatin1String("\r\n") + text_);
+}
+
+void VbRichTextBox::setFontName(const QString& family) {
+    QFont f = font();
+    f.setFamily(family);
+    setFont(f);
+}
+
+void VbRichTextBox::setFontSize(double points) {
+    if (points <= 0)
+        RaiseInvalidValue();
+    QFont f = font();
+    f.setPointSizeF(points);
+    setFont(f);
+}
+
+}  // namespace ui

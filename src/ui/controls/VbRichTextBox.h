@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QTextEdit>
+
+namespace ui {
+
+// The run log box. Its Text is kept as one string exactly as written (lines
+// end with CR LF; writers put the newest line in front), and shown with the
+// first line at the top.
+class VbRichTextBox : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit VbRichTextBox(const QString& name, QWidget* parent = nullptr);
+
+    QString Text() const { return text_; }
+    void setText(const QString& text);
+    // Puts one line in front of the log: line & CR LF & the former text.
+    void PrependLine(const QString& line);
+
+    QString FontName() const { return font().family(); }
+    void setFontName(const QString& family);
+    double FontSize() const { return font().pointSizeF(); }
+    void setFontSize(double points);
+
+    // Redraws at once (VB's Refresh).
+    void Refresh() { viewport()->repaint(); }
+
+private:
+    QString text_;
+};
+
+}  // namespace ui

@@ -1,0 +1,419 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QList>
+#include <QMainWindow>
+
+#include "ui/controls/ControlArray.h"
+#include "ui/controls/VbAniGif.h"
+#include "ui/controls/VbAnimation.h"
+#include "ui/controls/VbCheckBox.h"
+#include "ui/controls/VbCommonDialog.h"
+#include "ui/controls/VbComboBox.h"
+#include "ui/controls/VbCommandButton.h"
+#include "ui/controls/VbDatePicker.h"
+#include "ui/controls/VbFileListBox.h"
+#include "ui/controls/VbFolderTree.h"
+#include "ui/controls/VbFrame.h"
+#include "ui/controls/VbLabel.h"
+#include "ui/controls/VbListBox.h"
+#include "ui/controls/VbOptionButton.h"
+#include "ui/controls/VbPictureBox.h"
+#include "ui/controls/VbProgressBar.h"
+#include "ui/controls/VbRichTextBox.h"
+#include "ui/controls/VbSlider.h"
+#include "ui/controls/VbStatusBar.h"
+#include "ui/controls/VbTabControl.h"
+#include "ui/controls/VbTextBox.h"
+#include "ui/controls/VbTimer.h"
+#include "ui/controls/VbToolbar.h"
+
+class QAction;
+class QMenu;
+
+// The main window. Every control is a public member named like the control
+// (its objectName is that name; an element of a control array is named
+// "<name>_<index>"). The window holds the active profile's options in its
+// controls; the rest of the program reads and writes them directly.
+//
+// Event handlers are the member functions `<control>_<event>`; each is
+// connected to its control's signal when the window is built, so a value
+// set by the program runs the handler at once, as a user's change does.
+class frmMain_BackUp : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain_BackUp(QWidget* parent = nullptr);
+    ~frmMain_BackUp() override;
+
+    // --- form properties -------------------------------------------------
+    QString Caption() const { return windowTitle(); }
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+    // Position and size of the window frame in twips.
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void setHeight(float twips);
+    // 0 normal, 1 minimised, 2 maximised.
+    int WindowState() const;
+    void setWindowState(int state);
+    // Redraws the window at once.
+    void Refresh();
+    // Shows a menu at the mouse position and returns when it closes.
+    void PopupMenu(QMenu* menu);
+    // Unloads the window: Form_QueryUnload, then Form_Unload, then it
+    // closes. Returns false when Form_QueryUnload cancelled.
+    bool Unload();
+
+    // Every control in the order the window holds them (menu entries and
+    // timers included), as VB's Controls collection.
+    const QList<QObject*>& Controls() const { return controls_; }
+
+    // --- controls --------------------------------------------------------
+    // window, menus and status
+    ui::VbToolbar* tbTools = nullptr;
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuHelp = nullptr;
+    QAction* mnuShow = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuExit1 = nullptr;
+    QAction* mnuHelp1 = nullptr;
+    QAction* mnuAbout = nullptr;
+    ui::VbTabControl* SSTab1 = nullptr;
+    ui::VbTabControl* SSTab2 = nullptr;
+    ui::VbRichTextBox* RtbNews1 = nullptr;
+    ui::VbTextBox* txtNews = nullptr;
+    ui::VbStatusBar* sbStatusBar = nullptr;
+    ui::VbPictureBox* ErrorIndicator = nullptr;
+    ui::VbLabel* lblError = nullptr;
+    ui::VbAnimation* Animation1 = nullptr;
+    ui::VbAnimation* Animation2 = nullptr;
+    ui::VbAniGif* AniGIF1 = nullptr;
+    ui::VbProgressBar* ProgressBar1 = nullptr;
+    ui::VbProgressBar* ProgressBar2 = nullptr;
+    ui::VbProgressBar* ProgressBar3 = nullptr;
+    ui::VbTimer* TimerRT = nullptr;
+    ui::VbTimer* tmrtimeout = nullptr;
+
+    // profile and user options
+    ui::VbComboBox* cmbProfiles = nullptr;
+    ui::VbTextBox* txtProfile = nullptr;
+    ui::VbComboBox* cmbLanguage = nullptr;
+    ui::VbCheckBox* chkProfileStandard = nullptr;
+    ui::VbCheckBox* chkSound = nullptr;
+    ui::VbCheckBox* chkSystray = nullptr;
+    ui::VbCheckBox* chkWinOnTop = nullptr;
+    ui::VbCheckBox* chkStartWithWindow = nullptr;
+    ui::VbCheckBox* chkSelectionWarning = nullptr;
+
+    // backup mode and sources
+    ui::VbFrame* Frame2 = nullptr;
+    ui::ControlArray<ui::VbOptionButton, 0, 2> optBuMode;
+    ui::VbPictureBox* pctArchive = nullptr;
+    ui::ControlArray<ui::VbOptionButton, 0, 2> optArchive;
+    ui::VbPictureBox* picSync = nullptr;
+    ui::VbLabel* Label22 = nullptr;
+    ui::ControlArray<ui::VbLabel, 0, 0> Label1;
+    ui::VbListBox* List1 = nullptr;
+    ui::VbCommandButton* cmdSelect = nullptr;
+    ui::VbCommandButton* cmdUnselect = nullptr;
+    ui::VbCommandButton* cmdExclude = nullptr;
+    ui::VbFolderTree* FolderTreeview1 = nullptr;
+    ui::VbFileListBox* File1 = nullptr;
+    ui::VbCommandButton* cmdDirPlus = nullptr;
+    ui::VbCommandButton* cmdSubPlus = nullptr;
+    ui::VbCommandButton* cmdFilesPlus = nullptr;
+    ui::VbCheckBox* chkAddNewSub = nullptr;
+    ui::VbLabel* Label26 = nullptr;
+    ui::ControlArray<ui::VbLabel, 0, 0> Label41;
+    ui::ControlArray<ui::VbLabel, 0, 0> Label43;
+    ui::ControlArray<ui::VbLabel, 0, 0> Label44;
+    ui::VbLabel* Label18 = nullptr;
+    ui::VbLabel* Label19 = nullptr;
+    ui::VbLabel* Label42 = nullptr;
+    ui::VbLabel* Label56 = nullptr;
+
+    // run counters
+    ui::VbTextBox* txtZipSize = nullptr;
+    ui::VbTextBox* txtAnzFiles = nullptr;
+    ui::VbTextBox* txtTotalFiles = nullptr;
+    ui::VbTextBox* txtTotalSize = nullptr;
+    ui::VbTextBox* txtCompSize = nullptr;
+    ui::VbTextBox* txtBackUpTime = nullptr;
+    ui::VbTextBox* txtRemainSpace = nullptr;
+    ui::VbTextBox* txtZipArchive = nullptr;
+
+    // filters and options
+    ui::VbFrame* Frame7 = nullptr;
+    ui::VbCheckBox* chkHiddenFolders = nullptr;
+    ui::VbCheckBox* chkResetArchiveBit = nullptr;
+    ui::VbOptionButton* optNewOnly = nullptr;           // element 0
+    ui::VbOptionButton* optComplete = nullptr;          // element 1
+    ui::VbOptionButton* optCompleteNoFilter = nullptr;  // element 0
+    ui::VbFrame* Frame5 = nullptr;
+    ui::VbFrame* Frame12 = nullptr;
+    ui::VbFrame* Frame4 = nullptr;
+    ui::VbFrame* Frame8 = nullptr;
+    ui::VbTextBox* txtExclusions = nullptr;
+    ui::VbTextBox* txtDirExclusions = nullptr;
+    ui::VbTextBox* txtInclusions = nullptr;
+    ui::VbCheckBox* chkExclOldFiles = nullptr;
+    ui::VbCheckBox* chkExclYoungFiles = nullptr;
+    ui::VbCheckBox* chkExclYoungDayFiles = nullptr;
+    ui::VbTextBox* txtExclYoungDay = nullptr;
+    ui::VbDatePicker* DTPicker1 = nullptr;
+    ui::VbDatePicker* DTPicker2 = nullptr;
+    ui::VbSlider* Slider1 = nullptr;
+    ui::VbCheckBox* chkMaxFiles = nullptr;
+    ui::VbTextBox* txtMaxFiles = nullptr;
+    ui::VbCheckBox* chkMaxZIPsize = nullptr;
+    ui::VbTextBox* txtMaxZIPsize = nullptr;
+    ui::VbCheckBox* chkSplit = nullptr;
+    ui::VbCheckBox* chkAppendArchive = nullptr;
+    ui::VbCheckBox* chkDeleteArchive = nullptr;
+    ui::VbTextBox* txtDeleteArchive = nullptr;
+    ui::VbCheckBox* chkEncrypt = nullptr;
+    ui::VbCheckBox* chkRemeberPassword = nullptr;
+    ui::VbTextBox* txtEncryptPassword = nullptr;
+    ui::VbCheckBox* chkWriteLog = nullptr;
+    ui::VbCheckBox* chkOverwriteFile = nullptr;
+    ui::VbCheckBox* chkInclSubDirStruct = nullptr;
+    ui::VbCheckBox* chkInclRegistry = nullptr;
+    ui::VbOptionButton* optRegistryTXT = nullptr;
+    ui::VbOptionButton* optRegistryREG = nullptr;
+    ui::VbCheckBox* chkInclOutlook = nullptr;
+    ui::VbCheckBox* chkInclOutlookE = nullptr;
+    ui::VbCheckBox* chkShutdown = nullptr;
+
+    // statistics
+    ui::VbFrame* frmZipStatistc = nullptr;
+    ui::VbLabel* lblAnzOfArchives = nullptr;
+    ui::VbLabel* lblTotalSizeOfArchives = nullptr;
+    ui::VbLabel* lblNumberOfBackups = nullptr;
+    ui::VbLabel* lblLastBackupDate = nullptr;
+    ui::VbLabel* lblAverageBuTime = nullptr;
+    ui::VbLabel* lblTotalNumOfFiles = nullptr;
+
+    // destinations
+    ui::VbCheckBox* chkMedia = nullptr;
+    ui::VbCheckBox* chkFTP = nullptr;
+    ui::VbCheckBox* chkSendEmail = nullptr;
+    ui::VbCommandButton* cmdSetupMedia = nullptr;
+    ui::VbCommandButton* cmdSetupFTP = nullptr;
+    ui::VbCommandButton* cmdSetupEmail = nullptr;
+    ui::VbFrame* Frame3 = nullptr;
+    ui::VbFrame* Frame10 = nullptr;
+    ui::VbFrame* Frame11 = nullptr;
+    ui::VbLabel* Label4 = nullptr;
+    ui::VbTextBox* txtPathBackUp = nullptr;
+    ui::VbCommandButton* cmdSelectPath = nullptr;
+    ui::VbTextBox* txtPathTemp = nullptr;
+    ui::VbCommandButton* cmdSelectPathTemp = nullptr;
+    ui::VbTextBox* txtSpareSpace = nullptr;
+    ui::ControlArray<ui::VbLabel, 0, 11> lblDriveInfo;
+    ui::ControlArray<ui::VbLabel, 0, 11> lblDesc;
+    ui::VbCheckBox* chkUseCDRecorder = nullptr;
+    ui::VbComboBox* cboDevices = nullptr;
+    ui::VbComboBox* cboWriteSpeed = nullptr;
+    ui::VbCheckBox* chkUseBurnProof = nullptr;
+    ui::VbTextBox* txtFTPserver = nullptr;
+    ui::VbTextBox* txtFTPport = nullptr;
+    ui::VbTextBox* txtFTPuser = nullptr;
+    ui::VbTextBox* txtFTPpassword = nullptr;
+    ui::VbTextBox* txtFTPProxy = nullptr;
+    ui::VbCheckBox* chkProxy = nullptr;
+    ui::VbTextBox* txtFTPdir = nullptr;
+    ui::VbTextBox* txtFTPrestoreDir = nullptr;
+    ui::VbTextBox* txtRetrieveMask = nullptr;
+    ui::VbListBox* lstServerFiles = nullptr;
+    ui::VbLabel* lblFTPstatus = nullptr;
+    ui::VbCommandButton* cmdFTPretrieve = nullptr;
+    ui::VbCommandButton* cmdTestFTPconnection = nullptr;
+    ui::VbCommandButton* cmdSelectPathFTPrestore = nullptr;
+    ui::VbCommandButton* cmdConfigAS = nullptr;
+
+    // programs before and after a run, synchronisation
+    ui::VbCheckBox* chkRunBefore = nullptr;
+    ui::VbCheckBox* chkRunAfter = nullptr;
+    ui::VbTextBox* txtPathBefore = nullptr;
+    ui::VbTextBox* txtCommandlineBefore = nullptr;
+    ui::VbTextBox* txtPathAfter = nullptr;
+    ui::VbTextBox* txtCommandlineAfter = nullptr;
+    ui::VbCommandButton* cmdSelectPathBefore = nullptr;
+    ui::VbCommandButton* cmdSelectPathAfter = nullptr;
+    ui::ControlArray<ui::VbOptionButton, 0, 2> optWaitBefore;
+    ui::ControlArray<ui::VbOptionButton, 3, 5> optWaitAfter;
+    ui::VbTextBox* txtWaitSecondsBefore = nullptr;
+    ui::VbTextBox* txtWaitSecondsAfter = nullptr;
+    ui::VbTextBox* txtSourceSync = nullptr;
+    ui::VbTextBox* txtDestinySync = nullptr;
+    ui::VbCommandButton* cmdSelectSyncSourceDirectory = nullptr;
+    ui::VbCommandButton* cmdSelectSyncDestinyDirectory = nullptr;
+    ui::VbCommonDialog* dlgCommonDialog = nullptr;  // the program pickers' open-file dialog
+    ui::VbCheckBox* chkSyncBothDirections = nullptr;
+    ui::VbCheckBox* chkSyncSubDirs = nullptr;
+
+    // schedule and utilities
+    ui::VbListBox* lstTasks = nullptr;
+    ui::VbCommandButton* cmdNew = nullptr;
+    ui::VbCommandButton* cmdProps = nullptr;
+    ui::VbCommandButton* cdmDelete = nullptr;
+    ui::VbCommandButton* cmdRun = nullptr;
+    ui::ControlArray<ui::VbLabel, 0, 4> lblInfo;
+    ui::VbCommandButton* Command1 = nullptr;
+    ui::VbLabel* Label32 = nullptr;
+    ui::VbLabel* lblNRVHome = nullptr;
+    ui::VbLabel* Label7 = nullptr;
+
+public slots:
+    // --- form events ---
+    void Form_Load();
+    void Form_QueryUnload(int& Cancel, int UnloadMode);
+    void Form_Unload(int& Cancel);
+    void Form_Resize();
+
+    // --- menus and toolbar ---
+    void mnuHelp_Click();
+    void mnuShow_Click();
+    void mnuExit_Click();
+    void mnuExit1_Click();
+    void mnuHelp1_Click();
+    void mnuAbout_Click();
+    void mnuProduct_Click();
+    void tbTools_ButtonClick(const QString& Key);
+    void tbTools_ButtonMenuClick(const QString& Key);
+
+    // --- backup mode and destination panels ---
+    void optBuMode_Click(int Index);
+    void cmdSetupFTP_Click();
+    void cmdSetupMedia_Click();
+    void cmdSetupEmail_Click();
+
+    // --- option rules ---
+    void chkSendEmail_Click();
+    void chkFTP_Click();
+    void chkMedia_Click();
+    void chkInclOutlook_Click();
+    void chkInclOutlookE_Click();
+    void chkOverwriteFile_Click();
+    void chkHiddenFolders_Click();
+    void chkWinOnTop_Click();
+    void chkAddNewSub_Click();
+    void chkStartWithWindow_Click();
+    void txtDirExclusions_LostFocus();
+    void txtExclusions_LostFocus();
+    void txtInclusions_LostFocus();
+    void txtExclYoungDay_Change();
+    void txtWaitSecondsBefore_Change();
+    void txtWaitSecondsAfter_Change();
+    void txtSpareSpace_Change();
+    void txtPathBackUp_Change();
+    void txtMaxZIPsize_LostFocus();
+    void txtMaxFiles_LostFocus();
+
+    // --- sources, folder tree and pickers ---
+    void cmdSelect_Click();
+    void cmdUnselect_Click();
+    void cmdExclude_Click();
+    void cmdDirPlus_Click();
+    void cmdFilesPlus_Click();
+    void File1_DblClick();
+    void cmdSubPlus_Click();
+    void FolderTreeview1_Select();
+    void cmdSelectPath_Click();
+    void cmdSelectPathTemp_Click();
+    void cmdSelectSyncSourceDirectory_Click();
+    void cmdSelectSyncDestinyDirectory_Click();
+    void cmdSelectPathBefore_Click();
+    void cmdSelectPathAfter_Click();
+    void ErrorIndicator_DblClick();
+
+    // --- profiles ---
+    void cmbProfiles_GotFocus();
+    void cmbProfiles_Click();
+
+    // --- scheduled tasks ---
+    void cmdNew_Click();
+    void cmdProps_Click();
+    void cdmDelete_Click();
+    void cmdRun_Click();
+    void lstTasks_Click();
+    void TimerRT_Timer();
+    void SSTab2_GotFocus();
+    void SSTab2_LostFocus();
+
+    // --- utilities ---
+    void Command1_Click();
+    void frmZipStatistc_DblClick();
+    void Label32_Click();
+    void lblNRVHome_Click();
+    void Label7_Click();
+    void lblError_Click();
+
+    // --- CD recorder ---
+    void chkUseCDRecorder_Click();
+    void chkAppendArchive_Click();
+    void cboDevices_Click();
+    void cboWriteSpeed_Click();
+
+    // --- FTP panel and hand-over ---
+    void cmdFTPretrieve_Click();
+    void cmdTestFTPconnection_Click();
+    void cmdSelectPathFTPrestore_Click();
+    void cmdConfigAS_Click();
+
+    // --- e-mail notice time-out, encryption progress ---
+    void tmrtimeout_Timer();
+    void cypher_Progress(qint32 CurrPercent);
+
+    // --- events of the window's outside components, connected by the code
+    // that creates each component: the FTP transfer (Inet2), the mail
+    // socket (sckSMTP) and the CD writer (CDWriterXP1) ---
+    void Inet2_StateChanged(qint16 State);
+    void sckSMTP_Connect();
+    void sckSMTP_DataArrival(qint32 bytesTotal);
+    void sckSMTP_Error(qint16 Number, const QString& Description);
+    void sckSMTP_Close();
+    void CDWriterXP1_ClosingDisc();
+    void CDWriterXP1_ClosingSession();
+    void CDWriterXP1_WriteComplete();
+    void CDWriterXP1_PreparingToWrite();
+    void CDWriterXP1_CreatingDirectories();
+    void CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size);
+    void CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third);
+    void CDWriterXP1_WriteError(qint32 errorType, qint32 code);
+    void CDWriterXP1_ClosingTrack(qint32 argument);
+    void CDWriterXP1_CachingTrack(qint16 track, qint32 total);
+    void CDWriterXP1_CachingTrackStatus(qint32 cached);
+    void CDWriterXP1_ReadingFile(qint32 number);
+    void CDWriterXP1_FileError(qint32 errorType, const QString& fileName);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    template <class T, class... A>
+    T* make(A&&... args);
+    void registerControl(QObject* control) { controls_.append(control); }
+
+    void buildMenus();
+    void buildToolbar();
+    QWidget* buildOverviewTab();
+    QWidget* buildSourcesTab();
+    QWidget* buildOptionsTab();
+    QWidget* buildMediaTab();
+    QWidget* buildZipTab();
+    QWidget* buildScheduleTab();
+    QWidget* buildBottomStrip();
+    void wireEvents();
+    void placeAnimation();
+
+    QList<QObject*> controls_;
+    bool unloading_ = false;
+};
+
+// The one main window of the program (nullptr until it is built).
+extern frmMain_BackUp* fMainForm;

@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "FakeMounts.h"
+#include "support/TestEnv.h"
+#include "platform/Drives.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "vb/FileNumbers.h"
+
+using namespace platform;
+
+namespace {
+
+// Drives of a known shape: /mnt/data (ext4, under /mnt), an NFS export, an
+// SMB share and a FAT stick at temporary folders, and system mounts that
+// get no letter.
+class PathsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        nfs = testenv::tempDir("nfs");
+        smb = testenv::tempDir("smb");
+        usb = testenv::tempDir("usb");
+        mounts = std::make_unique<FakeMounts>(QList<FakeMounts::Mount>{
+            {"/proc", "proc", "proc"},
+            {"/boot/efi", "vfat", "/dev/vda1"},
+            {"/run/user/1000", "tmpfs", "tmpfs"},
+            {usb, "vfat", "/dev/sdz1"},
+            {smb, "cifs", "//Server/Share"},
+            {nfs, "nfs4", "nas:/export/media"},
+            {"/mnt/data", "ext4", "/dev/vdb"},
+        });
+        home = testenv::home();
+    }
+    void TearDown() override { mounts.reset(); }
+
+    QString nfs, smb, usb, home;
+    std::unique_ptr<FakeMounts> mounts;
+};
+
+TEST_F(PathsTest, DriveLettersFollowTheMountPoints) {
+    // /mnt/data < .../nfs-* < .../smb-* < .../usb-*; /boot/efi, /proc and
+    // /run/user get none.
+    EXPECT_EQ(DriveLetters(), (QStringList{"C:", "D:", "E:", "F:", "G:", "Z:"}));
+    EXPECT_EQ(DriveRootHost('c'), home);
+    EXPECT_EQ(DriveRootHost('D'), "/mnt/data");
+    EXPECT_EQ(DriveRootHost('E'), nfs);
+    EXPECT_EQ(DriveRootHost('F'), smb);
+    EXPECT_EQ(DriveRootHost('G'), usb);
+    EXPECT_EQ(DriveRootHost('Z'), "/");
+    EXPECT_EQ(DriveRootHost('H'), "");
+
+    // An override takes its letter; the mounts move to the free ones.
+    const QString other = testenv::tempDir("other");
+    SetDriveOverride('E', other);
+    EXPECT_EQ(DriveRootHost('D'), "/mnt/data");
+    EXPECT_EQ(DriveRootHost('E'), other);
+    EXPECT_EQ(DriveRootHost('F'), nfs);
+    EXPECT_EQ(DriveRootHost('H'), usb);
+    SetDriveOverride('E', {});
+    EXPECT_EQ(DriveRootHost('E'), nfs);
+}
+
+TEST_F(PathsTest, WindowsToHost) {
+    const QString parentOfHome = QFileInfo(home).absolutePath();
+    const struct {
+        const char* windows;
+        QString host;
+    } cases[] = {
+        {"C:\\", home},
+        {"C:", home},
+        {"c:\\Data\\x.txt", home + "/Data/x.txt"},
+        {"C:\\Data\\", home + "/Data"},
+        {"C:/Data/x.txt", home + "/Data/x.txt"},
+        {"C:\\Data\\\\\\x.txt", home + "/Data/x.txt"},   // doubled separators count once
+        {"C:\\a\\.\\b\\..\\c", home + "/a/c"},
+        {"C:\\..\\Common", parentOfHome + "/Common"},     // ".." after the mapping
+        {"Z:\\", "/"},
+        {"Z:\\..\\..", "/"},
+        {"Z:\\tmp\\x", "/tmp/x"},
+        {"\\tmp\\x", "/tmp/x"},
+        {"/tmp/x", "/tmp/x"},
+        {"D:\\photos\\2004", "/mnt/data/photos/2004"},
+        {"g:\\", usb},
+        {"\\\\?\\C:\\x", home + "/x"},
+        {"\\\\server\\share\\docs\\a.txt", smb + "/docs/a.txt"},
+        {"//SERVER/share/", smb},
+        {"\\\\nas\\export\\media\\film.avi", nfs + "/film.avi"},
+        {"\\\\?\\UNC\\Server\\Share\\x", smb + "/x"},
+        {"\\\\nas\\export\\x", ""},        // only export/media is mounted
+        {"\\\\other\\share\\x", ""},
+        {"\\\\server", ""},
+        {"\\\\.\\pipe\\x", ""},
+        {"Q:\\x", ""},                    // no drive Q:
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ToHost(QString::fromUtf8(c.windows)), c.host) << c.windows;
+}
+
+TEST_F(PathsTest, RelativePathsStartAtTheCurrentFolder) {
+    const QString dir = testenv::tempDir("cwd");
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir));
+    EXPECT_EQ(ToHost("a\\b.txt"), dir + "/a/b.txt");
+    EXPECT_EQ(ToHost("..\\x"), QFileInfo(dir).absolutePath() + "/x");
+    EXPECT_EQ(ToWindows("rel.txt"), ToWindows(dir) + "\\rel.txt");
+    QDir::setCurrent(saved);
+}
+
+TEST_F(PathsTest, HostToWindows) {
+    const struct {
+        QString host;
+        const char* windows;
+    } cases[] = {
+        {home, "C:\\"},
+        {home + "/Data/x.txt", "C:\\Data\\x.txt"},
+        {home + "/Data/", "C:\\Data"},
+        {"/", "Z:\\"},
+        {"/tmp/a/b", "Z:\\tmp\\a\\b"},
+        {"/mnt/data/x", "D:\\x"},
+        {"/mnt/database", "Z:\\mnt\\database"},   // not below /mnt/data
+        {smb + "/docs", "F:\\docs"},
+        {usb, "G:\\"},
+        {"", ""},
+        {"C:\\Already\\Windows", "C:\\Already\\Windows"},   // not converted twice
+        {"\\\\srv\\share/x", "\\\\srv\\share\\x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ToWindows(c.host), QString::fromUtf8(c.windows)) << c.host.toStdString();
+
+    // A share without a letter (all of D: to Y: taken) keeps its UNC form.
+    for (char l = 'D'; l <= 'Y'; ++l)
+        SetDriveOverride(QChar(l), testenv::tempDir("full"));
+    EXPECT_EQ(ToWindows(smb + "/docs"), "\\\\Server\\Share\\docs");
+    EXPECT_EQ(ToWindows(nfs), "\\\\nas\\export\\media");
+    ClearDriveOverrides();
+}
+
+TEST_F(PathsTest, ProgramFolderAndItsCommonSibling) {
+    EXPECT_EQ(ProgramFolderHost(), testenv::programDir());
+    EXPECT_EQ(ToHost(ProgramFolder()), testenv::programDir());
+    EXPECT_EQ(ToHost(ProgramFolder() + "\\..\\Common"), testenv::commonDir());
+    // As the program writes it, in another case: the existing folder is found.
+    EXPECT_EQ(ToHost(ProgramFolder() + "\\..\\common\\"), testenv::commonDir());
+}
+
+TEST_F(PathsTest, ComponentsAreFoundWithoutRegardToCase) {
+    const QString docs = home + "/Docs";
+    testenv::writeFile(docs + "/Report.TXT", "r");
+    testenv::writeFile(docs + "/Sub Dir/Deep/file.doc", "d");
+    testenv::writeFile(docs + "/twin/abc", "1");
+    testenv::writeFile(docs + "/twin/ABC", "2");
+
+    const struct {
+        const char* windows;
+        QString host;
+    } cases[] = {
+        {"C:\\Docs\\Report.TXT", docs + "/Report.TXT"},
+        {"C:\\DOCS\\report.txt", docs + "/Report.TXT"},
+        {"c:\\docs\\SUB DIR\\deep\\FILE.DOC", docs + "/Sub Dir/Deep/file.doc"},
+        {"C:\\docs\\sub dir\\deep\\", docs + "/Sub Dir/Deep"},
+        {"C:\\docs\\New.txt", docs + "/New.txt"},                   // missing: kept as written
+        {"C:\\docs\\missing\\Deep\\X.txt", docs + "/missing/Deep/X.txt"},
+        {"C:\\docs\\twin\\abc", docs + "/twin/abc"},                // exact case wins
+        {"C:\\docs\\twin\\Abc", docs + "/twin/ABC"},                // else the first in sorted order
+        {"C:\\DOCS\\SUB DIR\\..\\REPORT.TXT", docs + "/Report.TXT"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ToHost(QString::fromUtf8(c.windows)), c.host) << c.windows;
+}
+
+TEST_F(PathsTest, CaseLookupSeesNewEntries) {
+    const QString dir = testenv::tempDir("cache");
+    const QString w = ToWindows(dir);
+    EXPECT_EQ(ToHost(w + "\\LATER.TXT"), dir + "/LATER.TXT");   // the folder is read once here
+    testenv::writeFile(dir + "/later.txt", "x");                // made by someone else
+    EXPECT_EQ(ToHost(w + "\\LATER.TXT"), dir + "/later.txt");
+    QFile::remove(dir + "/later.txt");
+    EXPECT_EQ(ToHost(w + "\\LATER.TXT"), dir + "/LATER.TXT");
+
+    // Made by this layer: found at once, also in a folder read before.
+    testenv::writeFile(dir + "/src.bin", "abc");
+    FileCopy(w + "\\src.bin", w + "\\Copy.Bin");
+    EXPECT_EQ(ToHost(w + "\\COPY.BIN"), dir + "/Copy.Bin");
+    Name(w + "\\copy.bin", w + "\\Moved.bin");
+    EXPECT_EQ(ToHost(w + "\\moved.BIN"), dir + "/Moved.bin");
+    EXPECT_EQ(ToHost(w + "\\copy.bin"), dir + "/copy.bin");
+}
+
+TEST_F(PathsTest, RoundTripsOfExistingPaths) {
+    const QString dir = testenv::tempDir("round");
+    testenv::writeFile(dir + "/A b/c.d", "x");
+    for (const QString& host : {dir, dir + "/A b", dir + "/A b/c.d", home, usb, smb + "", QString("/")})
+        EXPECT_EQ(ToHost(ToWindows(host)), host) << host.toStdString();
+}
+
+TEST(PathsRealMounts, HomeAndRootAlwaysHaveTheirLetters) {
+    const QStringList letters = DriveLetters();
+    EXPECT_EQ(letters.first(), "C:");
+    EXPECT_EQ(letters.last(), "Z:");
+    EXPECT_EQ(ToHost("C:\\"), testenv::home());
+    EXPECT_EQ(ToWindows(testenv::home() + "/x"), "C:\\x");
+}
+
+TEST(PathLayer, VbFileNumbersGoThroughIt) {
+    InstallPathLayer();
+    EXPECT_EQ(vb::ResolveHostPath("c:\\Notes\\a.txt"), testenv::home() + "/Notes/a.txt");
+    EXPECT_EQ(vb::ResolveHostPath("/tmp/x"), "/tmp/x");   // host paths pass unchanged
+    QDir().mkpath(testenv::home() + "/Notes");
+    const int n = vb::FreeFile();
+    vb::Open("C:\\NOTES\\Made.txt", vb::OpenMode::Output, n);
+    vb::Print(n, "hi");
+    vb::Close(n);
+    EXPECT_EQ(testenv::readFile(testenv::home() + "/Notes/Made.txt"), "hi\r\n");
+    vb::SetHostPathResolver({});
+}
+
+}  // namespace
