@@ -1220,7 +1220,17 @@ void frmMain_BackUp::mnuExit1_Click() {}
 void frmMain_BackUp::mnuHelp1_Click() {}
 void frmMain_BackUp::mnuAbout_Click() {}
 void frmMain_BackUp::mnuProduct_Click() {}
-void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {}
+void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
+    // Toolbar commands mostly skip their errors silently.
+    vb::Quiet([&] {
+        if (Key == QLatin1String("Exit"))
+            mnuExit_Click();
+        else if (Key == QLatin1String("Start"))
+            cmdBackUpNow();
+        else if (Key == QLatin1String("Stop"))
+            cmdCancelBackUp_Click();
+    });
+}
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
 void frmMain_BackUp::optBuMode_Click(int Index) {}
