@@ -270,6 +270,21 @@ bool ZipArchiveReader::readDirectory() {
     // into an archive that no reader can list whole.
     if (at != directorySize)
         return fail(kErrInvalidFileFormat, damaged);
+    // Each entry's own header must be where the directory says, under the
+    // same name: a directory that points elsewhere is damaged, and an append
+    // would carry the damage into an archive that no reader reads whole.
+    QByteArray local;
+    for (const ZipEntryRecord& e : entries_) {
+        const quint64 need = 30 + quint64(e.rawName.size());
+        if (e.localOffset > size_ || need > size_ - e.localOffset)
+            return fail(kErrInvalidFileFormat, "no local header for " + e.name);
+        local.resize(qsizetype(need));
+        if (!readAt(e.localOffset, local.data(), size_t(need)))
+            return false;
+        if (u32(local.constData()) != kSigLocal || u16(local.constData() + 26) != quint64(e.rawName.size()) ||
+            std::memcmp(local.constData() + 30, e.rawName.constData(), size_t(e.rawName.size())) != 0)
+            return fail(kErrInvalidFileFormat, "the local header of " + e.name + " does not match the directory");
+    }
     return true;
 }
 

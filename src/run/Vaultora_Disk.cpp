@@ -3,9 +3,12 @@
 
 #include <exception>
 
+#include <QFileInfo>
+
 #include "common/Globals.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
+#include "platform/Paths.h"
 #include "platform/ScriptingFileSystem.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Conversions.h"
@@ -50,6 +53,24 @@ QString driveTypeText(int code) {
 }
 
 bool isDriveLetterPath(const QString& path) { return vb::Mid(path, 2, 1) == QLatin1String(":"); }
+
+// The deepest folder of a drive-letter path that exists, or the drive's root.
+QString VolumeQueryPath(const QString& path) {
+    const QString root = vb::Left(path, 2) + QStringLiteral("\\");
+    QString folder = path;
+    while (folder.size() > root.size()) {
+        while (folder.endsWith(QLatin1Char('\\')) && folder.size() > root.size())
+            folder.chop(1);
+        const QString host = platform::ToHost(folder);
+        if (!host.isEmpty() && QFileInfo(host).isDir())
+            return folder;
+        const int cut = folder.lastIndexOf(QLatin1Char('\\'));
+        if (cut < 0)
+            break;
+        folder = folder.left(cut);
+    }
+    return root;
+}
 bool isNetworkPath(const QString& path) { return vb::Left(path, 2) == QLatin1String("\\\\"); }
 
 bool checkRecorder(frmMain_BackUp* f) {
@@ -184,8 +205,11 @@ double Get_DiskFree(const QString& path) {
         h.Next(2, [&] { result = double(fMainForm->FreeCdSpace()); });
         return result;
     }
-    // A drive letter asks for its root; anything else is asked as it is.
-    const QString query = isDriveLetterPath(path) ? vb::Left(path, 2) + QStringLiteral("\\") : path;
+    // A drive letter asks for its root; anything else is asked as it is. A
+    // drive here may hold more than one file system (a disk mounted in a
+    // folder of it), so a folder of the path that exists is asked instead:
+    // its own file system is where the backup goes.
+    const QString query = isDriveLetterPath(path) ? VolumeQueryPath(path) : path;
     qint64 freeToCaller = 0, totalBytes = 0, totalFree = 0;
     h.Next(3, [&] { platform::GetDiskFreeSpaceEx(query, &freeToCaller, &totalBytes, &totalFree); });
     h.Next(4, [&] {

@@ -212,11 +212,12 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                     }
                 }
                 if (!copied) {
-                    // failure B
+                    // failure B. The copy puts the archive in place only once
+                    // it is whole, so a failed one leaves no partial file under
+                    // the archive's name: what is there is the archive this
+                    // run appended to, or this run's complete copy, and stays.
                     step(10, [&] {
                         StopClip();
-                        if (FileExists(ArchiveDestPath))
-                            platform::Kill(ArchiveDestPath);
                         PlayClip(QStringLiteral("insertcd.avi"));
                         Refresh();
                         Insert_new_media(false);
