@@ -389,9 +389,10 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     // The source is opened first: a file that cannot be read leaves the archive untouched.
     SourceFile src;
     const QByteArray encoded = encodedHost(host);
-    src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+    // Without blocking: a FIFO put in the file's place would wait for a writer.
+    src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOATIME | O_NONBLOCK);
     if (src.fd < 0 && errno == EPERM)
-        src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC);
+        src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (src.fd < 0)
         raiseErrno(errno, windowsPath);
     struct stat st {};
@@ -399,6 +400,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
         raiseErrno(errno, windowsPath);
     if (!S_ISREG(st.st_mode))
         raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("not a file"));
+    ::fcntl(src.fd, F_SETFL, ::fcntl(src.fd, F_GETFL) & ~O_NONBLOCK);
     struct stat self {};
     if (::stat(encodedHost(hostPath_).constData(), &self) == 0 && self.st_dev == st.st_dev && self.st_ino == st.st_ino)
         raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("the archive cannot hold itself"));

@@ -6,6 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "ZipTestSupport.h"
 #include "platform/ZipArchiveComponent.h"
@@ -119,4 +124,32 @@ TEST(ZipAppendFaults, ADamagedArchiveIsRefusedUntouchedOrExtendedSoundly) {
             names << e.name;
         EXPECT_EQ(names, (QStringList{"one.txt", "two.bin", "three.txt", "added.txt"}));
     }
+}
+
+TEST(ZipAppendFaults, AFifoIsRefusedWithoutWaitingForAWriter) {
+    const QString work = testenv::tempDir("zip-fifo");
+    const QString fifo = work + "/pipe";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    // Should the add wait for a writer, this one comes after 10 s: the test
+    // then fails instead of hanging.
+    std::atomic<bool> done{false}, woke{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 1000 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done)
+            return;
+        woke = true;
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    });
+    platform::ZipArchiveComponent zip;
+    zip.Create(win(work + "/a.zip"));
+    EXPECT_EQ(testenv::errorOf([&] { zip.Files().AddFileByName(win(fifo), 6, false, false); }), 75);
+    done = true;
+    writer.join();
+    EXPECT_FALSE(woke);
+    EXPECT_EQ(zip.Files().Count(), 0);
+    zip.Close();
+    EXPECT_EQ(unzipTest(work + "/a.zip").rc, 1);  // 1: "zipfile is empty"
 }
