@@ -45,14 +45,14 @@ void put64(char* p, quint64 v) {
 }
 
 // Position of the end record within `tail` (the last bytes of the file), or
-// -1: the signature nearest to the end, as other readers and the writer that
-// appends take it (a comment that runs past the end is cut, not a reason to
-// look for an older record: the archive would be one thing to us and another
-// to them).
+// -1: the signature nearest to the end, as the writer that appends takes it.
+// A record cut short there, or a comment that runs past the end, is no reason
+// to look for an older record: the archive would be one thing to us and
+// another to it. A record of fewer than 22 bytes is then damage (-1).
 qsizetype findEndRecord(const QByteArray& tail) {
-    for (qsizetype p = tail.size() - 22; p >= 0; --p) {
+    for (qsizetype p = tail.size() - 4; p >= 0; --p) {
         if (u32(tail.constData() + p) == kSigEnd)
-            return p;
+            return p + 22 <= tail.size() ? p : -1;
     }
     return -1;
 }

@@ -89,6 +89,7 @@ TEST(ZipAppendFaults, ADamagedArchiveIsRefusedUntouchedOrExtendedSoundly) {
         {"bytes in the directory that belong to no entry", withSlackInTheDirectory(sound), true},
         {"an entry count smaller than the directory", withACountTooSmall(sound), true},
         {"a broken end record behind the real one", withABrokenLastEndRecord(sound), true},
+        {"an end record cut short behind the real one", sound + QByteArray("PK\x05\x06\0\0\0\0\x01\0\x01\0", 12), true},
         {"cut short in the directory", sound.left(sound.size() - 40), true},
         {"cut short in the data", sound.left(sound.size() / 2), true},
         {"no archive at all", randomBytes(4096, 3), true},
