@@ -23,6 +23,7 @@ std::optional<bool> g_trayForTest;
 QMetaObject::Connection g_hook;
 QPointer<QMenu> g_menu;
 QPointer<QWidget> g_window;
+std::function<void()> g_restore;
 }  // namespace
 
 bool TrayAvailable() {
@@ -33,8 +34,9 @@ bool TrayAvailable() {
 
 void SetTrayAvailableForTest(std::optional<bool> available) { g_trayForTest = available; }
 
-void AddTrayIcon(QWidget* window, QMenu* popup, const QString& tip) {
+void AddTrayIcon(QWidget* window, QMenu* popup, const QString& tip, std::function<void()> restore) {
     RemoveTrayIcon();
+    g_restore = std::move(restore);
     g_window = window;
     g_menu = popup;
     TrayHWnd = window;
@@ -84,7 +86,10 @@ qint32 TrayAnimate(qint32 iMode, QWidget* hWnd) {
 void TrayWindowProc(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
-        RestoreFromTray();
+        if (const std::function<void()> restore = g_restore)
+            restore();
+        else
+            RestoreFromTray();
         break;
     case QSystemTrayIcon::Context:
         vb::Quiet([] {

@@ -2,6 +2,7 @@
 #pragma once
 #include <QString>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <optional>
 
 class QMenu;
@@ -24,7 +25,9 @@ bool TrayAvailable();
 
 // Shows the tray icon for `window` with the tip text and the pop-up menu, and
 // hooks the icon's clicks to TrayWindowProc. The window is left as it is.
-void AddTrayIcon(QWidget* window, QMenu* popup, const QString& tip);
+// `restore` is what a double click does (the window's Show command); without
+// one it is RestoreFromTray.
+void AddTrayIcon(QWidget* window, QMenu* popup, const QString& tip, std::function<void()> restore = {});
 
 // Undoes AddTrayIcon: unhooks the clicks and removes the icon. The restore
 // of the window (the Show command, a double click) calls it first.
@@ -39,7 +42,8 @@ void RestoreFromTray();
 // returns 0.
 qint32 TrayAnimate(qint32 iMode, QWidget* hWnd);
 
-// What the tray icon's clicks do: a double click restores the window, a
+// What the tray icon's clicks do: a double click restores the window (as
+// AddTrayIcon was told), a
 // right click (the context request) shows the pop-up menu at the mouse
 // position; anything else (a single click, the middle button) does nothing.
 void TrayWindowProc(QSystemTrayIcon::ActivationReason reason);

@@ -1206,17 +1206,12 @@ void frmMain_BackUp::placeAnimation() {
 }
 
 // ---------------------------------------------------------------------------
-// Event handlers whose behaviour later work fills in.
+// Event handlers whose behaviour later work fills in. The window's life
+// cycle (loading, unloading, exit, tray) is in frmMain_Lifecycle.cpp.
 
-void frmMain_BackUp::Form_Load() {}
-void frmMain_BackUp::Form_QueryUnload(int& Cancel, int UnloadMode) {}
-void frmMain_BackUp::Form_Unload(int& Cancel) {}
 void frmMain_BackUp::Form_Resize() {}
 
 void frmMain_BackUp::mnuHelp_Click() {}
-void frmMain_BackUp::mnuShow_Click() {}
-void frmMain_BackUp::mnuExit_Click() {}
-void frmMain_BackUp::mnuExit1_Click() {}
 void frmMain_BackUp::mnuHelp1_Click() {}
 void frmMain_BackUp::mnuAbout_Click() {}
 void frmMain_BackUp::mnuProduct_Click() {}
@@ -1235,7 +1230,6 @@ void frmMain_BackUp::chkInclOutlook_Click() {}
 void frmMain_BackUp::chkInclOutlookE_Click() {}
 void frmMain_BackUp::chkOverwriteFile_Click() {}
 void frmMain_BackUp::chkHiddenFolders_Click() {}
-void frmMain_BackUp::chkWinOnTop_Click() {}
 void frmMain_BackUp::chkAddNewSub_Click() {}
 void frmMain_BackUp::chkStartWithWindow_Click() {}
 void frmMain_BackUp::txtDirExclusions_LostFocus() {}
