@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life cycle: loading, unloading, the exit sequence and
 // the way into the notification area and back.
+#include <optional>
+
 #include "common/AppInstance.h"
 #include "common/Globals.h"
 #include "common/NRV_API.h"
@@ -43,13 +45,29 @@ void frmMain_BackUp::Form_Load() {
         if (vb::Trim(cmbProfiles->Text()).isEmpty())
             cmbProfiles->setText(QStringLiteral("Standard"));
     });
+    std::optional<float> height, width;
     h.Next(6, [&] { setLeft(vb::CSng(Placement("MainLeft", "1000"))); });
     h.Next(6, [&] { setTop(vb::CSng(Placement("MainTop", "1000"))); });
-    h.Next(6, [&] { setHeight(vb::CSng(Placement("MainHeight", "7785"))); });
-    h.Next(6, [&] { setWidth(vb::CSng(Placement("MainWidth", "9730"))); });
+    h.Next(6, [&] {
+        height = vb::CSng(Placement("MainHeight", "7785"));
+        setHeight(*height);
+    });
+    h.Next(6, [&] {
+        width = vb::CSng(Placement("MainWidth", "9730"));
+        setWidth(*width);
+    });
     h.Next(8, [&] { show(); });
     h.Next(8, [&] { Refresh(); });
     h.Next(8, [] { vb::DoEvents(); });
+    // Width and height count the window's frame, which is only known once the
+    // window is on the screen; without this the window would grow by its
+    // frame at every start.
+    vb::Quiet([&] {
+        if (height)
+            setHeight(*height);
+        if (width)
+            setWidth(*width);
+    });
     h.Next(9, [] { Load_Settings(); });
 }
 
