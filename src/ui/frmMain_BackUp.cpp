@@ -1215,7 +1215,17 @@ void frmMain_BackUp::mnuHelp_Click() {}
 void frmMain_BackUp::mnuHelp1_Click() {}
 void frmMain_BackUp::mnuAbout_Click() {}
 void frmMain_BackUp::mnuProduct_Click() {}
-void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {}
+void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
+    // Toolbar commands mostly skip their errors silently.
+    vb::Quiet([&] {
+        if (Key == QLatin1String("Exit"))
+            mnuExit_Click();
+        else if (Key == QLatin1String("Start"))
+            cmdBackUpNow();
+        else if (Key == QLatin1String("Stop"))
+            cmdCancelBackUp_Click();
+    });
+}
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
 void frmMain_BackUp::optBuMode_Click(int Index) {}
@@ -1278,9 +1288,7 @@ void frmMain_BackUp::lblNRVHome_Click() {}
 void frmMain_BackUp::Label7_Click() {}
 void frmMain_BackUp::lblError_Click() {}
 
-void frmMain_BackUp::chkUseCDRecorder_Click() {}
 void frmMain_BackUp::chkAppendArchive_Click() {}
-void frmMain_BackUp::cboDevices_Click() {}
 void frmMain_BackUp::cboWriteSpeed_Click() {}
 
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
@@ -1289,7 +1297,6 @@ void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
 void frmMain_BackUp::cmdConfigAS_Click() {}
 
 void frmMain_BackUp::tmrtimeout_Timer() {}
-void frmMain_BackUp::cypher_Progress(qint32 CurrPercent) {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
 void frmMain_BackUp::sckSMTP_Connect() {}

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QDateTime>
 #include <QList>
+#include <QStringList>
 #include <QMainWindow>
+#include <memory>
+#include <vector>
 
 #include "ui/controls/ControlArray.h"
 #include "ui/controls/VbAniGif.h"
@@ -26,9 +30,11 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "platform/ZipArchiveComponent.h"
 
 class QAction;
 class QMenu;
+class clsBlowfish;
 namespace platform {
 class FsoFolder;
 }
@@ -273,6 +279,86 @@ public:
     ui::VbLabel* Label32 = nullptr;
     ui::VbLabel* lblNRVHome = nullptr;
     ui::VbLabel* Label7 = nullptr;
+
+    // --- the backup run in ZIP mode (defined in src/run) -----------------
+    // The whole run of the current profile, from Start or "/run".
+    void cmdBackUpNow();
+    // Names, finds and opens the working archive; NewVolume finishes the
+    // current volume first. False after a failure it has reported.
+    bool Open_Zip(bool NewVolume);
+    // One file into the archive (the rule for new files only applied).
+    bool Zip_Now(const QString& File);
+    bool WriteToZip(const QString& File);
+    // Finishes one volume: test, encryption, destination, notice, upload.
+    void Zip_Copy(bool CleanTemp, bool BurnNow);
+    // Asks for a new medium (Cancel ends the program); flag opens a new
+    // volume on it.
+    void Insert_new_media(bool flag);
+    // Copy mode: one file copied as a plain file.
+    bool Copy_Now(const QString& File);
+    // The Stop command (toolbar button 4): the run ends at its next test
+    // point between files.
+    void cmdCancelBackUp_Click();
+
+    // The run's state, set for each run.
+    std::unique_ptr<platform::ZipArchiveComponent> ZipArchive;
+    clsBlowfish* Cypher = nullptr;  // the cipher at work, for its Progress
+    double ZipSizeLimit = 0;        // bytes
+    QString BackupDestination;
+    QString BackupTempPath;
+    qint16 CurrentFileAttr = 0;
+    qint16 LogFileNo = 0;
+    double TotalUncompressed = 0;
+    double TotalCompressed = 0;
+    double CurrentZipSize = 0;
+    double CurrentFileSize = 0;
+
+private:
+    bool RunSynchronisation();
+    void CloseRun();
+    void StoreTooLarge(const QString& File);
+    void DeleteOldArchives();
+    bool DecryptArchive(const QString& inPath, const QString& outPath);
+    QString ArchiveKey() const;
+    int SelectedArchivePeriod() const;
+    static void AdvanceBar(ui::VbProgressBar* bar, float& value, float step);
+    bool waitCursorSet_ = false;
+    // Files of the current volume whose archive attribute is to be cleared
+    // once the volume has reached its destination, with the size and time
+    // they were stored with.
+    struct StoredFile {
+        QString path;
+        qint64 size;
+        qint64 writtenSecs;  // modification time, seconds since 1970
+    };
+    std::vector<StoredFile> storedFiles_;
+    void SettleArchiveBits(bool clear);
+
+public:
+    // --- file search and filters (defined in src/run/FileSelection.cpp) --
+    // The files of the source folder being backed up: full paths from index
+    // 0, then one empty element. The run resets it to one empty element
+    // before each folder; Find_Files fills it.
+    QStringList FileList;
+    // The archive attribute of the candidate file, set by the run per file.
+    bool CurrentArchiveBit = false;
+    // Lists the files of a folder entry ("<folder>\*.*") into FileList.
+    void Find_Files(const QString& Mask);
+    // True: the run skips the file.
+    bool File_Filter(const QString& File);
+    // The file name matches a mask of BackupExclusions / BackupInclusions.
+    bool File_Excluded(const QString& File);
+    bool File_Included(const QString& File);
+    // The path cut to at most NewPathLen characters, head "..." tail.
+    QString shorten_path(QString TmpStr, qint16 NewPathLen);
+
+    // --- CD recorder and e-mail notice (defined in src/destinations) ----
+    // Free bytes of the disc in the selected recorder (0 on failure).
+    qint32 FreeCdSpace();
+    // Fills the destination panel from the disc in the recorder.
+    void SetStatusCDR();
+    // Starts the e-mail notice for a finished archive in the temp folder.
+    void SendMailNotice(const QString& ArchivePath);
 
     // --- source selection list and folder exclusion -----------------------
     // Defined with the settings procedures (src/settings/SourceList.cpp).
