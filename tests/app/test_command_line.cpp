@@ -102,8 +102,9 @@ TEST_F(ApplyCommandLineTest, ProfileSwitch) {
 
         ApplyCommandLine(c.line);
         EXPECT_EQ(form->cmbProfiles->Text(), expectText) << c.line;
-        if (expectOption != "?")
+        if (expectOption != "?") {
             EXPECT_EQ(form->txtCommandlineBefore->Text(), expectOption) << c.line;
+        }
     }
 }
 
