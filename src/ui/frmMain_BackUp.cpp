@@ -1248,11 +1248,6 @@ void frmMain_BackUp::txtMaxFiles_LostFocus() {}
 void frmMain_BackUp::cmdSelect_Click() {}
 void frmMain_BackUp::cmdUnselect_Click() {}
 void frmMain_BackUp::cmdExclude_Click() {}
-void frmMain_BackUp::cmdDirPlus_Click() {}
-void frmMain_BackUp::cmdFilesPlus_Click() {}
-void frmMain_BackUp::File1_DblClick() {}
-void frmMain_BackUp::cmdSubPlus_Click() {}
-void frmMain_BackUp::FolderTreeview1_Select() {}
 void frmMain_BackUp::cmdSelectPath_Click() {}
 void frmMain_BackUp::cmdSelectPathTemp_Click() {}
 void frmMain_BackUp::cmdSelectSyncSourceDirectory_Click() {}

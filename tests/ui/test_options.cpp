@@ -2,6 +2,9 @@
 // The backup-mode switch and the option handlers of the main window.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
+#include "support/TestEnv.h"
 #include "ui/controls/VbControl.h"
 #include "ui/frmMain_BackUp.h"
 
@@ -69,6 +72,28 @@ TEST(OptionHandlers, DestinationLosesOneTrailingBackslash) {
     frmMain_BackUp w;
     w.txtPathBackUp->setText("C:\\Backup\\");
     EXPECT_EQ(w.txtPathBackUp->Text(), "C:\\Backup");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SourceCommands, SubfolderAddKeepsOneTickedMarker) {
+    frmMain_BackUp w;
+    QDir().mkpath(testenv::home() + "/Data/sub");
+    w.File1->setPath("C:\\Data");
+    w.chkAddNewSub->setValue(1);
+    w.cmdSubPlus_Click();
+    w.cmdSubPlus_Click();
+    int markers = 0;
+    for (int i = 0; i < w.List1->ListCount(); ++i)
+        if (w.List1->List(i).startsWith("** automatically add new subdirectories to ")) {
+            ++markers;
+            EXPECT_EQ(w.List1->List(i), "** automatically add new subdirectories to C:\\Data");
+            EXPECT_TRUE(w.List1->Selected(i));
+        }
+    EXPECT_EQ(markers, 1);
+    EXPECT_NE(w.VerificaDup("C:\\Data\\sub\\*.*"), -1);
 }
 
 }  // namespace
