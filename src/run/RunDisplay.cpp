@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "common/Globals.h"
+#include "common/NRV_PlaySound.h"
 #include "platform/Paths.h"
 #include "settings/Speech.h"
 #include "ui/frmMain_BackUp.h"
@@ -94,8 +95,10 @@ void Speak(const QString& text) {
 }
 
 void PlayCloseSound() {
-    if (fMainForm && fMainForm->chkSound->Value() == 1 && bSoundAvailable)
-        return;  // the "close" event sound comes with the sound module
+    if (fMainForm && fMainForm->chkSound->Value() == 1 && bSoundAvailable) {
+        PlaySoundOnce(QStringLiteral("close"), true);
+        return;
+    }
     QApplication::beep();
 }
 

@@ -1206,17 +1206,12 @@ void frmMain_BackUp::placeAnimation() {
 }
 
 // ---------------------------------------------------------------------------
-// Event handlers whose behaviour later work fills in.
+// Event handlers whose behaviour later work fills in. The window's life
+// cycle (loading, unloading, exit, tray) is in frmMain_Lifecycle.cpp.
 
-void frmMain_BackUp::Form_Load() {}
-void frmMain_BackUp::Form_QueryUnload(int& Cancel, int UnloadMode) {}
-void frmMain_BackUp::Form_Unload(int& Cancel) {}
 void frmMain_BackUp::Form_Resize() {}
 
 void frmMain_BackUp::mnuHelp_Click() {}
-void frmMain_BackUp::mnuShow_Click() {}
-void frmMain_BackUp::mnuExit_Click() {}
-void frmMain_BackUp::mnuExit1_Click() {}
 void frmMain_BackUp::mnuHelp1_Click() {}
 void frmMain_BackUp::mnuAbout_Click() {}
 void frmMain_BackUp::mnuProduct_Click() {}
@@ -1233,9 +1228,6 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
-void frmMain_BackUp::optBuMode_Click(int Index) {}
-void frmMain_BackUp::cmdSetupFTP_Click() {}
-void frmMain_BackUp::cmdSetupMedia_Click() {}
 void frmMain_BackUp::cmdSetupEmail_Click() {}
 
 void frmMain_BackUp::chkSendEmail_Click() {}
@@ -1245,28 +1237,17 @@ void frmMain_BackUp::chkInclOutlook_Click() {}
 void frmMain_BackUp::chkInclOutlookE_Click() {}
 void frmMain_BackUp::chkOverwriteFile_Click() {}
 void frmMain_BackUp::chkHiddenFolders_Click() {}
-void frmMain_BackUp::chkWinOnTop_Click() {}
 void frmMain_BackUp::chkAddNewSub_Click() {}
 void frmMain_BackUp::chkStartWithWindow_Click() {}
-void frmMain_BackUp::txtDirExclusions_LostFocus() {}
-void frmMain_BackUp::txtExclusions_LostFocus() {}
-void frmMain_BackUp::txtInclusions_LostFocus() {}
 void frmMain_BackUp::txtExclYoungDay_Change() {}
 void frmMain_BackUp::txtWaitSecondsBefore_Change() {}
 void frmMain_BackUp::txtWaitSecondsAfter_Change() {}
-void frmMain_BackUp::txtSpareSpace_Change() {}
-void frmMain_BackUp::txtPathBackUp_Change() {}
 void frmMain_BackUp::txtMaxZIPsize_LostFocus() {}
 void frmMain_BackUp::txtMaxFiles_LostFocus() {}
 
 void frmMain_BackUp::cmdSelect_Click() {}
 void frmMain_BackUp::cmdUnselect_Click() {}
 void frmMain_BackUp::cmdExclude_Click() {}
-void frmMain_BackUp::cmdDirPlus_Click() {}
-void frmMain_BackUp::cmdFilesPlus_Click() {}
-void frmMain_BackUp::File1_DblClick() {}
-void frmMain_BackUp::cmdSubPlus_Click() {}
-void frmMain_BackUp::FolderTreeview1_Select() {}
 void frmMain_BackUp::cmdSelectPath_Click() {}
 void frmMain_BackUp::cmdSelectPathTemp_Click() {}
 void frmMain_BackUp::cmdSelectSyncSourceDirectory_Click() {}
@@ -1275,8 +1256,6 @@ void frmMain_BackUp::cmdSelectPathBefore_Click() {}
 void frmMain_BackUp::cmdSelectPathAfter_Click() {}
 void frmMain_BackUp::ErrorIndicator_DblClick() {}
 
-void frmMain_BackUp::cmbProfiles_GotFocus() {}
-void frmMain_BackUp::cmbProfiles_Click() {}
 
 void frmMain_BackUp::cmdNew_Click() {}
 void frmMain_BackUp::cmdProps_Click() {}
@@ -1288,7 +1267,6 @@ void frmMain_BackUp::SSTab2_GotFocus() {}
 void frmMain_BackUp::SSTab2_LostFocus() {}
 
 void frmMain_BackUp::Command1_Click() {}
-void frmMain_BackUp::frmZipStatistc_DblClick() {}
 void frmMain_BackUp::Label32_Click() {}
 void frmMain_BackUp::lblNRVHome_Click() {}
 void frmMain_BackUp::Label7_Click() {}

@@ -75,6 +75,10 @@ public:
     // Unloads the window: Form_QueryUnload, then Form_Unload, then it
     // closes. Returns false when Form_QueryUnload cancelled.
     bool Unload();
+    // Puts the window into the notification area (its icon's menu is
+    // mnuPopup; Show or a double click brings it back). Where the desktop
+    // has no notification area the window is minimised instead.
+    void cmdSetTray();
 
     // Every control in the order the window holds them (menu entries and
     // timers included), as VB's Controls collection.
