@@ -94,7 +94,11 @@ if [ ! -f "$D/touched.done" ]; then
 fi
 cipher_mib=$(awk -v s="$scale" 'BEGIN { m = int(256 * s); print (m < 1 ? 1 : m) }')
 if [ "$(stat -c %s "$D/archive.bin" 2>/dev/null || echo 0)" != "$((cipher_mib * 1048576))" ]; then
-  /usr/bin/python3 -c "import random, sys; sys.stdout.buffer.write(random.Random(5).randbytes($cipher_mib << 20))" >"$D/archive.bin"
+  /usr/bin/python3 -c "
+import random, sys
+r = random.Random(5)
+for _ in range($cipher_mib):
+    sys.stdout.buffer.write(r.randbytes(1 << 20))" >"$D/archive.bin"
 fi
 gen smoke mixed 9 0.002
 if [ ! -f "$D/smoke-touched.done" ]; then
