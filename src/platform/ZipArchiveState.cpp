@@ -198,6 +198,7 @@ void ZipArchiveState::resetToClosed() {
     }
     writerIo_.reset();
     open_ = false;
+    selfKnown_ = false;
     windowsPath_.clear();
     hostPath_.clear();
     comment_.clear();
@@ -400,9 +401,18 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
         raiseErrno(errno, windowsPath);
     if (!S_ISREG(st.st_mode))
         raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("not a file"));
-    ::fcntl(src.fd, F_SETFL, ::fcntl(src.fd, F_GETFL) & ~O_NONBLOCK);
-    struct stat self {};
-    if (::stat(encodedHost(hostPath_).constData(), &self) == 0 && self.st_dev == st.st_dev && self.st_ino == st.st_ino)
+    // (O_NONBLOCK stays: reads of a regular file never wait either way.)
+    if (!selfKnown_) {
+        // The archive keeps its identity while it is open (it is only
+        // replaced at Close), so it is looked up once.
+        struct stat self {};
+        if (::stat(encodedHost(hostPath_).constData(), &self) == 0) {
+            selfDev_ = self.st_dev;
+            selfIno_ = self.st_ino;
+            selfKnown_ = true;
+        }
+    }
+    if (selfKnown_ && selfDev_ == st.st_dev && selfIno_ == st.st_ino)
         raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("the archive cannot hold itself"));
     ::posix_fadvise(src.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 

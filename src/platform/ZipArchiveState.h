@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <sys/types.h>
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
@@ -61,6 +62,9 @@ private:
     void ensureDeflater(int level);
 
     bool open_ = false;
+    bool selfKnown_ = false;  // the archive file's identity, for the add of a file onto itself
+    dev_t selfDev_ = 0;
+    ino_t selfIno_ = 0;
     quint64 session_ = 1;
     QString windowsPath_;
     QString hostPath_;
