@@ -29,6 +29,9 @@
 
 class QAction;
 class QMenu;
+namespace platform {
+class FsoFolder;
+}
 
 // The main window. Every control is a public member named like the control
 // (its objectName is that name; an element of a control array is named
@@ -266,6 +269,21 @@ public:
     ui::VbLabel* Label32 = nullptr;
     ui::VbLabel* lblNRVHome = nullptr;
     ui::VbLabel* Label7 = nullptr;
+
+    // --- source selection list and folder exclusion -----------------------
+    // Defined with the settings procedures (src/settings/SourceList.cpp).
+    // AddItem adds the files selected in File1 (OnlyFile) or the folder
+    // AddPath (File1's folder when empty), with WithSubs its whole tree; each
+    // new entry is ticked; duplicates (ignoring case), paths holding
+    // "Backup_" and excluded folders are passed over, duplicates with a
+    // message when PopMessage is in force and chkSelectionWarning is 1.
+    void AddItem(bool& OnlyFile, bool& WithSubs, QString& AddPath, bool& PopMessage);
+    void AddSub(platform::FsoFolder wshRoot, bool& WithSubs, bool& PopMessage);
+    void Add_to_List1(QString& ItemToAdd, bool& PopMessage);
+    // The index of the first List1 entry equal to Item ignoring case, or -1.
+    qint32 VerificaDup(const QString& Item);
+    // The last folder name of Path matches a folder exclusion mask.
+    bool File_DirExcluded(const QString& Path);
 
 public slots:
     // --- form events ---
