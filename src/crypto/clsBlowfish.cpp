@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "crypto/BlowfishTables.h"
-#include "crypto/Windows1252.h"
+#include "vb/Cp1252.h"
 #include "platform/Paths.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
@@ -236,7 +236,7 @@ void clsBlowfish::Key(const QString& newValue) {
         if (newValue.isEmpty())
             return;
         h.Erl = 30;
-        KeySchedule(crypto::ToAnsiBytes(newValue));
+        KeySchedule(vb::EncodeCp1252(newValue));
         keyText_ = newValue;
     });
     vb::DoEvents();
@@ -385,12 +385,12 @@ QString clsBlowfish::EncryptString(const QString& text, const QString& key, bool
         h.Erl = 10;
         SetKeyIfGiven(key);
         h.Erl = 20;
-        QByteArray bytes = crypto::ToAnsiBytes(text);
+        QByteArray bytes = vb::EncodeCp1252(text);
         vb::Handler inner(Label("EncryptByte"));
         if (!inner.Guard(false, [&] { return EncryptBytes(bytes); }))
             return QString();
         h.Erl = 30;
-        const QString cipherText = crypto::FromAnsiBytes(bytes);
+        const QString cipherText = vb::DecodeCp1252(bytes);
         return inHex ? EnHex(cipherText) : cipherText;
     });
     vb::DoEvents();
@@ -407,12 +407,12 @@ QString clsBlowfish::DecryptString(QString& text, const QString& key, bool inHex
         if (inHex)
             text = DeHex(text);
         h.Erl = 30;
-        QByteArray bytes = crypto::ToAnsiBytes(text);
+        QByteArray bytes = vb::EncodeCp1252(text);
         vb::Handler inner(Label("DecryptByte"));
         if (!inner.Guard(false, [&] { return DecryptBytes(bytes); }))
             return QString();
         done = true;
-        return crypto::FromAnsiBytes(bytes);
+        return vb::DecodeCp1252(bytes);
     });
     if (ok)
         *ok = done;
@@ -429,7 +429,7 @@ void clsBlowfish::Append(const QByteArray& piece) {
 
 QString clsBlowfish::GData() const {
     vb::Handler h(Label("GData"));
-    return h.Guard(QString(), [&] { return crypto::FromAnsiBytes(text_); });
+    return h.Guard(QString(), [&] { return vb::DecodeCp1252(text_); });
 }
 
 void clsBlowfish::Reset() {
@@ -444,7 +444,7 @@ QString clsBlowfish::EnHex(const QString& data) {
     vb::Handler h(Label("EnHex"));
     const QString result = h.Guard(QString(), [&] {
         Reset();
-        const QByteArray bytes = crypto::ToAnsiBytes(data);
+        const QByteArray bytes = vb::EncodeCp1252(data);
         QByteArray hex(bytes.size() * 2, Qt::Uninitialized);
         ToHex(reinterpret_cast<const uchar*>(bytes.constData()), bytes.size(), hex.data());
         Append(hex);

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/PathBridge.h"
+#include "platform/Paths.h"
 
 namespace platform {
 namespace {
@@ -214,11 +214,11 @@ QString BrowseFolder(const QString& prompt, const QString& startFolder, bool inc
         if (!Dialogs::scripted())
             tell("folder picker", QString(), prompt, QStringLiteral("Cancel"));
     } else {
-        const QString start = startFolder.isEmpty() ? QString() : bridge::toHost(startFolder);
+        const QString start = startFolder.isEmpty() ? QString() : platform::ToHost(startFolder);
         const QString chosen = includeFiles ? QFileDialog::getOpenFileName(owner(), prompt, start)
                                             : QFileDialog::getExistingDirectory(owner(), prompt, start);
         if (!chosen.isEmpty())
-            answer = bridge::toWindows(chosen);
+            answer = platform::ToWindows(chosen);
     }
     record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer);
     return answer;
@@ -240,7 +240,7 @@ bool ShellOpen(const QString& urlOrWindowsPath) {
         else if (what.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
             url = QUrl(QStringLiteral("http://") + what);
         else
-            url = QUrl::fromLocalFile(bridge::toHost(what));
+            url = QUrl::fromLocalFile(platform::ToHost(what));
         answer = url.isValid() && QDesktopServices::openUrl(url);
     }
     record(Dialogs::Kind::ShellOpen, {}, what, 0, {}, answer);

@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/PathBridge.h"
+#include "platform/Paths.h"
 #include "vb/VbError.h"
 
 extern char** environ;
@@ -31,7 +31,7 @@ QString resolveProgram(const QString& name) {
         const QString found = QStandardPaths::findExecutable(name);
         return found.isEmpty() ? name : found;
     }
-    return bridge::toHost(name);
+    return platform::ToHost(name);
 }
 
 bool isFile(const QString& hostPath) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/Database.h"
-#include "platform/PathBridge.h"
+#include "platform/Paths.h"
 #include "vb/VbError.h"
 
 namespace platform {
@@ -235,7 +235,7 @@ std::vector<ExportKey> collect(const QString& keyPath) {
 }
 
 bool writeFile(const QString& windowsFile, const QString& text) {
-    QSaveFile f(bridge::toHost(windowsFile));
+    QSaveFile f(platform::ToHost(windowsFile));
     if (!f.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = text.toUtf8();

@@ -1284,9 +1284,7 @@ void frmMain_BackUp::lblNRVHome_Click() {}
 void frmMain_BackUp::Label7_Click() {}
 void frmMain_BackUp::lblError_Click() {}
 
-void frmMain_BackUp::chkUseCDRecorder_Click() {}
 void frmMain_BackUp::chkAppendArchive_Click() {}
-void frmMain_BackUp::cboDevices_Click() {}
 void frmMain_BackUp::cboWriteSpeed_Click() {}
 
 void frmMain_BackUp::cmdFTPretrieve_Click() {}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QList>
+#include <QStringList>
 #include <QMainWindow>
 
 #include "ui/controls/ControlArray.h"
@@ -269,6 +270,31 @@ public:
     ui::VbLabel* Label32 = nullptr;
     ui::VbLabel* lblNRVHome = nullptr;
     ui::VbLabel* Label7 = nullptr;
+
+    // --- file search and filters (defined in src/run/FileSelection.cpp) --
+    // The files of the source folder being backed up: full paths from index
+    // 0, then one empty element. The run resets it to one empty element
+    // before each folder; Find_Files fills it.
+    QStringList FileList;
+    // The archive attribute of the candidate file, set by the run per file.
+    bool CurrentArchiveBit = false;
+    // Lists the files of a folder entry ("<folder>\*.*") into FileList.
+    void Find_Files(const QString& Mask);
+    // True: the run skips the file.
+    bool File_Filter(const QString& File);
+    // The file name matches a mask of BackupExclusions / BackupInclusions.
+    bool File_Excluded(const QString& File);
+    bool File_Included(const QString& File);
+    // The path cut to at most NewPathLen characters, head "..." tail.
+    QString shorten_path(QString TmpStr, qint16 NewPathLen);
+
+    // --- CD recorder and e-mail notice (defined in src/destinations) ----
+    // Free bytes of the disc in the selected recorder (0 on failure).
+    qint32 FreeCdSpace();
+    // Fills the destination panel from the disc in the recorder.
+    void SetStatusCDR();
+    // Starts the e-mail notice for a finished archive in the temp folder.
+    void SendMailNotice(const QString& ArchivePath);
 
     // --- source selection list and folder exclusion -----------------------
     // Defined with the settings procedures (src/settings/SourceList.cpp).

@@ -39,6 +39,26 @@ QString DecodeCp1252(QByteArrayView bytes) {
     return out;
 }
 
+QByteArray EncodeCp1252(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            out.append(text.mid(i, 2).toUtf8());
+            ++i;
+            continue;
+        }
+        const int b = UnicodeToCp1252(c);
+        if (b >= 0)
+            out.append(char(b));
+        else
+            out.append(QString(c).toUtf8());
+    }
+    return out;
+}
+
 QString DecodeText(QByteArrayView bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString s = utf8.decode(bytes);

@@ -7,7 +7,7 @@
 #include <QRandomGenerator>
 
 #include "OpenSslReference.h"
-#include "crypto/Windows1252.h"
+#include "vb/Cp1252.h"
 #include "crypto/clsBlowfish.h"
 
 namespace {
@@ -17,7 +17,7 @@ using Layout = clsBlowfish::SBoxLayout;
 QByteArray FromHex(const char* hex) { return QByteArray::fromHex(hex); }
 
 // The key text whose Windows-1252 bytes are `bytes`.
-QString KeyText(const QByteArray& bytes) { return crypto::FromAnsiBytes(bytes); }
+QString KeyText(const QByteArray& bytes) { return vb::DecodeCp1252(bytes); }
 
 QByteArray RandomKeyBytes(QRandomGenerator& rng, int n) {
     QByteArray k;
@@ -101,7 +101,7 @@ TEST(BlowfishCipher, NonAsciiKeyTextBecomesWindows1252Bytes) {
         {QString::fromUtf16(u"\u0080x"), QByteArray("\xC2\x80x")},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(crypto::ToAnsiBytes(c.text), c.bytes);
+        EXPECT_EQ(vb::EncodeCp1252(c.text), c.bytes);
         clsBlowfish bf(Layout::Published);
         bf.Key(c.text);
         quint32 l = 0x01234567, r = 0x89ABCDEF, el = l, er = r;
@@ -114,11 +114,11 @@ TEST(BlowfishCipher, NonAsciiKeyTextBecomesWindows1252Bytes) {
     QByteArray all;
     for (int b = 0; b < 256; ++b)
         all.append(char(b));
-    const QString chars = crypto::FromAnsiBytes(all);
+    const QString chars = vb::DecodeCp1252(all);
     EXPECT_EQ(chars.size(), 256);
     EXPECT_EQ(chars[0x80], QChar(0x20AC));
     EXPECT_EQ(chars[0x9F], QChar(0x0178));
-    EXPECT_EQ(crypto::ToAnsiBytes(chars), all);
+    EXPECT_EQ(vb::EncodeCp1252(chars), all);
 }
 
 TEST(BlowfishCipher, ArchiveLayoutDealsTheWordsOutToTheBoxesInTurn) {

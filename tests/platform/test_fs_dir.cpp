@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/ErrorOf.h"
 #include "support/TestEnv.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -18,14 +19,7 @@ using namespace platform;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testenv::errorOf;
 
 QStringList listAll(const QString& pattern, int attributes) {
     QStringList out;

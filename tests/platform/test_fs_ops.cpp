@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/ErrorOf.h"
 #include "support/TestEnv.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -20,14 +21,7 @@ using namespace platform;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testenv::errorOf;
 
 mode_t modeOf(const QString& host) {
     struct stat st {};

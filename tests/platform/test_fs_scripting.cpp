@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/ErrorOf.h"
 #include "support/TestEnv.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
@@ -22,14 +23,7 @@ using namespace platform;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testenv::errorOf;
 
 QStringList readdirNames(const QString& dir, bool folders) {
     QStringList out;

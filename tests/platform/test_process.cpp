@@ -9,6 +9,7 @@
 #include <functional>
 #include <unistd.h>
 
+#include "support/ErrorOf.h"
 #include "support/TestEnv.h"
 #include "platform/Process.h"
 #include "vb/VbError.h"
@@ -41,14 +42,7 @@ int waitForExit(qint64 pid) {
     return -1;
 }
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testenv::errorOf;
 
 }  // namespace
 

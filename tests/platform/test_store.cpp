@@ -11,6 +11,7 @@
 #include <utime.h>
 #include <vector>
 
+#include "support/ErrorOf.h"
 #include "support/TestEnv.h"
 #include "platform/ArchiveBits.h"
 #include "platform/Database.h"
@@ -29,14 +30,7 @@ int modeOf(const QString& path) {
     return int(st.st_mode & 0777);
 }
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testenv::errorOf;
 
 struct SinkCapture {
     std::vector<vb::ErrorReport> reports;

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QString>
+
+#include <memory>
+
+#include "platform/ZipArchiveEntry.h"
+#include "platform/ZipArchiveFiles.h"
+
+namespace platform {
+
+class ZipArchiveState;
+
+// The ZIP archive component: one archive at a time, created or opened by its
+// Windows path. Every failure raises vb::VbError (53 file not found, 70
+// permission denied, 61 disk full, 321 not a ZIP archive or damaged, 91 no
+// archive open, ...).
+//
+// The archives are ordinary ZIP files: deflate, UTF-8 names, ZIP64 where an
+// entry or the archive reaches 4 GiB, the modification time in DOS form and
+// in the extended time-stamp field.
+class ZipArchiveComponent {
+public:
+    ZipArchiveComponent();
+    ~ZipArchiveComponent();  // closes an archive still open, ignoring errors
+    ZipArchiveComponent(const ZipArchiveComponent&) = delete;
+    ZipArchiveComponent& operator=(const ZipArchiveComponent&) = delete;
+
+    // A new, empty archive (an existing file is replaced); it is a valid ZIP
+    // file on disk when this returns, and open for adding.
+    void Create(const QString& path);
+    // Open an existing archive; entries added later follow the old ones.
+    void Open(const QString& path);
+    // Write pending changes (the central directory, the comment; replaced
+    // entries are dropped) and close. Harmless when nothing is open.
+    void Close();
+
+    // The archive comment; setting it writes it to the file.
+    QString Comment() const;
+    void SetComment(const QString& text);
+
+    ZipArchiveFiles& Files() { return files_; }
+    const ZipArchiveFiles& Files() const { return files_; }
+
+private:
+    std::shared_ptr<ZipArchiveState> state_;
+    ZipArchiveFiles files_;
+};
+
+}  // namespace platform

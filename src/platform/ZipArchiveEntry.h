@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+
+namespace platform {
+
+class ZipArchiveState;
+
+// One item of ZipArchiveComponent::Files(): what the archive says of an
+// entry when the item was taken, and its extraction.
+class ZipArchiveEntry {
+public:
+    // The stored name with its folders, separated by "\".
+    QString Name() const;
+    // Date and time of the entry (local time).
+    QDateTime ModificationDate() const { return modified_; }
+    qint64 UncompressedSize() const { return uncompressed_; }
+    qint64 CompressedSize() const { return compressed_; }
+
+    // Write the entry beneath the Windows folder under its stored path,
+    // creating missing folders and replacing an existing file (through a
+    // temporary file in the target folder, so a failure leaves the old file).
+    // Names that would leave the folder (absolute, a drive, "..") are refused.
+    void Extract(const QString& folder) const;
+
+private:
+    friend class ZipArchiveFiles;
+    ZipArchiveEntry(std::shared_ptr<ZipArchiveState> state, int physicalIndex);
+
+    std::shared_ptr<ZipArchiveState> state_;
+    int physical_ = 0;
+    quint64 session_ = 0;
+    QString name_;
+    QDateTime modified_;
+    qint64 uncompressed_ = 0;
+    qint64 compressed_ = 0;
+};
+
+}  // namespace platform

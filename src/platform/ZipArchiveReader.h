@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+// What the central directory says of one entry, with the component's own
+// marks.
+struct ZipEntryRecord {
+    QString name;                 // stored name, folders separated by "/"
+    QByteArray rawName;           // as stored
+    QByteArray centralExtra;      // extra data of the directory record, ZIP64 block removed
+    QByteArray fileComment;
+    quint32 flags = 0;            // general purpose bit flags
+    quint32 method = 0;           // 0 stored, 8 deflated
+    quint32 versionMadeBy = 0;
+    quint32 dosDate = 0;
+    quint32 internalAttributes = 0;
+    quint32 externalAttributes = 0;
+    quint32 crc = 0;
+    quint64 compressedSize = 0;
+    quint64 uncompressedSize = 0;
+    quint64 localOffset = 0;      // of the local header, from the start of the file
+    QDateTime modified;           // local date and time of the entry
+    qint64 modifiedSecs = 0;      // the same as seconds since 1970 (UTC)
+    bool hasModified = false;
+    bool replaced = false;        // a later entry of the same name replaces it at Close
+    bool failed = false;          // left unfinished by a failed add: never listed, dropped at Close
+};
+
+// Reads an archive: the end records (ZIP64 included), the central directory
+// and the entries' data. Every length and offset read from the file is
+// checked against the file before it is used, so a damaged or hostile file
+// gives an error, never a read outside the data.
+class ZipArchiveReader {
+public:
+    struct Failure {
+        int number;          // VB error number
+        QString detail;
+    };
+
+    ZipArchiveReader() = default;
+    ~ZipArchiveReader();
+    ZipArchiveReader(const ZipArchiveReader&) = delete;
+    ZipArchiveReader& operator=(const ZipArchiveReader&) = delete;
+
+    // Open the file and read its directory; false with failure() set.
+    bool open(const QString& hostPath);
+    void close();
+
+    const std::vector<ZipEntryRecord>& entries() const { return entries_; }
+    std::vector<ZipEntryRecord>& entries() { return entries_; }
+    const QByteArray& comment() const { return comment_; }
+    const Failure& failure() const { return failure_; }
+
+    // The extra data of the entry's local header, ZIP64 block removed.
+    bool localExtra(const ZipEntryRecord& e, QByteArray* extra);
+    // Hand the entry's stored (still compressed) bytes to `sink` block by block.
+    bool readRaw(const ZipEntryRecord& e, const std::function<bool(const char*, size_t)>& sink);
+    // Hand the entry's data, inflated and checked against its size and
+    // checksum, to `sink`; a sink returning false stops with failure() unset.
+    bool readData(const ZipEntryRecord& e, const std::function<bool(const char*, size_t)>& sink);
+
+    // Decode a stored name: UTF-8 with the flag or when it is valid UTF-8,
+    // otherwise code page 437 as the format says.
+    static QString decodeName(const QByteArray& raw, quint32 flags);
+    // Extra data without its ZIP64 block; a block running past the end is
+    // dropped with everything after it.
+    static QByteArray withoutZip64Block(const QByteArray& extra);
+
+private:
+    bool fail(int number, const QString& detail);
+    bool readAt(quint64 offset, char* out, size_t n);
+    bool dataRange(const ZipEntryRecord& e, quint64* start);
+    bool readDirectory();
+
+    int fd_ = -1;
+    quint64 size_ = 0;
+    std::vector<ZipEntryRecord> entries_;
+    QByteArray comment_;
+    Failure failure_{0, {}};
+};
+
+// minizip writes no ZIP64 end record for more than 65535 entries in an
+// archive below 4 GiB; add it (or correct its count) after the end record
+// was written, so every reader finds all entries.
+bool EnsureZip64EndRecord(const QString& hostPath, quint64 entryCount, int* errnoOut);
+
+}  // namespace platform

@@ -1,0 +1,701 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ZipArchiveState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/ZipErrors.h"
+#include "platform/Paths.h"
+#include "vb/VbError.h"
+
+namespace platform {
+namespace {
+
+constexpr quint32 kFlagLevelBits = 0x0006;
+constexpr quint32 kFlagDataDescriptor = 0x0008;
+constexpr quint32 kFlagUtf8 = 0x0800;
+constexpr quint32 kMadeByUnix = (3u << 8) | 30u;
+constexpr quint64 kZip64Threshold = 0xF0000000ull;     // files this large get ZIP64 headers
+constexpr quint64 kPlainEntryLimit = 0xF8000000ull;    // an entry without them stops here
+constexpr size_t kIoBlock = size_t(1) << 20;
+
+QByteArray encodedHost(const QString& hostPath) { return QFile::encodeName(hostPath); }
+
+[[noreturn]] void raiseFor(int number, const QString& path, const QString& detail = {}) {
+    RaiseZipError(number, path, detail);
+}
+[[noreturn]] void raiseErrno(int e, const QString& path, int fallback = kErrPathFileAccess) {
+    RaiseZipErrno(e, path, fallback);
+}
+constexpr int errInvalidFileFormat = kErrInvalidFileFormat;
+
+quint32 dosFromTime(time_t t) {
+    struct tm lt {};
+    localtime_r(&t, &lt);
+    int year = lt.tm_year + 1900;
+    if (year < 1980)
+        return (1u << 21) | (1u << 16);  // 1 January 1980, 00:00:00
+    if (year > 2107)
+        return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
+    return (quint32(year - 1980) << 25) | (quint32(lt.tm_mon + 1) << 21) | (quint32(lt.tm_mday) << 16) |
+           (quint32(lt.tm_hour) << 11) | (quint32(lt.tm_min) << 5) | quint32(lt.tm_sec / 2);
+}
+
+QByteArray timestampField(qint64 mtime) {
+    QByteArray f;
+    if (mtime < 0 || mtime > 0x7FFFFFFF)
+        return f;
+    const auto t = quint32(mtime);
+    const char bytes[9] = {0x55, 0x54, 5, 0, 1, char(t & 0xFF), char((t >> 8) & 0xFF), char((t >> 16) & 0xFF),
+                           char((t >> 24) & 0xFF)};
+    f.append(bytes, 9);
+    return f;
+}
+
+mode_t processUmask() {
+    static const mode_t mask = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("Umask:")) {
+                    bool ok = false;
+                    const uint m = line.mid(6).trimmed().toUInt(&ok, 8);
+                    if (ok)
+                        return mode_t(m);
+                }
+            }
+        }
+        return mode_t(022);
+    }();
+    return mask;
+}
+
+struct SourceFile {
+    int fd = -1;
+    ~SourceFile() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool writeAll(int fd, const char* data, size_t n, int* err) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t w = ::write(fd, data + done, n - done);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            *err = errno;
+            return false;
+        }
+        if (w == 0) {
+            *err = ENOSPC;
+            return false;
+        }
+        done += size_t(w);
+    }
+    return true;
+}
+
+// Split a stored name for extraction; empty when the name would leave the
+// target folder (absolute, a drive, "..") or names nothing.
+QStringList safeParts(const QString& name) {
+    if (name.isEmpty() || name.startsWith('/') || name.startsWith('\\') || name.contains(QChar(0)))
+        return {};
+    QStringList parts;
+    const QStringList raw = name.split(QRegularExpression(QStringLiteral("[/\\\\]")), Qt::SkipEmptyParts);
+    for (int i = 0; i < raw.size(); ++i) {
+        const QString& p = raw[i];
+        if (p == QLatin1String("."))
+            continue;
+        if (p == QLatin1String(".."))
+            return {};
+        if (i == 0 && p.size() >= 2 && p[1] == ':' && p[0].isLetter())
+            return {};
+        parts.append(p);
+    }
+    return parts;
+}
+
+}  // namespace
+
+ZipArchiveState::ZipArchiveState() = default;
+
+ZipArchiveState::~ZipArchiveState() {
+    // The owner closes the archive; whatever is left is only released here.
+    if (writer_) {
+        writerIo_->freeze();
+        zipClose(writer_, nullptr);
+    }
+    if (deflaterLevel_ >= 0)
+        deflateEnd(&deflater_);
+}
+
+QString ZipArchiveState::entryNameFor(const QString& windowsPath, bool storePath) {
+    QString p = windowsPath;
+    p.replace('/', '\\');
+    if (p.startsWith(QLatin1String("\\\\"))) {
+        // \\server\share\rest (also \\?\C:\rest): drop the server and the share.
+        QStringList parts = p.mid(2).split('\\');
+        if (!parts.isEmpty() && (parts[0] == QLatin1String("?") || parts[0] == QLatin1String("."))) {
+            parts.removeFirst();
+            if (!parts.isEmpty() && parts[0].size() == 2 && parts[0][1] == ':')
+                parts.removeFirst();
+        } else {
+            for (int i = 0; i < 2 && !parts.isEmpty(); ++i)
+                parts.removeFirst();
+        }
+        p = parts.join('\\');
+    } else if (p.size() >= 2 && p[1] == ':') {
+        p = p.mid(2);
+    }
+    QStringList out;
+    for (const QString& part : p.split('\\', Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!out.isEmpty())
+                out.removeLast();
+            continue;
+        }
+        out.append(part);
+    }
+    if (!storePath && !out.isEmpty())
+        out = QStringList{out.last()};
+    return out.join('/');
+}
+
+void ZipArchiveState::requireOpen() const {
+    if (!open_)
+        vb::Raise(vb::errObjectNotSet, QStringLiteral("No archive is open"));
+}
+
+int ZipArchiveState::physicalIndex(int visibleIndex) const {
+    if (visibleIndex < 0 || visibleIndex >= count())
+        vb::Raise(vb::errSubscript);
+    return visible_[size_t(visibleIndex)];
+}
+
+QString ZipArchiveState::comment() const { return QString::fromUtf8(comment_); }
+
+void ZipArchiveState::resetToClosed() {
+    closeReader();
+    if (writer_) {
+        writerIo_->freeze();
+        zipClose(writer_, nullptr);
+        writer_ = nullptr;
+    }
+    writerIo_.reset();
+    open_ = false;
+    windowsPath_.clear();
+    hostPath_.clear();
+    comment_.clear();
+    entries_.clear();
+    visible_.clear();
+    liveByName_.clear();
+    damaged_ = false;
+    damageNumber_ = 0;
+    damageText_.clear();
+    ++session_;
+}
+
+void ZipArchiveState::closeReader() { reader_.reset(); }
+
+// Read the directory anew. With `keepMarks` the entries are those known
+// already (the file was rewritten by this session): their replaced and
+// failed marks stay, everything else is taken from the file.
+void ZipArchiveState::readDirectory(bool keepMarks) {
+    closeReader();
+    auto r = std::make_unique<ZipArchiveReader>();
+    if (!r->open(hostPath_))
+        raiseFor(r->failure().number, windowsPath_, r->failure().detail);
+    std::vector<ZipEntryRecord>& read = r->entries();
+    if (keepMarks) {
+        if (read.size() != entries_.size())
+            raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("the directory changed"));
+        for (size_t i = 0; i < read.size(); ++i) {
+            read[i].replaced = entries_[i].replaced;
+            read[i].failed = entries_[i].failed;
+        }
+        entries_ = read;
+    } else {
+        entries_ = read;
+        comment_ = r->comment();
+        visible_.clear();
+        liveByName_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            visible_.push_back(int(i));
+            liveByName_[entries_[i].name].push_back(int(i));
+        }
+    }
+    reader_ = std::move(r);
+}
+
+void ZipArchiveState::create(const QString& windowsPath) {
+    close();
+    const QString host = ToHost(windowsPath);
+    if (host.isEmpty())
+        raiseFor(vb::errPathNotFound, windowsPath);
+    ZipFileIo io;
+    io.setTruncateOnClose(true);
+    const QByteArray encoded = encodedHost(host);
+    zipFile z = zipOpen2_64(encoded.constData(), APPEND_STATUS_CREATE, nullptr, io.functions());
+    if (!z)
+        raiseErrno(io.lastErrno() == ENOENT ? ENOTDIR : io.lastErrno(), windowsPath);
+    if (zipClose(z, nullptr) != ZIP_OK)
+        raiseErrno(io.lastErrno(), windowsPath);
+    windowsPath_ = windowsPath;
+    hostPath_ = host;
+    open_ = true;
+}
+
+void ZipArchiveState::open(const QString& windowsPath) {
+    close();
+    const QString host = ToHost(windowsPath);
+    if (host.isEmpty())
+        raiseFor(vb::errPathNotFound, windowsPath);
+    windowsPath_ = windowsPath;
+    hostPath_ = host;
+    try {
+        readDirectory(false);
+    } catch (...) {
+        resetToClosed();
+        throw;
+    }
+    open_ = true;
+}
+
+void ZipArchiveState::close() {
+    if (!open_)
+        return;
+    std::optional<vb::VbError> failure;
+    try {
+        commitWriter();
+        compact();
+    } catch (const vb::VbError& e) {
+        failure = e;
+    }
+    if (!failure && damaged_)
+        failure = vb::VbError(damageNumber_, damageText_);
+    resetToClosed();
+    if (failure)
+        throw *failure;
+}
+
+void ZipArchiveState::setComment(const QString& text) {
+    requireOpen();
+    QByteArray bytes = text.toUtf8();
+    if (bytes.size() > 0xFFFF)
+        vb::Raise(vb::errInvalidCall, QStringLiteral("The archive comment is too long"));
+    comment_ = bytes;
+    if (damaged_)
+        vb::Raise(damageNumber_, damageText_);
+    if (!writer_) {
+        // Written at once, so that the file on disk is complete.
+        openWriter();
+        commitWriter();
+    }
+}
+
+void ZipArchiveState::openWriter() {
+    if (writer_)
+        return;
+    if (damaged_)
+        vb::Raise(damageNumber_, damageText_);
+    closeReader();
+    writerIo_ = std::make_unique<ZipFileIo>();
+    writerIo_->setTruncateOnClose(true);
+    const QByteArray encoded = encodedHost(hostPath_);
+    writer_ = zipOpen2_64(encoded.constData(), APPEND_STATUS_ADDINZIP, nullptr, writerIo_->functions());
+    if (!writer_) {
+        const int e = writerIo_->lastErrno();
+        writerIo_.reset();
+        if (e)
+            raiseErrno(e, windowsPath_);
+        raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("cannot add to this archive"));
+    }
+}
+
+void ZipArchiveState::failWriter(const QString& what) {
+    const int e = writerIo_ ? writerIo_->lastErrno() : 0;
+    damaged_ = true;
+    damageNumber_ = e ? VbNumberForErrno(e) : vb::errDeviceIO;
+    damageText_ = vb::StandardErrorText(damageNumber_) + " (" + what +
+                  (e ? QStringLiteral(", ") + QString::fromLocal8Bit(std::strerror(e)) : QString()) +
+                  "; the archive is damaged): " + windowsPath_;
+    if (writer_) {
+        writerIo_->freeze();
+        zipClose(writer_, nullptr);
+        writer_ = nullptr;
+    }
+    writerIo_.reset();
+    vb::Raise(damageNumber_, damageText_);
+}
+
+void ZipArchiveState::commitWriter() {
+    if (!writer_)
+        return;
+    const QByteArray c = comment_;
+    if (zipClose(writer_, c.constData()) != ZIP_OK) {
+        writer_ = nullptr;
+        failWriter(QStringLiteral("writing the central directory failed"));
+    }
+    writer_ = nullptr;
+    int e = 0;
+    if (!EnsureZip64EndRecord(hostPath_, entries_.size(), &e)) {
+        writerIo_->noteErrno(e);
+        failWriter(QStringLiteral("writing the ZIP64 end record failed"));
+    }
+    writerIo_.reset();
+}
+
+void ZipArchiveState::ensureDeflater(int level) {
+    if (deflaterLevel_ == level) {
+        deflateReset(&deflater_);
+        return;
+    }
+    if (deflaterLevel_ >= 0)
+        deflateEnd(&deflater_);
+    deflaterLevel_ = -1;
+    std::memset(&deflater_, 0, sizeof deflater_);
+    if (deflateInit2(&deflater_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        vb::Raise(vb::errOutOfMemory);
+    deflaterLevel_ = level;
+}
+
+void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storePath, bool overwrite) {
+    requireOpen();
+    if (level < 0 || level > 9)
+        vb::Raise(vb::errInvalidCall, QStringLiteral("Compression level must be 0 to 9"));
+    const QString name = entryNameFor(windowsPath, storePath);
+    const QByteArray rawName = name.toUtf8();
+    if (name.isEmpty() || rawName.size() > 0xFFFF)
+        raiseFor(vb::errBadFileNameOrNumber, windowsPath);
+    const QString host = ToHost(windowsPath);
+    if (host.isEmpty())
+        raiseFor(vb::errPathNotFound, windowsPath);
+
+    // The source is opened first: a file that cannot be read leaves the archive untouched.
+    SourceFile src;
+    const QByteArray encoded = encodedHost(host);
+    src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOATIME);
+    if (src.fd < 0 && errno == EPERM)
+        src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC);
+    if (src.fd < 0)
+        raiseErrno(errno, windowsPath);
+    struct stat st {};
+    if (::fstat(src.fd, &st) != 0)
+        raiseErrno(errno, windowsPath);
+    if (!S_ISREG(st.st_mode))
+        raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("not a file"));
+    struct stat self {};
+    if (::stat(encodedHost(hostPath_).constData(), &self) == 0 && self.st_dev == st.st_dev && self.st_ino == st.st_ino)
+        raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("the archive cannot hold itself"));
+    ::posix_fadvise(src.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    openWriter();
+
+    const bool zip64 = quint64(st.st_size) >= kZip64Threshold;
+    const int method = (level == 0 || st.st_size == 0) ? 0 : Z_DEFLATED;
+    zip_fileinfo zfi{};
+    zfi.dosDate = dosFromTime(st.st_mtim.tv_sec);
+    quint32 dosAttributes = 0;
+    if (!(st.st_mode & S_IWUSR))
+        dosAttributes |= 0x01;  // read-only
+    if (QFileInfo(host).fileName().startsWith('.'))
+        dosAttributes |= 0x02;  // hidden
+    zfi.external_fa = (quint32(st.st_mode & 0xFFFF) << 16) | dosAttributes;
+    const QByteArray stamp = timestampField(st.st_mtim.tv_sec);
+
+    if (zipOpenNewFileInZip4_64(writer_, rawName.constData(), &zfi, stamp.constData(), uInt(stamp.size()),
+                                stamp.constData(), uInt(stamp.size()), nullptr, method, level, 1, -MAX_WBITS,
+                                8, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, kFlagUtf8, zip64 ? 1 : 0) != ZIP_OK)
+        failWriter(QStringLiteral("writing a local header failed"));
+
+    if (method == Z_DEFLATED)
+        ensureDeflater(level);
+    inBuf_.resize(kIoBlock);
+    outBuf_.resize(kIoBlock / 2);
+
+    uLong crc = crc32(0L, Z_NULL, 0);
+    quint64 usize = 0;
+    quint64 csize = 0;
+    int readErrno = 0;
+    auto put = [&](const unsigned char* data, size_t n) {
+        if (n == 0)
+            return;
+        if (zipWriteInFileInZip(writer_, data, unsigned(n)) != ZIP_OK)
+            failWriter(QStringLiteral("writing compressed data failed"));
+        csize += n;
+    };
+    auto drain = [&](int flush) {
+        do {
+            deflater_.next_out = outBuf_.data();
+            deflater_.avail_out = uInt(outBuf_.size());
+            const int zr = deflate(&deflater_, flush);
+            if (zr == Z_STREAM_ERROR)
+                failWriter(QStringLiteral("compression failed"));
+            put(outBuf_.data(), outBuf_.size() - deflater_.avail_out);
+        } while (deflater_.avail_out == 0);
+    };
+    for (;;) {
+        size_t want = inBuf_.size();
+        if (!zip64) {
+            // Without ZIP64 headers an entry must stay below 4 GiB, even if the file grows.
+            const quint64 room = kPlainEntryLimit - std::max(usize, csize);
+            if (room == 0)
+                break;
+            want = size_t(std::min<quint64>(want, room));
+        }
+        const ssize_t got = ::read(src.fd, inBuf_.data(), want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            readErrno = errno;
+            break;
+        }
+        if (got == 0)
+            break;
+        crc = crc32(crc, inBuf_.data(), uInt(got));
+        usize += quint64(got);
+        if (method == Z_DEFLATED) {
+            deflater_.next_in = inBuf_.data();
+            deflater_.avail_in = uInt(got);
+            drain(Z_NO_FLUSH);
+        } else {
+            put(inBuf_.data(), size_t(got));
+        }
+    }
+    if (method == Z_DEFLATED) {
+        deflater_.next_in = nullptr;
+        deflater_.avail_in = 0;
+        drain(Z_FINISH);
+    }
+    // A file that could not be read to its end is closed with a wrong
+    // checksum, so that no reader takes the part as the whole; it is never
+    // listed and is dropped when the archive is closed.
+    const bool failed = readErrno != 0;
+    const uLong storedCrc = failed ? (crc ^ 0xFFFFFFFFul) : crc;
+    if (zipCloseFileInZipRaw64(writer_, usize, storedCrc) != ZIP_OK)
+        failWriter(QStringLiteral("finishing an entry failed"));
+
+    ZipEntryRecord r;
+    r.name = name;
+    r.flags = kFlagUtf8;
+    r.dosDate = quint32(zfi.dosDate);
+    r.method = quint32(method);
+    r.versionMadeBy = kMadeByUnix;
+    r.externalAttributes = quint32(zfi.external_fa);
+    r.crc = quint32(storedCrc);
+    r.compressedSize = csize;
+    r.uncompressedSize = usize;
+    r.modifiedSecs = st.st_mtim.tv_sec;
+    r.modified = QDateTime::fromSecsSinceEpoch(r.modifiedSecs);
+    r.hasModified = true;
+    r.failed = failed;
+    if (!failed) {
+        std::vector<int>& same = liveByName_[name];
+        if (overwrite) {
+            for (int i : same)
+                entries_[size_t(i)].replaced = true;
+            same.clear();
+        }
+        same.push_back(int(entries_.size()));
+        visible_.push_back(int(entries_.size()));
+    }
+    entries_.push_back(std::move(r));
+    if (failed)
+        raiseErrno(readErrno, windowsPath, vb::errDeviceIO);
+}
+
+// Drop replaced and unfinished entries: copy the others, still compressed,
+// into a new file beside the archive, which then takes the archive's place.
+void ZipArchiveState::compact() {
+    bool anyDead = false;
+    for (const ZipEntryRecord& r : entries_)
+        anyDead = anyDead || r.replaced || r.failed;
+    if (!anyDead)
+        return;
+    readDirectory(true);  // the offsets of this session's entries
+
+    const QFileInfo fi(hostPath_);
+    QByteArray tmpl = encodedHost(fi.absolutePath() + "/.vaultora-zip-XXXXXX");
+    const int tfd = ::mkstemp(tmpl.data());
+    if (tfd < 0)
+        raiseErrno(errno, windowsPath_);
+    ::close(tfd);
+    struct TempGuard {
+        QByteArray path;
+        bool keep = false;
+        ~TempGuard() {
+            if (!keep)
+                ::unlink(path.constData());
+        }
+    } guard{tmpl};
+
+    ZipFileIo wio;
+    wio.setSyncOnClose(true);
+    zipFile out = zipOpen2_64(tmpl.constData(), APPEND_STATUS_CREATE, nullptr, wio.functions());
+    if (!out)
+        raiseErrno(wio.lastErrno(), windowsPath_);
+    QString failure;
+    int failNumber = errInvalidFileFormat;
+    quint64 copied = 0;
+    for (const ZipEntryRecord& r : entries_) {
+        if (r.replaced || r.failed)
+            continue;
+        QByteArray localExtra;
+        if (!reader_->localExtra(r, &localExtra)) {
+            failure = reader_->failure().detail;
+            failNumber = reader_->failure().number;
+            break;
+        }
+        zip_fileinfo zfi{};
+        zfi.dosDate = r.dosDate;
+        zfi.internal_fa = r.internalAttributes;
+        zfi.external_fa = r.externalAttributes;
+        const bool big = r.uncompressedSize >= 0xFFFFFFFFull || r.compressedSize >= 0xFFFFFFFFull;
+        // minizip sets the level bits of the flags from the level again.
+        const quint32 bits = (r.flags & kFlagLevelBits) >> 1;
+        const int level = bits == 1 ? 9 : bits == 2 ? 2 : bits == 3 ? 1 : 6;
+        const uLong flagBase = r.flags & ~uLong(kFlagLevelBits | kFlagDataDescriptor);
+        if (zipOpenNewFileInZip4_64(out, r.rawName.constData(), &zfi, localExtra.constData(), uInt(localExtra.size()),
+                                    r.centralExtra.constData(), uInt(r.centralExtra.size()),
+                                    r.fileComment.isEmpty() ? nullptr : r.fileComment.constData(), int(r.method),
+                                    level, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, r.versionMadeBy,
+                                    flagBase, big ? 1 : 0) != ZIP_OK) {
+            failure = QStringLiteral("writing failed");
+            failNumber = VbNumberForErrno(wio.lastErrno(), vb::errDeviceIO);
+            break;
+        }
+        bool writeFailed = false;
+        const bool read = reader_->readRaw(r, [&](const char* data, size_t n) {
+            if (zipWriteInFileInZip(out, data, unsigned(n)) != ZIP_OK) {
+                writeFailed = true;
+                return false;
+            }
+            return true;
+        });
+        const bool closed = zipCloseFileInZipRaw64(out, r.uncompressedSize, r.crc) == ZIP_OK;
+        if (writeFailed || (read && !closed)) {
+            failure = QStringLiteral("writing failed");
+            failNumber = VbNumberForErrno(wio.lastErrno(), vb::errDeviceIO);
+            break;
+        }
+        if (!read) {
+            failure = reader_->failure().detail;
+            failNumber = reader_->failure().number;
+            break;
+        }
+        ++copied;
+    }
+    closeReader();
+    if (failure.isEmpty()) {
+        if (zipClose(out, comment_.constData()) != ZIP_OK) {
+            failure = QStringLiteral("writing failed");
+            failNumber = VbNumberForErrno(wio.lastErrno(), vb::errDeviceIO);
+        }
+    } else {
+        wio.freeze();
+        zipClose(out, nullptr);
+    }
+    int e = 0;
+    if (failure.isEmpty() && !EnsureZip64EndRecord(QFile::decodeName(tmpl), copied, &e)) {
+        failure = QStringLiteral("writing failed");
+        failNumber = VbNumberForErrno(e, vb::errDeviceIO);
+    }
+    if (failure.isEmpty() && ::rename(tmpl.constData(), encodedHost(hostPath_).constData()) != 0) {
+        failure = QStringLiteral("replacing the archive failed");
+        failNumber = VbNumberForErrno(errno);
+    }
+    // On failure the archive itself stays whole: it still lists the replaced entries.
+    if (!failure.isEmpty())
+        raiseFor(failNumber, windowsPath_, "dropping replaced entries: " + failure);
+    guard.keep = true;
+}
+
+void ZipArchiveState::extract(int physical, quint64 session, const QString& windowsFolder) {
+    if (!open_ || session != session_)
+        vb::Raise(vb::errObjectNotSet, QStringLiteral("The archive of this entry is closed"));
+    const ZipEntryRecord r = entries_[size_t(physical)];
+    const QStringList parts = safeParts(r.name);
+    if (parts.isEmpty())
+        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
+
+    QString folder = windowsFolder;
+    while (folder.endsWith('\\') || folder.endsWith('/'))
+        folder.chop(1);
+    if (folder.isEmpty())
+        raiseFor(vb::errPathNotFound, windowsFolder);
+    const QString windowsTarget = folder + "\\" + parts.join('\\');
+    const QString hostRoot = ToHost(folder + "\\");
+    const QString hostTarget = ToHost(windowsTarget);
+    if (hostRoot.isEmpty() || hostTarget.isEmpty())
+        raiseFor(vb::errPathNotFound, windowsTarget);
+    const QString rootPrefix = hostRoot.endsWith('/') ? hostRoot : hostRoot + "/";
+    if (!hostTarget.startsWith(rootPrefix))
+        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
+
+    const bool isFolder = r.name.endsWith('/') || r.name.endsWith('\\');
+    if (isFolder) {
+        if (!QDir().mkpath(hostTarget) || !QFileInfo(hostTarget).isDir())
+            raiseFor(vb::errPathNotFound, windowsTarget);
+        return;
+    }
+    const QString hostParent = QFileInfo(hostTarget).absolutePath();
+    if (!QDir().mkpath(hostParent) || !QFileInfo(hostParent).isDir())
+        raiseFor(vb::errPathNotFound, windowsTarget);
+
+    commitWriter();
+    if (!reader_)
+        readDirectory(true);
+    const ZipEntryRecord& entry = entries_[size_t(physical)];
+
+    QByteArray tmpl = encodedHost(hostParent + "/.vaultora-extract-XXXXXX");
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd < 0)
+        raiseErrno(errno, windowsTarget);
+    int writeErr = 0;
+    const bool ok = reader_->readData(entry, [&](const char* data, size_t n) {
+        return writeAll(fd, data, n, &writeErr);
+    });
+    if (ok) {
+        mode_t mode = 0666 & ~processUmask();
+        const quint32 unixMode = entry.externalAttributes >> 16;
+        const quint32 type = unixMode & S_IFMT;
+        if ((entry.versionMadeBy >> 8) == 3 && (unixMode & 0777) != 0 && (type == S_IFREG || type == 0))
+            mode = unixMode & 0777;
+        if (::fchmod(fd, mode) != 0)
+            writeErr = errno;
+        if (!writeErr && entry.hasModified) {
+            struct timespec times[2] = {{0, UTIME_NOW}, {time_t(entry.modifiedSecs), 0}};
+            ::futimens(fd, times);
+        }
+        if (!writeErr && ::fdatasync(fd) != 0)
+            writeErr = errno;
+    }
+    if (::close(fd) != 0 && ok && !writeErr)
+        writeErr = errno;
+    const QByteArray target = encodedHost(hostTarget);
+    if (ok && !writeErr && ::rename(tmpl.constData(), target.constData()) != 0)
+        writeErr = (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST) ? EISDIR : errno;
+    if (ok && !writeErr)
+        return;
+    ::unlink(tmpl.constData());
+    if (writeErr)
+        raiseErrno(writeErr, windowsTarget);
+    raiseFor(reader_->failure().number, windowsPath_, reader_->failure().detail);
+}
+
+}  // namespace platform

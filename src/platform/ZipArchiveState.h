@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include <minizip/zip.h>
+#include <zlib.h>
+
+#include "platform/ZipArchiveReader.h"
+#include "platform/ZipFileIo.h"
+
+namespace platform {
+
+// The open archive behind a ZipArchiveComponent, shared with its Files
+// collection and its entries. The directory and the entries are read by
+// ZipArchiveReader; entries are written through minizip (appending in place
+// after the old entries), deflated here with zlib in one pass as the file
+// is read.
+class ZipArchiveState {
+public:
+    ZipArchiveState();
+    ~ZipArchiveState();
+    ZipArchiveState(const ZipArchiveState&) = delete;
+    ZipArchiveState& operator=(const ZipArchiveState&) = delete;
+
+    bool isOpen() const { return open_; }
+    quint64 session() const { return session_; }
+
+    void create(const QString& windowsPath);
+    void open(const QString& windowsPath);
+    void close();
+
+    QString comment() const;
+    void setComment(const QString& text);
+
+    int count() const { return int(visible_.size()); }
+    int physicalIndex(int visibleIndex) const;
+    const ZipEntryRecord& record(int physicalIndex) const { return entries_[size_t(physicalIndex)]; }
+
+    void addFile(const QString& windowsPath, int level, bool storePath, bool overwrite);
+    void extract(int physicalIndex, quint64 session, const QString& windowsFolder);
+
+    // The stored name for a Windows path: the path below its drive or share
+    // root, "." and ".." resolved, folders separated by "/".
+    static QString entryNameFor(const QString& windowsPath, bool storePath);
+
+private:
+    void requireOpen() const;
+    void resetToClosed();
+    void readDirectory(bool keepMarks);
+    void closeReader();
+    void openWriter();
+    void commitWriter();
+    void compact();
+    [[noreturn]] void failWriter(const QString& what);
+    void ensureDeflater(int level);
+
+    bool open_ = false;
+    quint64 session_ = 1;
+    QString windowsPath_;
+    QString hostPath_;
+    QByteArray comment_;
+    std::vector<ZipEntryRecord> entries_;
+    std::vector<int> visible_;                        // physical indices of the listed entries
+    QHash<QString, std::vector<int>> liveByName_;     // entries not replaced, by name
+
+    std::unique_ptr<ZipArchiveReader> reader_;  // open while the file matches entries_
+
+    std::unique_ptr<ZipFileIo> writerIo_;
+    zipFile writer_ = nullptr;
+
+    bool damaged_ = false;
+    int damageNumber_ = 0;
+    QString damageText_;
+
+    z_stream deflater_{};
+    int deflaterLevel_ = -1;
+    std::vector<unsigned char> inBuf_;
+    std::vector<unsigned char> outBuf_;
+};
+
+}  // namespace platform

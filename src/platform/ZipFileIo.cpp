@@ -1,0 +1,260 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ZipFileIo.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr size_t kBufferSize = size_t(1) << 20;
+
+struct OpenFile {
+    ZipFileIo* io = nullptr;
+    int fd = -1;
+    bool writable = false;
+    uint64_t pos = 0;        // logical position
+    uint64_t diskSize = 0;   // size of the file on disk
+    std::vector<char> buf;   // bytes [bufStart, bufStart + bufLen) of the file
+    uint64_t bufStart = 0;
+    size_t bufLen = 0;
+    bool dirty = false;
+    bool failed = false;
+
+    uint64_t size() const { return std::max(diskSize, bufStart + bufLen); }
+
+    void fail(int e) {
+        failed = true;
+        io->noteErrno(e);
+    }
+
+    bool flush() {
+        if (!dirty)
+            return true;
+        dirty = false;
+        if (io->frozen())
+            return false;
+        size_t done = 0;
+        while (done < bufLen) {
+            const ssize_t n = ::pwrite(fd, buf.data() + done, bufLen - done, off_t(bufStart + done));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(errno);
+                return false;
+            }
+            if (n == 0) {
+                fail(ENOSPC);
+                return false;
+            }
+            done += size_t(n);
+        }
+        diskSize = std::max(diskSize, bufStart + bufLen);
+        return true;
+    }
+
+    // Read straight from the disk, bypassing the buffer.
+    size_t readDisk(char* out, size_t n, uint64_t at) {
+        size_t done = 0;
+        while (done < n) {
+            const ssize_t got = ::pread(fd, out + done, n - done, off_t(at + done));
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(errno);
+                break;
+            }
+            if (got == 0)
+                break;
+            done += size_t(got);
+        }
+        return done;
+    }
+
+    size_t read(char* out, size_t n) {
+        size_t done = 0;
+        while (done < n) {
+            if (pos >= bufStart && pos < bufStart + bufLen) {
+                const size_t off = size_t(pos - bufStart);
+                const size_t take = std::min(n - done, bufLen - off);
+                std::memcpy(out + done, buf.data() + off, take);
+                done += take;
+                pos += take;
+                continue;
+            }
+            if (!flush())
+                break;
+            if (n - done >= kBufferSize) {
+                const size_t got = readDisk(out + done, n - done, pos);
+                done += got;
+                pos += got;
+                break;
+            }
+            buf.resize(kBufferSize);
+            bufStart = pos;
+            bufLen = readDisk(buf.data(), kBufferSize, pos);
+            if (bufLen == 0)
+                break;
+        }
+        return done;
+    }
+
+    size_t write(const char* in, size_t n) {
+        if (!writable || io->frozen()) {
+            fail(EBADF);
+            return 0;
+        }
+        // The block joins the buffer when it starts inside or right after the
+        // buffered bytes and still fits; otherwise the buffer is written out
+        // and starts afresh at the position.
+        const bool joins = bufLen > 0 && pos >= bufStart && pos <= bufStart + bufLen &&
+                           pos + n <= bufStart + kBufferSize;
+        if (!joins) {
+            if (!flush())
+                return 0;
+            bufStart = pos;
+            bufLen = 0;
+        }
+        if (bufLen == 0 && n >= kBufferSize) {
+            size_t done = 0;
+            while (done < n) {
+                const ssize_t w = ::pwrite(fd, in + done, n - done, off_t(pos + done));
+                if (w < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    fail(errno);
+                    return 0;
+                }
+                if (w == 0) {
+                    fail(ENOSPC);
+                    return 0;
+                }
+                done += size_t(w);
+            }
+            pos += n;
+            diskSize = std::max(diskSize, pos);
+            bufStart = pos;
+            return n;
+        }
+        buf.resize(kBufferSize);
+        const size_t off = size_t(pos - bufStart);
+        std::memcpy(buf.data() + off, in, n);
+        bufLen = std::max(bufLen, off + n);
+        dirty = true;
+        pos += n;
+        return n;
+    }
+};
+
+voidpf ZCALLBACK openFile(voidpf opaque, const void* filename, int mode) {
+    auto* io = static_cast<ZipFileIo*>(opaque);
+    if (!filename)
+        return nullptr;
+    int flags = O_CLOEXEC;
+    bool writable = false;
+    if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ) {
+        flags |= O_RDONLY;
+    } else if (mode & ZLIB_FILEFUNC_MODE_EXISTING) {
+        flags |= O_RDWR;
+        writable = true;
+    } else if (mode & ZLIB_FILEFUNC_MODE_CREATE) {
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        writable = true;
+    } else {
+        io->noteErrno(EINVAL);
+        return nullptr;
+    }
+    const int fd = ::open(static_cast<const char*>(filename), flags, 0666);
+    if (fd < 0) {
+        io->noteErrno(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        io->noteErrno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        ::close(fd);
+        return nullptr;
+    }
+    auto* f = new OpenFile;
+    f->io = io;
+    f->fd = fd;
+    f->writable = writable;
+    f->diskSize = uint64_t(st.st_size);
+    if (!writable)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return f;
+}
+
+uLong ZCALLBACK readFile(voidpf, voidpf stream, void* buf, uLong size) {
+    return uLong(static_cast<OpenFile*>(stream)->read(static_cast<char*>(buf), size_t(size)));
+}
+
+uLong ZCALLBACK writeFile(voidpf, voidpf stream, const void* buf, uLong size) {
+    return uLong(static_cast<OpenFile*>(stream)->write(static_cast<const char*>(buf), size_t(size)));
+}
+
+ZPOS64_T ZCALLBACK tellFile(voidpf, voidpf stream) { return static_cast<OpenFile*>(stream)->pos; }
+
+long ZCALLBACK seekFile(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+    auto* f = static_cast<OpenFile*>(stream);
+    uint64_t base = 0;
+    switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET: base = 0; break;
+    case ZLIB_FILEFUNC_SEEK_CUR: base = f->pos; break;
+    case ZLIB_FILEFUNC_SEEK_END: base = f->size(); break;
+    default: return -1;
+    }
+    const uint64_t target = base + offset;  // wraps for "negative" offsets, as minizip passes them
+    if (target > (uint64_t(1) << 62)) {
+        f->io->noteErrno(EINVAL);
+        return -1;
+    }
+    f->pos = target;
+    return 0;
+}
+
+int ZCALLBACK closeFile(voidpf, voidpf stream) {
+    std::unique_ptr<OpenFile> f(static_cast<OpenFile*>(stream));
+    bool ok = !f->failed;
+    if (f->writable && !f->io->frozen()) {
+        ok = f->flush() && ok;
+        if (ok && f->io->truncateOnClose() && f->pos < f->size()) {
+            if (::ftruncate(f->fd, off_t(f->pos)) != 0) {
+                f->fail(errno);
+                ok = false;
+            }
+        }
+        if (ok && f->io->syncOnClose() && ::fsync(f->fd) != 0) {
+            f->fail(errno);
+            ok = false;
+        }
+    }
+    if (::close(f->fd) != 0 && f->writable) {
+        f->fail(errno);
+        ok = false;
+    }
+    return ok ? 0 : -1;
+}
+
+int ZCALLBACK errorFile(voidpf, voidpf stream) { return static_cast<OpenFile*>(stream)->failed ? 1 : 0; }
+
+}  // namespace
+
+ZipFileIo::ZipFileIo() {
+    functions_.zopen64_file = openFile;
+    functions_.zread_file = readFile;
+    functions_.zwrite_file = writeFile;
+    functions_.ztell64_file = tellFile;
+    functions_.zseek64_file = seekFile;
+    functions_.zclose_file = closeFile;
+    functions_.zerror_file = errorFile;
+    functions_.opaque = this;
+}
+
+}  // namespace platform

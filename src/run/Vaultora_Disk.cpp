@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "run/Vaultora_Disk.h"
+
+#include <exception>
+
+#include "common/Globals.h"
+#include "platform/Dialogs.h"
+#include "platform/Drives.h"
+#include "platform/ScriptingFileSystem.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/Conversions.h"
+#include "vb/DoEvents.h"
+#include "vb/ErrorHandling.h"
+#include "vb/Format.h"
+#include "vb/Strings.h"
+
+double gFreeSpace = 0;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+constexpr double kBytesPerMb = 1048576.0;
+constexpr int kErrDeviceUnavailable = 68;
+
+void setRow(int row, const QString& value) { fMainForm->lblDriveInfo(row)->setCaption(value); }
+void setCaptionOfRow(int row, const QString& caption) { fMainForm->lblDesc(row)->setCaption(caption); }
+
+// The spare space in bytes as the panel uses it: the whole number of
+// kilobytes of txtSpareSpace times 1024 (64-bit, so a spare space of 2 GB or
+// more is shown instead of failing the check).
+qint64 panelSpareBytes() { return qint64(vb::CLng(fMainForm->txtSpareSpace->Text())) * 1024; }
+
+QString driveTypeText(int code) {
+    switch (code) {
+    case platform::fsoRamDisk:
+        return LangText(7);
+    case platform::fsoCDRom:
+        return LangText(8);
+    case platform::fsoNetwork:
+        return LangText(9);
+    case platform::fsoFixed:
+        return LangText(10);
+    case platform::fsoRemovable:
+        return LangText(11);
+    case platform::fsoUnknownType:
+        return LangText(12);
+    default:
+        return LangText(13);
+    }
+}
+
+bool isDriveLetterPath(const QString& path) { return vb::Mid(path, 2, 1) == QLatin1String(":"); }
+bool isNetworkPath(const QString& path) { return vb::Left(path, 2) == QLatin1String("\\\\"); }
+
+bool checkRecorder(frmMain_BackUp* f) {
+    const QString drive = vb::Left(f->cboDevices->Text(), 2);
+    gFreeSpace = Get_DiskFree(drive);
+    setRow(3, MbFormatA(gFreeSpace));
+    setRow(0, MbFormatA(gFreeSpace - double(panelSpareBytes())));
+    setRow(5, drive);
+    f->SetStatusCDR();
+    if (f->lblDriveInfo(4)->Caption() == LangText(5)) {
+        const platform::ScriptingFileSystem fso;
+        const platform::FsoDrive d = fso.GetDrive(vb::Left(drive, 1));
+        if (d.IsReady) {
+            setRow(2, d.FileSystem);
+            setCaptionOfRow(9, QStringLiteral("Used Space:"));
+            setRow(9, MbFormatA(double(d.TotalSize)));
+        }
+    }
+    return true;  // also without a disc
+}
+
+bool checkFolder(frmMain_BackUp* f) {
+    const QString dest = f->txtPathBackUp->Text();
+    gFreeSpace = Get_DiskFree(dest);
+    const QString drive = vb::Left(dest, 2);
+    setCaptionOfRow(6, QStringLiteral("Root Folder:"));
+    setCaptionOfRow(7, QStringLiteral("Serial Number:"));
+    setCaptionOfRow(8, QStringLiteral("Share Name:"));
+    setCaptionOfRow(9, QStringLiteral("Total Size:"));
+    if (!isDriveLetterPath(drive)) {
+        // A network path (or any other form without a drive letter).
+        setRow(0, MbFormatA(gFreeSpace));
+        setRow(3, MbFormatB(gFreeSpace));
+        f->txtRemainSpace->setText(MbFormatC(gFreeSpace));
+        setRow(1, LangText(20));
+        setRow(4, LangText(5));
+        return true;
+    }
+    const platform::ScriptingFileSystem fso;
+    for (;;) {
+        const platform::FsoDrive d = fso.GetDrive(vb::Left(drive, 1));
+        if (d.IsReady) {
+            setRow(0, MbFormatA(double(d.AvailableSpace - panelSpareBytes())));
+            setRow(1, driveTypeText(d.DriveType));
+            setRow(2, d.FileSystem);
+            setRow(3, MbFormatA(double(d.FreeSpace)));
+            setRow(4, LangText(5));
+            setRow(5, d.Path);
+            setRow(6, d.RootFolder);
+            setRow(7, QString::number(d.SerialNumber));
+            setRow(8, d.ShareName);
+            setRow(9, MbFormatA(double(d.TotalSize)));
+            setRow(10, d.VolumeName);
+            setRow(11, LangText(13));
+            setRow(11, QString::number(fso.GetFolder(d.RootFolder).SubFolderNames().size()));
+            gFreeSpace = Get_DiskFree(drive);
+            f->txtRemainSpace->setText(MbFormatC(gFreeSpace));
+            vb::DoEvents();
+            return true;
+        }
+        setRow(4, LangText(14));
+        // Outside a run (none started since the program started) the check
+        // only reports; during one the user may insert the medium.
+        if (!bBackupStarted)
+            return false;
+        const int answer = platform::MsgBox(
+            LangText(15), platform::vbRetryCancel | platform::vbCritical | platform::vbDefaultButton2,
+            LangText(16));
+        if (answer == platform::vbRetry)
+            continue;
+        if (answer == platform::vbCancel)
+            platform::MsgBox(LangText(17) + kCrLf + LangText(18), platform::vbInformation, LangText(19));
+        return false;
+    }
+}
+
+bool checkMedium() {
+    frmMain_BackUp* f = fMainForm;
+    ClearValues();
+    setRow(4, LangText(14));
+    const bool media = f->chkMedia->Value() == 1;
+    const bool recorder = f->chkUseCDRecorder->Value() == 1;
+    const bool ftp = f->chkFTP->Value() == 1;
+    const QString dest = f->txtPathBackUp->Text();
+    if (media && !recorder && !isDriveLetterPath(dest) && !isNetworkPath(dest))
+        return false;
+    if (ftp && !media) {
+        setRow(1, LangText(4));
+        setRow(4, LangText(5));
+        gFreeSpace = 1E12;
+        f->txtRemainSpace->setText(LangText(6));
+        return true;
+    }
+    if (recorder)
+        return checkRecorder(f);
+    return checkFolder(f);
+}
+
+}  // namespace
+
+QString MbFormatA(double bytes) { return vb::Format(bytes / kBytesPerMb, QStringLiteral("## ##0.00")) + QStringLiteral(" Mb"); }
+QString MbFormatB(double bytes) { return vb::Format(bytes / kBytesPerMb, QStringLiteral("# ##0.0")) + QStringLiteral(" Mb"); }
+QString MbFormatC(double bytes) { return vb::Format(bytes / kBytesPerMb, QStringLiteral("###0.0")); }
+
+double LargeIntegerToDouble(qint32 low, qint32 high) {
+    vb::Handler h(QStringLiteral("LargeIntegerToDouble of Modul NRV_Disk"));
+    constexpr double k2p32 = 4294967296.0;
+    double d = 0;
+    h.Next(1, [&] {
+        d = high;
+        if (high < 0)
+            d += k2p32;
+        d *= k2p32;
+        d += low;
+        if (low < 0)
+            d += k2p32;
+    });
+    return d;
+}
+
+double Get_DiskFree(const QString& path) {
+    vb::Handler h(QStringLiteral("Get_DiskFree of Modul NRV_Disk"));
+    double result = 0;
+    bool recorder = false;
+    // A test that fails goes on in its true branch.
+    if (!h.Next(1, [&] {
+            recorder = fMainForm->chkUseCDRecorder->Value() == 1 &&
+                       path != fMainForm->txtPathTemp->Text();
+        }))
+        recorder = true;
+    if (recorder) {
+        h.Next(2, [&] { result = double(fMainForm->FreeCdSpace()); });
+        return result;
+    }
+    // A drive letter asks for its root; anything else is asked as it is.
+    const QString query = isDriveLetterPath(path) ? vb::Left(path, 2) + QStringLiteral("\\") : path;
+    qint64 freeToCaller = 0, totalBytes = 0, totalFree = 0;
+    h.Next(3, [&] { platform::GetDiskFreeSpaceEx(query, &freeToCaller, &totalBytes, &totalFree); });
+    h.Next(4, [&] {
+        const quint64 bytes = quint64(totalFree);
+        const double free = LargeIntegerToDouble(qint32(quint32(bytes & 0xFFFFFFFFu)), qint32(quint32(bytes >> 32)));
+        result = free - vb::Val(fMainForm->txtSpareSpace->Text()) * 1024;
+    });
+    return result;
+}
+
+void ClearValues() {
+    vb::Handler h(QStringLiteral("ClearValues of Modul NRV_Disk"));
+    for (int i = 0; i <= 11; ++i) {
+        if (i != 4)
+            h.Next(i, [&] { setRow(i, LangText(13)); });
+    }
+}
+
+bool Update_Media() {
+    vb::Handler h(QStringLiteral("Update_Media of Modul NRV_Disk"));
+    bool result = false;
+    try {
+        result = checkMedium();
+    } catch (...) {
+        const vb::ErrInfo e = vb::ErrFrom(std::current_exception());
+        // An unknown drive letter ends the check without a log line.
+        if (e.Number != kErrDeviceUnavailable)
+            h.Log(e);
+        result = false;
+    }
+    vb::DoEvents();
+    return result;
+}
