@@ -1,7 +1,51 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
+#include <QStringList>
+
+#include "common/AppInstance.h"
+#include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "platform/Paths.h"
+#include "platform/TerminationRequest.h"
+#include "run/Vaultora_Main.h"
+#include "ui/frmMain_BackUp.h"
 
 int main(int argc, char** argv) {
+    // Without a display the program runs on the offscreen platform, so that a
+    // scheduled "/run" needs no desktop.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    // The command-line tail as one text: the arguments joined by blanks.
+    QStringList tail;
+    for (int i = 1; i < argc; ++i)
+        tail << QString::fromLocal8Bit(argv[i]);
+
     QApplication app(argc, argv);
-    return 0;
+    platform::InstallPathLayer();
+    InstallErrorLog();
+    SetCommand(tail.join(QLatin1Char(' ')));
+
+    // The session ending (log-out, shutdown, a stop request) closes the
+    // program as its window's closing would: a run in progress is cancelled
+    // and the settings are saved, unless this start is an unattended run.
+    bool endRequested = false;
+    platform::OnTerminationRequest([&endRequested] {
+        endRequested = true;
+        CancelBackUp = true;
+        QCoreApplication::quit();
+    });
+
+    Main();
+
+    int rc = 0;
+    if (fMainForm && !endRequested)
+        rc = app.exec();
+    if (fMainForm) {
+        fMainForm->Unload();
+        delete fMainForm;
+    }
+    ReleaseInstanceLock();
+    return rc;
 }

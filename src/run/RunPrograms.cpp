@@ -7,6 +7,7 @@
 #include "common/NRV_Time.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "run/RunDisplay.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 #include "vb/Conversions.h"
@@ -100,6 +101,29 @@ QString RegistryExportFile() {
     const QString temp = fMainForm ? fMainForm->txtPathTemp->Text() : QString();
     return temp + QLatin1Char('\\') + vb::Format(vb::Date(), QStringLiteral("yyyymmdd")) +
            QStringLiteral("registry.") + extension;
+}
+
+void ExportRegistry() {
+    frmMain_BackUp* f = fMainForm;
+    if (!f)
+        return;
+    run_display::LogLine(LangText(304));
+    f->RtbNews1->Refresh();
+    const QString file = RegistryExportFile();
+    {
+        // The editor not found or failing is the run's error; the run goes on
+        // and the archive gets what exists.
+        vb::Handler h(kRunLabel);
+        h.Next(20, [&] {
+            if (!RunRegistryEditor(QStringLiteral("regedit /e ") + file))
+                vb::Raise(vb::errPathFileAccess, QStringLiteral("The registry export was not written: ") + file);
+        });
+    }
+    vb::DoEvents();
+    Wait(15);
+    vb::DoEvents();
+    f->Zip_Now(file);
+    DeleteFiles(file, 0);
 }
 
 bool RunRegistryEditor(const QString& commandLine) {

@@ -1206,21 +1206,26 @@ void frmMain_BackUp::placeAnimation() {
 }
 
 // ---------------------------------------------------------------------------
-// Event handlers whose behaviour later work fills in.
+// Event handlers whose behaviour later work fills in. The window's life
+// cycle (loading, unloading, exit, tray) is in frmMain_Lifecycle.cpp.
 
-void frmMain_BackUp::Form_Load() {}
-void frmMain_BackUp::Form_QueryUnload(int& Cancel, int UnloadMode) {}
-void frmMain_BackUp::Form_Unload(int& Cancel) {}
 void frmMain_BackUp::Form_Resize() {}
 
 void frmMain_BackUp::mnuHelp_Click() {}
-void frmMain_BackUp::mnuShow_Click() {}
-void frmMain_BackUp::mnuExit_Click() {}
-void frmMain_BackUp::mnuExit1_Click() {}
 void frmMain_BackUp::mnuHelp1_Click() {}
 void frmMain_BackUp::mnuAbout_Click() {}
 void frmMain_BackUp::mnuProduct_Click() {}
-void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {}
+void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
+    // Toolbar commands mostly skip their errors silently.
+    vb::Quiet([&] {
+        if (Key == QLatin1String("Exit"))
+            mnuExit_Click();
+        else if (Key == QLatin1String("Start"))
+            cmdBackUpNow();
+        else if (Key == QLatin1String("Stop"))
+            cmdCancelBackUp_Click();
+    });
+}
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
 void frmMain_BackUp::optBuMode_Click(int Index) {}
@@ -1235,7 +1240,6 @@ void frmMain_BackUp::chkInclOutlook_Click() {}
 void frmMain_BackUp::chkInclOutlookE_Click() {}
 void frmMain_BackUp::chkOverwriteFile_Click() {}
 void frmMain_BackUp::chkHiddenFolders_Click() {}
-void frmMain_BackUp::chkWinOnTop_Click() {}
 void frmMain_BackUp::chkAddNewSub_Click() {}
 void frmMain_BackUp::chkStartWithWindow_Click() {}
 void frmMain_BackUp::txtDirExclusions_LostFocus() {}
@@ -1293,7 +1297,6 @@ void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
 void frmMain_BackUp::cmdConfigAS_Click() {}
 
 void frmMain_BackUp::tmrtimeout_Timer() {}
-void frmMain_BackUp::cypher_Progress(qint32 CurrPercent) {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
 void frmMain_BackUp::sckSMTP_Connect() {}

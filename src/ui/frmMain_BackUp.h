@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QDateTime>
 #include <QList>
 #include <QStringList>
 #include <QMainWindow>
+#include <memory>
+#include <vector>
 
 #include "ui/controls/ControlArray.h"
 #include "ui/controls/VbAniGif.h"
@@ -27,9 +30,11 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "platform/ZipArchiveComponent.h"
 
 class QAction;
 class QMenu;
+class clsBlowfish;
 namespace platform {
 class FsoFolder;
 }
@@ -70,6 +75,10 @@ public:
     // Unloads the window: Form_QueryUnload, then Form_Unload, then it
     // closes. Returns false when Form_QueryUnload cancelled.
     bool Unload();
+    // Puts the window into the notification area (its icon's menu is
+    // mnuPopup; Show or a double click brings it back). Where the desktop
+    // has no notification area the window is minimised instead.
+    void cmdSetTray();
 
     // Every control in the order the window holds them (menu entries and
     // timers included), as VB's Controls collection.
@@ -271,6 +280,61 @@ public:
     ui::VbLabel* lblNRVHome = nullptr;
     ui::VbLabel* Label7 = nullptr;
 
+    // --- the backup run in ZIP mode (defined in src/run) -----------------
+    // The whole run of the current profile, from Start or "/run".
+    void cmdBackUpNow();
+    // Names, finds and opens the working archive; NewVolume finishes the
+    // current volume first. False after a failure it has reported.
+    bool Open_Zip(bool NewVolume);
+    // One file into the archive (the rule for new files only applied).
+    bool Zip_Now(const QString& File);
+    bool WriteToZip(const QString& File);
+    // Finishes one volume: test, encryption, destination, notice, upload.
+    void Zip_Copy(bool CleanTemp, bool BurnNow);
+    // Asks for a new medium (Cancel ends the program); flag opens a new
+    // volume on it.
+    void Insert_new_media(bool flag);
+    // Copy mode: one file copied as a plain file.
+    bool Copy_Now(const QString& File);
+    // The Stop command (toolbar button 4): the run ends at its next test
+    // point between files.
+    void cmdCancelBackUp_Click();
+
+    // The run's state, set for each run.
+    std::unique_ptr<platform::ZipArchiveComponent> ZipArchive;
+    clsBlowfish* Cypher = nullptr;  // the cipher at work, for its Progress
+    double ZipSizeLimit = 0;        // bytes
+    QString BackupDestination;
+    QString BackupTempPath;
+    qint16 CurrentFileAttr = 0;
+    qint16 LogFileNo = 0;
+    double TotalUncompressed = 0;
+    double TotalCompressed = 0;
+    double CurrentZipSize = 0;
+    double CurrentFileSize = 0;
+
+private:
+    bool RunSynchronisation();
+    void CloseRun();
+    void StoreTooLarge(const QString& File);
+    void DeleteOldArchives();
+    bool DecryptArchive(const QString& inPath, const QString& outPath);
+    QString ArchiveKey() const;
+    int SelectedArchivePeriod() const;
+    static void AdvanceBar(ui::VbProgressBar* bar, float& value, float step);
+    bool waitCursorSet_ = false;
+    // Files of the current volume whose archive attribute is to be cleared
+    // once the volume has reached its destination, with the size and time
+    // they were stored with.
+    struct StoredFile {
+        QString path;
+        qint64 size;
+        qint64 writtenSecs;  // modification time, seconds since 1970
+    };
+    std::vector<StoredFile> storedFiles_;
+    void SettleArchiveBits(bool clear);
+
+public:
     // --- file search and filters (defined in src/run/FileSelection.cpp) --
     // The files of the source folder being backed up: full paths from index
     // 0, then one empty element. The run resets it to one empty element

@@ -12,10 +12,32 @@ VbRichTextBox::VbRichTextBox(const QString& name, QWidget* parent) : QTextEdit(p
     setReadOnly(true);
     setAcceptRichText(false);
     setLineWrapMode(QTextEdit::WidgetWidth);
+    soon_.setSingleShot(true);
+    soon_.setInterval(40);
+    connect(&soon_, &QTimer::timeout, this, [this] { display(text_); });
 }
 
 void VbRichTextBox::setText(const QString& text) {
+    soon_.stop();
     text_ = text;
+    display(text);
+}
+
+void VbRichTextBox::setTextSoon(const QString& text) {
+    text_ = text;
+    if (!soon_.isActive())
+        soon_.start();
+}
+
+void VbRichTextBox::Refresh() {
+    if (soon_.isActive()) {
+        soon_.stop();
+        display(text_);
+    }
+    viewport()->repaint();
+}
+
+void VbRichTextBox::display(const QString& text) {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));

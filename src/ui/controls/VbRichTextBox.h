@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QTextEdit>
+#include <QTimer>
 
 namespace ui {
 
@@ -16,6 +17,9 @@ public:
     void setText(const QString& text);
     // Puts one line in front of the log: line & CR LF & the former text.
     void PrependLine(const QString& line);
+    // Like setText, for writers of many lines a second (a run's line per
+    // file): Text changes at once, the box shows it within a frame.
+    void setTextSoon(const QString& text);
 
     QString FontName() const { return font().family(); }
     void setFontName(const QString& family);
@@ -23,10 +27,12 @@ public:
     void setFontSize(double points);
 
     // Redraws at once (VB's Refresh).
-    void Refresh() { viewport()->repaint(); }
+    void Refresh();
 
 private:
+    void display(const QString& text);
     QString text_;
+    QTimer soon_;
 };
 
 }  // namespace ui

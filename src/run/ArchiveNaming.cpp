@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "run/ArchiveNaming.h"
+
+namespace archive_naming {
+namespace {
+
+QString FileNamePart(const QString& path) {
+    const int cut = int(path.lastIndexOf(QLatin1Char('\\')));
+    return cut < 0 ? path : path.mid(cut + 1);
+}
+
+}  // namespace
+
+int WeekNumber(const QDate& day) {
+    const QDate first(day.year(), 1, 1);
+    const int firstWeekday = first.dayOfWeek() % 7;  // Sunday 0 ... Saturday 6
+    return (day.dayOfYear() - 1 + firstWeekday) / 7 + 1;
+}
+
+QString PeriodPart(int period, const QDate& day) {
+    switch (period) {
+    case Weekly:
+        return QStringLiteral("_BackUp_w%1%2")
+            .arg(day.year(), 4, 10, QLatin1Char('0'))
+            .arg(WeekNumber(day));
+    case Monthly:
+        return QStringLiteral("_BackUp_m") + day.toString(QStringLiteral("yyyyMM"));
+    default:
+        return QStringLiteral("_BackUp_d") + day.toString(QStringLiteral("yyyyMMdd"));
+    }
+}
+
+QString BaseName(const QString& profile, int period, const QDate& day) {
+    return profile + PeriodPart(period, day) + QStringLiteral(".zip");
+}
+
+QString VolumeName(const QString& baseName, int volume) {
+    QString stem = baseName;
+    if (stem.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))
+        stem.chop(4);
+    return stem + QStringLiteral("__") + QString::number(volume) + QStringLiteral(".zip");
+}
+
+int VolumeNumber(const QString& fileNameOrPath) {
+    const QString name = FileNamePart(fileNameOrPath);
+    const int mark = int(name.indexOf(QLatin1String("__")));
+    if (mark < 0)
+        return 0;
+    qint64 n = 0;
+    for (int i = mark + 2; i < name.size() && name[i] >= QLatin1Char('0') && name[i] <= QLatin1Char('9'); ++i) {
+        n = n * 10 + (name[i].unicode() - '0');
+        if (n > kMaxVolume)
+            return 0;
+    }
+    return int(n);
+}
+
+bool HasVolumeMark(const QString& fileNameOrPath) {
+    return FileNamePart(fileNameOrPath).contains(QLatin1String("__"));
+}
+
+QString Comment() {
+    return QStringLiteral("Archiv created with n.r.v Vaultora %1.%2")
+        .arg(VAULTORA_VERSION_MAJOR)
+        .arg(VAULTORA_VERSION_MINOR);
+}
+
+}  // namespace archive_naming

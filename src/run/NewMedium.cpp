@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The new-medium prompt, the Stop command and the encryption progress of the
+// main window.
+#include "common/Globals.h"
+#include "platform/Dialogs.h"
+#include "run/NewMediumHook.h"
+#include "run/ProgramEnd.h"
+#include "run/Vaultora_Disk.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/ErrorHandling.h"
+#include "vb/Strings.h"
+
+namespace {
+std::function<void()> newMediumHook;
+}
+
+void SetNewMediumHookForTest(std::function<void()> hook) { newMediumHook = std::move(hook); }
+
+void frmMain_BackUp::Insert_new_media(bool flag) {
+    vb::Handler h(QStringLiteral("Insert_new_media of Formular frmMain_BackUp"));
+    int answer = platform::vbCancel;
+    h.Next(1, [&] {
+        if (newMediumHook)
+            newMediumHook();
+        const QString prompt = LangText(124) + vb::vbCrLf + LangText(292) + vb::vbCrLf + LangText(293) +
+                               vb::vbCrLf + LangText(294) + vb::vbCrLf + LangText(125) + vb::vbCrLf +
+                               LangText(126);
+        answer = platform::MsgBox(prompt, platform::vbOKCancel, QStringLiteral("Vaultora"));
+    });
+    if (answer != platform::vbOK) {
+        // Nothing of the run is finished: the program ends here.
+        h.Next(2, [&] {
+            platform::MsgBox(LangText(127) + vb::vbCrLf + LangText(128) + vb::vbCrLf + LangText(129),
+                             platform::vbInformation, QStringLiteral("Vaultora"));
+        });
+        h.Next(3, [&] { mnuExit_Click(); });
+        End();
+        return;
+    }
+    bool ready = false;
+    h.Next(4, [&] { ready = Update_Media(); });
+    if (!ready)
+        return;
+    if (flag)
+        h.Next(5, [&] { Open_Zip(true); });
+}
+
+void frmMain_BackUp::cmdCancelBackUp_Click() {
+    vb::Handler h(QStringLiteral("cmdCancelBackUp_Click of Formular frmMain_BackUp"));
+    h.Next(1, [&] { CancelBackUp = true; });
+}
+
+void frmMain_BackUp::cypher_Progress(qint32 CurrPercent) {
+    vb::Quiet([&] { ProgressBar3->setValue(CurrPercent > 100 ? 100 : CurrPercent); });
+}

@@ -1,0 +1,417 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The backup run: cmdBackUpNow of the main window, from Start or "/run" to
+// the end of the run.
+#include <QApplication>
+#include <memory>
+
+#include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "common/NRV_File_Dir.h"
+#include "destinations/NRV_modShutDown.h"
+#include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/ZipArchiveComponent.h"
+#include "run/ArchivePaths.h"
+#include "run/ProgramEnd.h"
+#include "run/RunDisplay.h"
+#include "run/RunPrograms.h"
+#include "run/Vaultora_Disk.h"
+#include "run/Vaultora_FileSync.h"
+#include "settings/SaveSettings.h"
+#include "settings/Statistics.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/Clock.h"
+#include "vb/Conversions.h"
+#include "vb/DoEvents.h"
+#include "vb/ErrorHandling.h"
+#include "vb/FileNumbers.h"
+#include "vb/Format.h"
+#include "vb/Strings.h"
+
+using namespace run_display;
+
+namespace {
+
+constexpr double kMb = 1048576.0;
+
+// The attribute bits of a file as a 16-bit value (Overflow when they do not
+// fit, as the run's field holds them).
+qint16 AttributesAs16(qint32 attributes) {
+    if (attributes < -32768 || attributes > 32767)
+        vb::Raise(vb::errOverflow);
+    return qint16(attributes);
+}
+
+QString ElapsedText() {
+    return vb::Format(vb::Timer() - double(BackUpStartTime), QStringLiteral("###0"));
+}
+
+}  // namespace
+
+// One step of a progress bar that counts in fractions: the bar shows whole
+// numbers, the run adds its fractions to the value it last set.
+void frmMain_BackUp::AdvanceBar(ui::VbProgressBar* bar, float& value, float step) {
+    if (value + step >= float(bar->Max()))
+        value = float(bar->Max());
+    else
+        value += step;
+    SetBar(bar, int(value));
+}
+
+void frmMain_BackUp::cmdBackUpNow() {
+    vb::Handler h(QStringLiteral("cmdBackUpNow"));
+    enum class Go { After, Closing, Ended };
+
+    QString entry;      // the List1 entry being walked
+    QString file;       // the FileList element being handled
+    qint32 n = 0;       // the index of the last file of the current folder
+
+    auto body = [&]() -> Go {
+        // --- set-up ------------------------------------------------------
+        h.Erl = 1;
+        bBackupStarted = true;
+        h.Erl = 2;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        waitCursorSet_ = true;
+        RtbNews1->setText(QString());
+        RtbNews1->setFontName(QStringLiteral("Terminal"));
+        RtbNews1->setFontSize(6);
+        h.Erl = 3;
+        SSTab1->setTab(0);
+        SSTab1->setEnabled(false);
+        Frame7->hide();
+        tbTools->Buttons(3).setEnabled(false);
+        tbTools->Buttons(4).setEnabled(true);
+        tbTools->Buttons(16).setEnabled(false);
+        h.Erl = 4;
+        Refresh();
+        vb::DoEvents();
+        vb::DoEvents();
+        h.Erl = 5;
+        CancelBackUp = false;
+        TimerRT->setEnabled(false);
+        txtTotalFiles->setText(QStringLiteral("0"));
+        txtBackUpTime->setText(QStringLiteral("0"));
+        txtTotalSize->setText(QStringLiteral("0"));
+        txtCompSize->setText(QStringLiteral("0"));
+        TotalUncompressed = 0;
+        TotalCompressed = 0;
+        DeliveredThisRun.clear();
+        storedFiles_.clear();
+        h.Erl = 6;
+        BackUpStartTime = vb::CLng(double(vb::CSng(vb::Timer())));
+        h.Erl = 7;
+        if (!RunMode)
+            Save_Settings();
+        h.Erl = 8;
+        DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0);
+        h.Erl = 9;
+        const bool mediumReady = Update_Media();
+        if (chkMedia->Value() == 1 && !mediumReady) {
+            platform::MsgBox(LangText(15) + vb::vbCrLf + LangText(127), platform::vbCritical, LangText(16));
+            return Go::Closing;
+        }
+        h.Erl = 10;
+        RunProgramBefore();
+        h.Erl = 11;
+        if (optBuMode(2)->Value())
+            return RunSynchronisation() ? Go::After : Go::Closing;
+
+        // --- ZIP and copy: preparation -----------------------------------
+        const bool zipMode = optBuMode(0)->Value();
+        h.Erl = 20;
+        Speak(LangText(114));
+        SetLog(LangText(110));
+        h.Erl = 21;
+        PlayClip(QStringLiteral("FINDCOMP.AVI"));
+        h.Erl = 22;
+        LogFileNo = qint16(vb::FreeFile());
+        ArchiveDestPath.clear();
+        ArchiveTempPath.clear();
+        h.Erl = 23;
+        BackupDestination =
+            chkUseCDRecorder->Value() == 0 ? txtPathBackUp->Text() : vb::Left(cboDevices->Text(), 2);
+        BackupTempPath = txtPathTemp->Text();
+        if (zipMode) {
+            h.Erl = 24;
+            if (chkUseCDRecorder->Value() == 1)
+                OpenCopy2CD();
+            h.Erl = 25;
+            if (vb::Val(txtMaxZIPsize->Text()) * kMb * 1.2 > Get_DiskFree(BackupTempPath)) {
+                platform::MsgBox(LangText(111) + vb::vbCrLf + LangText(112) + vb::vbCrLf + LangText(113),
+                                 platform::vbCritical, LangText(16));
+                return Go::After;
+            }
+            h.Erl = 26;
+            ZipArchive = std::make_unique<platform::ZipArchiveComponent>();
+            Status(105);
+            h.Erl = 27;
+            if (!Open_Zip(false))
+                return ProgramEnded() ? Go::Ended : Go::After;
+        } else {
+            h.Erl = 28;
+            txtCompSize->setText(QString());
+            txtZipSize->setText(QString());
+            txtAnzFiles->setText(QString());
+            txtZipArchive->setText(QString());
+        }
+        h.Erl = 29;
+        SetLog(LangText(114));
+        h.Erl = 30;
+        const int entries = List1->ListCount();
+        const float step1 = entries > 0 ? 100.0f / float(entries) : 0.0f;
+        float bar1 = 0;
+        ProgressBar1->setValue(0);
+        Status(115);
+        h.Erl = 31;
+        int i = 0;
+        PlayClip(zipMode ? QStringLiteral("compress.AVI") : QStringLiteral("FILECOPY.AVI"));
+        h.Erl = 32;
+        if (!Update_Media())
+            return Go::Closing;
+        if (zipMode) {
+            h.Erl = 33;
+            ZipSizeLimit = vb::Val(txtMaxZIPsize->Text()) * kMb * 10;
+            if (chkInclRegistry->Value() == 1)
+                ExportRegistry();
+        }
+
+        // --- the walk of the source list ---------------------------------
+        while (i < List1->ListCount()) {
+            h.Erl = 40;
+            if (!Update_Media())
+                return Go::Closing;
+            h.Erl = 41;
+            ZipSizeLimit = vb::Val(txtMaxZIPsize->Text()) * kMb;
+            if (zipMode && chkMedia->Value() == 1) {
+                h.Erl = 42;
+                if (gFreeSpace >= ZipSizeLimit) {
+                    // the whole limit fits on the medium
+                } else if (ZipSizeLimit / 5 >= gFreeSpace) {
+                    StopClip();
+                    PlayClip(QStringLiteral("insertcd.avi"));
+                    Refresh();
+                    Insert_new_media(false);
+                    if (ProgramEnded())
+                        return Go::Ended;
+                    continue;  // read the medium again for the same entry
+                } else {
+                    ZipSizeLimit = gFreeSpace;
+                }
+            }
+            h.Erl = 43;
+            entry = List1->List(i);
+            const bool skip = entry.startsWith(QLatin1String("**")) || !List1->Selected(i);
+            if (!skip && entry.endsWith(QLatin1Char('*'))) {
+                // a folder entry
+                h.Erl = 44;
+                FileList = QStringList{QString()};
+                Find_Files(entry);
+                n = qint32(FileList.size()) - 2;
+                SetBar(ProgressBar2, 0, true);
+                float bar2 = 0;
+                const float step2 = n > 0 ? 100.0f / float(n) : 0.0f;
+                for (qint32 j = 0; j <= n; ++j) {
+                    h.Erl = 45;
+                    file = FileList.at(j);
+                    CurrentFileAttr = AttributesAs16(GetAttributes(file));
+                    if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
+                        chkHiddenFolders->Value() == 0)
+                        continue;
+                    CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
+                    h.Erl = 46;
+                    if (!File_Filter(file)) {
+                        if (zipMode)
+                            Zip_Now(file);
+                        else
+                            Copy_Now(file);
+                        if (ProgramEnded())
+                            return Go::Ended;
+                    }
+                    h.Erl = 47;
+                    AdvanceBar(ProgressBar2, bar2, step2);
+                    SetText(txtBackUpTime, ElapsedText());
+                    vb::DoEventsThrottled();
+                    if (CancelBackUp) {
+                        SetBar(ProgressBar2, int(bar2), true);
+                        return Go::After;
+                    }
+                }
+                SetBar(ProgressBar2, int(bar2), true);
+            } else if (!skip) {
+                // a single file
+                h.Erl = 48;
+                if (FileExists(entry)) {
+                    file = entry;
+                    CurrentFileAttr = AttributesAs16(GetAttributes(entry));
+                    if (!((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
+                          chkHiddenFolders->Value() == 0)) {
+                        CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
+                        h.Erl = 49;
+                        if (!File_Filter(entry)) {
+                            if (zipMode)
+                                Zip_Now(entry);
+                            else
+                                Copy_Now(entry);
+                            if (ProgramEnded())
+                                return Go::Ended;
+                        }
+                    }
+                }
+            }
+            // end of the entry
+            h.Erl = 50;
+            SetText(txtBackUpTime, ElapsedText());
+            vb::DoEvents();
+            vb::DoEvents();
+            if (CancelBackUp)
+                return Go::After;
+            AdvanceBar(ProgressBar1, bar1, step1);
+            ++i;
+        }
+
+        // --- finishing ---------------------------------------------------
+        h.Erl = 60;
+        if (RtbNews1->Text() == LangText(114)) {
+            Speak(LangText(116));
+            const QString gap = vb::vbCrLf + vb::vbCrLf;
+            SetLog(LangText(116) + gap + LangText(117) + gap + LangText(118) + gap + LangText(119));
+            return Go::After;
+        }
+        h.Erl = 61;
+        if (zipMode)
+            Zip_Copy(true, true);
+        else if (chkUseCDRecorder->Value() == 1)
+            BurnCD();
+        return ProgramEnded() ? Go::Ended : Go::After;
+    };
+
+    Go go = Go::After;
+    if (!h.Try([&] { go = body(); })) {
+        // The error line is written; the trace line tells what the run was at.
+        WriteLog(BackupDestination, BackupTempPath, txtMaxZIPsize->Text(), lblDriveInfo(1)->Caption(), gFreeSpace,
+                 entry, file, CurrentFileAttr, optBuMode(0)->Value(), n);
+        go = Go::After;
+    }
+    if (go == Go::Ended || ProgramEnded())
+        return;
+
+    // --- after-phase: also after a cancel or an error -------------------
+    // An error here is logged and the run goes on with the closing phase;
+    // it never leads back into these phases.
+    if (go == Go::After) {
+        h.Next(70, [&] { Update_Media(); });
+        h.Next(71, [&] { RunProgramAfter(); });
+    }
+    CloseRun();
+}
+
+// The closing phase of every run. Each step that fails is logged and the
+// phase goes on with the next one, so a run always ends here once.
+void frmMain_BackUp::CloseRun() {
+    vb::Handler h(QStringLiteral("cmdBackUpNow"));
+    vb::Quiet([&] { vb::Close(LogFileNo); });
+    vb::Quiet([&] {
+        if (!ZipArchive)
+            vb::Raise(vb::errObjectNotSet);
+        ZipArchive->Close();
+    });
+    h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    if (RunMode) {
+        h.Next(81, [&] { Unload(); });
+        End();
+        return;
+    }
+    h.Next(82, [&] {
+        if (CancelBackUp) {
+            StatusText(LangText(120));
+            Speak(LangText(120));
+        } else {
+            StatusText(LangText(121) + QStringLiteral(" - ") + vb::CStr(vb::Now()));
+            LastBackUpDate = vb::Now();
+            Speak(LangText(121));
+        }
+    });
+    h.Next(83, [&] { SetLog(txtNews->Text()); });
+    h.Next(84, [&] {
+        ZipArchive.reset();
+        if (waitCursorSet_) {
+            QApplication::restoreOverrideCursor();
+            waitCursorSet_ = false;
+        }
+    });
+    h.Next(85, [&] {
+        Animation1->Stop();
+        Animation1->hide();
+        if (!optBuMode(2)->Value())
+            Frame7->show();
+    });
+    h.Next(86, [&] {
+        ProgressBar1->setValue(0);
+        ProgressBar2->setValue(0);
+    });
+    h.Next(87, [&] {
+        tbTools->Buttons(3).setEnabled(true);
+        SSTab1->setEnabled(true);
+        tbTools->Buttons(4).setEnabled(false);
+        tbTools->Buttons(16).setEnabled(true);
+    });
+    h.Next(88, [&] { lblLastBackupDate->setCaption(vb::CStr(vb::Now())); });
+    h.Next(89, [&] { Save_Statistics(); });
+    h.Next(90, [&] { Load_Statistics(); });
+    h.Next(91, [&] { PlayCloseSound(); });
+    h.Next(92, [&] {
+        Refresh();
+        vb::DoEvents();
+    });
+    bool shutdown = false;
+    h.Next(93, [&] { shutdown = chkShutdown->Value() == 1; });
+    if (shutdown) {
+        h.Next(94, [&] { ExitWindowsSession(8, 1); });
+        h.Next(95, [&] { mnuExit_Click(); });
+        End();
+        return;
+    }
+    h.Next(96, [&] { vb::DoEvents(); });
+}
+
+// Synchronisation mode: true goes on with the after-phase, false with the
+// closing phase.
+bool frmMain_BackUp::RunSynchronisation() {
+    if (txtSourceSync->Text().isEmpty() || txtDestinySync->Text().isEmpty()) {
+        platform::MsgBox(LangText(281) + vb::vbCrLf + LangText(282), platform::vbInformation,
+                         QStringLiteral("Info"));
+        return false;
+    }
+    Speak(LangText(283));
+    StatusText(LangText(283));
+    CreateDirectoryStruct(txtSourceSync->Text());
+    CreateDirectoryStruct(txtDestinySync->Text());
+    Speak(LangText(283));
+    SetLog(LangText(110));
+    vb::Quiet([&] {
+        Animation1->Open(platform::ProgramFolder() + QStringLiteral("\\..\\Common\\avi\\update_list.avi"));
+        Animation1->show();
+        Animation1->Play();
+    });
+    vb::Quiet([&] {
+        Animation2->Open(platform::ProgramFolder() + QStringLiteral("\\..\\Common\\avi\\progress.avi"));
+        Animation2->show();
+        Animation2->Play();
+    });
+    const bool bothWays = chkSyncBothDirections->Value() == 1;
+    if (chkSyncSubDirs->Value() == 1)
+        SynchronizeDir(txtSourceSync->Text(), txtDestinySync->Text(), bothWays);
+    else
+        SynchronizeFiles(txtSourceSync->Text(), txtDestinySync->Text(), bothWays);
+    vb::Quiet([&] { Animation1->Stop(); });
+    vb::Quiet([&] {
+        Animation2->Stop();
+        Animation2->hide();
+    });
+    QString destination = txtDestinySync->Text();
+    gFreeSpace = Get_DiskFree(destination);
+    txtRemainSpace->setText(vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
+    return true;
+}

@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Zip_Copy of the main window: finishes one archive volume of a ZIP run. It
+// tests the archive, makes sure the destination has room, encrypts it,
+// copies it with its log to the destination folder and compares the copy
+// (or puts both on the disc), deletes the profile's old archives, sends the
+// e-mail notice, uploads by FTP and clears the temporary folder.
+#include <QFile>
+#include <sys/stat.h>
+
+#include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "common/NRV_File_Dir.h"
+#include "crypto/clsBlowfish.h"
+#include "destinations/NRV_InetFTP.h"
+#include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/Dialogs.h"
+#include "platform/ArchiveFlag.h"
+#include "platform/Database.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/ZipArchiveComponent.h"
+#include "run/ArchivePaths.h"
+#include "run/ProgramEnd.h"
+#include "run/RunDisplay.h"
+#include "run/Vaultora_Disk.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/Conversions.h"
+#include "vb/ErrorHandling.h"
+#include "vb/FileNumbers.h"
+#include "vb/Format.h"
+#include "vb/Strings.h"
+
+using namespace run_display;
+
+namespace {
+
+constexpr double kMb = 1048576.0;
+
+bool SamePath(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// The size of the disc image collected so far, comparable with FreeCdSpace.
+// Discs cannot be written yet, so the image stays empty.
+double CdImageSize() { return 0; }
+
+}  // namespace
+
+void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
+    vb::Handler h(QStringLiteral("Zip_Copy"));
+    // Resume next, with the trace line of the procedure after each error.
+    auto step = [&](int erl, auto&& f) {
+        if (h.Next(erl, f))
+            return true;
+        WriteLog(ArchiveTempPath, ArchiveDestPath, txtMaxZIPsize->Text(), lblDriveInfo(1)->Caption(), gFreeSpace,
+                 CurrentFileAttr, optBuMode(0)->Value(), {}, {}, {});
+        return false;
+    };
+    const bool media = chkMedia->Value() == 1;
+    const bool cdRecorder = chkUseCDRecorder->Value() == 1;
+
+    // 1. nothing to finish without an archive
+    bool present = false;
+    step(1, [&] {
+        StopClip();
+        present = FileExists(ArchiveTempPath);
+    });
+    if (!present) {
+        SettleArchiveBits(false);
+        return;
+    }
+
+    // 2. the archive shown
+    step(2, [&] {
+        if (media || chkSendEmail->Value() == 1)
+            txtZipArchive->setText(ArchiveDestPath);
+        if (chkFTP->Value() == 1 && !media)
+            txtZipArchive->setText(QStringLiteral("... ") + txtFTPdir->Text() + QLatin1Char('\\') + ArchiveName);
+    });
+    step(3, [&] { Status(133); });
+
+    bool finalStage = false;  // a jump to the final stage
+    bool failed = false;      // the archive did not reach a destination
+    bool verified = false;    // it reached one and was found whole there
+    // 4. the archive test
+    {
+        vb::Handler test(QStringLiteral("Zip_Copy error_zip"));
+        test.Erl = 4;
+        if (!test.Try([&] {
+                if (!ZipArchive)
+                    vb::Raise(vb::errObjectNotSet);
+                ZipArchive->Close();
+                ZipArchive->Open(ArchiveTempPath);
+                ZipArchive->Close();
+            })) {
+            StopClip();
+            platform::MsgBox(LangText(107) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143) + vb::vbCrLf +
+                                 LangText(276),
+                             platform::vbCritical, LangText(109));
+            finalStage = true;
+            failed = true;
+        }
+    }
+
+    // 5. nothing was backed up
+    if (!finalStage)
+        step(5, [&] { finalStage = vb::Left(RtbNews1->Text(), 17) == LangText(116); });
+
+    bool encrypted = false;
+    bool delivered = false;  // the archive reached its destination whole
+    while (!finalStage) {
+        // 6. room on the medium
+        if (media) {
+            for (;;) {
+                bool fits = true;
+                step(6, [&] {
+                    QString destination = txtPathBackUp->Text();
+                    gFreeSpace = Get_DiskFree(destination);
+                    fits = double(platform::FileLen(ArchiveTempPath)) <= gFreeSpace;
+                });
+                if (fits)
+                    break;
+                step(6, [&] {
+                    PlayClip(QStringLiteral("insertcd.avi"));
+                    Refresh();
+                    Insert_new_media(false);
+                });
+                if (ProgramEnded())
+                    return;
+            }
+        }
+        step(7, [&] { StopClip(); });
+
+        // 9. encryption, once
+        if (chkEncrypt->Value() == 1 && !encrypted) {
+            bool ok = false;
+            step(9, [&] {
+                Status(288);
+                PlayClip(QStringLiteral("encryp.avi"));
+                ProgressBar3->setValue(0);
+                ProgressBar3->show();
+                Refresh();
+                Cypher = new clsBlowfish(this);
+                connect(Cypher, &clsBlowfish::Progress, this, &frmMain_BackUp::cypher_Progress);
+                ok = Cypher->EncryptFile(ArchiveTempPath, ArchiveTempPath + QStringLiteral(".cry"), true,
+                                         ArchiveKey(), false);
+            });
+            step(9, [&] {
+                delete Cypher;
+                Cypher = nullptr;
+                ProgressBar3->hide();
+                ArchiveTempPath += QStringLiteral(".cry");
+                ArchiveDestPath += QStringLiteral(".cry");
+                StopClip();
+            });
+            encrypted = true;
+            if (!ok) {
+                // Without the encrypted file there is nothing to carry on.
+                vb::Handler(QStringLiteral("Zip_Copy error_encrypt"))
+                    .Log(vb::ErrInfo{vb::errPathFileAccess, QStringLiteral("The archive could not be encrypted")});
+                failed = true;
+                break;
+            }
+        }
+
+        // 10. the destination
+        if (media) {
+            step(10, [&] {
+                PlayClip(QStringLiteral("copy_to_SourceSafe.avi"));
+                Status(134);
+                Refresh();
+            });
+            bool retry = false;     // failure B: ask for a medium, then again from step 6
+            bool different = false;
+            if (!cdRecorder) {
+                bool copied = false;
+                {
+                    vb::Handler copy(QStringLiteral("Zip_Copy"));
+                    copy.Erl = 10;
+                    copied = copy.Try([&] { platform::FileCopy(ArchiveTempPath, ArchiveDestPath); });
+                }
+                if (copied) {
+                    step(10, [&] {
+                        PlayClip(QStringLiteral("compare.avi"));
+                        Status(136);
+                        Refresh();
+                    });
+                    bool equal = false;
+                    step(10, [&] { equal = compare_files(ArchiveTempPath, ArchiveDestPath); });
+                    if (equal) {
+                        delivered = true;
+                        if (chkWriteLog->Value() == 1) {
+                            step(10, [&] {
+                                Status(289);
+                                vb::Close(LogFileNo);
+                            });
+                            vb::Handler copy(QStringLiteral("Zip_Copy"));
+                            copy.Erl = 10;
+                            if (!copy.Try([&] {
+                                    if (FileExists(ArchiveLogPath))
+                                        platform::FileCopy(ArchiveLogPath, ArchiveDestPath + QStringLiteral(".log"));
+                                })) {
+                                copied = false;
+                                delivered = false;
+                            }
+                        }
+                    } else {
+                        step(10, [&] {
+                            platform::MsgBox(LangText(137) + vb::vbCrLf + LangText(138) + vb::vbCrLf + LangText(139),
+                                             platform::vbCritical | platform::vbOKOnly, LangText(16));
+                            StopClip();
+                        });
+                        different = true;
+                    }
+                }
+                if (!copied) {
+                    // failure B
+                    step(10, [&] {
+                        StopClip();
+                        if (FileExists(ArchiveDestPath))
+                            platform::Kill(ArchiveDestPath);
+                        PlayClip(QStringLiteral("insertcd.avi"));
+                        Refresh();
+                        Insert_new_media(false);
+                    });
+                    if (ProgramEnded())
+                        return;
+                    retry = true;
+                }
+            } else {
+                step(10, [&] {
+                    const bool withLog = chkWriteLog->Value() == 1;
+                    for (;;) {
+                        AddImage2CD(QString(), ArchiveTempPath);
+                        bool logAdded = false;
+                        if (withLog) {
+                            Status(289);
+                            vb::Close(LogFileNo);
+                            if (FileExists(ArchiveLogPath)) {
+                                AddImage2CD(QString(), ArchiveLogPath);
+                                logAdded = true;
+                            }
+                        }
+                        if (double(FreeCdSpace()) < CdImageSize()) {
+                            RemoveImage2CD(QString(), ArchiveTempPath);
+                            if (logAdded)
+                                RemoveImage2CD(QString(), ArchiveLogPath);
+                            BurnCD();
+                            if (platform::MsgBox(LangText(308), platform::vbOKCancel | platform::vbExclamation,
+                                                 ProgramName) == platform::vbOK) {
+                                OpenCopy2CD();
+                                continue;
+                            }
+                            break;  // Cancel: this archive stays off the disc
+                        }
+                        if (BurnNow)
+                            BurnCD();
+                        break;
+                    }
+                });
+                // The disc writer does not tell whether the disc was written,
+                // so old archives are not deleted on the strength of it.
+            }
+            if (retry)
+                continue;
+            if (different) {
+                failed = true;
+                break;
+            }
+            step(10, [&] {
+                StopClip();
+                QString destination = txtPathBackUp->Text();
+                gFreeSpace = Get_DiskFree(destination);
+                txtRemainSpace->setText(vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
+            });
+            if (delivered)
+                DeliveredThisRun << ArchiveDestPath << ArchiveDestPath + QStringLiteral(".log");
+        }
+
+        // 8. the old archives, once the new one is safe at the destination
+        verified = verified || delivered;
+        if (media && delivered)
+            step(8, [&] { DeleteOldArchives(); });
+
+        // 11. the e-mail notice
+        if (chkSendEmail->Value() == 1) {
+            step(11, [&] {
+                Status(135);
+                PlayClip(QStringLiteral("sendmail.avi"));
+                Refresh();
+                SendMailNotice(QString(ArchiveTempPath));
+                StopClip();
+            });
+        }
+
+        // 12. the upload
+        if (chkFTP->Value() == 1) {
+            step(12, [&] {
+                Status(291);
+                PlayClip(QStringLiteral("websend.avi"));
+                Refresh();
+                if (FTPcopy_files(false, ArchiveTempPath, ArchiveName)) {
+                    StopClip();
+                    Status(291);
+                    PlayClip(QStringLiteral("websend.avi"));
+                    FTPcopy_files(false, ArchiveLogPath, ArchiveName + QStringLiteral(".log"));
+                    StopClip();
+                    verified = true;
+                    if (!media)
+                        DeleteOldArchives();
+                } else {
+                    failed = true;
+                    StopClip();
+                    WriteErrorLog(true, ProgramName, QStringLiteral("Zip_Copy error_ftp"), 12, 0, QString());
+                    platform::MsgBox(LangText(141) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143),
+                                     platform::vbCritical, LangText(109));
+                }
+            });
+        }
+        break;
+    }
+
+    // The archive flags of the volume's files: cleared when it reached its
+    // destination, or when none of its destinations can tell.
+    const bool checkable = (media && !cdRecorder) || chkFTP->Value() == 1;
+    SettleArchiveBits(verified || (!failed && !checkable));
+
+    // 13. the final stage
+    if (CleanTemp && !cdRecorder) {
+        step(13, [&] { Status(140); });
+        vb::Quiet([&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    }
+    step(13, [&] {
+        StopClip();
+        PlayClip(QStringLiteral("compress.avi"));
+        Refresh();
+    });
+}
+
+// Clears (or forgets) the archive flags of the files stored in the volume
+// just finished; a file that has changed since it was stored keeps its flag.
+void frmMain_BackUp::SettleArchiveBits(bool clear) {
+    std::vector<StoredFile> files;
+    files.swap(storedFiles_);
+    if (!clear || files.empty())
+        return;
+    vb::Quiet([&] {
+        platform::Database::shared().transaction([&] {
+            for (const StoredFile& f : files)
+                vb::Quiet([&] {
+                    const QString host = platform::ToHost(f.path);
+                    struct stat st {};
+                    if (!host.isEmpty() && ::stat(QFile::encodeName(host).constData(), &st) == 0 &&
+                        qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.writtenSecs)
+                        platform::ClearArchiveFlag(host);
+                });
+        });
+    });
+}
+
+// Deletes the profile's archives and logs of the chosen kind in the backup
+// folder that are the kept number of days old or older. A destination on a
+// CD-ROM drive keeps them, and so does every archive this run delivered.
+void frmMain_BackUp::DeleteOldArchives() {
+    if (chkDeleteArchive->Value() != 1 || lblDriveInfo(1)->Caption() == LangText(8))
+        return;
+    PlayClip(QStringLiteral("FILEDELR.AVI"));
+    Refresh();
+    Status(278);
+    const qint32 days = vb::CLng(txtDeleteArchive->Text());
+    static const char* const kinds[] = {"_BackUp_d", "_BackUp_w", "_BackUp_m"};
+    const QString kind = QString::fromLatin1(kinds[SelectedArchivePeriod()]);
+    const QString folder = txtPathBackUp->Text() + QLatin1Char('\\');
+    for (const char* ext : {"*.zip", "*.cry", "*.log"}) {
+        const QString pattern = folder + cmbProfiles->Text() + kind + QString::fromLatin1(ext);
+        std::vector<platform::FindRecord> found;
+        vb::Quiet([&] { found = platform::FindEntries(pattern, platform::vbNormal); });
+        for (const platform::FindRecord& r : found) {
+            if (r.attributes & platform::vbDirectory)
+                continue;
+            const QString path = folder + r.name;
+            bool delivered = false;
+            for (const QString& d : DeliveredThisRun)
+                delivered = delivered || SamePath(d, path);
+            if (!delivered)
+                DeleteFiles(path, days);
+        }
+    }
+    StopClip();
+}

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Zip_Now and WriteToZip of the main window: one source file into the run's
+// archive, within the volume limits, with the counters, the run log and the
+// archive log.
+#include <algorithm>
+
+#include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "common/NRV_File_Dir.h"
+#include "platform/FileSystem.h"
+#include "platform/ZipArchiveComponent.h"
+#include "run/ArchiveLog.h"
+#include "run/ArchivePaths.h"
+#include "run/NRV_FileSplit.h"
+#include "run/ProgramEnd.h"
+#include "run/RunDisplay.h"
+#include "run/Vaultora_Disk.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/Conversions.h"
+#include "vb/DoEvents.h"
+#include "vb/ErrorHandling.h"
+#include "vb/Format.h"
+#include "vb/Strings.h"
+
+using namespace run_display;
+
+namespace {
+constexpr double kMb = 1048576.0;
+}
+
+bool frmMain_BackUp::Zip_Now(const QString& File) {
+    vb::Handler h(QStringLiteral("Zip_Now of Formular frmMain_BackUp"));
+    return h.Guard(false, [&] {
+        if (optNewOnly->Value() && !(File_Included(File) || CurrentArchiveBit))
+            return false;
+        return WriteToZip(File);
+    });
+}
+
+bool frmMain_BackUp::WriteToZip(const QString& File) {
+    vb::Handler h(QStringLiteral("WriteToZip"));
+    QString line;
+    bool result = false;
+    bool report = true;        // steps 20 to 22 follow
+    QString pieces;            // the names of the pieces of a split file
+    qint64 c = 0;              // the stored entry's compressed size
+    qint64 u = 0;              // and its uncompressed size
+    qint32 after = -1;         // the index of the stored entry
+
+    auto nameField = [&] { return archive_log::NameField(shorten_path(File, archive_log::kNameWidth)); };
+    auto entryCount = [&]() -> qint32 {
+        if (!ZipArchive)
+            vb::Raise(vb::errObjectNotSet);
+        return ZipArchive->Files().Count();
+    };
+
+    const bool ok = h.Try([&] {
+        // file-count limit
+        for (;;) {
+            h.Erl = 1;
+            vb::DoEventsThrottled();
+            h.Erl = 2;
+            // An empty volume always takes the file, so a limit below 1
+            // cannot open new volumes without end.
+            const qint32 count = entryCount();
+            if (chkMaxFiles->Value() == 1 && count > 0 && double(count) >= vb::Val(txtMaxFiles->Text())) {
+                if (Open_Zip(true)) {
+                    if (ProgramEnded()) {
+                        report = false;
+                        return;
+                    }
+                    continue;
+                }
+                Status(144);
+                return;
+            }
+            break;
+        }
+
+        // size limits and free space
+        for (;;) {
+            h.Erl = 3;
+            CurrentFileSize = double(platform::FileLen(File));
+            h.Erl = 4;
+            if (chkMaxZIPsize->Value() == 1) {
+                if (CurrentFileSize > ZipSizeLimit) {
+                    StoreTooLarge(File);
+                    report = false;
+                    return;
+                }
+                // A file that fits no volume beside the archive's own bytes
+                // goes alone into an empty one.
+                if (CurrentZipSize + CurrentFileSize >= ZipSizeLimit && entryCount() > 0) {
+                    if (Open_Zip(true)) {
+                        if (ProgramEnded()) {
+                            report = false;
+                            return;
+                        }
+                        continue;
+                    }
+                    Status(145);
+                    return;
+                }
+            }
+            h.Erl = 5;
+            if (gFreeSpace >= CurrentFileSize)
+                break;
+            h.Erl = 6;
+            ZipArchive->Close();
+            vb::Close(LogFileNo);
+            PlayClip(QStringLiteral("insertcd.avi"));
+            Refresh();
+            Insert_new_media(true);
+            if (ProgramEnded()) {
+                report = false;
+                return;
+            }
+            PlayClip(QStringLiteral("compress.avi"));
+            Refresh();
+        }
+
+        // storing
+        h.Erl = 11;
+        Status(146);
+        h.Erl = 12;
+        const qint32 before = entryCount() - 1;
+        h.Erl = 14;
+        // The file's attributes never keep it from being read here, so they
+        // stay as they are while it is stored.
+        const bool added = vb::Quiet([&] {
+            ZipArchive->Files().AddFileByName(File, Slider1->Value(), true, chkOverwriteFile->Value() == 1);
+        });
+        h.Erl = 16;
+        after = entryCount() - 1;
+        if (!added || after == before) {
+            line = nameField() + archive_log::kFileLocked;
+            return;
+        }
+        const platform::ZipArchiveEntry stored = ZipArchive->Files().Item(after);
+        c = stored.CompressedSize();
+        u = stored.UncompressedSize();
+        // A file that changed while it was read is stored as it was read; the
+        // error log names it, and its archive flag stays set so that the next
+        // run of new files takes it again.
+        const bool changed = double(u) != CurrentFileSize;
+        if (changed)
+            WriteLog(QStringLiteral("WriteToZip: changed while stored"), File, CurrentFileSize, u);
+        h.Erl = 17;
+        // The flag is cleared once the volume has reached its destination
+        // (Zip_Copy): a run that is stopped or fails leaves it set.
+        if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed)
+            storedFiles_.push_back({File, u, stored.ModificationDate().toSecsSinceEpoch()});
+        h.Erl = 18;
+        txtTotalFiles->setText(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
+        txtAnzFiles->setText(QString::number(after + 1));
+        TotalUncompressed += double(u);
+        TotalCompressed += double(c);
+        txtTotalSize->setText(vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
+        txtCompSize->setText(vb::Format(TotalCompressed / kMb, QStringLiteral("###0.00")));
+        CurrentZipSize += double(c);
+        txtZipSize->setText(vb::Format(CurrentZipSize / kMb, QStringLiteral("###0.000")));
+        h.Erl = 19;
+        line = archive_log::StoredLine(nameField(), u, c);
+        result = true;
+    });
+    if (!ok) {
+        line = archive_log::ErrorLine(h.Err.Number, h.Err.Description);
+        WriteLog(File, pieces, txtTotalFiles->Text(), txtAnzFiles->Text(), c, u, txtTotalSize->Text(),
+                 txtCompSize->Text(), txtZipSize->Text(), after);
+        result = false;
+    }
+    if (!report)
+        return result;
+
+    // reporting
+    vb::Handler r(QStringLiteral("WriteToZip"));
+    r.Next(20, [&] { LogLine(line); });
+    r.Next(21, [&] {
+        if (chkWriteLog->Value() == 1 && !vb::Trim(line).isEmpty())
+            archive_log::Write(LogFileNo, line);
+    });
+    r.Next(22, [&] { vb::DoEventsThrottled(); });
+    return result;
+}
+
+// A file larger than a whole volume: skipped, or split into pieces that are
+// stored one by one.
+void frmMain_BackUp::StoreTooLarge(const QString& File) {
+    const QString field = archive_log::NameField(shorten_path(File, archive_log::kNameWidth));
+    // Pieces are 10000 bytes smaller than a volume; a volume too small for
+    // that cannot take pieces either, and a piece never exceeds 2 GiB.
+    const double pieceSize = std::min(ZipSizeLimit - 10000, 2147483647.0);
+    if (chkSplit->Value() == 0 || pieceSize < 1) {
+        const QString line = field + archive_log::kTooLargeSkipped;
+        LogLine(line);
+        if (chkWriteLog->Value() == 1)
+            archive_log::Write(LogFileNo, line);
+        return;
+    }
+    PlayClip(QStringLiteral("splitdisk.avi"));
+    Status(298);
+    Refresh();
+    const QString folder = txtPathTemp->Text() + QStringLiteral("\\splitfile");
+    SplitFiles(File, folder, vb::CLng(pieceSize));
+    LogLine(field + archive_log::kTooLargeSplit);
+
+    QStringList names;
+    vb::Quiet([&] {
+        for (const platform::FindRecord& r : platform::FindEntries(folder + QStringLiteral("\\*.*"), platform::vbNormal))
+            if (!(r.attributes & platform::vbDirectory))
+                names << r.name;
+    });
+    if (!names.isEmpty()) {
+        ProgressBar2->setMax(int(names.size()));
+        for (int i = 0; i < names.size(); ++i) {
+            ProgressBar2->setValue(i + 1);
+            WriteToZip(folder + QLatin1Char('\\') + names.at(i));
+            if (ProgramEnded())
+                return;
+        }
+        ProgressBar2->setMax(100);
+    }
+    DelDir(folder);
+    PlayClip(QStringLiteral("compress.avi"));
+    Refresh();
+}

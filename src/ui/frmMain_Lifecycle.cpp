@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's life cycle: loading, unloading, the exit sequence and
+// the way into the notification area and back.
+#include <optional>
+
+#include "common/AppInstance.h"
+#include "common/Globals.h"
+#include "common/NRV_API.h"
+#include "common/NRV_API_Shell.h"
+#include "common/NRV_PlaySound.h"
+#include "common/NRV_Time.h"
+#include "common/NRV_WindowsTopMost.h"
+#include "platform/SettingsStore.h"
+#include "run/ProgramEnd.h"
+#include "settings/LoadSettings.h"
+#include "settings/SaveSettings.h"
+#include "settings/SettingsKeys.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/Conversions.h"
+#include "vb/DoEvents.h"
+#include "vb/ErrorHandling.h"
+#include "vb/Strings.h"
+
+namespace {
+QString Placement(const char* key, const char* defaultText) {
+    return platform::GetSetting(settings::UserSettingsApp(), QString::fromLatin1(settings::kData),
+                                QString::fromLatin1(key), QString::fromLatin1(defaultText));
+}
+}  // namespace
+
+void frmMain_BackUp::Form_Load() {
+    vb::Handler h(QStringLiteral("Form_Load of Formular frmMain_BackUp"));
+    h.Next(1, [&] { RemoveCloseButton(this); });
+    h.Next(2, [&] {
+        chkProfileStandard->setValue(vb::CInt(settings::ReadUser(QStringLiteral("chkProfileStandard"),
+                                                                 QStringLiteral("0"))));
+    });
+    h.Next(3, [&] {
+        if (chkProfileStandard->Value() == 1)
+            cmbProfiles->setText(QStringLiteral("Standard"));
+        else
+            cmbProfiles->setText(settings::ReadUser(QStringLiteral("ProfileText"), QStringLiteral("Standard")));
+    });
+    h.Next(4, [&] {
+        if (vb::Trim(cmbProfiles->Text()).isEmpty())
+            cmbProfiles->setText(QStringLiteral("Standard"));
+    });
+    std::optional<float> height, width;
+    h.Next(6, [&] { setLeft(vb::CSng(Placement("MainLeft", "1000"))); });
+    h.Next(6, [&] { setTop(vb::CSng(Placement("MainTop", "1000"))); });
+    h.Next(6, [&] {
+        height = vb::CSng(Placement("MainHeight", "7785"));
+        setHeight(*height);
+    });
+    h.Next(6, [&] {
+        width = vb::CSng(Placement("MainWidth", "9730"));
+        setWidth(*width);
+    });
+    h.Next(8, [&] { show(); });
+    h.Next(8, [&] { Refresh(); });
+    h.Next(8, [] { vb::DoEvents(); });
+    // Width and height count the window's frame, which is only known once the
+    // window is on the screen; without this the window would grow by its
+    // frame at every start.
+    vb::Quiet([&] {
+        if (height)
+            setHeight(*height);
+        if (width)
+            setWidth(*width);
+    });
+    h.Next(9, [] { Load_Settings(); });
+}
+
+void frmMain_BackUp::Form_QueryUnload(int& Cancel, int UnloadMode) {
+    Q_UNUSED(Cancel);
+    Q_UNUSED(UnloadMode);
+    vb::Handler h(QStringLiteral("Form_QueryUnload of Formular frmMain_BackUp"));
+    h.Next(1, [] {
+        if (!RunMode)
+            Save_Settings();
+    });
+}
+
+void frmMain_BackUp::Form_Unload(int& Cancel) {
+    Q_UNUSED(Cancel);
+    vb::Handler h(QStringLiteral("Form_Unload of Formular frmMain_BackUp"));
+    h.Next(1, [] { RemoveTrayIcon(); });
+    h.Next(4, [] { ReleaseVoiceText(); });
+}
+
+void frmMain_BackUp::mnuExit_Click() {
+    vb::Quiet([&] { Animation1->Stop(); });
+    vb::Quiet([&] { Animation2->Stop(); });
+    bool speak = false;
+    vb::Quiet([&] { speak = chkSound->Value() == 1 && bSoundAvailable; });
+    if (speak) {
+        SpeakText(LangText(169));
+        vb::Quiet([] { Wait(3); });
+    }
+    vb::Quiet([&] { Unload(); });
+    vb::Quiet([] { ReleaseInstanceLock(); });
+    End();
+}
+
+void frmMain_BackUp::mnuExit1_Click() { mnuExit_Click(); }
+
+void frmMain_BackUp::cmdSetTray() {
+    vb::Handler h(QStringLiteral("cmdSetTray_Click of Formular frmMain_BackUp"));
+    bool tray = true;
+    h.Next(1, [&] { tray = TrayAvailable(); });
+    if (!tray) {
+        // No notification area to come back from: the window is minimised.
+        h.Next(2, [&] { setWindowState(1); });
+        return;
+    }
+    h.Next(6, [&] { AddTrayIcon(this, mnuPopup, ProgramName, [this] { mnuShow_Click(); }); });
+    h.Next(7, [&] { TrayAnimate(1, this); });
+    h.Next(8, [&] { hide(); });
+}
+
+void frmMain_BackUp::mnuShow_Click() {
+    vb::Handler h(QStringLiteral("mnuShow_Click of Formular frmMain_BackUp"));
+    h.Next(2, [] { RemoveTrayIcon(); });
+    h.Next(3, [&] { TrayAnimate(0, this); });
+    h.Next(4, [] { vb::DoEvents(); });
+    h.Next(5, [&] {
+        if (WindowState() == 1)
+            setWindowState(0);
+        show();
+    });
+    h.Next(6, [] { vb::DoEvents(); });
+}
+
+void frmMain_BackUp::chkWinOnTop_Click() {
+    vb::Handler h(QStringLiteral("chkWinOnTop_Click of Formular frmMain_BackUp"));
+    h.Try([&] {
+        if (chkWinOnTop->Value() == 1)
+            SetTopMost(this);
+        else
+            SetNotTopMost(this);
+    });
+}

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Archive names by day, week and month, volume names and numbers, comment.
+#include <gtest/gtest.h>
+
+#include "run/ArchiveNaming.h"
+
+using namespace archive_naming;
+
+namespace {
+
+struct NameCase {
+    int period;
+    QDate day;
+    const char* name;
+};
+
+TEST(ArchiveNames, BaseNameByPeriod) {
+    const NameCase cases[] = {
+        {Daily, QDate(2004, 3, 7), "Office_BackUp_d20040307.zip"},
+        {Weekly, QDate(2004, 3, 7), "Office_BackUp_w200411.zip"},
+        {Weekly, QDate(2004, 1, 8), "Office_BackUp_w20042.zip"},
+        {Weekly, QDate(2004, 1, 3), "Office_BackUp_w20041.zip"},   // Saturday: still week 1
+        {Weekly, QDate(2004, 1, 4), "Office_BackUp_w20042.zip"},   // the first Sunday opens week 2
+        {Weekly, QDate(2000, 12, 31), "Office_BackUp_w200054.zip"},
+        {Weekly, QDate(2001, 1, 1), "Office_BackUp_w20011.zip"},   // a new year is a new archive
+        {Weekly, QDate(2006, 12, 31), "Office_BackUp_w200653.zip"},
+        {Monthly, QDate(2004, 3, 7), "Office_BackUp_m200403.zip"},
+        {Monthly, QDate(1999, 12, 31), "Office_BackUp_m199912.zip"},
+    };
+    for (const NameCase& c : cases)
+        EXPECT_EQ(BaseName(QStringLiteral("Office"), c.period, c.day), QString::fromLatin1(c.name))
+            << c.day.toString(Qt::ISODate).toStdString();
+}
+
+TEST(ArchiveNames, WeekNumberRunsFromOneToFiftyFour) {
+    for (int year : {2000, 2004, 2011, 2012, 2017}) {
+        int last = 0;
+        for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1)) {
+            const int w = WeekNumber(d);
+            ASSERT_GE(w, last);
+            ASSERT_LE(w - last, 1);
+            if (d.dayOfWeek() == 7 && d.dayOfYear() > 1) {
+                ASSERT_EQ(w, last + 1) << d.toString(Qt::ISODate).toStdString();  // Sunday begins a week
+            }
+            last = w;
+        }
+        EXPECT_GE(last, 53);
+        EXPECT_LE(last, 54);
+    }
+}
+
+TEST(ArchiveNames, VolumesAndTheirNumbers) {
+    EXPECT_EQ(VolumeName(QStringLiteral("Office_BackUp_d20040307.zip"), 2),
+              QStringLiteral("Office_BackUp_d20040307__2.zip"));
+    EXPECT_EQ(VolumeName(QStringLiteral("Office_BackUp_w20042.zip"), 32767),
+              QStringLiteral("Office_BackUp_w20042__32767.zip"));
+
+    struct {
+        const char* path;
+        int number;
+        bool marked;
+    } const cases[] = {
+        {"Office_BackUp_d20040307__3.zip", 3, true},
+        {"Office_BackUp_d20040307__3.zip.cry", 3, true},
+        {"Office_BackUp_d20040307__10.zip", 10, true},
+        {"Office_BackUp_d20040307.zip", 0, false},
+        {"Office_BackUp_d20040307__.zip", 0, true},
+        {"Office_BackUp_d20040307__99999.zip", 0, true},   // no volume number that large
+        {"C:\\Temp__x\\Office_BackUp_d20040307__4.zip", 4, true},
+        {"C:\\Temp__7\\Office_BackUp_d20040307.zip", 0, false},  // the folder is not looked at
+        {"My__Profile_BackUp_d20040307__2.zip", 0, true},  // the first "__" counts
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VolumeNumber(QString::fromLatin1(c.path)), c.number) << c.path;
+        EXPECT_EQ(HasVolumeMark(QString::fromLatin1(c.path)), c.marked) << c.path;
+    }
+}
+
+TEST(ArchiveNames, Comment) {
+    EXPECT_EQ(Comment(), QStringLiteral("Archiv created with n.r.v Vaultora %1.%2")
+                             .arg(VAULTORA_VERSION_MAJOR)
+                             .arg(VAULTORA_VERSION_MINOR));
+}
+
+}  // namespace
