@@ -1228,9 +1228,6 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
-void frmMain_BackUp::optBuMode_Click(int Index) {}
-void frmMain_BackUp::cmdSetupFTP_Click() {}
-void frmMain_BackUp::cmdSetupMedia_Click() {}
 void frmMain_BackUp::cmdSetupEmail_Click() {}
 
 void frmMain_BackUp::chkSendEmail_Click() {}
@@ -1242,25 +1239,15 @@ void frmMain_BackUp::chkOverwriteFile_Click() {}
 void frmMain_BackUp::chkHiddenFolders_Click() {}
 void frmMain_BackUp::chkAddNewSub_Click() {}
 void frmMain_BackUp::chkStartWithWindow_Click() {}
-void frmMain_BackUp::txtDirExclusions_LostFocus() {}
-void frmMain_BackUp::txtExclusions_LostFocus() {}
-void frmMain_BackUp::txtInclusions_LostFocus() {}
 void frmMain_BackUp::txtExclYoungDay_Change() {}
 void frmMain_BackUp::txtWaitSecondsBefore_Change() {}
 void frmMain_BackUp::txtWaitSecondsAfter_Change() {}
-void frmMain_BackUp::txtSpareSpace_Change() {}
-void frmMain_BackUp::txtPathBackUp_Change() {}
 void frmMain_BackUp::txtMaxZIPsize_LostFocus() {}
 void frmMain_BackUp::txtMaxFiles_LostFocus() {}
 
 void frmMain_BackUp::cmdSelect_Click() {}
 void frmMain_BackUp::cmdUnselect_Click() {}
 void frmMain_BackUp::cmdExclude_Click() {}
-void frmMain_BackUp::cmdDirPlus_Click() {}
-void frmMain_BackUp::cmdFilesPlus_Click() {}
-void frmMain_BackUp::File1_DblClick() {}
-void frmMain_BackUp::cmdSubPlus_Click() {}
-void frmMain_BackUp::FolderTreeview1_Select() {}
 void frmMain_BackUp::cmdSelectPath_Click() {}
 void frmMain_BackUp::cmdSelectPathTemp_Click() {}
 void frmMain_BackUp::cmdSelectSyncSourceDirectory_Click() {}
@@ -1269,8 +1256,6 @@ void frmMain_BackUp::cmdSelectPathBefore_Click() {}
 void frmMain_BackUp::cmdSelectPathAfter_Click() {}
 void frmMain_BackUp::ErrorIndicator_DblClick() {}
 
-void frmMain_BackUp::cmbProfiles_GotFocus() {}
-void frmMain_BackUp::cmbProfiles_Click() {}
 
 void frmMain_BackUp::cmdNew_Click() {}
 void frmMain_BackUp::cmdProps_Click() {}
@@ -1282,7 +1267,6 @@ void frmMain_BackUp::SSTab2_GotFocus() {}
 void frmMain_BackUp::SSTab2_LostFocus() {}
 
 void frmMain_BackUp::Command1_Click() {}
-void frmMain_BackUp::frmZipStatistc_DblClick() {}
 void frmMain_BackUp::Label32_Click() {}
 void frmMain_BackUp::lblNRVHome_Click() {}
 void frmMain_BackUp::Label7_Click() {}
