@@ -21,7 +21,7 @@ namespace {
 
 constexpr qint64 kT0 = 1700000000;   // a fixed modification time
 
-struct Spec {
+struct Entry {
     QString path;   // below the folder, "/" separated
     QByteArray data;
     qint64 mtime = kT0;
@@ -33,9 +33,9 @@ void setTime(const QString& host, qint64 t) {
     ::utimensat(AT_FDCWD, QFile::encodeName(host).constData(), times, 0);
 }
 
-void make(const QString& root, const std::vector<Spec>& specs) {
+void make(const QString& root, const std::vector<Entry>& wanted) {
     QDir().mkpath(root);
-    for (const Spec& s : specs) {
+    for (const Entry& s : wanted) {
         const QString host = root + "/" + s.path;
         if (s.path.endsWith('/')) {
             QDir().mkpath(host);
@@ -170,7 +170,7 @@ TEST_F(Sync, AFolderThatCannotBeOpenedGoesToTheCaller) {
 }
 
 TEST_F(Sync, OneWayAndTwoWay) {
-    const std::vector<Spec> source = {{"new.txt", "new"},
+    const std::vector<Entry> source = {{"new.txt", "new"},
                                       {"srcnewer.txt", "source copy", kT0 + 1},
                                       {"dstnewer.txt", "old", kT0},
                                       {"size.txt", "longer text"},
@@ -178,7 +178,7 @@ TEST_F(Sync, OneWayAndTwoWay) {
                                       {"equal.txt", "equal"},
                                       {"Mixed.Case", "source copy", kT0 + 10},
                                       {"sub/inner.txt", "inner"}};
-    const std::vector<Spec> destination = {{"srcnewer.txt", "old copy", kT0},
+    const std::vector<Entry> destination = {{"srcnewer.txt", "old copy", kT0},
                                            {"dstnewer.txt", "newer copy", kT0 + 1},
                                            {"size.txt", "short"},
                                            {"attr.txt", "same"},
@@ -284,7 +284,7 @@ TEST_F(Sync, TwoEmptyFoldersGiveOnlyThePairLines) {
 }
 
 TEST_F(Sync, AReadOnlyDestinationFileEndsTheFilesOfThatFolder) {
-    std::vector<Spec> source, destination;
+    std::vector<Entry> source, destination;
     for (int i = 0; i < 6; ++i) {
         source.push_back({QString("f%1.txt").arg(i), "new", kT0 + 10});
         destination.push_back({QString("f%1.txt").arg(i), "old", kT0, i == 3});
@@ -315,7 +315,7 @@ TEST_F(Sync, AReadOnlyDestinationFileEndsTheFilesOfThatFolder) {
 }
 
 TEST_F(Sync, TheLogKeepsTheNewest2000Characters) {
-    std::vector<Spec> source;
+    std::vector<Entry> source;
     for (int i = 0; i < 60; ++i)
         source.push_back({QString("file%1.txt").arg(i, 3, 10, QChar('0')), "data"});
     make(src, source);
@@ -328,7 +328,7 @@ TEST_F(Sync, TheLogKeepsTheNewest2000Characters) {
 }
 
 TEST_F(Sync, StopEndsTheWalkAfterTheCopyInHand) {
-    std::vector<Spec> source;
+    std::vector<Entry> source;
     for (int i = 0; i < 3000; ++i)
         source.push_back({QString("f%1.bin").arg(i), QByteArray(512, char('a' + i % 26))});
     source.push_back({"zzsub/late.txt", "late"});
