@@ -9,41 +9,19 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/CommonTest.h"
 #include "support/TestEnv.h"
-#include "common/NRV_ErrorLog.h"
-#include "platform/Dialogs.h"
-#include "platform/Paths.h"
 
 // Tests of splitting, copying, synchronising and the programs around a run:
 // the path layer and the error log installed, no error.log at the start.
-class CopySyncTest : public ::testing::Test {
+class CopySyncTest : public CommonTest {
 protected:
-    void SetUp() override {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        SetErrorIndicatorHook({});
-        QFile::remove(logHost());
-    }
-    void TearDown() override {
-        SetErrorIndicatorHook({});
-        platform::Dialogs::reset();
-    }
-
-    static QString logHost() { return testenv::commonDir() + "/error.log"; }
-    // The error log's lines without their CR LF ends.
-    static QStringList logLines() {
-        QString text = QString::fromUtf8(testenv::readFile(logHost()));
-        if (text.endsWith("\r\n"))
-            text.chop(2);
-        return text.isEmpty() ? QStringList() : text.split("\r\n");
-    }
     static bool logMentions(const QString& text) {
         for (const QString& l : logLines())
             if (l.contains(text))
                 return true;
         return false;
     }
-    static QString win(const QString& hostPath) { return platform::ToWindows(hostPath); }
 
     // Every entry of a folder (hidden ones too), sorted.
     static QStringList entries(const QString& hostDir) {
