@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <chrono>
 #include <sys/stat.h>
 
 #include "platform/Database.h"
@@ -26,17 +28,100 @@ bool stamp(const QString& path, Stamp* out) {
 
 QString key(const QString& hostPath) { return QDir::cleanPath(QDir(hostPath).absolutePath()); }
 
+// The records of one folder's files, read with one query: a listing asks for
+// the bits of many files of the same folder in a row. The cache is dropped
+// by every change made here and is read again after a short while, so that
+// a change by another running copy of the program shows soon.
+constexpr qint64 kFolderCacheMs = 500;
+constexpr int kFolderRowLimit = 4096;   // a folder with more records below it is asked file by file
+
+qint64 steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+struct FolderRecords {
+    QString folder;              // the key of the folder ("" = none cached)
+    const Database* db = nullptr;
+    qint64 readAt = 0;
+    bool complete = false;       // false: too many records, ask file by file
+    QHash<QString, Stamp> rows;  // key of the file -> its record
+};
+
+FolderRecords& folderRecords() {
+    static FolderRecords f;
+    return f;
+}
+
+void forgetFolderRecords() { folderRecords().folder.clear(); }
+
+// The record of `k` (a key): true and `out` set when there is one.
+bool recordOf(const QString& k, Stamp* out) {
+    Database& db = Database::shared();
+    const qsizetype slash = k.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash <= 0 ? QStringLiteral("/") : k.left(slash);
+    FolderRecords& f = folderRecords();
+    const qint64 now = steadyMs();
+    if (f.folder != folder || f.db != &db || now - f.readAt >= kFolderCacheMs || now < f.readAt) {
+        f.folder.clear();
+        f.rows.clear();
+        const QString low = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
+        const QString high = low.left(low.size() - 1) + QLatin1Char('0');   // '0' follows '/'
+        Database::Query q(db, "SELECT path, size, mtime_ns FROM archive_bits WHERE path >= ?1 AND path < ?2 LIMIT ?3");
+        q.bind(1, low).bind(2, high).bind(3, qint64(kFolderRowLimit) + 1);
+        int n = 0;
+        bool complete = true;
+        while (q.next()) {
+            if (++n > kFolderRowLimit) {
+                complete = false;
+                f.rows.clear();
+                break;
+            }
+            const QString path = q.text(0);
+            if (path.indexOf(QLatin1Char('/'), low.size()) >= 0)
+                continue;   // below a subfolder
+            f.rows.insert(path, Stamp{q.int64(1), q.int64(2)});
+        }
+        f.folder = folder;
+        f.db = &db;
+        f.readAt = now;
+        f.complete = complete;
+    }
+    if (f.complete) {
+        const auto it = f.rows.constFind(k);
+        if (it == f.rows.cend())
+            return false;
+        *out = *it;
+        return true;
+    }
+    Database::Query q(db, "SELECT size, mtime_ns FROM archive_bits WHERE path = ?1");
+    q.bind(1, k);
+    if (!q.next())
+        return false;
+    *out = Stamp{q.int64(0), q.int64(1)};
+    return true;
+}
+
+void record(const QString& hostPath, const Stamp& now);
+
+bool bitSet(const QString& hostPath, const Stamp& now) {
+    Stamp recorded;
+    if (!recordOf(key(hostPath), &recorded))
+        return true;
+    return recorded.size != now.size || recorded.mtimeNs != now.mtimeNs;
+}
+
 }  // namespace
 
 bool ArchiveBitSet(const QString& hostPath) {
     Stamp now;
     if (!stamp(hostPath, &now))
         return true;
-    Database::Query q(Database::shared(), "SELECT size, mtime_ns FROM archive_bits WHERE path = ?1");
-    q.bind(1, key(hostPath));
-    if (!q.next())
-        return true;
-    return q.int64(0) != now.size || q.int64(1) != now.mtimeNs;
+    return bitSet(hostPath, now);
+}
+
+bool ArchiveBitSet(const QString& hostPath, qint64 size, const struct timespec& mtime) {
+    return bitSet(hostPath, Stamp{size, qint64(mtime.tv_sec) * 1000000000 + mtime.tv_nsec});
 }
 
 void ClearArchiveBit(const QString& hostPath) {
@@ -45,14 +130,26 @@ void ClearArchiveBit(const QString& hostPath) {
         SetArchiveBit(hostPath);
         return;
     }
+    record(hostPath, now);
+}
+
+void ClearArchiveBit(const QString& hostPath, qint64 size, const struct timespec& mtime) {
+    record(hostPath, Stamp{size, qint64(mtime.tv_sec) * 1000000000 + mtime.tv_nsec});
+}
+
+namespace {
+void record(const QString& hostPath, const Stamp& now) {
+    forgetFolderRecords();
     Database::Query q(Database::shared(),
                       "INSERT INTO archive_bits(path, size, mtime_ns) VALUES(?1, ?2, ?3) "
                       "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime_ns = excluded.mtime_ns");
     q.bind(1, key(hostPath)).bind(2, now.size).bind(3, now.mtimeNs);
     q.run();
 }
+}  // namespace
 
 void SetArchiveBit(const QString& hostPath) {
+    forgetFolderRecords();
     Database::Query q(Database::shared(), "DELETE FROM archive_bits WHERE path = ?1");
     q.bind(1, key(hostPath));
     q.run();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <ctime>
 
 // The emulated archive bit of a file. Clearing it records the file's size and
 // modification time in the settings database; the bit is set again as soon as
@@ -9,7 +10,11 @@
 namespace platform {
 
 bool ArchiveBitSet(const QString& hostPath);
+// The same for a file whose size and modification time the caller has just read.
+bool ArchiveBitSet(const QString& hostPath, qint64 size, const struct timespec& mtime);
 void ClearArchiveBit(const QString& hostPath);  // a missing file: forget any record
+// Clears it with the size and modification time the caller has just read.
+void ClearArchiveBit(const QString& hostPath, qint64 size, const struct timespec& mtime);
 void SetArchiveBit(const QString& hostPath);
 
 }  // namespace platform

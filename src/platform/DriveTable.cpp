@@ -97,8 +97,9 @@ QStringList DriveTable::UncPartsOf(const MountEntry& e) {
     return {};
 }
 
-QString HomeFolderHost() {
-    QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+namespace {
+QString homeFolderOf(const char* raw) {
+    QString home = raw ? QString::fromLocal8Bit(raw) : QString();
     if (home.isEmpty()) {
         if (const passwd* pw = getpwuid(getuid()))
             home = QFile::decodeName(pw->pw_dir);
@@ -106,6 +107,29 @@ QString HomeFolderHost() {
     if (home.isEmpty() || !home.startsWith(QLatin1Char('/')))
         home = QStringLiteral("/");
     return QDir::cleanPath(home);
+}
+}  // namespace
+
+// Asked on every path lookup: worked out again only when $HOME changed.
+QString HomeFolderHost() {
+    struct Last {
+        std::mutex lock;
+        bool valid = false;
+        bool set = false;
+        QByteArray raw;
+        QString home;
+    };
+    static Last last;
+    const char* raw = ::getenv("HOME");
+    std::lock_guard<std::mutex> g(last.lock);
+    const bool set = raw && *raw;
+    if (!last.valid || set != last.set || (set && last.raw != raw)) {
+        last.home = homeFolderOf(set ? raw : nullptr);
+        last.set = set;
+        last.raw = set ? QByteArray(raw) : QByteArray();
+        last.valid = set;   // without $HOME the password database is asked each time
+    }
+    return last.home;
 }
 
 bool DriveTable::IsNetworkType(const QString& t) {

@@ -208,8 +208,12 @@ HostStat StatHost(const QString& hostPath) {
     if (hostPath.isEmpty())
         return out;
     const QByteArray p = enc(hostPath);
+    // One call for anything but a link; a link is followed with a second.
     struct statx sx {};
-    if (::statx(AT_FDCWD, p.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    if (::statx(AT_FDCWD, p.constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return out;
+    const bool link = S_ISLNK(sx.stx_mode);
+    if (link && ::statx(AT_FDCWD, p.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return out;
     const mode_t m = sx.stx_mode;
     out.kind = S_ISDIR(m) ? EntryKind::Folder : S_ISREG(m) ? EntryKind::File : EntryKind::Other;
@@ -223,8 +227,7 @@ HostStat StatHost(const QString& hostPath) {
         out.btime = {time_t(sx.stx_btime.tv_sec), long(sx.stx_btime.tv_nsec)};
     else
         out.btime = out.mtime;
-    struct stat ls {};
-    out.isLink = ::lstat(p.constData(), &ls) == 0 && S_ISLNK(ls.st_mode);
+    out.isLink = link;
     return out;
 }
 
@@ -237,7 +240,8 @@ quint32 AttributesOf(const QString& hostPath, const HostStat& st) {
         a |= 1;
     if (st.kind == EntryKind::Folder)
         a |= 16;
-    else if (ArchiveFlagIsSet(hostPath))
+    else if (st.kind == EntryKind::Missing ? ArchiveFlagIsSet(hostPath)
+                                           : ArchiveFlagIsSet(hostPath, st.size, st.mtime))
         a |= 32;
     return a;
 }

@@ -11,8 +11,18 @@ ZipArchiveEntry::ZipArchiveEntry(std::shared_ptr<ZipArchiveState> state, int phy
     session_ = state_->session();
     name_ = r.name;
     modified_ = r.modified;
+    modifiedSecs_ = r.modifiedSecs;
+    secondsOnly_ = r.hasModified && !r.modified.isValid();
     uncompressed_ = qint64(r.uncompressedSize);
     compressed_ = qint64(r.compressedSize);
+}
+
+QDateTime ZipArchiveEntry::ModificationDate() const {
+    return secondsOnly_ ? QDateTime::fromSecsSinceEpoch(modifiedSecs_) : modified_;
+}
+
+qint64 ZipArchiveEntry::ModificationSecs() const {
+    return secondsOnly_ ? modifiedSecs_ : modified_.toSecsSinceEpoch();
 }
 
 QString ZipArchiveEntry::Name() const {

@@ -16,7 +16,9 @@ public:
     // The stored name with its folders, separated by "\".
     QString Name() const;
     // Date and time of the entry (local time).
-    QDateTime ModificationDate() const { return modified_; }
+    QDateTime ModificationDate() const;
+    // The same as seconds since 1970 (UTC), without a time-zone conversion.
+    qint64 ModificationSecs() const;
     qint64 UncompressedSize() const { return uncompressed_; }
     qint64 CompressedSize() const { return compressed_; }
 
@@ -34,7 +36,9 @@ private:
     int physical_ = 0;
     quint64 session_ = 0;
     QString name_;
-    QDateTime modified_;
+    QDateTime modified_;        // invalid when only the seconds are kept
+    qint64 modifiedSecs_ = 0;
+    bool secondsOnly_ = false;  // the date is made from modifiedSecs_ when asked for
     qint64 uncompressed_ = 0;
     qint64 compressed_ = 0;
 };

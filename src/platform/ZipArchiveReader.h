@@ -26,7 +26,7 @@ struct ZipEntryRecord {
     quint64 compressedSize = 0;
     quint64 uncompressedSize = 0;
     quint64 localOffset = 0;      // of the local header, from the start of the file
-    QDateTime modified;           // local date and time of the entry
+    QDateTime modified;           // local date and time of the entry (invalid: made from modifiedSecs when asked for)
     qint64 modifiedSecs = 0;      // the same as seconds since 1970 (UTC)
     bool hasModified = false;
     bool replaced = false;        // a later entry of the same name replaces it at Close

@@ -513,8 +513,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     r.compressedSize = csize;
     r.uncompressedSize = usize;
     r.modifiedSecs = st.st_mtim.tv_sec;
-    r.modified = QDateTime::fromSecsSinceEpoch(r.modifiedSecs);
-    r.hasModified = true;
+    r.hasModified = true;   // the local date is made from the seconds when an item asks for it
     r.failed = failed;
     if (!failed) {
         std::vector<int>& same = liveByName_[name];

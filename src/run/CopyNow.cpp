@@ -1,10 +1,163 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Copy mode: each selected file copied as a plain file.
+// Copy mode: each selected file copied as a plain file into the destination
+// folder, with or without its folder structure, or put on the disc image.
+#include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "common/NRV_File_Dir.h"
+#include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
+#include "platform/ScriptingFileSystem.h"
+#include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
+#include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
+#include "vb/Conversions.h"
+#include "vb/DoEvents.h"
+#include "vb/ErrorHandling.h"
+#include "vb/Format.h"
+#include "vb/Strings.h"
 
-// Not available yet: a line in the run log says so and nothing is copied.
+using namespace run_display;
+
+namespace {
+
+constexpr double kMb = 1048576.0;
+
+// The size of the disc image collected so far, comparable with FreeCdSpace.
+// Discs cannot be written yet, so the image stays empty.
+double CdImageSize() { return 0; }
+
+// The target folder that the last copy made sure of.
+QString lastTargetFolder;
+
+}  // namespace
+
 bool frmMain_BackUp::Copy_Now(const QString& File) {
-    run_display::LogLine(QStringLiteral("Copy mode is not available yet: ") + File);
-    return false;
+    const QString label = QStringLiteral("Copy_Now of Formular frmMain_BackUp");
+    vb::Handler h(label);
+    if (!optBuMode(1)->Value() || chkMedia->Value() == 0)
+        return false;
+
+    // Sizes are 64-bit: a file of 2 GB or more is copied like any other.
+    qint64 size = 0;
+    bool copied = false;
+    bool clearFlag = true;
+    bool leftOut = false;   // new files only, and this one is not new
+    h.Try([&] {
+        // room on the destination
+        h.Erl = 2;
+        // The source is looked up once; the copy and its flag work on the host file.
+        const QString sourceHost = platform::HostPathOrRaise(File);
+        const platform::HostStat st = platform::StatHost(sourceHost);
+        if (st.kind != platform::EntryKind::File)
+            platform::RaiseMissing(sourceHost);
+        size = st.size;
+        while (gFreeSpace < double(size)) {
+            StopClip();
+            PlayClip(QStringLiteral("insertcd.avi"));
+            Refresh();
+            Insert_new_media(false);
+            if (ProgramEnded())
+                return;
+            gFreeSpace = Get_DiskFree(txtPathBackUp->Text());
+        }
+
+        // the target
+        h.Erl = 3;
+        const QString D = txtPathBackUp->Text();
+        const bool network = File.startsWith(QLatin1String("\\\\"));
+        const bool cd = chkUseCDRecorder->Value() == 1;
+        QString target;
+        if (chkInclSubDirStruct->Value() == 1) {
+            const QString below = network ? vb::Mid(File, 2) : vb::Mid(File, 4);
+            target = cd ? below : D + QLatin1Char('\\') + below;
+        } else {
+            target = cd ? QString() : D + QLatin1Char('\\') + sParseFile(File);
+        }
+        h.Erl = 4;
+        // The files of a folder go into one target folder: it is built (with
+        // its parents) when it is missing, and looked at again only when the
+        // target folder changes.
+        const QString folder = sParsePath(target);
+        if (!cd && !(folder == lastTargetFolder && !lastTargetFolder.isEmpty())) {
+            if (!platform::ScriptingFileSystem().FolderExists(folder))
+                CreateDirectoryStruct(folder);
+            lastTargetFolder = folder;
+        }
+        h.Erl = 5;
+        Status(123);
+
+        // From here to the copy itself errors are passed over.
+        bool included = false;
+        vb::Quiet([&] { included = File_Included(File); });
+        if (optNewOnly->Value() && !(included || CurrentArchiveBit)) {
+            leftOut = true;   // nothing is copied, counted or logged
+            return;
+        }
+        if (cd) {
+            for (;;) {
+                const QString folder = sParsePath(target);
+                vb::Quiet([&] { AddImage2CD(folder, File); });
+                double free = 0, image = 0;
+                vb::Quiet([&] {
+                    free = double(FreeCdSpace());
+                    image = CdImageSize();
+                });
+                if (!(free < image)) {
+                    copied = true;
+                    break;
+                }
+                vb::Quiet([&] {
+                    RemoveImage2CD(folder, File);
+                    BurnCD();
+                });
+                int answer = platform::vbCancel;
+                vb::Quiet([&] {
+                    answer = platform::MsgBox(LangText(308), platform::vbOKCancel | platform::vbExclamation,
+                                              ProgramName);
+                });
+                if (answer != platform::vbOK) {
+                    clearFlag = false;   // on no disc: straight to the counters
+                    break;
+                }
+                vb::Quiet([&] { OpenCopy2CD(); });
+            }
+        } else {
+            // The copy goes through a temporary name and replaces the target
+            // only when complete. A copy that fails is written to the error
+            // log, and the file keeps its archive flag for the next run.
+            vb::Handler copy(label);
+            copy.Erl = 8;
+            auto copyOnce = [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); };
+            copied = vb::Quiet(copyOnce);
+            if (!copied) {
+                // The folder may have gone since it was built: build it again.
+                CreateDirectoryStruct(folder);
+                copied = copy.Try(copyOnce);
+            }
+            if (!copied)
+                clearFlag = false;
+        }
+
+        // the archive flag
+        h.Erl = 9;
+        if (clearFlag && chkResetArchiveBit->Value() == 1 && CurrentArchiveBit)
+            vb::Quiet([&] { platform::SetFileAttributes(File, quint32(qint32(CurrentFileAttr) ^ platform::vbArchive)); });
+    });
+    if (ProgramEnded() || leftOut)
+        return false;
+
+    // counters and the run log
+    h.Next(10, [&] {
+        TotalUncompressed += double(size);
+        SetText(txtTotalSize, vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
+        SetText(txtTotalFiles, vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
+        gFreeSpace = Get_DiskFree(txtPathBackUp->Text());
+        SetText(txtRemainSpace, vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
+    });
+    h.Next(11, [&] { LogLine(shorten_path(File, 71)); });
+    h.Next(12, [&] { vb::DoEventsThrottled(); });
+    return copied;
 }

@@ -34,6 +34,7 @@ using namespace run_display;
 namespace {
 
 constexpr double kMb = 1048576.0;
+constexpr qint64 kElapsedFrameMs = 30;
 
 // The attribute bits of a file as a 16-bit value (Overflow when they do not
 // fit, as the run's field holds them).
@@ -66,6 +67,7 @@ void frmMain_BackUp::cmdBackUpNow() {
     QString entry;      // the List1 entry being walked
     QString file;       // the FileList element being handled
     qint32 n = 0;       // the index of the last file of the current folder
+    qint64 elapsedShownAt = -1000000;   // MonotonicMs of the last per-file time text
 
     auto body = [&]() -> Go {
         // --- set-up ------------------------------------------------------
@@ -231,9 +233,16 @@ void frmMain_BackUp::cmdBackUpNow() {
                     }
                     h.Erl = 47;
                     AdvanceBar(ProgressBar2, bar2, step2);
-                    SetText(txtBackUpTime, ElapsedText());
+                    // The seconds shown: worked out once a frame here, and
+                    // exactly at the end of each entry and on a cancel.
+                    const qint64 t = vb::MonotonicMs();
+                    if (t - elapsedShownAt >= kElapsedFrameMs || t < elapsedShownAt) {
+                        elapsedShownAt = t;
+                        SetCounter(txtBackUpTime, ElapsedText());
+                    }
                     vb::DoEventsThrottled();
                     if (CancelBackUp) {
+                        SetText(txtBackUpTime, ElapsedText());
                         SetBar(ProgressBar2, int(bar2), true);
                         return Go::After;
                     }

@@ -41,6 +41,11 @@ void SetText(ui::VbTextBox* box, const QString& text) {
         box->setText(text);
 }
 
+void SetCounter(ui::VbTextBox* box, const QString& text) {
+    if (box->Text() != text)
+        box->setTextSoon(text);
+}
+
 void SetBar(ui::VbProgressBar* bar, int value, bool now) {
     static QHash<ui::VbProgressBar*, qint64> lastMove;
     const qint64 t = vb::MonotonicMs();

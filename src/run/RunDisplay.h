@@ -34,6 +34,9 @@ void StopClip();
 // Sets a text box's text unless it holds that text already (which would
 // only lay the same text out again).
 void SetText(ui::VbTextBox* box, const QString& text);
+// The same for a counter that changes with every file: shown at most once a
+// frame (the box's Text() has the latest text at once).
+void SetCounter(ui::VbTextBox* box, const QString& text);
 
 // Moves a progress bar to `value`. The bar takes it at once when it reaches
 // 0 or the bar's end, when `now` is given, or when its last move was a frame

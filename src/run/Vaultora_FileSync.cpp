@@ -1,15 +1,244 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "run/Vaultora_FileSync.h"
 
-#include "run/RunDisplay.h"
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
+#include <sys/stat.h>
 
-void SynchronizeFiles(const QString& source, const QString& destination, bool bothWays) {
-    Q_UNUSED(source);
-    Q_UNUSED(destination);
-    Q_UNUSED(bothWays);
-    run_display::LogLine(QStringLiteral("Folder synchronisation is not available yet."));
+#include "common/Globals.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderListing.h"
+#include "platform/ScriptingFileSystem.h"
+#include "run/ArchivePaths.h"
+#include "run/RunDisplay.h"
+#include "ui/frmMain_BackUp.h"
+#include "vb/Clock.h"
+#include "vb/DoEvents.h"
+#include "vb/ErrorHandling.h"
+#include "vb/Format.h"
+#include "vb/Strings.h"
+
+namespace {
+
+const QString kTo = QStringLiteral("  -->>  ");
+const QString kBack = QStringLiteral("  <<--  ");
+constexpr int kPathColumn = 40;
+
+const platform::ScriptingFileSystem& Fso() {
+    static const platform::ScriptingFileSystem fso;
+    return fso;
 }
 
-void SynchronizeDir(const QString& source, const QString& destination, bool bothWays) {
-    SynchronizeFiles(source, destination, bothWays);
+QString withSlash(const QString& folder) {
+    return folder.endsWith(QLatin1Char('\\')) ? folder : folder + QLatin1Char('\\');
+}
+
+// The left column of a log line: the path shortened to 40 characters and
+// filled with blanks to that width.
+QString column(const QString& path) {
+    QString s = fMainForm ? fMainForm->shorten_path(path, kPathColumn) : vb::Left(path, kPathColumn);
+    if (s.size() < kPathColumn)
+        s += QString(kPathColumn - s.size(), QLatin1Char(' '));
+    return s;
+}
+
+void writeLine(const QString& line) { run_display::LogLine(line); }
+
+// The elapsed-time box: whole seconds since the run started. The text is
+// formatted again only when the rounded number changes.
+void showTime() {
+    if (!fMainForm || !fMainForm->txtBackUpTime)
+        return;
+    // The clock is read at most every few milliseconds: the box shows whole
+    // seconds, and reading the time of day costs more than a row's work.
+    static QElapsedTimer sinceRead;
+    static QString text;
+    if (!sinceRead.isValid() || sinceRead.elapsed() >= 5) {
+        sinceRead.start();
+        text = vb::Format(vb::Timer() - double(BackUpStartTime), QStringLiteral("###0"));
+    }
+    if (fMainForm->txtBackUpTime->Text() != text)
+        fMainForm->txtBackUpTime->setText(text);
+}
+
+// Per file and per row: events run, but not more often than the window
+// needs them.
+void yieldRow() { vb::DoEventsThrottled(); }
+void yieldStep() { vb::DoEvents(); }
+
+// Names compared without regard to case, as Windows compares them.
+QString nameKey(const QString& name) { return name.toUpper(); }
+
+// The attribute word compared: read-only and hidden.
+quint32 attributeWord(const platform::ListedFile& f) {
+    quint32 a = 0;
+    if (!(f.mode & S_IWUSR))
+        a |= platform::vbReadOnly;
+    if (f.name.startsWith(QLatin1Char('.')))
+        a |= platform::vbHidden;
+    return a;
+}
+
+// The direction of a row's copy: 1 to the destination, 2 back to the
+// source, 0 none.
+int direction(qint32 code) {
+    if (code == 0 || code == 8)
+        return 0;
+    if (code == -2)
+        return 1;
+    if (code == -1)
+        return 2;
+    return (code & 3) == 2 ? 2 : 1;
+}
+
+}  // namespace
+
+CompareTable CompareFiles(QString first, QString second) {
+    // Opening either folder may fail; that goes to the caller.
+    const platform::FsoFolder a = Fso().GetFolder(first);
+    const platform::FsoFolder b = Fso().GetFolder(second);
+
+    // Each folder is read once, with the times, sizes and modes of its files.
+    // Once both are open, a listing that fails is passed over (no rows).
+    std::vector<platform::ListedFile> firstFiles, secondFiles;
+    vb::Quiet([&] { firstFiles = platform::ListFolderFiles(a.hostPath()); });
+    vb::Quiet([&] { secondFiles = platform::ListFolderFiles(b.hostPath()); });
+    CompareTable table;
+    table.reserve(firstFiles.size() + secondFiles.size());
+
+    // The second folder's files by name, for one lookup per file of the first.
+    QHash<QString, qsizetype> secondByName;
+    secondByName.reserve(qsizetype(secondFiles.size()));
+    for (qsizetype i = qsizetype(secondFiles.size()) - 1; i >= 0; --i)
+        secondByName.insert(nameKey(secondFiles[size_t(i)].name), i);   // the first of equal names wins
+
+    QSet<QString> firstNames;
+    firstNames.reserve(qsizetype(firstFiles.size()));
+    for (const platform::ListedFile& here : firstFiles) {
+        const QString key = nameKey(here.name);
+        firstNames.insert(key);
+        CompareRow row{here.name, 0};
+        const auto other = secondByName.constFind(key);
+        if (other == secondByName.constEnd()) {
+            row.code = -2;
+        } else {
+            const platform::ListedFile& there = secondFiles[size_t(other.value())];
+            const qint64 d = there.mtimeSeconds - here.mtimeSeconds;
+            if (d < 0)
+                row.code = 1;
+            else if (d > 0)
+                row.code = 2;
+            if (attributeWord(here) != attributeWord(there))
+                row.code += 8;
+            if (here.size != there.size)
+                row.code += 4;
+        }
+        table.push_back(std::move(row));
+    }
+    for (const platform::ListedFile& f : secondFiles)
+        if (!firstNames.contains(nameKey(f.name)))
+            table.push_back({f.name, -1});
+    table.shrink_to_fit();
+    return table;
+}
+
+void SynchronizeFiles(QString source, QString destination, bool bothWays) {
+    showTime();
+    writeLine(column(source) + kTo + destination);
+    yieldStep();
+    const CompareTable table = CompareFiles(source, destination);
+    yieldStep();
+    if (CancelBackUp)
+        return;
+    source = withSlash(source);
+    destination = withSlash(destination);
+    for (const CompareRow& row : table) {
+        const int way = direction(row.code);
+        showTime();
+        if (way == 1) {
+            writeLine(column(source + row.name) + kTo + destination + row.name);
+            yieldRow();
+            Fso().CopyFile(source + row.name, destination + row.name, true);
+        } else if (way == 2 && bothWays) {
+            writeLine(column(source + row.name) + kBack + destination + row.name);
+            yieldRow();
+            Fso().CopyFile(destination + row.name, source + row.name, true);
+        }
+        yieldRow();
+        if (CancelBackUp)
+            return;
+    }
+}
+
+void SynchronizeDir(QString source, QString destination, bool bothWays) {
+    // Every failure is passed over and the work goes on with the next step.
+    platform::FsoFolder from, to;
+    const bool opened = vb::Quiet([&] {
+        from = Fso().GetFolder(source);
+        to = Fso().GetFolder(destination);
+    });
+    if (!opened) {
+        vb::Quiet([&] { Fso().CopyFolder(source, destination, true); });
+        return;
+    }
+    vb::Quiet([&] {
+        showTime();
+        writeLine(column(source) + kTo + destination);
+    });
+    yieldStep();
+    vb::Quiet([&] { SynchronizeFiles(source, destination, bothWays); });
+    yieldStep();
+    if (CancelBackUp)
+        return;
+    source = withSlash(source);
+    destination = withSlash(destination);
+
+    QSet<QString> sourceFolders;
+    std::vector<platform::FsoFolder> subFolders;
+    vb::Quiet([&] { subFolders = from.SubFolders(); });
+    for (const platform::FsoFolder& sub : subFolders) {
+        QString name, path;
+        vb::Quiet([&] {
+            name = sub.Name();
+            path = sub.Path();
+        });
+        vb::Quiet([&] {
+            showTime();
+            writeLine(QStringLiteral("Synchronyze Dir: ") + name);
+        });
+        yieldStep();
+        sourceFolders.insert(nameKey(name));
+        yieldStep();
+        if (CancelBackUp)
+            return;
+        vb::Quiet([&] {
+            showTime();
+            writeLine(column(path) + kTo + destination + name);
+        });
+        yieldStep();
+        SynchronizeDir(path, destination + name, bothWays);
+        yieldStep();
+        if (CancelBackUp)
+            return;
+    }
+    if (!bothWays)
+        return;
+
+    std::vector<platform::FsoFolder> destinationFolders;
+    vb::Quiet([&] { destinationFolders = to.SubFolders(); });
+    for (const platform::FsoFolder& sub : destinationFolders) {
+        vb::Quiet([&] {
+            const QString name = sub.Name();
+            if (sourceFolders.contains(nameKey(name)))
+                return;
+            showTime();
+            writeLine(column(sub.Path()) + kTo + source + name);
+            yieldStep();
+            Fso().CopyFolder(sub.Path(), source + name, true);
+        });
+        yieldStep();
+        if (CancelBackUp)
+            return;
+    }
 }

@@ -1,12 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <vector>
 
 // Folder synchronisation: the files of one folder (SynchronizeFiles) or of a
 // folder tree (SynchronizeDir) are brought up to date in the other folder,
-// one way or both ways. Windows paths.
+// one way or both ways, the newer copy of a file winning. Nothing is ever
+// deleted. Windows paths. Names that differ only in case are the same name.
 //
-// Not available yet: each writes a line saying so at the top of the run log
-// and changes nothing.
-void SynchronizeFiles(const QString& source, const QString& destination, bool bothWays);
-void SynchronizeDir(const QString& source, const QString& destination, bool bothWays);
+// Every step writes its line at the top of the main window's run log and
+// keeps the elapsed-time box current; the Stop command is seen between
+// files and folders. A copy goes to a temporary name in the target folder
+// and is renamed over the old file when complete, so a copy that fails
+// leaves the old file as it was.
+
+// One row of a folder comparison: a file name (without folder) and its code:
+//   -2  only the first folder has it      -1  only the second folder has it
+//   otherwise the sum of: 0 same time (whole seconds), 1 the first folder's
+//   copy is newer, 2 the second's is newer; +4 the sizes differ; +8 the
+//   attributes differ (read-only and hidden; Linux keeps no others).
+struct CompareRow {
+    QString name;
+    qint32 code = 0;
+};
+using CompareTable = std::vector<CompareRow>;
+
+// The rows of the first folder's files in their listing order, then those
+// only the second folder has. A folder that cannot be opened raises.
+CompareTable CompareFiles(QString first, QString second);
+
+// The files directly in the two folders. No error handling of its own: the
+// first failure (a folder that cannot be opened, a copy onto a read-only
+// file) ends it and goes to the caller; the copies made so far stay.
+void SynchronizeFiles(QString source, QString destination, bool bothWays);
+
+// The whole tree below the source; in two-way mode also the sub-folders that
+// only the destination has. Failures are passed over. A destination folder
+// that is missing is made by one copy of the whole source folder.
+void SynchronizeDir(QString source, QString destination, bool bothWays);

@@ -351,7 +351,7 @@ void frmMain_BackUp::SettleArchiveBits(bool clear) {
                     struct stat st {};
                     if (!host.isEmpty() && ::stat(QFile::encodeName(host).constData(), &st) == 0 &&
                         qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.writtenSecs)
-                        platform::ClearArchiveFlag(host);
+                        platform::ClearArchiveFlag(host, qint64(st.st_size), st.st_mtim);
                 });
         });
     });

@@ -149,16 +149,16 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.
         if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed)
-            storedFiles_.push_back({File, u, stored.ModificationDate().toSecsSinceEpoch()});
+            storedFiles_.push_back({File, u, stored.ModificationSecs()});
         h.Erl = 18;
-        txtTotalFiles->setText(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
-        txtAnzFiles->setText(QString::number(after + 1));
+        txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
+        txtAnzFiles->setTextSoon(QString::number(after + 1));
         TotalUncompressed += double(u);
         TotalCompressed += double(c);
-        txtTotalSize->setText(vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
-        txtCompSize->setText(vb::Format(TotalCompressed / kMb, QStringLiteral("###0.00")));
+        txtTotalSize->setTextSoon(vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
+        txtCompSize->setTextSoon(vb::Format(TotalCompressed / kMb, QStringLiteral("###0.00")));
         CurrentZipSize += double(c);
-        txtZipSize->setText(vb::Format(CurrentZipSize / kMb, QStringLiteral("###0.000")));
+        txtZipSize->setTextSoon(vb::Format(CurrentZipSize / kMb, QStringLiteral("###0.000")));
         h.Erl = 19;
         line = archive_log::StoredLine(nameField(), u, c);
         result = true;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QLineEdit>
+#include <optional>
+
+class QTimer;
 
 namespace ui {
 
@@ -15,7 +18,16 @@ class VbTextBox : public QLineEdit {
 public:
     VbTextBox(const QString& name, const QString& text = {}, QWidget* parent = nullptr);
 
-    QString Text() const { return text(); }
+    // The latest text, also one that setTextSoon has not shown yet.
+    QString Text() const { return pending_ ? *pending_ : text(); }
+
+    // As QLineEdit::setText; drops a text that setTextSoon still holds back.
+    void setText(const QString& text);
+
+    // For counters that change with every file of a run: the text is shown
+    // at once when the box has not changed for a frame, otherwise with the
+    // next frame; Text() has it and Change is raised at once either way.
+    void setTextSoon(const QString& text);
 
     bool Locked() const { return isReadOnly(); }
     void setLocked(bool locked) { setReadOnly(locked); }
@@ -29,7 +41,14 @@ signals:
     void LostFocus();
 
 private:
+    void showPending();
+    void showQuietly(const QString& text);   // shows a text whose Change has been raised
+
     VbFocusFilter* focus_;
+    std::optional<QString> pending_;
+    QTimer* frame_ = nullptr;
+    bool quietShow_ = false;
+    qint64 shownAt_ = -1;   // steady ms of the last text setTextSoon showed
 };
 
 }  // namespace ui

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copy mode: runs that copy the selected files as plain files.
+#include <QDirIterator>
+#include <QMap>
+
+#include "ZipRunFixture.h"
+#include "settings/SaveSettings.h"
+#include "common/NRV_File_Dir.h"
+#include "platform/ArchiveBits.h"
+#include "platform/FakeMounts.h"
+#include "run/Vaultora_Disk.h"
+
+using namespace ziprun;
+
+namespace {
+
+// Every file below a folder by relative path, with its content.
+QMap<QString, QByteArray> Tree(const QString& root) {
+    QMap<QString, QByteArray> out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        out.insert(p.mid(root.size() + 1), testenv::readFile(p));
+    }
+    return out;
+}
+
+class CopyMode : public ZipRunTest {
+protected:
+    void SetUp() override {
+        ZipRunTest::SetUp();
+        f().optBuMode(1)->setValue(true);
+        f().chkInclSubDirStruct->setValue(1);
+    }
+};
+
+}  // namespace
+
+TEST_F(CopyMode, WithAndWithoutTheFolderStructureFromDriveAndNetworkSources) {
+    const QString share = testenv::tempDir("share");
+    FakeMounts mounts({{share, "cifs", "//srv/share"}});
+    WriteSource("Data/a.txt", "drive file");
+    WriteSource("Data/sub/same.txt", "first of two names");
+    testenv::writeFile(share + "/x/b.txt", "network file");
+    testenv::writeFile(share + "/x/same.txt", "second of two names");
+
+    const QString drivePart = Win(src).mid(3);   // the source folder without "X:\"
+    struct Case {
+        int structure;
+        QMap<QString, QByteArray> expected;
+    } cases[] = {
+        {1,
+         {{QString(drivePart + "\\Data\\a.txt").replace('\\', '/'), "drive file"},
+          {QString(drivePart + "\\Data\\sub\\same.txt").replace('\\', '/'), "first of two names"},
+          {"srv/share/x/b.txt", "network file"},
+          {"srv/share/x/same.txt", "second of two names"}}},
+        // all in the destination folder itself; the later of two names wins
+        {0, {{"a.txt", "drive file"}, {"b.txt", "network file"}, {"same.txt", "second of two names"}}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.structure);
+        const QString to = testenv::tempDir(QString("copy%1").arg(n++));
+        f().txtPathBackUp->setText(Win(to));
+        f().chkInclSubDirStruct->setValue(c.structure);
+        f().List1->Clear();
+        AddSource(Win(src) + "\\Data\\*.*");
+        AddSource(Win(src) + "\\Data\\sub\\*.*");
+        AddSource("\\\\srv\\share\\x\\*.*");
+        Run();
+        EXPECT_EQ(Tree(to), c.expected);
+        EXPECT_EQ(f().txtTotalFiles->Text(), "4");
+        EXPECT_EQ(f().TotalUncompressed, double(10 + 18 + 12 + 19));
+        EXPECT_TRUE(FilesIn(temp).isEmpty());
+    }
+    EXPECT_TRUE(ErrorLog().isEmpty()) << ErrorLog().toStdString();
+}
+
+TEST_F(CopyMode, CopyNowOneFileAtATime) {
+    const QString a = WriteSource("a.txt", "some text");
+    const QString lines0 = "older line";
+    struct Case {
+        const char* what;
+        int mode;       // optBuMode
+        int media;      // chkMedia
+        bool newOnly;   // optNewOnly, the file has no archive flag and no inclusion mask fits
+        bool readOnlyTarget;
+        bool copied, counted, flagCleared;
+    } cases[] = {
+        {"a plain copy", 1, 1, false, false, true, true, true},
+        {"ZIP mode copies nothing", 0, 1, false, false, false, false, false},
+        {"no copy without the destination option", 1, 0, false, false, false, false, false},
+        {"new files only, and it is not new", 1, 1, true, false, false, false, false},
+        // a copy that fails is counted as the run counts it, is logged, and keeps the flag
+        {"a read-only target", 1, 1, false, true, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(ErrorLogFile());
+        const QString to = testenv::tempDir("one");
+        f().txtPathBackUp->setText(Win(to));
+        f().chkInclSubDirStruct->setValue(0);
+        f().optBuMode(c.mode)->setValue(true);
+        f().chkMedia->setValue(c.media);
+        (c.newOnly ? f().optNewOnly : f().optComplete)->setValue(true);
+        f().txtTotalFiles->setText("0");
+        f().RtbNews1->setText(lines0);
+        if (c.readOnlyTarget) {
+            testenv::writeFile(to + "/a.txt", "old");
+            QFile::setPermissions(to + "/a.txt", QFile::ReadOwner);
+        }
+        platform::SetArchiveBit(a);
+        f().CurrentFileAttr = qint16(GetAttributes(Win(a)));
+        f().CurrentArchiveBit = !c.newOnly;
+        if (c.newOnly)
+            platform::ClearArchiveBit(a);
+        f().TotalUncompressed = 0;
+        gFreeSpace = 1e12;
+
+        f().Copy_Now(Win(a));
+
+        EXPECT_EQ(testenv::readFile(to + "/a.txt") == "some text", c.copied);
+        EXPECT_EQ(f().txtTotalFiles->Text(), c.counted ? "1" : "0");
+        EXPECT_EQ(f().TotalUncompressed, c.counted ? 9.0 : 0.0);
+        EXPECT_EQ(f().RtbNews1->Text(), c.counted ? f().shorten_path(Win(a), 71) + "\r\n" + lines0 : lines0);
+        if (!c.newOnly)
+            EXPECT_EQ(!platform::ArchiveBitSet(a), c.flagCleared);
+        EXPECT_EQ(ErrorLog().contains("Copy_Now of Formular frmMain_BackUp"), c.readOnlyTarget);
+        EXPECT_TRUE(Tree(to).size() <= 1) << "no temporary file is left";
+    }
+}
+
+TEST_F(CopyMode, AFileThatVanishedIsCountedWithNothingAndLogged) {
+    f().txtPathBackUp->setText(Win(dest));
+    f().txtTotalFiles->setText("0");
+    f().TotalUncompressed = 0;
+    gFreeSpace = 1e12;
+    const QString gone = Win(src) + "\\gone.txt";
+    f().Copy_Now(gone);
+    EXPECT_EQ(f().txtTotalFiles->Text(), "1");
+    EXPECT_EQ(f().TotalUncompressed, 0.0);
+    EXPECT_TRUE(f().RtbNews1->Text().startsWith(f().shorten_path(gone, 71) + "\r\n"));
+    EXPECT_TRUE(ErrorLog().contains("Copy_Now of Formular frmMain_BackUp  2  53  "));
+    EXPECT_TRUE(FilesIn(dest).isEmpty());
+}
+
+TEST_F(CopyMode, RunSwitchCopiesTheProfilesFilesAndEndsTheProgram) {
+    const QString startUp = QString::fromUtf8(testenv::readFile(testenv::sourceDir() + "/app/main.cpp"));
+    if (!startUp.contains("Main("))
+        GTEST_SKIP() << "the program's start-up does not apply its command line yet";
+    WriteSource("a.txt", "first");
+    WriteSource("sub/b.txt", "second");
+    AddSource(Win(src) + "\\*.*");
+    AddSource(Win(src) + "\\sub\\*.*");
+    f().chkInclSubDirStruct->setValue(0);
+    const QString elsewhere = testenv::tempDir("not-here");
+    f().txtPathBackUp->setText(Win(elsewhere));   // "/dir:" names the destination of this start
+    Save_Settings();
+    form.reset();
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(testenv::builtProgram(), {"/run", "/profile:P", "/dir:" + Win(dest) + "\\"});
+    ASSERT_TRUE(program.waitForFinished(120000)) << program.readAll().toStdString();
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAll().toStdString();
+    EXPECT_EQ(Tree(dest), (QMap<QString, QByteArray>{{"a.txt", "first"}, {"b.txt", "second"}}));
+    EXPECT_TRUE(Tree(elsewhere).isEmpty());
+    EXPECT_TRUE(FilesIn(temp).isEmpty());
+}

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A ZIP run that meets a file larger than a whole volume and splits it.
+#include "ZipRunFixture.h"
+#include "run/NRV_FileSplit.h"
+
+using namespace ziprun;
+
+namespace {
+
+class SplitRun : public ZipRunTest {};
+
+}  // namespace
+
+TEST_F(SplitRun, PiecesAndBatchFileGoIntoTheVolumesAndJoinToTheFile) {
+    const QByteArray big = Incompressible(100000, 11);
+    WriteSource("report.pst", big);
+    WriteSource("small.txt", "small");
+    AddSource(Win(src) + "\\*.*");
+    f().chkMaxZIPsize->setValue(1);
+    f().chkSplit->setValue(1);
+    f().txtMaxZIPsize->setText("0.05");   // 52428.8 bytes a volume: pieces of 42429 bytes
+    Run();
+
+    QMap<QString, QByteArray> stored;
+    for (const QString& name : FilesIn(dest, "*.zip")) {
+        EXPECT_TRUE(UnzipTestPasses(dest + "/" + name)) << name.toStdString();
+        const ZipListing z = ReadWithPython(dest + "/" + name);
+        ASSERT_TRUE(z.readable) << name.toStdString();
+        for (const ZipEntry& e : z.entries)
+            stored.insert(e.name.mid(e.name.lastIndexOf('/') + 1), e.data);
+    }
+    ASSERT_TRUE(stored.contains("report.pst.1") && stored.contains("report.pst.2") && stored.contains("report.pst.3"))
+        << QStringList(stored.keys()).join(", ").toStdString();
+    EXPECT_FALSE(stored.contains("report.pst")) << "the whole file is not stored";
+    EXPECT_FALSE(stored.contains("report.pst.4"));
+    EXPECT_EQ(stored["report.pst.1"].size(), 42429);
+    EXPECT_EQ(stored["report.pst.2"].size(), 42429);
+    EXPECT_TRUE(stored["report.pst.1"] + stored["report.pst.2"] + stored["report.pst.3"] == big);
+    EXPECT_EQ(stored["report.pst.bat"], RejoinBatchText("report.pst", 3));
+    EXPECT_EQ(stored["small.txt"], "small");
+    EXPECT_FALSE(QFileInfo::exists(temp + "/splitfile")) << "the pieces' folder is gone after the run";
+    EXPECT_TRUE(TempIsClean());
+}
