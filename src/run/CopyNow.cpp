@@ -5,6 +5,7 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
 #include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/ArchiveBits.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
@@ -144,7 +145,9 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // the archive flag
         h.Erl = 9;
         if (clearFlag && chkResetArchiveBit->Value() == 1 && CurrentArchiveBit)
-            vb::Quiet([&] { platform::SetFileAttributes(File, quint32(qint32(CurrentFileAttr) ^ platform::vbArchive)); });
+            // Written with the other clears of the same moment; the size and
+            // time read before the copy, so a file changed meanwhile keeps it.
+            vb::Quiet([&] { platform::ClearArchiveBitSoon(sourceHost, st.size, st.mtime); });
     });
     if (ProgramEnded() || leftOut)
         return false;
