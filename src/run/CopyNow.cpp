@@ -155,10 +155,11 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
     // counters and the run log
     h.Next(10, [&] {
         TotalUncompressed += double(size);
-        SetText(txtTotalSize, vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
-        SetText(txtTotalFiles, vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
+        // Counters that change with every file: shown at most once a frame.
+        SetCounter(txtTotalSize, vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
+        SetCounter(txtTotalFiles, vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
         gFreeSpace = Get_DiskFree(txtPathBackUp->Text());
-        SetText(txtRemainSpace, vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
+        SetCounter(txtRemainSpace, vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
     });
     h.Next(11, [&] { LogLine(shorten_path(File, 71)); });
     h.Next(12, [&] { vb::DoEventsThrottled(); });
