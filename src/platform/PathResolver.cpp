@@ -157,6 +157,18 @@ void noteEntry(const QString& hostPath, bool created) {
 void NoteEntryCreated(const QString& hostPath) { noteEntry(hostPath, true); }
 void NoteEntryRemoved(const QString& hostPath) { noteEntry(hostPath, false); }
 
+QString ResolveHostChild(const QString& folderHost, const QString& name) {
+    if (folderHost.isEmpty() || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return {};
+    const QString exact =
+        folderHost == QLatin1String("/") ? QLatin1Char('/') + name : folderHost + QLatin1Char('/') + name;
+    const QString actual = lookupName(folderHost, name);
+    if (actual.isEmpty() || actual == name)
+        return exact;
+    return folderHost == QLatin1String("/") ? QLatin1Char('/') + actual : folderHost + QLatin1Char('/') + actual;
+}
+
 void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last) {
     qsizetype cut = -1;
     for (qsizetype i = windowsPath.size() - 1; i >= 0; --i) {

@@ -9,6 +9,7 @@
 #include "support/TestEnv.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/PathResolver.h"
 #include "platform/Paths.h"
 #include "vb/FileNumbers.h"
 
@@ -172,6 +173,37 @@ TEST_F(PathsTest, ComponentsAreFoundWithoutRegardToCase) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ToHost(QString::fromUtf8(c.windows)), c.host) << c.windows;
+}
+
+// A name looked up in a folder already mapped finds what the whole path finds.
+TEST_F(PathsTest, OneNameInAMappedFolder) {
+    const QString docs = home + "/Docs";
+    testenv::writeFile(docs + "/Report.TXT", "r");
+    testenv::writeFile(docs + "/twin/abc", "1");
+    testenv::writeFile(docs + "/twin/ABC", "2");
+    const struct {
+        QString folder;
+        const char* name;
+        QString host;   // "" = not a plain name
+    } cases[] = {
+        {docs, "Report.TXT", docs + "/Report.TXT"},
+        {docs, "REPORT.txt", docs + "/Report.TXT"},
+        {docs, "New.txt", docs + "/New.txt"},
+        {docs + "/twin", "abc", docs + "/twin/abc"},
+        {docs + "/twin", "aBc", docs + "/twin/ABC"},
+        {"/", "x", "/x"},
+        {docs, "", ""},
+        {docs, "..", ""},
+        {docs, ".", ""},
+        {docs, "a/b", ""},
+        {docs, "a\\b", ""},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromUtf8(c.name);
+        EXPECT_EQ(ResolveHostChild(c.folder, name), c.host) << c.name;
+        if (!c.host.isEmpty() && c.folder == docs)
+            EXPECT_EQ(ToHost("C:\\Docs\\" + name), c.host) << c.name;
+    }
 }
 
 TEST_F(PathsTest, CaseLookupSeesNewEntries) {
