@@ -224,6 +224,23 @@ TEST_F(PathsTest, CaseLookupSeesNewEntries) {
     EXPECT_EQ(ToHost(w + "\\copy.bin"), dir + "/copy.bin");
 }
 
+// A path mapped a moment ago is mapped anew once this layer has removed or
+// renamed an entry.
+TEST_F(PathsTest, RecentMappingsEndWithTheLayersOwnChanges) {
+    const QString dir = testenv::tempDir("recent");
+    const QString w = ToWindows(dir);
+    testenv::writeFile(dir + "/Note.txt", "1");
+    EXPECT_EQ(ToHost(w + "\\Note.txt"), dir + "/Note.txt");
+    Kill(w + "\\Note.txt");
+    testenv::writeFile(dir + "/NOTE.TXT", "2");
+    EXPECT_EQ(ToHost(w + "\\Note.txt"), dir + "/NOTE.TXT");
+    EXPECT_EQ(FileLen(w + "\\Note.txt"), 1);
+    Name(w + "\\NOTE.TXT", w + "\\other.txt");
+    testenv::writeFile(dir + "/note.txt", "three");
+    EXPECT_EQ(ToHost(w + "\\Note.txt"), dir + "/note.txt");
+    EXPECT_EQ(FileLen(w + "\\Note.txt"), 5);
+}
+
 TEST_F(PathsTest, RoundTripsOfExistingPaths) {
     const QString dir = testenv::tempDir("round");
     testenv::writeFile(dir + "/A b/c.d", "x");
