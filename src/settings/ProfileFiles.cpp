@@ -151,11 +151,15 @@ void loadProfile(const QString& name) {
                     if (FlagIsNumeric(flag) && f.VerificaDup(entry) == -1) {
                         h.Erl = 8;
                         f.List1->AddItem(entry);
-                        f.List1->setSelected(f.VerificaDup(entry), FlagValue(flag));
+                        // The entry was in no other letter case before: the
+                        // one found now is the one just added, the last.
+                        f.List1->setSelected(f.List1->ListCount() - 1, FlagValue(flag));
                     }
                 }
             }
-            vb::DoEvents();
+            // Pending events run a few dozen times a second: a profile of
+            // many entries is not slowed down by a window round per entry.
+            vb::DoEventsThrottled();
         }
     });
     if (fileNo != 0)
