@@ -48,19 +48,62 @@ struct FolderRecords {
     QHash<QString, Stamp> rows;  // key of the file -> its record
 };
 
-FolderRecords& folderRecords() {
-    static FolderRecords f;
-    return f;
+// Two folders are kept: a copy asks for the bits of its source and of its
+// target folder in turn.
+struct FolderCache {
+    FolderRecords slot[2];
+    int last = 0;   // the slot used last
+};
+
+FolderCache& folderCache() {
+    static FolderCache c;
+    return c;
 }
 
-void forgetFolderRecords() { folderRecords().folder.clear(); }
+void forgetFolderRecords() {
+    for (FolderRecords& f : folderCache().slot)
+        f.folder.clear();
+}
+
+// Clears not yet written: a run that clears the bits of many files writes
+// them in one transaction a few times a second instead of one per file.
+constexpr qint64 kPendingMs = 40;
+
+struct PendingClears {
+    QString dbPath;               // the database they belong to
+    qint64 since = 0;             // when the oldest of them was made
+    QHash<QString, Stamp> rows;   // key of the file -> its new record
+};
+
+PendingClears& pendingClears() {
+    static PendingClears p;
+    return p;
+}
+
+// The pending record of `k` in the current database, when there is one.
+const Stamp* pendingOf(const QString& k) {
+    PendingClears& p = pendingClears();
+    if (p.rows.isEmpty() || p.dbPath != Database::shared().path())
+        return nullptr;
+    const auto it = p.rows.constFind(k);
+    return it == p.rows.cend() ? nullptr : &*it;
+}
+
+void dropPending(const QString& k) {
+    PendingClears& p = pendingClears();
+    if (!p.rows.isEmpty())
+        p.rows.remove(k);
+}
 
 // The record of `k` (a key): true and `out` set when there is one.
 bool recordOf(const QString& k, Stamp* out) {
     Database& db = Database::shared();
     const qsizetype slash = k.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash <= 0 ? QStringLiteral("/") : k.left(slash);
-    FolderRecords& f = folderRecords();
+    FolderCache& cache = folderCache();
+    int use = cache.slot[0].folder == folder ? 0 : cache.slot[1].folder == folder ? 1 : 1 - cache.last;
+    cache.last = use;
+    FolderRecords& f = cache.slot[use];
     const qint64 now = steadyMs();
     if (f.folder != folder || f.db != &db || now - f.readAt >= kFolderCacheMs || now < f.readAt) {
         f.folder.clear();
@@ -105,8 +148,11 @@ bool recordOf(const QString& k, Stamp* out) {
 void record(const QString& hostPath, const Stamp& now);
 
 bool bitSet(const QString& hostPath, const Stamp& now) {
+    const QString k = key(hostPath);
     Stamp recorded;
-    if (!recordOf(key(hostPath), &recorded))
+    if (const Stamp* p = pendingOf(k))
+        recorded = *p;
+    else if (!recordOf(k, &recorded))
         return true;
     return recorded.size != now.size || recorded.mtimeNs != now.mtimeNs;
 }
@@ -140,6 +186,7 @@ void ClearArchiveBit(const QString& hostPath, qint64 size, const struct timespec
 namespace {
 void record(const QString& hostPath, const Stamp& now) {
     forgetFolderRecords();
+    dropPending(key(hostPath));
     Database::Query q(Database::shared(),
                       "INSERT INTO archive_bits(path, size, mtime_ns) VALUES(?1, ?2, ?3) "
                       "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime_ns = excluded.mtime_ns");
@@ -148,8 +195,45 @@ void record(const QString& hostPath, const Stamp& now) {
 }
 }  // namespace
 
+void ClearArchiveBitSoon(const QString& hostPath, qint64 size, const struct timespec& mtime) {
+    PendingClears& p = pendingClears();
+    const QString dbPath = Database::shared().path();
+    if (!p.rows.isEmpty() && p.dbPath != dbPath)
+        p.rows.clear();   // made for a database that is no longer the current one
+    const qint64 now = steadyMs();
+    if (p.rows.isEmpty()) {
+        p.dbPath = dbPath;
+        p.since = now;
+    }
+    p.rows.insert(key(hostPath), Stamp{size, qint64(mtime.tv_sec) * 1000000000 + mtime.tv_nsec});
+    if (now - p.since >= kPendingMs || now < p.since)
+        FlushArchiveBits();
+}
+
+void FlushArchiveBits() {
+    PendingClears& p = pendingClears();
+    if (p.rows.isEmpty())
+        return;
+    QHash<QString, Stamp> rows;
+    rows.swap(p.rows);   // on a failure they are dropped: the bits stay set
+    Database& db = Database::shared();
+    if (p.dbPath != db.path())
+        return;
+    forgetFolderRecords();
+    db.transaction([&] {
+        for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+            Database::Query q(db,
+                              "INSERT INTO archive_bits(path, size, mtime_ns) VALUES(?1, ?2, ?3) "
+                              "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime_ns = excluded.mtime_ns");
+            q.bind(1, it.key()).bind(2, it->size).bind(3, it->mtimeNs);
+            q.run();
+        }
+    });
+}
+
 void SetArchiveBit(const QString& hostPath) {
     forgetFolderRecords();
+    dropPending(key(hostPath));
     Database::Query q(Database::shared(), "DELETE FROM archive_bits WHERE path = ?1");
     q.bind(1, key(hostPath));
     q.run();

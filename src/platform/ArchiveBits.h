@@ -17,4 +17,12 @@ void ClearArchiveBit(const QString& hostPath);  // a missing file: forget any re
 void ClearArchiveBit(const QString& hostPath, qint64 size, const struct timespec& mtime);
 void SetArchiveBit(const QString& hostPath);
 
+// Clears it like ClearArchiveBit, but the record is written later, together
+// with the others made in the same few dozen milliseconds (one transaction
+// instead of one per file). The bits read in this process see it at once;
+// FlushArchiveBits writes what is kept. Records never written (the process
+// ended first) leave the bits set, so the files are only taken again.
+void ClearArchiveBitSoon(const QString& hostPath, qint64 size, const struct timespec& mtime);
+void FlushArchiveBits();
+
 }  // namespace platform

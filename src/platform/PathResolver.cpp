@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QHash>
 #include <algorithm>
+#include <chrono>
+#include <memory>
 #include <mutex>
 
 #include <dirent.h>
@@ -119,7 +121,72 @@ QString lookupName(const QString& dir, const QString& name) {
     return {};
 }
 
+// Paths just mapped that exist as written: a file is usually mapped several
+// times in a row (its attributes, its length, reading it). Such a mapping is
+// taken again without a new look at the disk for a short while, unless the
+// drives changed or this layer created or removed an entry meanwhile.
+constexpr qint64 kRecentMs = 100;
+constexpr int kRecentSlots = 8;
+
+struct RecentPath {
+    QString windows;
+    QString host;
+    std::shared_ptr<const DriveTable> table;
+    qint64 at = 0;
+    quint64 generation = 0;
+};
+
+struct RecentPaths {
+    std::mutex lock;
+    RecentPath slot[kRecentSlots];
+    int next = 0;
+    quint64 generation = 1;
+};
+
+RecentPaths& recentPaths() {
+    static RecentPaths r;
+    return r;
+}
+
+qint64 steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool recentHost(const QString& windows, const std::shared_ptr<const DriveTable>& table, QString* host) {
+    RecentPaths& r = recentPaths();
+    const qint64 now = steadyMs();
+    std::lock_guard<std::mutex> g(r.lock);
+    for (const RecentPath& p : r.slot) {
+        if (p.generation == r.generation && p.table == table && now - p.at < kRecentMs && now >= p.at &&
+            p.windows == windows) {
+            *host = p.host;
+            return true;
+        }
+    }
+    return false;
+}
+
+void rememberHost(const QString& windows, const QString& host, const std::shared_ptr<const DriveTable>& table) {
+    RecentPaths& r = recentPaths();
+    std::lock_guard<std::mutex> g(r.lock);
+    RecentPath& p = r.slot[r.next];
+    r.next = (r.next + 1) % kRecentSlots;
+    p.windows = windows;
+    p.host = host;
+    p.table = table;
+    p.at = steadyMs();
+    p.generation = r.generation;
+}
+
+void forgetRecentHosts() {
+    RecentPaths& r = recentPaths();
+    std::lock_guard<std::mutex> g(r.lock);
+    ++r.generation;
+}
+
 void noteEntry(const QString& hostPath, bool created) {
+    forgetRecentHosts();
     const int slash = int(hostPath.lastIndexOf(QLatin1Char('/')));
     if (slash < 0)
         return;
@@ -157,6 +224,18 @@ void noteEntry(const QString& hostPath, bool created) {
 void NoteEntryCreated(const QString& hostPath) { noteEntry(hostPath, true); }
 void NoteEntryRemoved(const QString& hostPath) { noteEntry(hostPath, false); }
 
+QString ResolveHostChild(const QString& folderHost, const QString& name) {
+    if (folderHost.isEmpty() || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return {};
+    const QString exact =
+        folderHost == QLatin1String("/") ? QLatin1Char('/') + name : folderHost + QLatin1Char('/') + name;
+    const QString actual = lookupName(folderHost, name);
+    if (actual.isEmpty() || actual == name)
+        return exact;
+    return folderHost == QLatin1String("/") ? QLatin1Char('/') + actual : folderHost + QLatin1Char('/') + actual;
+}
+
 void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last) {
     qsizetype cut = -1;
     for (qsizetype i = windowsPath.size() - 1; i >= 0; --i) {
@@ -190,6 +269,12 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
     }
 
     const auto table = DriveTable::Current();
+    // A relative path depends on the current folder: it is always mapped anew.
+    const bool rooted = isSep(s[0]) || (s.size() >= 2 && s[1] == QLatin1Char(':'));
+    if (rooted && recentHost(windowsPathIn, table, &out.path)) {
+        out.status = HostPathStatus::Ok;
+        return out;
+    }
     QStringList host;   // host components of the root
     QString rest;       // the Windows part below the root
 
@@ -248,8 +333,13 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
 
     out.status = HostPathStatus::Ok;
     out.path = joinHost(host, host.size());
-    if (host.isEmpty() || existsNoFollow(out.path))
+    if (host.isEmpty())
         return out;
+    if (existsNoFollow(out.path)) {
+        if (rooted)
+            rememberHost(windowsPathIn, out.path, table);
+        return out;
+    }
 
     // Not there as written: keep the longest prefix that exists, then look
     // the remaining components up without regard to case. The drive's own

@@ -38,6 +38,13 @@ QString HostToWindows(const QString& hostPath);
 // "C:\a\b.txt" -> {"C:\a\", "b.txt"}; "C:b" -> {"C:", "b"}; "b" -> {"", "b"}.
 void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last);
 
+// The host path of one name in a folder whose host path is known, found as
+// ResolveWindowsPath finds the last part of a path: as written when it
+// exists, else an entry of the same name without regard to case, else as
+// written. Empty for a name that is not one plain part ("", ".", "..", or
+// with a separator): resolve the whole path then.
+QString ResolveHostChild(const QString& folderHost, const QString& name);
+
 // Keeps the case-lookup cache of a folder current after this process
 // created or removed an entry in it (so big folders are not re-read for
 // every file copied into them).

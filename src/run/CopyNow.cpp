@@ -5,9 +5,12 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
 #include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/ArchiveBits.h"
 #include "platform/Dialogs.h"
+#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
+#include "platform/PathResolver.h"
 #include "platform/ScriptingFileSystem.h"
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
@@ -29,8 +32,29 @@ constexpr double kMb = 1048576.0;
 // Discs cannot be written yet, so the image stays empty.
 double CdImageSize() { return 0; }
 
-// The target folder that the last copy made sure of.
+// The target folder that the last copy made sure of, its host path ("" when
+// it could not be mapped) and the drive table it was mapped with.
 QString lastTargetFolder;
+QString lastTargetFolderHost;
+std::shared_ptr<const platform::DriveTable> lastTargetTable;
+
+// The host path of the target: its name looked up in the target folder
+// mapped before, or the whole path mapped again when that folder is not
+// known or the drives have changed since.
+QString TargetHost(const QString& target, const QString& folder) {
+    if (folder == lastTargetFolder && !lastTargetFolderHost.isEmpty() &&
+        platform::DriveTable::Current() == lastTargetTable) {
+        // The folder is the target up to its last "\"; a name with another
+        // separator in it is mapped as a whole.
+        if (target.size() > folder.size() + 1 && target.startsWith(folder) &&
+            target.at(folder.size()) == QLatin1Char('\\')) {
+            const QString host = platform::ResolveHostChild(lastTargetFolderHost, target.mid(folder.size() + 1));
+            if (!host.isEmpty())
+                return host;
+        }
+    }
+    return platform::HostPathOrRaise(target);
+}
 
 }  // namespace
 
@@ -85,6 +109,9 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             if (!platform::ScriptingFileSystem().FolderExists(folder))
                 CreateDirectoryStruct(folder);
             lastTargetFolder = folder;
+            lastTargetTable = platform::DriveTable::Current();
+            const platform::HostPath mapped = platform::ResolveWindowsPath(folder);
+            lastTargetFolderHost = mapped.ok() ? mapped.path : QString();
         }
         h.Erl = 5;
         Status(123);
@@ -130,12 +157,11 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             // log, and the file keeps its archive flag for the next run.
             vb::Handler copy(label);
             copy.Erl = 8;
-            auto copyOnce = [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); };
-            copied = vb::Quiet(copyOnce);
+            copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true); });
             if (!copied) {
                 // The folder may have gone since it was built: build it again.
                 CreateDirectoryStruct(folder);
-                copied = copy.Try(copyOnce);
+                copied = copy.Try([&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); });
             }
             if (!copied)
                 clearFlag = false;
@@ -144,7 +170,9 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // the archive flag
         h.Erl = 9;
         if (clearFlag && chkResetArchiveBit->Value() == 1 && CurrentArchiveBit)
-            vb::Quiet([&] { platform::SetFileAttributes(File, quint32(qint32(CurrentFileAttr) ^ platform::vbArchive)); });
+            // Written with the other clears of the same moment; the size and
+            // time read before the copy, so a file changed meanwhile keeps it.
+            vb::Quiet([&] { platform::ClearArchiveBitSoon(sourceHost, st.size, st.mtime); });
     });
     if (ProgramEnded() || leftOut)
         return false;
@@ -152,10 +180,11 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
     // counters and the run log
     h.Next(10, [&] {
         TotalUncompressed += double(size);
-        SetText(txtTotalSize, vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
-        SetText(txtTotalFiles, vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
+        // Counters that change with every file: shown at most once a frame.
+        SetCounter(txtTotalSize, vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
+        SetCounter(txtTotalFiles, vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
         gFreeSpace = Get_DiskFree(txtPathBackUp->Text());
-        SetText(txtRemainSpace, vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
+        SetCounter(txtRemainSpace, vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
     });
     h.Next(11, [&] { LogLine(shorten_path(File, 71)); });
     h.Next(12, [&] { vb::DoEventsThrottled(); });

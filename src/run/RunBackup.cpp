@@ -9,6 +9,7 @@
 #include "common/NRV_File_Dir.h"
 #include "destinations/NRV_modShutDown.h"
 #include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/ArchiveBits.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
@@ -303,6 +304,8 @@ void frmMain_BackUp::cmdBackUpNow() {
                  entry, file, CurrentFileAttr, optBuMode(0)->Value(), n);
         go = Go::After;
     }
+    // The archive flags cleared by copies and not written yet.
+    vb::Quiet([] { platform::FlushArchiveBits(); });
     if (go == Go::Ended || ProgramEnded())
         return;
 

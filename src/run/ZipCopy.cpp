@@ -347,7 +347,7 @@ void frmMain_BackUp::SettleArchiveBits(bool clear) {
         platform::Database::shared().transaction([&] {
             for (const StoredFile& f : files)
                 vb::Quiet([&] {
-                    const QString host = platform::ToHost(f.path);
+                    const QString& host = f.hostPath;
                     struct stat st {};
                     if (!host.isEmpty() && ::stat(QFile::encodeName(host).constData(), &st) == 0 &&
                         qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.writtenSecs)

@@ -8,6 +8,7 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchiveLog.h"
 #include "run/ArchivePaths.h"
@@ -149,7 +150,9 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.
         if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed)
-            storedFiles_.push_back({File, u, stored.ModificationSecs()});
+            // Kept by its host path, mapped here while the mapping of the
+            // file just read is fresh (the flags are settled much later).
+            storedFiles_.push_back({platform::ToHost(File), u, stored.ModificationSecs()});
         h.Erl = 18;
         txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
         txtAnzFiles->setTextSoon(QString::number(after + 1));

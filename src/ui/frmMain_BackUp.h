@@ -327,7 +327,7 @@ private:
     // once the volume has reached its destination, with the size and time
     // they were stored with.
     struct StoredFile {
-        QString path;
+        QString hostPath;  // taken right after the file was read
         qint64 size;
         qint64 writtenSecs;  // modification time, seconds since 1970
     };

@@ -9,6 +9,7 @@
 #include "support/TestEnv.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/PathResolver.h"
 #include "platform/Paths.h"
 #include "vb/FileNumbers.h"
 
@@ -174,6 +175,37 @@ TEST_F(PathsTest, ComponentsAreFoundWithoutRegardToCase) {
         EXPECT_EQ(ToHost(QString::fromUtf8(c.windows)), c.host) << c.windows;
 }
 
+// A name looked up in a folder already mapped finds what the whole path finds.
+TEST_F(PathsTest, OneNameInAMappedFolder) {
+    const QString docs = home + "/Docs";
+    testenv::writeFile(docs + "/Report.TXT", "r");
+    testenv::writeFile(docs + "/twin/abc", "1");
+    testenv::writeFile(docs + "/twin/ABC", "2");
+    const struct {
+        QString folder;
+        const char* name;
+        QString host;   // "" = not a plain name
+    } cases[] = {
+        {docs, "Report.TXT", docs + "/Report.TXT"},
+        {docs, "REPORT.txt", docs + "/Report.TXT"},
+        {docs, "New.txt", docs + "/New.txt"},
+        {docs + "/twin", "abc", docs + "/twin/abc"},
+        {docs + "/twin", "aBc", docs + "/twin/ABC"},
+        {"/", "x", "/x"},
+        {docs, "", ""},
+        {docs, "..", ""},
+        {docs, ".", ""},
+        {docs, "a/b", ""},
+        {docs, "a\\b", ""},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromUtf8(c.name);
+        EXPECT_EQ(ResolveHostChild(c.folder, name), c.host) << c.name;
+        if (!c.host.isEmpty() && c.folder == docs)
+            EXPECT_EQ(ToHost("C:\\Docs\\" + name), c.host) << c.name;
+    }
+}
+
 TEST_F(PathsTest, CaseLookupSeesNewEntries) {
     const QString dir = testenv::tempDir("cache");
     const QString w = ToWindows(dir);
@@ -190,6 +222,23 @@ TEST_F(PathsTest, CaseLookupSeesNewEntries) {
     Name(w + "\\copy.bin", w + "\\Moved.bin");
     EXPECT_EQ(ToHost(w + "\\moved.BIN"), dir + "/Moved.bin");
     EXPECT_EQ(ToHost(w + "\\copy.bin"), dir + "/copy.bin");
+}
+
+// A path mapped a moment ago is mapped anew once this layer has removed or
+// renamed an entry.
+TEST_F(PathsTest, RecentMappingsEndWithTheLayersOwnChanges) {
+    const QString dir = testenv::tempDir("recent");
+    const QString w = ToWindows(dir);
+    testenv::writeFile(dir + "/Note.txt", "1");
+    EXPECT_EQ(ToHost(w + "\\Note.txt"), dir + "/Note.txt");
+    Kill(w + "\\Note.txt");
+    testenv::writeFile(dir + "/NOTE.TXT", "2");
+    EXPECT_EQ(ToHost(w + "\\Note.txt"), dir + "/NOTE.TXT");
+    EXPECT_EQ(FileLen(w + "\\Note.txt"), 1);
+    Name(w + "\\NOTE.TXT", w + "\\other.txt");
+    testenv::writeFile(dir + "/note.txt", "three");
+    EXPECT_EQ(ToHost(w + "\\Note.txt"), dir + "/note.txt");
+    EXPECT_EQ(FileLen(w + "\\Note.txt"), 5);
 }
 
 TEST_F(PathsTest, RoundTripsOfExistingPaths) {

@@ -264,3 +264,41 @@ TEST(ArchiveBits, SetUntilClearedAndAgainWhenTheFileChanges) {
     testenv::writeFile(dir + "/missing", "now here");
     EXPECT_TRUE(ArchiveBitSet(dir + "/missing"));
 }
+
+// Clears kept back for one transaction: seen at once in this process, in the
+// file once written, and undone by a later set or change.
+TEST(ArchiveBits, ClearsWrittenLaterAreSeenAtOnce) {
+    const QString dir = testenv::tempDir("archive-soon");
+    const QString a = dir + "/a.txt", b = dir + "/b.txt";
+    testenv::writeFile(a, "one");
+    testenv::writeFile(b, "two");
+    auto clearSoon = [](const QString& f) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+        ClearArchiveBitSoon(f, st.st_size, st.st_mtim);
+    };
+    auto inFile = [](const QString& f) {   // what another running copy reads
+        Database other(Database::shared().path());
+        Database::Query q(other, "SELECT size FROM archive_bits WHERE path = ?1");
+        q.bind(1, f);
+        return q.next();
+    };
+    FlushArchiveBits();
+    clearSoon(a);
+    clearSoon(b);
+    EXPECT_FALSE(ArchiveBitSet(a));
+    EXPECT_FALSE(ArchiveBitSet(b));
+    SetArchiveBit(b);   // set again before it was written
+    EXPECT_TRUE(ArchiveBitSet(b));
+    FlushArchiveBits();
+    EXPECT_TRUE(inFile(a));
+    EXPECT_FALSE(inFile(b));
+    EXPECT_FALSE(ArchiveBitSet(a));
+    EXPECT_TRUE(ArchiveBitSet(b));
+
+    clearSoon(b);
+    testenv::writeFile(b, "changed after the clear");
+    EXPECT_TRUE(ArchiveBitSet(b));
+    FlushArchiveBits();
+    EXPECT_TRUE(ArchiveBitSet(b));
+}
