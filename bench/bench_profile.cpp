@@ -12,6 +12,8 @@
 #include <QDirIterator>
 #include <cstdio>
 
+#include "BenchSession.h"
+
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_GetSystemInfos.h"
@@ -28,11 +30,7 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    platform::InstallPathLayer();
-    InstallErrorLog();
-    ProgramName = QStringLiteral("Vaultora");
-    GetPCInfos();
-    if (!set_language(QStringLiteral("english.lng")))
+    if (!bench::StartSession())
         return 2;
     const QString name = QString::fromLocal8Bit(argv[1]);
     const QString job = QString::fromLocal8Bit(argv[2]);
@@ -85,15 +83,7 @@ int main(int argc, char** argv) {
     }
     form.List1->Clear();
     if (mode != 2) {
-        QStringList folders{source};
-        QDirIterator it(source, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            folders << it.next();
-        folders.sort();
-        for (const QString& folder : folders) {
-            form.List1->AddItem(platform::ToWindows(folder) + QStringLiteral("\\*.*"));
-            form.List1->setSelected(form.List1->ListCount() - 1, true);
-        }
+        bench::ListFolderTree(form, source, true);
     }
     Save_Settings();
     std::printf("profile %s: %d source entries\n", qPrintable(name), form.List1->ListCount());

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+#include "../BenchSession.h"
+
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_GetSystemInfos.h"
@@ -24,11 +26,7 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    platform::InstallPathLayer();
-    InstallErrorLog();
-    ProgramName = QStringLiteral("Vaultora");
-    GetPCInfos();
-    if (!set_language(QStringLiteral("english.lng")))
+    if (!bench::StartSession())
         return 2;
     const QString source = QString::fromLocal8Bit(argv[1]);
     frmMain_BackUp form;
@@ -49,24 +47,11 @@ int main(int argc, char** argv) {
     form.txtMaxZIPsize->setText(QStringLiteral("1000"));
     form.Slider1->setValue(6);
     form.List1->Clear();
-    QStringList folders{source};
-    QDirIterator it(source, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        folders << it.next();
-    folders.sort();
-    for (const QString& folder : folders) {
-        form.List1->AddItem(platform::ToWindows(folder) + QStringLiteral("\\*.*"));
-        form.List1->setSelected(form.List1->ListCount() - 1, true);
-    }
+    bench::ListFolderTree(form, source, false);
     Load_Statistics();
     platform::Dialogs::scriptAnswers({});
     form.show();
 
-    QElapsedTimer t;
-    t.start();
-    form.cmdBackUpNow();
-    std::printf("%.3f\n", double(t.elapsed()) / 1000.0);
-    std::fprintf(stderr, "%s files, %s Mb\n", qPrintable(form.txtTotalFiles->Text()),
-                 qPrintable(form.txtTotalSize->Text()));
+    bench::TimedRun(form);
     return 0;
 }
