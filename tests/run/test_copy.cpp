@@ -14,16 +14,7 @@ using namespace ziprun;
 
 namespace {
 
-// Every file below a folder by relative path, with its content.
-QMap<QString, QByteArray> Tree(const QString& root) {
-    QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString p = it.next();
-        out.insert(p.mid(root.size() + 1), testenv::readFile(p));
-    }
-    return out;
-}
+QMap<QString, QByteArray> Tree(const QString& root) { return testenv::treeContents(root); }
 
 class CopyMode : public ZipRunTest {
 protected:

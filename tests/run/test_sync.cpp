@@ -48,16 +48,7 @@ void make(const QString& root, const std::vector<Entry>& wanted) {
     }
 }
 
-// Every file below a folder, by relative path, with its content.
-QMap<QString, QByteArray> tree(const QString& root) {
-    QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString p = it.next();
-        out.insert(p.mid(root.size() + 1), testenv::readFile(p));
-    }
-    return out;
-}
+QMap<QString, QByteArray> tree(const QString& root) { return testenv::treeContents(root); }
 
 // The names of a folder's files in the order the file system lists them.
 QStringList listingOrder(const QString& folder) {

@@ -10,15 +10,7 @@ using namespace ziprun;
 
 namespace {
 
-QMap<QString, QByteArray> Tree(const QString& root) {
-    QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString p = it.next();
-        out.insert(p.mid(root.size() + 1), testenv::readFile(p));
-    }
-    return out;
-}
+QMap<QString, QByteArray> Tree(const QString& root) { return testenv::treeContents(root); }
 
 class SyncRun : public ZipRunTest {
 protected:

@@ -2,6 +2,7 @@
 #include "TestEnv.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -66,6 +67,16 @@ QByteArray readFile(const QString& hostPath) {
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
+}
+
+QMap<QString, QByteArray> treeContents(const QString& hostRoot) {
+    QMap<QString, QByteArray> out;
+    QDirIterator it(hostRoot, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        out.insert(p.mid(hostRoot.size() + 1), readFile(p));
+    }
+    return out;
 }
 
 bool isRoot() { return geteuid() == 0; }

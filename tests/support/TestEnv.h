@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 // Every test process gets a fresh HOME (so the settings database, the C:
@@ -16,6 +17,8 @@ QString tempDir(const QString& name);  // a new empty folder below root()
 
 void writeFile(const QString& hostPath, const QByteArray& data);
 QByteArray readFile(const QString& hostPath);
+// Every file below a folder (hidden ones too) by relative path, with its content.
+QMap<QString, QByteArray> treeContents(const QString& hostRoot);
 bool isRoot();           // running as root (tmpfs mounts are allowed)
 
 // The built program and its data, for process tests.
