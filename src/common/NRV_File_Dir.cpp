@@ -34,7 +34,9 @@ bool DirExists(const QString& sDir) {
     vb::Handler h(Label("DirExists"));
     bool result = false;
     h.Try([&] { result = Fso().FolderExists(sDir); });
-    vb::DoEvents();
+    // Asked for every level of a path, and for every folder of a run: the
+    // events run at most once a frame.
+    vb::DoEventsThrottled();
     return result;
 }
 

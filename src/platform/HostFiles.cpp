@@ -352,9 +352,9 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         if (d.dev == s.dev && d.ino == s.ino)
             return;   // the file onto itself: nothing to do
     }
+    // A missing target folder (or a file in its place) is told by the
+    // temporary file that cannot be made there: "Path not found" either way.
     const QString dir = HostParent(dstHost);
-    if (StatHost(dir).kind != EntryKind::Folder)
-        vb::Raise(vb::errPathNotFound);
 
     const QByteArray sp = enc(srcHost);
     const int in = ::open(sp.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
@@ -381,6 +381,9 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         const struct timespec times[2] = {{0, UTIME_OMIT}, fst.st_mtim};
         ::futimens(out, times);
     }
+    // The copy's own size and time, for its archive flag below.
+    struct stat copied {};
+    const bool copiedKnown = ::fstat(out, &copied) == 0;
     closeQuietly(in);
     if (::close(out) != 0) {
         const int e = errno;
@@ -407,7 +410,7 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         RaiseErrno(e, false);
     }
     NoteEntryCreated(dstHost);
-    if (!ArchiveFlagIsSet(dstHost))
+    if (!(copiedKnown ? ArchiveFlagIsSet(dstHost, copied.st_size, copied.st_mtim) : ArchiveFlagIsSet(dstHost)))
         SetArchiveFlag(dstHost);
 }
 

@@ -273,8 +273,10 @@ void frmMain_BackUp::cmdBackUpNow() {
             // end of the entry
             h.Erl = 50;
             SetText(txtBackUpTime, ElapsedText());
-            vb::DoEvents();
-            vb::DoEvents();
+            // Events (a click on Stop among them) are let run here at most
+            // once a frame: a list of many small folders would otherwise
+            // repaint the window for each of them.
+            vb::DoEventsThrottled();
             if (CancelBackUp)
                 return Go::After;
             AdvanceBar(ProgressBar1, bar1, step1);

@@ -128,7 +128,7 @@ bool checkFolder(frmMain_BackUp* f) {
             setRow(11, QString::number(fso.GetFolder(d.RootFolder).SubFolderNames().size()));
             gFreeSpace = Get_DiskFree(drive);
             f->txtRemainSpace->setText(MbFormatC(gFreeSpace));
-            vb::DoEvents();
+            vb::DoEventsThrottled();   // a run checks the medium for every entry
             return true;
         }
         setRow(4, LangText(14));
@@ -240,6 +240,6 @@ bool Update_Media() {
             h.Log(e);
         result = false;
     }
-    vb::DoEvents();
+    vb::DoEventsThrottled();
     return result;
 }
