@@ -62,10 +62,11 @@ void showTime() {
         fMainForm->txtBackUpTime->setText(text);
 }
 
-// Per file and per row: events run, but not more often than the window
-// needs them.
+// Per file, per row and per folder step: events run, but not more often than
+// the window needs them (a tree of many small folders would otherwise be
+// repainted several times a folder).
 void yieldRow() { vb::DoEventsThrottled(); }
-void yieldStep() { vb::DoEvents(); }
+void yieldStep() { vb::DoEventsThrottled(); }
 
 // Names compared without regard to case, as Windows compares them.
 QString nameKey(const QString& name) { return name.toUpper(); }

@@ -1152,7 +1152,14 @@ void frmMain_BackUp::setWindowState(int state) {
     }
 }
 
-void frmMain_BackUp::Refresh() { repaint(); }
+void frmMain_BackUp::Refresh() {
+    // What changed since the last paint is drawn now (the rest of the window
+    // is on the screen already); a window not shown yet is drawn in full by
+    // its first paint.
+    if (!isVisible())
+        return;
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+}
 
 void frmMain_BackUp::PopupMenu(QMenu* menu) {
     if (menu)
