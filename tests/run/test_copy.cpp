@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copy mode: runs that copy the selected files as plain files.
+#include <QCoreApplication>
 #include <QDirIterator>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QMap>
 
 #include "ZipRunFixture.h"
@@ -15,6 +18,20 @@ using namespace ziprun;
 namespace {
 
 QMap<QString, QByteArray> Tree(const QString& root) { return testenv::treeContents(root); }
+
+// Counts the paint passes of a window (each goes through an update request).
+class PaintPasses : public QObject {
+public:
+    explicit PaintPasses(QObject* window) { window->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::UpdateRequest)
+            ++count;
+        return false;
+    }
+};
 
 class CopyMode : public ZipRunTest {
 protected:
@@ -158,4 +175,37 @@ TEST_F(CopyMode, RunSwitchCopiesTheProfilesFilesAndEndsTheProgram) {
     EXPECT_EQ(Tree(dest), (QMap<QString, QByteArray>{{"a.txt", "first"}, {"b.txt", "second"}}));
     EXPECT_TRUE(Tree(elsewhere).isEmpty());
     EXPECT_TRUE(FilesIn(temp).isEmpty());
+}
+
+// A source list of many small folders: the shown window is drawn a few times
+// a frame at most, not several times for every folder (which once made a run
+// of 180 folders spend a quarter of its time painting).
+TEST_F(CopyMode, ManySmallFoldersArePaintedAtFrameRateNotPerFolder) {
+    constexpr int kFolders = 60;
+    for (int i = 0; i < kFolders; ++i) {
+        const QString folder = QString("f%1").arg(i);
+        WriteSource(folder + "/a.txt", "x");
+        AddSource(Win(src) + "\\" + folder + "\\*.*");
+    }
+    for (const bool copyMode : {true, false}) {
+        SCOPED_TRACE(copyMode ? "copy mode" : "ZIP mode");
+        const QString to = testenv::tempDir(copyMode ? "copied" : "zipped");
+        f().txtPathBackUp->setText(Win(to));
+        f().optBuMode(copyMode ? 1 : 0)->setValue(true);
+        f().show();
+        QCoreApplication::processEvents();
+        PaintPasses passes(&f());
+        QElapsedTimer t;
+        t.start();
+        Run();
+        const qint64 ms = t.elapsed();
+        EXPECT_EQ(ErrorLog(), "");
+        if (copyMode)
+            EXPECT_EQ(Tree(to).size(), kFolders);
+        else
+            EXPECT_EQ(FilesIn(to, "*.zip").size(), 1);
+        // Three sources of paints a frame (the status line, the log box and the
+        // events let run) and the set-up and closing of the run.
+        EXPECT_LE(passes.count, 3 * (ms / 20 + 1) + 20) << "in " << ms << " ms";
+    }
 }
