@@ -209,9 +209,18 @@ double Get_DiskFree(const QString& path) {
     // drive here may hold more than one file system (a disk mounted in a
     // folder of it), so a folder of the path that exists is asked instead:
     // its own file system is where the backup goes.
-    const QString query = isDriveLetterPath(path) ? VolumeQueryPath(path) : path;
+    // (A run asks after every file, and the path is nearly always there:
+    // it is asked first, and the folders above it only when it is missing.)
     qint64 freeToCaller = 0, totalBytes = 0, totalFree = 0;
-    h.Next(3, [&] { platform::GetDiskFreeSpaceEx(query, &freeToCaller, &totalBytes, &totalFree); });
+    h.Next(3, [&] {
+        if (!isDriveLetterPath(path)) {
+            platform::GetDiskFreeSpaceEx(path, &freeToCaller, &totalBytes, &totalFree);
+            return;
+        }
+        if (path.size() > 3 && platform::GetDiskFreeSpaceEx(path, &freeToCaller, &totalBytes, &totalFree))
+            return;
+        platform::GetDiskFreeSpaceEx(VolumeQueryPath(path), &freeToCaller, &totalBytes, &totalFree);
+    });
     h.Next(4, [&] {
         const quint64 bytes = quint64(totalFree);
         const double free = LargeIntegerToDouble(qint32(quint32(bytes & 0xFFFFFFFFu)), qint32(quint32(bytes >> 32)));
