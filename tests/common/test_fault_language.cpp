@@ -4,7 +4,6 @@
 // crashes, never hangs, and always gives its file number back.
 #include <QDir>
 #include <QElapsedTimer>
-#include <random>
 
 #include "CommonTest.h"
 #include "common/Globals.h"
@@ -14,13 +13,7 @@
 
 namespace {
 
-QByteArray randomBytes(qsizetype n, unsigned seed) {
-    std::mt19937 rnd(seed);
-    QByteArray out(n, '\0');
-    for (char& c : out)
-        c = char(rnd() & 0xff);
-    return out;
-}
+using testenv::randomBytes;
 
 class LanguageFaultTest : public CommonTest {
 protected:

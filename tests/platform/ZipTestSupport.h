@@ -96,17 +96,7 @@ inline QString sha256(const QByteArray& data) {
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
 }
 
-inline QByteArray randomBytes(qsizetype n, quint32 seed) {
-    QByteArray b(n, Qt::Uninitialized);
-    quint32 x = seed * 2654435761u + 1;
-    for (qsizetype i = 0; i < n; ++i) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b[i] = char(x & 0xFF);
-    }
-    return b;
-}
+using testenv::randomBytes;
 
 inline QByteArray textBytes(qsizetype n) {
     QByteArray b;

@@ -11,6 +11,7 @@ target_compile_definitions(${target} PRIVATE STORE_PEER="$<TARGET_FILE:vaultora_
 # part of CI's run).
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   add_executable(fuzz_zip_reader EXCLUDE_FROM_ALL ${CMAKE_CURRENT_SOURCE_DIR}/platform/fuzz/fuzz_zip_reader.cpp)
+  target_include_directories(fuzz_zip_reader PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(fuzz_zip_reader PRIVATE vaultora_platform Qt6::Widgets)
   target_compile_options(fuzz_zip_reader PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_options(fuzz_zip_reader PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <random>
 #include <sqlite3.h>
 #include <vector>
 
@@ -28,13 +27,7 @@ struct SinkCapture {
     ~SinkCapture() { vb::SetErrorSink({}); }
 };
 
-QByteArray randomBytes(size_t n, unsigned seed) {
-    std::mt19937 rnd(seed);
-    QByteArray out(qsizetype(n), '\0');
-    for (char& c : out)
-        c = char(rnd() & 0xff);
-    return out;
-}
+using testenv::randomBytes;
 
 // A real database of ours with one value in it, as bytes.
 QByteArray realDatabase(const QString& dir) {

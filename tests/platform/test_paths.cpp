@@ -201,8 +201,9 @@ TEST_F(PathsTest, OneNameInAMappedFolder) {
     for (const auto& c : cases) {
         const QString name = QString::fromUtf8(c.name);
         EXPECT_EQ(ResolveHostChild(c.folder, name), c.host) << c.name;
-        if (!c.host.isEmpty() && c.folder == docs)
+        if (!c.host.isEmpty() && c.folder == docs) {
             EXPECT_EQ(ToHost("C:\\Docs\\" + name), c.host) << c.name;
+        }
     }
 }
 

@@ -131,8 +131,9 @@ TEST_F(CopyMode, CopyNowOneFileAtATime) {
         EXPECT_EQ(f().txtTotalFiles->Text(), c.counted ? "1" : "0");
         EXPECT_EQ(f().TotalUncompressed, c.counted ? 9.0 : 0.0);
         EXPECT_EQ(f().RtbNews1->Text(), c.counted ? f().shorten_path(Win(a), 71) + "\r\n" + lines0 : lines0);
-        if (!c.newOnly)
+        if (!c.newOnly) {
             EXPECT_EQ(!platform::ArchiveBitSet(a), c.flagCleared);
+        }
         EXPECT_EQ(ErrorLog().contains("Copy_Now of Formular frmMain_BackUp"), c.readOnlyTarget);
         EXPECT_TRUE(Tree(to).size() <= 1) << "no temporary file is left";
     }
@@ -200,10 +201,11 @@ TEST_F(CopyMode, ManySmallFoldersArePaintedAtFrameRateNotPerFolder) {
         Run();
         const qint64 ms = t.elapsed();
         EXPECT_EQ(ErrorLog(), "");
-        if (copyMode)
+        if (copyMode) {
             EXPECT_EQ(Tree(to).size(), kFolders);
-        else
+        } else {
             EXPECT_EQ(FilesIn(to, "*.zip").size(), 1);
+        }
         // Three sources of paints a frame (the status line, the log box and the
         // events let run) and the set-up and closing of the run.
         EXPECT_LE(passes.count, 3 * (ms / 20 + 1) + 20) << "in " << ms << " ms";

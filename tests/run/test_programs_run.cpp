@@ -110,8 +110,9 @@ TEST_F(ProgramsRun, TheRegistryEditorStandIn) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RunRegistryEditor(c.command), c.result) << c.command.toStdString();
-        if (!c.file.isEmpty())
+        if (!c.file.isEmpty()) {
             EXPECT_TRUE(testenv::readFile(c.file).contains("\"V\"=\"1\"")) << c.command.toStdString();
+        }
     }
     EXPECT_FALSE(testenv::readFile(dir + "/k.reg").contains("VB and VBA Program Settings")) << "only the key asked for";
     EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 2);

@@ -3,7 +3,6 @@
 // can read, passes over the rest, logs a read that fails, and never crashes,
 // hangs or keeps the file open.
 #include <QElapsedTimer>
-#include <random>
 
 #include "SettingsTest.h"
 #include "settings/ProfileFiles.h"
@@ -11,13 +10,7 @@
 
 namespace {
 
-QByteArray randomBytes(qsizetype n, unsigned seed) {
-    std::mt19937 rnd(seed);
-    QByteArray out(n, '\0');
-    for (char& c : out)
-        c = char(rnd() & 0xff);
-    return out;
-}
+using testenv::randomBytes;
 
 QByteArray manyEntries(int n) {
     QByteArray out;

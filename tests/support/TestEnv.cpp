@@ -69,6 +69,18 @@ QByteArray readFile(const QString& hostPath) {
     return f.readAll();
 }
 
+QByteArray randomBytes(qsizetype n, quint32 seed) {
+    QByteArray b(n, Qt::Uninitialized);
+    quint32 x = seed * 2654435761u + 1;   // xorshift32
+    for (qsizetype i = 0; i < n; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        b[i] = char(x & 0xFF);
+    }
+    return b;
+}
+
 QMap<QString, QByteArray> treeContents(const QString& hostRoot) {
     QMap<QString, QByteArray> out;
     QDirIterator it(hostRoot, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);

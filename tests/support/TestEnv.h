@@ -19,6 +19,8 @@ void writeFile(const QString& hostPath, const QByteArray& data);
 QByteArray readFile(const QString& hostPath);
 // Every file below a folder (hidden ones too) by relative path, with its content.
 QMap<QString, QByteArray> treeContents(const QString& hostRoot);
+// n bytes that look random, the same for the same seed.
+QByteArray randomBytes(qsizetype n, quint32 seed);
 bool isRoot();           // running as root (tmpfs mounts are allowed)
 
 // The built program and its data, for process tests.

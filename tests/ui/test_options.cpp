@@ -34,8 +34,9 @@ TEST(BackupModeSwitch, EachModeGivesItsLayout) {
         EXPECT_EQ(w.Frame8->isEnabled(), m.frame8);
         // whole pixels: 920 twips show as 61 pixels
         EXPECT_EQ(ui::HeightTwips(w.Frame2), ui::PixelsToTwips(ui::TwipsToPixels(m.frame2Height)));
-        if (m.mode != 2)
+        if (m.mode != 2) {
             EXPECT_EQ(w.chkMedia->isEnabled(), m.mediaEnabled);
+        }
     }
 }
 

@@ -16,35 +16,17 @@
 #include "platform/Paths.h"
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
+#include "support/FuzzTarget.h"
 
 namespace {
 QString g_file;
 
-// A broken promise: say which one, then stop so that the fuzzer keeps the input.
-#define Check(ok) \
-    do { \
-        if (!(ok)) { \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
-            std::abort(); \
-        } \
-    } while (false)
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QTemporaryDir root;
-    const QString program = root.path() + QStringLiteral("/app/Vaultora");
-    QDir().mkpath(program);
-    QDir().mkpath(root.path() + QStringLiteral("/app/Common/language"));
-    QDir().mkpath(root.path() + QStringLiteral("/home"));
-    qputenv("VAULTORA_PROGRAM_DIR", QFile::encodeName(program));
-    qputenv("HOME", QFile::encodeName(root.path() + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.path() + QStringLiteral("/home/.config")));
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(*argc, *argv);
-    platform::InstallPathLayer();
-    vb::SetErrorSink([](const vb::ErrorReport&) {});  // refusals are expected; keep the output quiet
+    const QString root = fuzz::StartSandbox(argc, argv);
     ProgramName = QStringLiteral("Vaultora");
-    g_file = root.path() + QStringLiteral("/app/Common/language/fuzz.lng");
+    g_file = root + QStringLiteral("/app/Common/language/fuzz.lng");
     return 0;
 }
 

@@ -18,20 +18,13 @@
 #include "platform/ZipArchiveReader.h"
 #include "vb/ErrorHandling.h"
 #include "vb/VbError.h"
+#include "support/FuzzTarget.h"
 
 namespace {
 QString g_root;
 QString g_archive;
 QString g_added;
 
-// A broken promise: say which one, then stop so that the fuzzer keeps the input.
-#define Check(ok) \
-    do { \
-        if (!(ok)) { \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
-            std::abort(); \
-        } \
-    } while (false)
 
 constexpr const char* kAdded = "a file added to a fuzzed archive\n";
 constexpr qint64 kReadLimit = qint64(4) << 20;  // per entry: enough to reach every check, no bomb
@@ -118,15 +111,7 @@ void ThroughTheComponent() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QTemporaryDir root;
-    g_root = root.path();
-    QDir().mkpath(g_root + QStringLiteral("/home"));
-    qputenv("HOME", QFile::encodeName(g_root + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(g_root + QStringLiteral("/home/.config")));
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(*argc, *argv);
-    platform::InstallPathLayer();
-    vb::SetErrorSink([](const vb::ErrorReport&) {});
+    g_root = fuzz::StartSandbox(argc, argv);
     g_archive = g_root + QStringLiteral("/in.zip");
     g_added = g_root + QStringLiteral("/added.txt");
     QFile f(g_added);

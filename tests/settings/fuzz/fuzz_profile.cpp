@@ -21,19 +21,12 @@
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
 #include "vb/Strings.h"
+#include "support/FuzzTarget.h"
 
 namespace {
 frmMain_BackUp* g_form = nullptr;
 QString g_file;
 
-// A broken promise: say which one, then stop so that the fuzzer keeps the input.
-#define Check(ok) \
-    do { \
-        if (!(ok)) { \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
-            std::abort(); \
-        } \
-    } while (false)
 
 QStringList Entries() {
     QStringList out;
@@ -44,18 +37,7 @@ QStringList Entries() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QTemporaryDir root;
-    const QString program = root.path() + QStringLiteral("/app/Vaultora");
-    QDir().mkpath(program);
-    QDir().mkpath(root.path() + QStringLiteral("/app/Common/language"));
-    QDir().mkpath(root.path() + QStringLiteral("/home"));
-    qputenv("VAULTORA_PROGRAM_DIR", QFile::encodeName(program));
-    qputenv("HOME", QFile::encodeName(root.path() + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.path() + QStringLiteral("/home/.config")));
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(*argc, *argv);
-    platform::InstallPathLayer();
-    vb::SetErrorSink([](const vb::ErrorReport&) {});  // refusals are expected; keep the output quiet
+    const QString program = fuzz::StartSandbox(argc, argv) + QStringLiteral("/app/Vaultora");
     SetSpeakFunction([](const QString&, int) {});
     ProgramName = QStringLiteral("Vaultora");
     g_form = new frmMain_BackUp;
