@@ -79,10 +79,7 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             platform::RaiseMissing(sourceHost);
         size = st.size;
         while (gFreeSpace < double(size)) {
-            StopClip();
-            PlayClip(QStringLiteral("insertcd.avi"));
-            Refresh();
-            Insert_new_media(false);
+            AskForNewMedium(false);
             if (ProgramEnded())
                 return;
             gFreeSpace = Get_DiskFree(txtPathBackUp->Text());

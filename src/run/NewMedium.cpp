@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "run/NewMediumHook.h"
 #include "run/ProgramEnd.h"
+#include "run/RunDisplay.h"
 #include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/ErrorHandling.h"
@@ -15,6 +16,12 @@ std::function<void()> newMediumHook;
 }
 
 void SetNewMediumHookForTest(std::function<void()> hook) { newMediumHook = std::move(hook); }
+
+void frmMain_BackUp::AskForNewMedium(bool flag) {
+    run_display::PlayClip(QStringLiteral("insertcd.avi"));   // stops the clip playing before
+    Refresh();
+    Insert_new_media(flag);
+}
 
 void frmMain_BackUp::Insert_new_media(bool flag) {
     vb::Handler h(QStringLiteral("Insert_new_media of Formular frmMain_BackUp"));

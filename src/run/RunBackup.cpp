@@ -192,10 +192,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                 if (gFreeSpace >= ZipSizeLimit) {
                     // the whole limit fits on the medium
                 } else if (ZipSizeLimit / 5 >= gFreeSpace) {
-                    StopClip();
-                    PlayClip(QStringLiteral("insertcd.avi"));
-                    Refresh();
-                    Insert_new_media(false);
+                    AskForNewMedium(false);
                     if (ProgramEnded())
                         return Go::Ended;
                     continue;  // read the medium again for the same entry

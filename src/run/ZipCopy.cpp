@@ -118,11 +118,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 });
                 if (fits)
                     break;
-                step(6, [&] {
-                    PlayClip(QStringLiteral("insertcd.avi"));
-                    Refresh();
-                    Insert_new_media(false);
-                });
+                step(6, [&] { AskForNewMedium(false); });
                 if (ProgramEnded())
                     return;
             }
@@ -216,12 +212,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                     // it is whole, so a failed one leaves no partial file under
                     // the archive's name: what is there is the archive this
                     // run appended to, or this run's complete copy, and stays.
-                    step(10, [&] {
-                        StopClip();
-                        PlayClip(QStringLiteral("insertcd.avi"));
-                        Refresh();
-                        Insert_new_media(false);
-                    });
+                    step(10, [&] { AskForNewMedium(false); });
                     if (ProgramEnded())
                         return;
                     retry = true;

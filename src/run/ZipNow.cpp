@@ -109,9 +109,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
             h.Erl = 6;
             ZipArchive->Close();
             vb::Close(LogFileNo);
-            PlayClip(QStringLiteral("insertcd.avi"));
-            Refresh();
-            Insert_new_media(true);
+            AskForNewMedium(true);
             if (ProgramEnded()) {
                 report = false;
                 return;

@@ -58,6 +58,16 @@ void tight(QLayout* l) {
     l->setSpacing(4);
 }
 
+// A tab page of two columns of equal width.
+void twoColumns(QWidget* page, QVBoxLayout** left, QVBoxLayout** right) {
+    auto* cols = new QHBoxLayout(page);
+    tight(cols);
+    *left = new QVBoxLayout;
+    *right = new QVBoxLayout;
+    cols->addLayout(*left, 1);
+    cols->addLayout(*right, 1);
+}
+
 }  // namespace
 
 template <class T, class... A>
@@ -412,12 +422,8 @@ QWidget* frmMain_BackUp::buildSourcesTab() {
 
 QWidget* frmMain_BackUp::buildOptionsTab() {
     auto* page = new QWidget;
-    auto* cols = new QHBoxLayout(page);
-    tight(cols);
-    auto* left = new QVBoxLayout;
-    auto* rightCol = new QVBoxLayout;
-    cols->addLayout(left, 1);
-    cols->addLayout(rightCol, 1);
+    QVBoxLayout *left, *rightCol;
+    twoColumns(page, &left, &rightCol);
 
     // Backup mode. Its height is set by the mode (920 twips for ZIP, 1830
     // otherwise), which shows or hides the copy option below the buttons.
@@ -774,12 +780,8 @@ QWidget* frmMain_BackUp::buildMediaTab() {
 
 QWidget* frmMain_BackUp::buildZipTab() {
     auto* page = new QWidget;
-    auto* cols = new QHBoxLayout(page);
-    tight(cols);
-    auto* left = new QVBoxLayout;
-    auto* rightCol = new QVBoxLayout;
-    cols->addLayout(left, 1);
-    cols->addLayout(rightCol, 1);
+    QVBoxLayout *left, *rightCol;
+    twoColumns(page, &left, &rightCol);
 
     pctArchive = make<VbPictureBox>(QStringLiteral("pctArchive"));
     pctArchive->setFrameShape(QFrame::StyledPanel);

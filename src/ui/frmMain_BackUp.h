@@ -294,6 +294,9 @@ public:
     // Asks for a new medium (Cancel ends the program); flag opens a new
     // volume on it.
     void Insert_new_media(bool flag);
+    // The same with the "insert a disc" clip playing and the window drawn
+    // first.
+    void AskForNewMedium(bool flag);
     // Copy mode: one file copied as a plain file.
     bool Copy_Now(const QString& File);
     // The Stop command (toolbar button 4): the run ends at its next test
