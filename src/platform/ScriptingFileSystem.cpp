@@ -119,6 +119,17 @@ void copyTree(const QString& srcHost, const QString& dstHost, bool overwrite) {
     }
 }
 
+// A destination that ends in "\" is a folder that must be there: the copy
+// goes into it under the source's name. Any other destination gives "".
+QString intoFolder(const QString& destination, const QString& srcHost) {
+    if (!endsWithSep(destination))
+        return {};
+    const QString folder = HostPathOrRaise(destination);
+    if (StatHost(folder).kind != EntryKind::Folder)
+        vb::Raise(vb::errPathNotFound);
+    return joinHost(folder, HostName(srcHost));
+}
+
 }  // namespace
 
 // ---- FsoFile ----
@@ -337,13 +348,8 @@ void ScriptingFileSystem::CopyFile(const QString& source, const QString& destina
     const HostStat st = StatHost(src);
     if (st.kind != EntryKind::File)
         RaiseMissing(src);
-    QString dst;
-    if (endsWithSep(destination)) {
-        const QString folder = HostPathOrRaise(destination);
-        if (StatHost(folder).kind != EntryKind::Folder)
-            vb::Raise(vb::errPathNotFound);
-        dst = joinHost(folder, HostName(src));
-    } else {
+    QString dst = intoFolder(destination, src);
+    if (dst.isEmpty()) {
         dst = HostPathOrRaise(destination);
         if (StatHost(dst).kind == EntryKind::Folder)
             vb::Raise(vb::errPermissionDenied);
@@ -355,13 +361,8 @@ void ScriptingFileSystem::CopyFolder(const QString& source, const QString& desti
     const QString src = HostPathOrRaise(source);
     if (StatHost(src).kind != EntryKind::Folder)
         vb::Raise(vb::errPathNotFound);
-    QString dst;
-    if (endsWithSep(destination)) {
-        const QString folder = HostPathOrRaise(destination);
-        if (StatHost(folder).kind != EntryKind::Folder)
-            vb::Raise(vb::errPathNotFound);
-        dst = joinHost(folder, HostName(src));
-    } else {
+    QString dst = intoFolder(destination, src);
+    if (dst.isEmpty()) {
         dst = HostPathOrRaise(destination);
         if (StatHost(HostParent(dst)).kind != EntryKind::Folder)
             vb::Raise(vb::errPathNotFound);
