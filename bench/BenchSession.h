@@ -13,7 +13,9 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_GetSystemInfos.h"
 #include "common/NRV_Language.h"
+#include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "settings/Statistics.h"
 #include "ui/frmMain_BackUp.h"
 
 namespace bench {
@@ -43,8 +45,12 @@ inline void ListFolderTree(frmMain_BackUp& form, const QString& source, bool wit
     }
 }
 
-// Runs the backup; its wall time in seconds goes to stdout, the counters to stderr.
+// Shows the window with fresh statistics and no scripted answers, then runs
+// the backup; its wall time in seconds goes to stdout, the counters to stderr.
 inline void TimedRun(frmMain_BackUp& form) {
+    Load_Statistics();
+    platform::Dialogs::scriptAnswers({});
+    form.show();
     QElapsedTimer t;
     t.start();
     form.cmdBackUpNow();

@@ -14,9 +14,7 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_GetSystemInfos.h"
 #include "common/NRV_Language.h"
-#include "platform/Dialogs.h"
 #include "platform/Paths.h"
-#include "settings/Statistics.h"
 #include "ui/frmMain_BackUp.h"
 
 int main(int argc, char** argv) {
@@ -48,9 +46,6 @@ int main(int argc, char** argv) {
     form.Slider1->setValue(6);
     form.List1->Clear();
     bench::ListFolderTree(form, source, false);
-    Load_Statistics();
-    platform::Dialogs::scriptAnswers({});
-    form.show();
 
     bench::TimedRun(form);
     return 0;
