@@ -1,6 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Shared by the benchmark scripts: the two deterministic trees (make_mixed,
-# make_tiny) and the timing helpers (seconds, best). Source it.
+# Shared by the benchmark scripts: the driver's session (driver_session), the
+# two deterministic trees (make_mixed, make_tiny) and the timing helpers
+# (seconds, best). Source it from the top of the work tree.
+
+# driver_session TARGET OUT: builds the driver TARGET and the Common folder,
+# sets $dir (BENCH_DIR, or bench/out/OUT) and $driver, and gives the runs a
+# home of their own below $dir.
+driver_session() {
+  dir="$(realpath -m "${BENCH_DIR:-bench/out/$2}")"
+  mkdir -p "$dir"
+  [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build --target "$1" app_common -j4 >/dev/null
+  driver="$(realpath "build/tests/$1")"
+  export VAULTORA_PROGRAM_DIR="$(realpath build/app/Vaultora)"
+  export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
+  mkdir -p "$HOME"
+}
 make_mixed() {  # about 200 MB: text, random and already packed data in 40 folders
   python3 - "$1" <<'PY'
 import os, random, sys

@@ -10,17 +10,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 rounds="${1:-3}"
-dir="$(realpath -m "${BENCH_DIR:-bench/out/copysync}")"
-mkdir -p "$dir"
 command -v rsync >/dev/null || { echo "rsync is needed (apt-get install rsync)"; exit 2; }
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target bench_copysync app_common -j4 >/dev/null
-driver="$(realpath build/tests/bench_copysync)"
-export VAULTORA_PROGRAM_DIR="$(realpath build/app/Vaultora)"
-export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
-mkdir -p "$HOME"
-
 source bench/trees.sh
+driver_session bench_copysync copysync
 report() { awk -v t="$1" -v p="$2" -v a="$3" -v b="$4" 'BEGIN { printf "%-5s run %7.3f s   %-9s %7.3f s   ratio %.2f\n", t, a, p, b, a / b }'; }
 
 # Copy mode against cp -a: both copy the whole tree into an empty folder.

@@ -9,16 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 rounds="${1:-3}"
-dir="$(realpath -m "${BENCH_DIR:-bench/out/run}")"
-mkdir -p "$dir"
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target bench_zip_run app_common -j4 >/dev/null
-driver="$(realpath build/tests/bench_zip_run)"
-export VAULTORA_PROGRAM_DIR="$(realpath build/app/Vaultora)"
-export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
-mkdir -p "$HOME"
-
 source bench/trees.sh
+driver_session bench_zip_run run
 
 for tree in mixed tiny; do
   src="$dir/$tree"
