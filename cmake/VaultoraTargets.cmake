@@ -35,10 +35,21 @@ function(vaultora_library folder)
     VAULTORA_VERSION_MINOR=${PROJECT_VERSION_MINOR}
     VAULTORA_VERSION_PATCH=${PROJECT_VERSION_PATCH})
   # A folder that needs more (an extra library, a generated file) says so in
-  # its own src/<folder>/extra.cmake, with the target vaultora_<folder>.
+  # its own src/<folder>/extra.cmake or src/<folder>/extra.d/<topic>.cmake,
+  # with the target vaultora_<folder>.
   set(target vaultora_${folder})
-  include(${PROJECT_SOURCE_DIR}/src/${folder}/extra.cmake OPTIONAL)
+  vaultora_include_extras(${PROJECT_SOURCE_DIR}/src/${folder})
 endfunction()
+
+# Includes <dir>/extra.cmake and every <dir>/extra.d/*.cmake, in name order.
+macro(vaultora_include_extras dir)
+  include(${dir}/extra.cmake OPTIONAL)
+  file(GLOB _extras CONFIGURE_DEPENDS ${dir}/extra.d/*.cmake)
+  list(SORT _extras)
+  foreach(_extra ${_extras})
+    include(${_extra})
+  endforeach()
+endmacro()
 
 # vaultora_test(<folder> <libs...>): one GoogleTest executable per test folder,
 # every test registered with CTest.
@@ -67,5 +78,5 @@ function(vaultora_test folder)
   # Test-only needs of a folder (a reference library, a helper program) go
   # into tests/<folder>/extra.cmake, with the target test_<folder>.
   set(target test_${folder})
-  include(${CMAKE_CURRENT_SOURCE_DIR}/${folder}/extra.cmake OPTIONAL)
+  vaultora_include_extras(${CMAKE_CURRENT_SOURCE_DIR}/${folder})
 endfunction()
