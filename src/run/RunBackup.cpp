@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The backup run: cmdBackUpNow of the main window, from Start or "/run" to
 // the end of the run.
+#include <algorithm>
+#include <vector>
+
 #include <QApplication>
 #include <memory>
 
@@ -212,22 +215,59 @@ void frmMain_BackUp::cmdBackUpNow() {
                 SetBar(ProgressBar2, 0, true);
                 float bar2 = 0;
                 const float step2 = n > 0 ? 100.0f / float(n) : 0.0f;
+                // In ZIP mode the folder's files are chosen first, so that
+                // the archive can read and deflate the next ones ahead while
+                // each is stored in its turn.
+                struct Choice {
+                    int attr = 0;
+                    bool take = false;
+                };
+                std::vector<Choice> chosen;
+                if (zipMode) {
+                    chosen.resize(size_t(std::max(n + 1, 0)));
+                    QStringList ahead;
+                    for (qint32 j = 0; j <= n; ++j) {
+                        Choice& c = chosen[size_t(j)];
+                        file = FileList.at(j);
+                        c.attr = AttributesAs16(GetAttributes(file));
+                        if ((c.attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0)
+                            continue;
+                        CurrentFileAttr = c.attr;
+                        CurrentArchiveBit = (c.attr & platform::vbArchive) != 0;
+                        c.take = !File_Filter(file) && Zip_Wanted(file);
+                        if (c.take)
+                            ahead << file;
+                        vb::DoEventsThrottled();
+                    }
+                    vb::Quiet([&] { ZipArchive->Files().Prefetch(ahead, Slider1->Value()); });
+                }
                 for (qint32 j = 0; j <= n; ++j) {
                     h.Erl = 45;
                     file = FileList.at(j);
-                    CurrentFileAttr = AttributesAs16(GetAttributes(file));
-                    if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
-                        chkHiddenFolders->Value() == 0)
-                        continue;
-                    CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
-                    h.Erl = 46;
-                    if (!File_Filter(file)) {
-                        if (zipMode)
+                    if (zipMode) {
+                        CurrentFileAttr = chosen[size_t(j)].attr;
+                        CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
+                        h.Erl = 46;
+                        if (chosen[size_t(j)].take) {
                             Zip_Now(file);
-                        else
+                            if (ProgramEnded())
+                                return Go::Ended;
+                        } else if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
+                                   chkHiddenFolders->Value() == 0) {
+                            continue;
+                        }
+                    } else {
+                        CurrentFileAttr = AttributesAs16(GetAttributes(file));
+                        if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
+                            chkHiddenFolders->Value() == 0)
+                            continue;
+                        CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
+                        h.Erl = 46;
+                        if (!File_Filter(file)) {
                             Copy_Now(file);
-                        if (ProgramEnded())
-                            return Go::Ended;
+                            if (ProgramEnded())
+                                return Go::Ended;
+                        }
                     }
                     h.Erl = 47;
                     AdvanceBar(ProgressBar2, bar2, step2);
