@@ -36,8 +36,8 @@ public:
     // The files (Windows paths) that will be added next at `level`, in their
     // order: they are read and deflated ahead on other threads, and
     // AddFileByName then stores exactly what it would have stored reading
-    // them itself. A later call replaces the list; files passed over are
-    // dropped.
+    // them itself. A later call adds to the list; the files the adds pass
+    // over are dropped.
     void Prefetch(const QStringList& paths, qint32 level);
 
 private:

@@ -429,7 +429,20 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
         return true;
     };
     FileDeflater::Result read;
-    if (ahead) {
+    if (ahead && ahead->spillFd >= 0) {
+        read = ahead->result;
+        std::vector<unsigned char> block(kIoBlock);
+        for (quint64 at = 0; at < read.csize;) {
+            const ssize_t got = ::pread(ahead->spillFd, block.data(), size_t(std::min<quint64>(kIoBlock, read.csize - at)),
+                                        off_t(at));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                failWriter(QStringLiteral("reading the deflated data back failed"));
+            put(block.data(), size_t(got));
+            at += quint64(got);
+        }
+    } else if (ahead) {
         read = ahead->result;
         const std::vector<unsigned char>& data = ahead->data;
         for (size_t at = 0; at < data.size(); at += kIoBlock)
@@ -505,18 +518,21 @@ void ZipArchiveState::setReadAhead(int threads, size_t boundBytes) {
 
 void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
     const ReadAheadSettings& s = readAheadSettings();
-    if (s.threads <= 0 || level < 0 || level > 9) {
+    if (!open_ || s.threads <= 0 || level < 0 || level > 9) {
         ahead_.reset();
         return;
     }
     if (!ahead_)
-        ahead_ = std::make_unique<DeflateAhead>(s.bound, s.threads);
-    ahead_->clear();
+        ahead_ = std::make_unique<DeflateAhead>(s.bound, s.threads,
+                                                encodedHost(QFileInfo(hostPath_).absolutePath()));
+    QList<QPair<QString, QByteArray>> files;
+    files.reserve(windowsPaths.size());
     for (const QString& p : windowsPaths) {
         const QString host = ToHost(p);
         if (!host.isEmpty())
-            ahead_->enqueue(p, encodedHost(host), level);
+            files.append({p, encodedHost(host)});
     }
+    ahead_->enqueue(files, level);
 }
 
 // Drop replaced and unfinished entries: copy the others, still compressed,

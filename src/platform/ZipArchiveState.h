@@ -48,6 +48,7 @@ public:
     // The files that will be added next, in their order: worker threads read
     // and deflate them ahead while the archive is written in order. Files
     // added without such a hint, or in another order, are read when added.
+    // A later call adds to the list.
     void prefetch(const QStringList& windowsPaths, int level);
     // How many threads read ahead (0: none, every file is read when added),
     // and the most memory the read-ahead holds; for tests and measurements.

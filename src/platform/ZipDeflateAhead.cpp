@@ -120,12 +120,19 @@ struct DeflateAhead::Job {
     QByteArray host;
     int level = 0;
     State state = Queued;
-    size_t reserved = 0;
+    size_t reserved = 0;       // bytes of memory
+    quint64 spillReserved = 0; // bytes of the spill folder
     std::atomic<bool> dropped{false};
     std::unique_ptr<DeflatedFile> out;
 };
 
-DeflateAhead::DeflateAhead(size_t boundBytes, int threads) : bound_(boundBytes), jobLimit_(boundBytes / 4) {
+DeflatedFile::~DeflatedFile() {
+    if (spillFd >= 0)
+        ::close(spillFd);
+}
+
+DeflateAhead::DeflateAhead(size_t boundBytes, int threads, const QByteArray& spillFolder, quint64 spillBound)
+    : bound_(boundBytes), jobLimit_(boundBytes / 4), spillFolder_(spillFolder), spillBound_(spillBound) {
     for (int i = 0; i < std::max(threads, 1); ++i)
         threads_.emplace_back([this] { work(); });
 }
@@ -138,27 +145,37 @@ DeflateAhead::~DeflateAhead() {
             j->dropped = true;
     }
     wake_.notify_all();
+    room_.notify_all();
     for (std::thread& t : threads_)
         t.join();
 }
 
-void DeflateAhead::enqueue(const QString& key, const QByteArray& encodedHostPath, int level) {
-    auto job = std::make_shared<Job>();
-    job->key = key;
-    job->host = encodedHostPath;
-    job->level = level;
+void DeflateAhead::enqueue(const QList<QPair<QString, QByteArray>>& files, int level) {
     {
         std::lock_guard lk(m_);
-        queue_.push_back(std::move(job));
+        for (const auto& [key, host] : files) {
+            auto job = std::make_shared<Job>();
+            job->key = key;
+            job->host = host;
+            job->level = level;
+            queue_.push_back(std::move(job));
+        }
     }
-    wake_.notify_one();
+    // One wake for the whole list: the workers then take job after job.
+    wake_.notify_all();
+}
+
+void DeflateAhead::releaseLocked(Job& job) {
+    held_ -= job.reserved;
+    job.reserved = 0;
+    spilled_ -= job.spillReserved;
+    job.spillReserved = 0;
 }
 
 void DeflateAhead::dropLocked(const std::shared_ptr<Job>& job) {
     job->dropped = true;
     if (job->state == Job::Done) {
-        held_ -= job->reserved;
-        job->reserved = 0;
+        releaseLocked(*job);
         job->out.reset();
     }
     // A job at work gives its room back when its worker sees the drop.
@@ -176,17 +193,24 @@ std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) 
         queue_.pop_front();
     }
     const std::shared_ptr<Job> job = queue_.front();
-    wake_.notify_all();  // it is the first now: it may have room beyond the others
-    done_.wait(lk, [&] { return job->state == Job::Done || job->state == Job::Left; });
+    if (job->state != Job::Done && job->state != Job::Left) {
+        // It is the first now: it may take room beyond the others.
+        if (waitingForRoom_ > 0)
+            room_.notify_all();
+        writerWaiting_ = true;
+        done_.wait(lk, [&] { return job->state == Job::Done || job->state == Job::Left; });
+        writerWaiting_ = false;
+    }
     queue_.pop_front();
     std::unique_ptr<DeflatedFile> out;
     if (job->state == Job::Done) {
-        held_ -= job->reserved;
-        job->reserved = 0;
+        releaseLocked(*job);
         out = std::move(job->out);
     }
+    const bool roomFreed = waitingForRoom_ > 0;
     lk.unlock();
-    wake_.notify_all();
+    if (roomFreed)
+        room_.notify_all();
     return out;
 }
 
@@ -197,7 +221,7 @@ void DeflateAhead::clear() {
             dropLocked(j);
         queue_.clear();
     }
-    wake_.notify_all();
+    room_.notify_all();
 }
 
 size_t DeflateAhead::peakHeldBytes() const {
@@ -233,18 +257,24 @@ void DeflateAhead::work() {
             job->state = Job::Working;
         }
         auto finish = [&](Job::State state, std::unique_ptr<DeflatedFile> out) {
+            bool roomFreed = false;
+            bool writerWaits = false;
             {
                 std::lock_guard lk(m_);
                 if (job->dropped) {
-                    held_ -= job->reserved;
-                    job->reserved = 0;
+                    roomFreed = job->reserved > 0 || job->spillReserved > 0;
+                    releaseLocked(*job);
                 } else {
                     job->out = std::move(out);
                 }
                 job->state = state;
+                writerWaits = writerWaiting_;
+                roomFreed = roomFreed && waitingForRoom_ > 0;
             }
-            done_.notify_all();
-            wake_.notify_all();
+            if (writerWaits)
+                done_.notify_one();
+            if (roomFreed)
+                room_.notify_all();
         };
 
         auto out = std::make_unique<DeflatedFile>();
@@ -270,7 +300,11 @@ void DeflateAhead::work() {
         out->zip64 = FileDeflater::Zip64For(size);
         const size_t need =
             out->method == 0 ? size_t(size) : size_t(compressBound(uLong(std::min<qint64>(size, 0x7FFFFFFF))));
-        if (size >= qint64(jobLimit_) || need > jobLimit_) {
+        // A large output goes to a file without a name beside the archive.
+        const bool spill = size >= qint64(jobLimit_) || need > jobLimit_;
+        if (spill && !out->zip64 && !spillFolder_.isEmpty())
+            out->spillFd = ::open(spillFolder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (spill && out->spillFd < 0) {
             finish(Job::Left, nullptr);
             continue;
         }
@@ -279,32 +313,58 @@ void DeflateAhead::work() {
             // the file the writer will take next (so the writer never waits
             // on a worker that waits on the writer).
             std::unique_lock lk(m_);
-            wake_.wait(lk, [&] {
-                return ending_ || job->dropped || held_ + need <= bound_ - jobLimit_ ||
-                       (!queue_.empty() && queue_.front() == job);
+            ++waitingForRoom_;
+            room_.wait(lk, [&] {
+                if (ending_ || job->dropped || (!queue_.empty() && queue_.front() == job))
+                    return true;
+                return spill ? spilled_ + need <= spillBound_ : held_ + need <= bound_ - jobLimit_;
             });
+            --waitingForRoom_;
             if (ending_ || job->dropped) {
                 lk.unlock();
                 finish(Job::Left, nullptr);
                 continue;
             }
-            held_ += need;
-            job->reserved = need;
-            peak_ = std::max(peak_, held_);
-            size_t seen = peakEver.load();
-            while (held_ > seen && !peakEver.compare_exchange_weak(seen, held_)) {
+            if (spill) {
+                spilled_ += need;
+                job->spillReserved = need;
+            } else {
+                held_ += need;
+                job->reserved = need;
+                peak_ = std::max(peak_, held_);
+                size_t seen = peakEver.load();
+                while (held_ > seen && !peakEver.compare_exchange_weak(seen, held_)) {
+                }
             }
         }
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         std::vector<unsigned char>& data = out->data;
+        const int spillFd = out->spillFd;
+        quint64 spilledBytes = 0;
         bool failed = false;
         try {
-            data.reserve(need);
+            if (!spill)
+                data.reserve(need);
             out->result = deflater.run(
                 fd, out->method, job->level, out->zip64,
                 [&](const unsigned char* p, size_t n) {
                     // A file that grew past its room is left to the writer,
                     // which reads it again.
+                    if (spill) {
+                        if (spilledBytes + n > need)
+                            return false;
+                        size_t done = 0;
+                        while (done < n) {
+                            const ssize_t w = ::write(spillFd, p + done, n - done);
+                            if (w < 0 && errno == EINTR)
+                                continue;
+                            if (w <= 0)
+                                return false;
+                            done += size_t(w);
+                        }
+                        spilledBytes += n;
+                        return true;
+                    }
                     if (data.size() + n > need)
                         return false;
                     data.insert(data.end(), p, p + n);
@@ -317,8 +377,7 @@ void DeflateAhead::work() {
         if (failed || out->result.gaveUp) {
             {
                 std::lock_guard lk(m_);
-                held_ -= job->reserved;
-                job->reserved = 0;
+                releaseLocked(*job);
             }
             finish(Job::Left, nullptr);
             continue;

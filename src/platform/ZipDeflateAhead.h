@@ -2,6 +2,8 @@
 #pragma once
 #include <sys/stat.h>
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <condition_variable>
@@ -73,23 +75,28 @@ struct DeflatedFile {
     int method = 0;             // 0 stored, Z_DEFLATED
     bool zip64 = false;
     FileDeflater::Result result;
-    std::vector<unsigned char> data;  // the entry's stored bytes
+    std::vector<unsigned char> data;  // the entry's stored bytes, or
+    int spillFd = -1;                 // a file without a name that holds them
+    ~DeflatedFile();
 };
 
 // Reads and deflates the files that the archive is told will come next, on
-// worker threads, holding the output in memory until the writer takes it in
-// order. The memory held is bounded: a file whose output could need more
-// than a quarter of the bound is left to the writer, which reads it itself
-// while the workers go on with the files after it.
+// worker threads, holding the output until the writer takes it in order. The
+// memory held is bounded: the output of a file that could need more than a
+// quarter of the bound goes to a private file without a name in the spill
+// folder (the archive's own folder), and the bytes held there are bounded
+// too; where that cannot be made, the file is left to the writer, which
+// reads it itself while the workers go on with the files after it.
 class DeflateAhead {
 public:
-    DeflateAhead(size_t boundBytes, int threads);
+    DeflateAhead(size_t boundBytes, int threads, const QByteArray& spillFolder,
+                 quint64 spillBound = quint64(4) << 30);
     ~DeflateAhead();  // drops what is held and ends the workers
     DeflateAhead(const DeflateAhead&) = delete;
     DeflateAhead& operator=(const DeflateAhead&) = delete;
 
-    // Queues a file (keyed by the Windows path the writer will be given).
-    void enqueue(const QString& key, const QByteArray& encodedHostPath, int level);
+    // Queues files: (the Windows path the writer will be given, the host path).
+    void enqueue(const QList<QPair<QString, QByteArray>>& files, int level);
     // The result for the next queued file with this key and level: waits
     // until it is ready, and drops the queued files before it, which the
     // writer has passed over. Null when the file was not queued, or was left
@@ -107,12 +114,19 @@ private:
     struct Job;
     void work();
     void dropLocked(const std::shared_ptr<Job>& job);
+    void releaseLocked(Job& job);
 
     const size_t bound_;
     const size_t jobLimit_;
+    const QByteArray spillFolder_;
+    const quint64 spillBound_;
+    quint64 spilled_ = 0;
     mutable std::mutex m_;
-    std::condition_variable wake_;    // workers: a job, or room
+    std::condition_variable wake_;    // workers: a job was queued, or the end
+    std::condition_variable room_;    // workers: room was freed
     std::condition_variable done_;    // the writer: a job finished
+    int waitingForRoom_ = 0;
+    bool writerWaiting_ = false;
     std::deque<std::shared_ptr<Job>> queue_;
     size_t held_ = 0;
     size_t peak_ = 0;

@@ -2,6 +2,7 @@
 // The backup run: cmdBackUpNow of the main window, from Start or "/run" to
 // the end of the run.
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include <QApplication>
@@ -64,6 +65,14 @@ void frmMain_BackUp::AdvanceBar(ui::VbProgressBar* bar, float& value, float step
     SetBar(bar, int(value));
 }
 
+namespace {
+// What the walk decided for one file of a folder in ZIP mode.
+struct Choice {
+    int attr = 0;        // its attributes as the walk read them
+    bool take = false;   // it goes into the archive
+};
+}  // namespace
+
 void frmMain_BackUp::cmdBackUpNow() {
     vb::Handler h(QStringLiteral("cmdBackUpNow"));
     enum class Go { After, Closing, Ended };
@@ -72,6 +81,49 @@ void frmMain_BackUp::cmdBackUpNow() {
     QString file;       // the FileList element being handled
     qint32 n = 0;       // the index of the last file of the current folder
     qint64 elapsedShownAt = -1000000;   // MonotonicMs of the last per-file time text
+
+    // ZIP mode: a folder's files listed and chosen (hidden files, filters,
+    // new files only) before they are stored, so that the archive can read
+    // and deflate them ahead.
+    struct FolderPlan {
+        QStringList files;
+        std::vector<Choice> chosen;
+        int taken = 0;
+    };
+    constexpr int kFilesAhead = 256;   // files chosen beyond the folder at work
+    std::map<int, FolderPlan> plans;   // by List1 index
+    int plannedUpTo = 0;               // entries below this were looked at for a plan
+    int hintedAhead = 0;
+    auto planFolder = [&](const QString& mask) {
+        FolderPlan plan;
+        QStringList listing{QString()};
+        std::swap(listing, FileList);
+        Find_Files(mask);
+        std::swap(listing, FileList);
+        plan.files = std::move(listing);
+        const qint32 last = qint32(plan.files.size()) - 2;
+        plan.chosen.resize(size_t(std::max(last + 1, 0)));
+        for (qint32 j = 0; j <= last; ++j) {
+            Choice& c = plan.chosen[size_t(j)];
+            const QString& f = plan.files.at(j);
+            c.attr = AttributesAs16(GetAttributes(f));
+            if ((c.attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0)
+                continue;
+            CurrentFileAttr = c.attr;
+            CurrentArchiveBit = (c.attr & platform::vbArchive) != 0;
+            c.take = !File_Filter(f) && Zip_Wanted(f);
+            plan.taken += c.take ? 1 : 0;
+            vb::DoEventsThrottled();
+        }
+        return plan;
+    };
+    auto hint = [&](const FolderPlan& plan) {
+        QStringList files;
+        for (size_t j = 0; j < plan.chosen.size(); ++j)
+            if (plan.chosen[j].take)
+                files << plan.files.at(qsizetype(j));
+        vb::Quiet([&] { ZipArchive->Files().Prefetch(files, Slider1->Value()); });
+    };
 
     auto body = [&]() -> Go {
         // --- set-up ------------------------------------------------------
@@ -209,38 +261,40 @@ void frmMain_BackUp::cmdBackUpNow() {
             if (!skip && entry.endsWith(QLatin1Char('*'))) {
                 // a folder entry
                 h.Erl = 44;
-                FileList = QStringList{QString()};
-                Find_Files(entry);
+                std::vector<Choice> chosen;
+                if (zipMode) {
+                    // The folder's files were chosen ahead, or are now; the
+                    // next folders' are chosen while this one is stored, so
+                    // that the archive reads and deflates ahead across them.
+                    auto planned = plans.find(i);
+                    if (planned == plans.end()) {
+                        planned = plans.emplace(i, planFolder(entry)).first;
+                        hint(planned->second);
+                    } else {
+                        hintedAhead -= planned->second.taken;
+                    }
+                    FileList = std::move(planned->second.files);
+                    chosen = std::move(planned->second.chosen);
+                    plans.erase(planned);
+                    for (int k = std::max(plannedUpTo, i + 1); k < List1->ListCount() && hintedAhead < kFilesAhead;
+                         ++k) {
+                        plannedUpTo = k + 1;
+                        const QString next = List1->List(k);
+                        if (next.startsWith(QLatin1String("**")) || !List1->Selected(k) ||
+                            !next.endsWith(QLatin1Char('*')))
+                            continue;
+                        FolderPlan& plan = plans.emplace(k, planFolder(next)).first->second;
+                        hint(plan);
+                        hintedAhead += plan.taken;
+                    }
+                } else {
+                    FileList = QStringList{QString()};
+                    Find_Files(entry);
+                }
                 n = qint32(FileList.size()) - 2;
                 SetBar(ProgressBar2, 0, true);
                 float bar2 = 0;
                 const float step2 = n > 0 ? 100.0f / float(n) : 0.0f;
-                // In ZIP mode the folder's files are chosen first, so that
-                // the archive can read and deflate the next ones ahead while
-                // each is stored in its turn.
-                struct Choice {
-                    int attr = 0;
-                    bool take = false;
-                };
-                std::vector<Choice> chosen;
-                if (zipMode) {
-                    chosen.resize(size_t(std::max(n + 1, 0)));
-                    QStringList ahead;
-                    for (qint32 j = 0; j <= n; ++j) {
-                        Choice& c = chosen[size_t(j)];
-                        file = FileList.at(j);
-                        c.attr = AttributesAs16(GetAttributes(file));
-                        if ((c.attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0)
-                            continue;
-                        CurrentFileAttr = c.attr;
-                        CurrentArchiveBit = (c.attr & platform::vbArchive) != 0;
-                        c.take = !File_Filter(file) && Zip_Wanted(file);
-                        if (c.take)
-                            ahead << file;
-                        vb::DoEventsThrottled();
-                    }
-                    vb::Quiet([&] { ZipArchive->Files().Prefetch(ahead, Slider1->Value()); });
-                }
                 for (qint32 j = 0; j <= n; ++j) {
                     h.Erl = 45;
                     file = FileList.at(j);
