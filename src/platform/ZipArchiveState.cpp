@@ -128,6 +128,26 @@ QStringList safeParts(const QString& name) {
     return parts;
 }
 
+// Whether a host folder, as far as it exists, lies inside the root once
+// links are followed: a link planted in the target tree must not carry an
+// entry out of it. A dangling link counts as outside.
+bool staysInside(const QString& hostRoot, const QString& hostFolder) {
+    const QString root = QFileInfo(hostRoot).canonicalFilePath();
+    if (root.isEmpty())
+        return false;
+    QString p = hostFolder;
+    for (QFileInfo fi(p); !fi.exists() && !fi.isSymLink(); fi = QFileInfo(p)) {
+        const QString up = fi.absolutePath();
+        if (up == p)
+            break;
+        p = up;
+    }
+    const QString real = QFileInfo(p).canonicalFilePath();
+    if (real.isEmpty())
+        return false;
+    return root == QLatin1String("/") || real == root || real.startsWith(root + QLatin1Char('/'));
+}
+
 }  // namespace
 
 ZipArchiveState::ZipArchiveState() = default;
@@ -659,14 +679,15 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
         raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
 
     const bool isFolder = r.name.endsWith('/') || r.name.endsWith('\\');
-    if (isFolder) {
-        if (!QDir().mkpath(hostTarget) || !QFileInfo(hostTarget).isDir())
-            raiseFor(vb::errPathNotFound, windowsTarget);
-        return;
-    }
-    const QString hostParent = QFileInfo(hostTarget).absolutePath();
+    const QString hostParent = isFolder ? hostTarget : QFileInfo(hostTarget).absolutePath();
+    if (!staysInside(hostRoot, hostParent))
+        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("a link in the target folder leads out of it"));
     if (!QDir().mkpath(hostParent) || !QFileInfo(hostParent).isDir())
         raiseFor(vb::errPathNotFound, windowsTarget);
+    if (!staysInside(hostRoot, hostParent))
+        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("a link in the target folder leads out of it"));
+    if (isFolder)
+        return;
 
     commitWriter();
     if (!reader_)
