@@ -128,22 +128,30 @@ QStringList safeParts(const QString& name) {
     return parts;
 }
 
-// Whether a host folder, as far as it exists, lies inside the root once
-// links are followed: a link planted in the target tree must not carry an
-// entry out of it. A dangling link counts as outside.
-bool staysInside(const QString& hostRoot, const QString& hostFolder) {
-    const QString root = QFileInfo(hostRoot).canonicalFilePath();
-    if (root.isEmpty())
-        return false;
-    QString p = hostFolder;
+// A host path with the links of its existing part followed; the missing
+// rest is appended as it stands. Empty for a dangling link.
+QString realPath(const QString& hostPath) {
+    QString p = hostPath, rest;
     for (QFileInfo fi(p); !fi.exists() && !fi.isSymLink(); fi = QFileInfo(p)) {
         const QString up = fi.absolutePath();
         if (up == p)
             break;
+        rest = QLatin1Char('/') + fi.fileName() + rest;
         p = up;
     }
-    const QString real = QFileInfo(p).canonicalFilePath();
+    QString real = QFileInfo(p).canonicalFilePath();
     if (real.isEmpty())
+        return {};
+    if (real.endsWith(QLatin1Char('/')))
+        real.chop(1);   // "/" itself: the rest starts with one
+    return rest.isEmpty() && real.isEmpty() ? QStringLiteral("/") : real + rest;
+}
+
+// Whether a host folder lies inside the root once links are followed: a
+// link planted in the target tree must not carry an entry out of it.
+bool staysInside(const QString& hostRoot, const QString& hostFolder) {
+    const QString root = realPath(hostRoot), real = realPath(hostFolder);
+    if (root.isEmpty() || real.isEmpty())
         return false;
     return root == QLatin1String("/") || real == root || real.startsWith(root + QLatin1Char('/'));
 }

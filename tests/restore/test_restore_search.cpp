@@ -9,6 +9,7 @@
 #include "crypto/clsBlowfish.h"
 #include "platform/SettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "vb/ErrorHandling.h"
 
 using namespace restoretest;
 using platform::vbCritical;
@@ -193,7 +194,9 @@ TEST_F(RestoreSearch, CancelAndCloseEndTheSearchAtItsNextStep) {
 
 TEST_F(RestoreSearch, PatternAndCaseOptionCarryOverBetweenOpenings) {
     for (const char* key : {"txtFileSearch", "chkCaseSensitive"})
-        platform::DeleteSetting(settings::UserSettingsApp(), QStringLiteral("Settings"), QString::fromLatin1(key));
+        vb::Quiet([&] {
+            platform::DeleteSetting(settings::UserSettingsApp(), QStringLiteral("Settings"), QString::fromLatin1(key));
+        });
     OpenWindow();
     EXPECT_EQ(w().txtFileSearch->Text(), QStringLiteral("*.*"));
     EXPECT_EQ(w().chkCaseSensitive->Value(), 0);
