@@ -203,7 +203,11 @@ void frmRestore::cmdSearch_Click() {
         unsetCursor();
     });
     h.Next(53, [&] { stopClip(); });
-    h.Next(54, [&] { ProgressBar3->setValue(0); });
+    h.Next(54, [&] {
+        ProgressBar3->setValue(0);
+        // The widths above are the least; dates and names in this font may need more.
+        FG3->WidenColumnsToContents();
+    });
     h.Next(55, [&] { setToolbarState(true, false, true); });
     busy_ = false;
     if (closeAfterBusy_)

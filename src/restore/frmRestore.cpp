@@ -146,6 +146,9 @@ void frmRestore::buildToolbar() {
     tbTools->AddButtonMenu(help, QStringLiteral("Tips"), QStringLiteral("Tips and Tricks"));
     tbTools->AddButtonMenu(help, QStringLiteral("Forum"), QStringLiteral("Support forum"));
     tbTools->AddButtonMenu(help, QStringLiteral("About"), QStringLiteral("About"));
+    // A tool button drops a trailing "..." from its action's text unless the
+    // icon text is set as it stands.
+    tbTools->Buttons(QStringLiteral("search")).action()->setIconText(QStringLiteral("Search Now ..."));
     // Nothing to cancel before a search.
     tbTools->Buttons(QStringLiteral("cancel")).setEnabled(false);
 }

@@ -1236,13 +1236,17 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdCancelBackUp_Click();
         else if (Key == QLatin1String("Restore")) {
             // The main window is hidden while the restore window is open and
-            // comes back whatever that window did.
+            // comes back whatever that window did. Meanwhile no visible main
+            // window is left, so closing a message box must not end the program.
+            const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+            QApplication::setQuitOnLastWindowClosed(false);
             hide();
             vb::Quiet([&] {
                 frmRestore restore(this);
                 restore.Show();
             });
             show();
+            QApplication::setQuitOnLastWindowClosed(quitOnClose);
         }
     });
 }

@@ -183,6 +183,15 @@ void VbFlexGrid::AddItem(const QString& tabSeparated) {
     }
 }
 
+void VbFlexGrid::WidenColumnsToContents() {
+    model_->publish();
+    for (int c = 0; c < Cols(); ++c) {
+        const int wanted = std::max(sizeHintForColumn(c), horizontalHeader()->sectionSizeHint(c));
+        if (wanted > columnWidth(c))
+            setColumnWidth(c, wanted);
+    }
+}
+
 void VbFlexGrid::checkRow(int row) const {
     if (row < 1 || row >= Rows())
         vb::Raise(kBadRowCol);

@@ -41,6 +41,10 @@ public:
     int RowSel() const { return rowSel_; }
     void setRowSel(int row);     // extends the selection from Row; 30009 outside
 
+    // Widens each column whose shown cells (the header and the rows in view)
+    // are wider than the column; no column is made narrower.
+    void WidenColumnsToContents();
+
     // Redraw off keeps the grid from painting.
     void setRedraw(bool on) { setUpdatesEnabled(on); }
 
