@@ -9,34 +9,19 @@
 #   a few dozen times a second and end with exact counters;
 # - restore: one 40 MiB entry out of a 1 GiB archive of 10,000 entries; the
 #   bytes read meanwhile show that the other entries are not read.
-# The data go to $BENCH_DIR (default bench/out/restore; about 1.1 GB).
+# The data go to $BENCH_DIR (default bench/out/restore; about 1.1 GB); the
+# driver runs with a home and settings of its own there.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 rounds="${1:-3}"
-dir="${BENCH_DIR:-bench/out/restore}"
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target bench_restore app_common -j4 >/dev/null
-driver="$PWD/build/tests/bench_restore"
+source bench/trees.sh
+driver_session bench_restore restore
 command -v unzip >/dev/null || apt-get install -y -qq unzip >/dev/null
 
 [ -f "$dir/many/many199.zip" ] || /usr/bin/python3 bench/restore/make_archives.py many "$dir/many"
 [ -f "$dir/big/big.zip" ] || /usr/bin/python3 bench/restore/make_archives.py big "$dir/big"
 [ -f "$dir/huge/huge.zip" ] || /usr/bin/python3 bench/restore/make_archives.py huge "$dir/huge"
 
-# The driver gets its own settings and program folder, never the user's.
-export HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" VAULTORA_PROGRAM_DIR="$PWD/build/app/Vaultora"
-mkdir -p "$XDG_CONFIG_HOME"
-
-seconds() {  # wall time of a command in seconds
-  local t0 t1
-  t0=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  t1=$(date +%s%N)
-  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", (b - a) / 1e9 }'
-}
-best() { tr ' ' '\n' | grep -v '^$' | sort -g | head -1; }
 peer() { for a in "$dir"/many/*.zip; do unzip -Z1 "$a"; done | grep -i '\.pdf$' >/dev/null; }
 
 ours="" theirs=""

@@ -109,13 +109,17 @@ void frmRestore::cmdSearch_Click() {
         if (archive.right(3) == QLatin1String("cry")) {
             h.Next(20, [&] { startClip(QStringLiteral("extract1.avi")); });
             bool decrypted = false;
-            h.Next(21, [&] {
+            const bool ran = h.Next(21, [&] {
                 Cypher = std::make_unique<clsBlowfish>();
                 decrypted = restore_copies::DecryptToCopy(*Cypher, folder + QStringLiteral("\\") + archive, searchCopy,
                                                           txtEncryptPassword->Text());
             });
             if (!self)
                 return;
+            if (!ran) {   // no copy could be made (logged): not the password's fault
+                Cypher.reset();
+                continue;
+            }
             if (!decrypted) {
                 Cypher.reset();
                 MsgBox(QStringLiteral("Decryption error - please check the password"), vbCritical,

@@ -137,6 +137,7 @@ void VbFlexGrid::setRows(int rows) {
     model_->setRows(rows);
     if (row_ >= rows || rowSel_ >= rows) {
         row_ = rowSel_ = 0;
+        pendingSelect_ = false;
         clearSelection();
     }
 }
