@@ -180,6 +180,15 @@ TEST_F(RestoreSearch, CancelAndCloseEndTheSearchAtItsNextStep) {
     EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/_BackUp_temp.zip")));
     EXPECT_TRUE(w().tbTools->Buttons(QStringLiteral("search")).Enabled());
 
+    // Another folder typed during the search ends it the same way; the list
+    // then shows the new folder.
+    const QString other = testenv::tempDir(QStringLiteral("other"));
+    QTimer::singleShot(0, &w(), [&] { w().txtPathSearch->setText(ziprun::Win(other)); });
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(Counters(), QStringList({"1", "1", "1", "1"}));
+    EXPECT_EQ(w().List3->ListCount(), 1);
+    w().txtPathSearch->setText(ziprun::Win(dest));
+
     // Closing the window during a search: the search cleans up first, then
     // the window closes and stores its settings.
     w().show();
