@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The restore window's archive list, its settings, and the search.
+#include <QApplication>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include "crypto/clsBlowfish.h"
 #include "platform/SettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "ui/controls/VbControl.h"
 #include "vb/ErrorHandling.h"
 
 using namespace restoretest;
@@ -216,6 +218,32 @@ TEST_F(RestoreSearch, PatternAndCaseOptionCarryOverBetweenOpenings) {
     OpenWindow();
     EXPECT_EQ(w().txtFileSearch->Text(), QStringLiteral("*.doc"));
     EXPECT_EQ(w().chkCaseSensitive->Value(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+class RestoreWindow : public RestoreTest {};
+
+TEST_F(RestoreWindow, HelpMenuOpensOnlyTheForumAndTheGridFollowsTheWindowSize) {
+    OpenWindow();
+    Dialogs::scriptAnswers({true});
+    for (const char* key : {"Product", "Tips", "About", "Forum"})
+        w().tbTools_ButtonMenuClick(QString::fromLatin1(key));
+    w().tbTools_ButtonClick(QStringLiteral("help"));
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    EXPECT_EQ(Dialogs::shown().first().kind, Dialogs::Kind::ShellOpen);
+    EXPECT_TRUE(Dialogs::shown().first().prompt.endsWith(
+        QStringLiteral("/cgi-bin/forum/x-forum.cgi?show=subject&page=1&subject=300")));
+
+    w().show();
+    w().resize(ui::TwipsToPixels(12000), ui::TwipsToPixels(9000));
+    QApplication::processEvents();
+    const int width = ui::TwipsToPixels(ui::PixelsToTwips(w().frameGeometry().width()) - 650);
+    EXPECT_EQ(w().FG3->width(), width);
+    EXPECT_EQ(w().ProgressBar3->width(), width);
+    EXPECT_LE(w().FG3->geometry().bottom(), w().sbStatusBar->geometry().top());
 }
 
 }  // namespace
