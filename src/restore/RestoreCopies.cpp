@@ -15,10 +15,21 @@
 
 namespace restore_copies {
 
-QString SearchCopy(const QString& tempFolder) { return tempFolder + QStringLiteral("\\_BackUp_temp.zip"); }
+namespace {
+// A copy never goes to the root of a drive for want of a temp folder.
+const QString& RequireFolder(const QString& tempFolder) {
+    if (tempFolder.trimmed().isEmpty())
+        vb::Raise(vb::errPathNotFound, QStringLiteral("No temp folder is set"));
+    return tempFolder;
+}
+}  // namespace
+
+QString SearchCopy(const QString& tempFolder) {
+    return RequireFolder(tempFolder) + QStringLiteral("\\_BackUp_temp.zip");
+}
 
 QString RestoreCopy(const QString& tempFolder, const QString& archiveName) {
-    return tempFolder + QStringLiteral("\\_BackUp_") + archiveName + QStringLiteral("temp.zip");
+    return RequireFolder(tempFolder) + QStringLiteral("\\_BackUp_") + archiveName + QStringLiteral("temp.zip");
 }
 
 bool DecryptToCopy(clsBlowfish& cypher, const QString& archive, const QString& copy, const QString& password) {

@@ -9,7 +9,7 @@ class clsBlowfish;
 // readable by the user alone, and removed again when the decryption fails.
 namespace restore_copies {
 
-// "<temp folder>\_BackUp_temp.zip", the search's copy.
+// "<temp folder>\_BackUp_temp.zip", the search's copy (76 for an empty folder).
 QString SearchCopy(const QString& tempFolder);
 // "<temp folder>\_BackUp_<archive file name>temp.zip", the restore's copy of one archive.
 QString RestoreCopy(const QString& tempFolder, const QString& archiveName);

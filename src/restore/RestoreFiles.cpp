@@ -46,7 +46,8 @@ void frmRestore::cmdRestore_Click() {
     // The decrypted copies this restore made; they are the only ones it uses
     // unchanged and the ones it deletes at the end.
     QSet<QString> copies;
-    const QString tempFolder = TempFolder();
+    QString tempFolder;
+    h.Next(14, [&] { tempFolder = TempFolder(); });
     // Row 0 is the header: a grid without a chosen row restores nothing.
     for (int r = first; first >= 1 && oZip; r += step) {
         h.Next(20, [&] { ProgressBar3->setValue(ProgressBar3->Value() + 1); });
@@ -106,7 +107,8 @@ void frmRestore::cmdRestore_Click() {
     // The decrypted copies go on every way out; another archive of that
     // name form in the temp folder (a run's working archive) stays.
     h.Next(30, [&] { oZip.reset(); });
-    copies.insert(restore_copies::SearchCopy(tempFolder));
+    if (!tempFolder.trimmed().isEmpty())
+        copies.insert(restore_copies::SearchCopy(tempFolder));
     for (const QString& copy : std::as_const(copies))
         if (!h.Next(31, [&] { restore_copies::RemoveCopy(copy); }))
             bProblem = true;

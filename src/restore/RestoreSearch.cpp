@@ -94,7 +94,8 @@ void frmRestore::cmdSearch_Click() {
         ProgressBar3->setValue(0);
     });
 
-    const QString searchCopy = restore_copies::SearchCopy(TempFolder());
+    QString searchCopy;
+    h.Next(15, [&] { searchCopy = restore_copies::SearchCopy(TempFolder()); });
     QString badPattern;   // a pattern that Like cannot read is logged once
     bool stop = false;
     QElapsedTimer frame;
@@ -201,7 +202,8 @@ void frmRestore::cmdSearch_Click() {
         if (oZip)
             oZip->Close();
     });
-    h.Next(51, [&] { restore_copies::RemoveCopy(searchCopy); });
+    if (!searchCopy.isEmpty())
+        h.Next(51, [&] { restore_copies::RemoveCopy(searchCopy); });
     h.Next(52, [&] {
         oZip.reset();
         unsetCursor();

@@ -174,15 +174,23 @@ void frmRestore::Load() {
     Form_Load();
 }
 
-QString frmRestore::TempFolder() const {
+frmMain_BackUp* frmRestore::mainForm() const {
     frmMain_BackUp* m = owner_ ? owner_ : fMainForm;
-    return m ? m->txtPathTemp->Text() : QString();
+    if (!m)
+        vb::Raise(vb::errObjectNotSet, QStringLiteral("No main window"));
+    return m;
 }
+
+QString frmRestore::TempFolder() const { return mainForm()->txtPathTemp->Text(); }
 
 void frmRestore::Form_Load() {
     vb::Handler h(QStringLiteral("form_load of Formular frmRestore"));
-    frmMain_BackUp* m = owner_ ? owner_ : fMainForm;
-    h.Next(1, [&] { txtPathSearch->setText(m->txtPathBackUp->Text()); });
+    frmMain_BackUp* m = nullptr;
+    if (!h.Next(1, [&] {
+            m = mainForm();
+            txtPathSearch->setText(m->txtPathBackUp->Text());
+        }))
+        return;
     h.Next(2, [&] {
         txtFileSearch->setText(
             platform::GetSetting(settings::UserSettingsApp(), kSettings, QStringLiteral("txtFileSearch"), QStringLiteral("*.*")));
@@ -248,8 +256,10 @@ void frmRestore::txtPathSearch_Change() {
     // Another folder ends a running search at its next step.
     if (busy_)
         bCancelSearch = true;
-    frmMain_BackUp* m = owner_ ? owner_ : fMainForm;
+    frmMain_BackUp* m = nullptr;
     h.Next(1, [&] { List3->Clear(); });
+    if (!h.Next(1, [&] { m = mainForm(); }))
+        return;
     const QString folder = txtPathSearch->Text();
     if (!folder.trimmed().isEmpty()) {
         h.Next(2, [&] { List3->AddItem(LangText(243)); });

@@ -97,7 +97,7 @@ public:
     bool Busy() const { return busy_; }
 
     // Where the restore's and the search's temporary copies go: the main
-    // window's temp folder.
+    // window's temp folder. Raises 91 without a main window.
     QString TempFolder() const;
 
 protected:
@@ -105,6 +105,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The main window this one was opened from (error 91 when there is none).
+    frmMain_BackUp* mainForm() const;
     void buildControls();
     void buildToolbar();
     void connectEvents();

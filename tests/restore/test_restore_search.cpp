@@ -143,6 +143,20 @@ TEST_F(RestoreSearch, EncryptedArchivesWithARightAndAWrongPassword) {
     EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/_BackUp_temp.zip")));
 }
 
+TEST_F(RestoreSearch, WithoutATempFolderNoCopyIsMadeAndNoPasswordBlamed) {
+    MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("pw"));
+    MakeArchive(QStringLiteral("B"), {{QStringLiteral("beta.txt"), "b"}});
+    f().txtPathTemp->setText(QString());
+    OpenWindow();
+    w().txtEncryptPassword->setText(QStringLiteral("pw"));
+    QFile::remove(ErrorLogFile());
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(Prompts(), QStringList());
+    EXPECT_EQ(Hits(), QStringList({QStringLiteral("beta.txt")}));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("cmdSearch_Click of Formular frmMain_BackUp")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/_BackUp_temp.zip")));
+}
+
 TEST_F(RestoreSearch, TheDecryptedCopyIsPrivateAndGoesWhenTheKeyIsWrong) {
     const QString cry = MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("pw"));
     const QString copy = ziprun::Win(temp) + QStringLiteral("\\_BackUp_temp.zip");
