@@ -29,7 +29,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 constexpr qint64 kPiece = 8192;
 constexpr qint64 kMaxQueued = 1024 * 1024;
 constexpr qsizetype kMaxReply = 64 * 1024;
-constexpr int kPopPort = 110;
+constexpr int kGreetingMs = 10000;
 
 MailNoticeTimes g_times;
 
@@ -138,7 +138,7 @@ void MailNotice::Start(const QString& archivePath) {
         sckSMTP->Connect(serverHost, serverPort);
     });
     h.Next(6, [&] {
-        form_->tmrtimeout->setInterval(g_times.greetingMs);
+        form_->tmrtimeout->setInterval(kGreetingMs);
         form_->tmrtimeout->setEnabled(true);
     });
 }
@@ -322,7 +322,7 @@ void MailNotice::StartSignOut() {
     phase_ = Phase::SigningOut;
     quitSent_ = false;
     received_.clear();
-    sckSMTP->Connect(popServer, kPopPort);
+    sckSMTP->Connect(popServer, g_times.popPort);
     lastCommand = QStringLiteral("SignOut");
     signOutDeadline_ = vb::MonotonicMs() + g_times.signOutMs;
     signOutClock_.start();
@@ -413,7 +413,7 @@ void MailNotice::OnTimeout() {
         WriteErrorLog(true, ProgramName, label("tmrtimeout_Timer"), 1, platform::Winsock::sckTimedOut,
                       QStringLiteral("The SMTP server %1 did not greet within %2 seconds")
                           .arg(serverHost)
-                          .arg(g_times.greetingMs / 1000));
+                          .arg(form_->tmrtimeout->Interval() / 1000));
 }
 
 void MailNotice::Abandon(const QString& why) {

@@ -102,13 +102,14 @@ private:
     QTimer signOutClock_;
 };
 
-// How long the notice waits; tests shorten them. The greeting's time-out is
-// tmrtimeout's interval; the POP3 sign-out and the wait at the program's end
-// are measured on the program's clock (vb::MonotonicMs).
+// How long the notice waits for the POP3 sign-out and at the program's end,
+// measured on the program's clock (vb::MonotonicMs), and the POP3 port;
+// tests change them. The greeting's time-out is tmrtimeout's interval
+// (10 s).
 struct MailNoticeTimes {
-    int greetingMs = 10000;
     int signOutMs = 30000;
     int exitWaitMs = 60000;
+    int popPort = 110;
 };
 void SetMailNoticeTimesForTest(const MailNoticeTimes& times);
 MailNoticeTimes MailNoticeTimesInUse();

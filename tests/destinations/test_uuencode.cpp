@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 
 #include "destinations/modUUcode.h"
 #include "platform/Paths.h"
 #include "support/TestEnv.h"
+#include "destinations/UUDecode.h"
 
 namespace {
 
@@ -22,39 +22,6 @@ QByteArray Encoded(const QByteArray& content, const QString& name = QStringLiter
         testenv::writeFile(dir + "/out.txt", before);
     EXPECT_EQ(UUEncodeFile(Win(dir + "/" + name), Win(dir + "/out.txt"), append), 0);
     return testenv::readFile(dir + "/out.txt");
-}
-
-// Decodes every block of `text` with Python's binascii; the files by name.
-QMap<QString, QByteArray> DecodedWithPython(const QByteArray& text) {
-    static const char* script = R"(
-import base64, binascii, json, sys
-data = sys.stdin.buffer.read().decode("latin-1").split("\r\n")
-out, i = {}, 0
-while i < len(data):
-    if data[i].startswith("begin 600 "):
-        name, body, i = data[i][10:], b"", i + 1
-        while data[i] != "end":
-            if data[i] != "`":
-                body += binascii.a2b_uu(data[i])
-            i += 1
-        out[name] = base64.b64encode(body).decode()
-    i += 1
-print(json.dumps(out))
-)";
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(script)});
-    p.write(text);
-    p.closeWriteChannel();
-    p.waitForFinished(30000);
-    QMap<QString, QByteArray> files;
-    const QByteArray json = p.readAllStandardOutput().trimmed();
-    for (const QByteArray& part : json.mid(1, json.size() - 2).split(',')) {
-        const QList<QByteArray> kv = part.split(':');
-        if (kv.size() == 2)
-            files[QString::fromUtf8(kv[0].trimmed().mid(1).chopped(1))] =
-                QByteArray::fromBase64(kv[1].trimmed().mid(1).chopped(1));
-    }
-    return files;
 }
 
 }  // namespace
@@ -127,5 +94,5 @@ TEST(UUEncode, AnIndependentDecoderGetsTheExactBytesBack) {
         testenv::writeFile(dir + "/" + name, expected[name]);
         ASSERT_EQ(UUEncodeFile(Win(dir + "/" + name), Win(dir + "/all.txt"), true), 0) << size;
     }
-    EXPECT_EQ(DecodedWithPython(testenv::readFile(dir + "/all.txt")), expected);
+    EXPECT_EQ(uu::DecodedWithPython(testenv::readFile(dir + "/all.txt")), expected);
 }
