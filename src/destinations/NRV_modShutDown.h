@@ -9,9 +9,10 @@
 // the system refuses is written to the error log.
 void ExitWindowsSession(qint32 How, qint32 Force);
 
-// The request flags for How and Force on a platform of the given family
-// (2: the one with per-user rights) and major version; *endForce receives
-// the force mode in effect after the flags were decided.
+// The request flags for How and Force; `windows2000` tells whether the
+// platform knows "force only the programs that do not respond" (else a
+// Force of 2 becomes 1 after the flags were decided, and adds no bit).
+// *endForce receives the force mode in effect afterwards.
 quint32 SessionEndFlags(qint32 How, qint32 Force, bool windows2000, qint32* endForce = nullptr);
 
 void SetShutdownPrivilege();

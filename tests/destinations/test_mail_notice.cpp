@@ -108,8 +108,11 @@ TEST_F(MailNoticeTest, TheDialogueAndTheMessageWithBothAttachments) {
     // 59 = 45 + 14 bytes: the last line of the block starts with ".".
     const QByteArray zip = testenv::randomBytes(59, 3), log = "\"C:\\Data\\a.txt\"\r\n";
     form->SendMailNotice(Archive(zip, log));
-    // The attachments are in the work file before the call returns.
+    // The attachments are in the work file before the call returns; it is
+    // its owner's only, as it holds a copy of the archive.
     EXPECT_TRUE(TempDatLeft());
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    EXPECT_EQ(QFile::permissions(temp + "/Temp.dat") & others, QFile::Permissions());
     EXPECT_TRUE(form->tmrtimeout->Enabled());
     EXPECT_EQ(form->tmrtimeout->Interval(), 10000);
     ASSERT_TRUE(RunUntil([&] { return Ended(); }));
