@@ -11,20 +11,12 @@
 #include <QProcess>
 #include <QTimer>
 #include <csignal>
-#include <memory>
 
-#include "common/Globals.h"
-#include "common/NRV_ErrorLog.h"
-#include "common/NRV_GetSystemInfos.h"
-#include "common/NRV_Language.h"
+#include "destinations/FormTest.h"
 #include "destinations/MailPeers.h"
-#include "platform/Dialogs.h"
-#include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "platform/SiblingProcess.h"
 #include "support/TestEnv.h"
-#include "ui/frmMain_BackUp.h"
-#include "vb/Clock.h"
 
 using mailpeer::RunUntil;
 
@@ -54,18 +46,10 @@ for _ in range(600):
 
 }  // namespace
 
-class HandOffTest : public ::testing::Test {
+class HandOffTest : public FormTest {
 protected:
-    static void SetUpTestSuite() {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        ProgramName = "Vaultora";
-        GetPCInfos();
-        ASSERT_TRUE(set_language("english.lng"));
-    }
     void SetUp() override {
-        platform::Dialogs::scriptAnswers({});
-        form = std::make_unique<frmMain_BackUp>();
+        FormTest::SetUp();
         form->cmbProfiles->setText("Daily");
         form->txtPathBackUp->setText("D:\\Backup");
         // The sibling program that the hand-over starts: it notes its start.
@@ -88,9 +72,7 @@ protected:
             p->waitForFinished(5000);
             delete p;
         }
-        form.reset();
-        vb::ResetClock();
-        platform::Dialogs::reset();
+        FormTest::TearDown();
     }
 
     // Starts a stub Morrowick of its own folder and waits until it runs.
@@ -112,7 +94,6 @@ protected:
         return RunUntil([&] { return QFile::exists(siblingDir + "/started"); }, 5000);
     }
 
-    std::unique_ptr<frmMain_BackUp> form;
     QString siblingDir;
     QTimer clock;
     QList<QProcess*> running;

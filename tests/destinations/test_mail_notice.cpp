@@ -5,22 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <memory>
 
-#include "common/Globals.h"
-#include "common/NRV_ErrorLog.h"
-#include "common/NRV_GetSystemInfos.h"
-#include "common/NRV_Language.h"
 #include "destinations/MailNotice.h"
+#include "destinations/FormTest.h"
 #include "destinations/MailPeers.h"
 #include "destinations/UUDecode.h"
-#include "platform/Dialogs.h"
-#include "platform/Paths.h"
 #include "platform/Winsock.h"
 #include "settings/SettingsKeys.h"
 #include "support/TestEnv.h"
-#include "ui/frmMain_BackUp.h"
-#include "vb/Clock.h"
 
 using mailpeer::RunUntil;
 using mailpeer::ScriptedPeer;
@@ -52,19 +44,11 @@ bool HasBareDotLine(const QByteArray& data) {
 
 }  // namespace
 
-class MailNoticeTest : public ::testing::Test {
+class MailNoticeTest : public FormTest {
 protected:
-    static void SetUpTestSuite() {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        ProgramName = "Vaultora";
-        GetPCInfos();
-        ASSERT_TRUE(set_language("english.lng"));
-    }
     void SetUp() override {
-        platform::Dialogs::scriptAnswers({});
+        FormTest::SetUp();
         temp = testenv::tempDir("mailtemp");
-        form = std::make_unique<frmMain_BackUp>();
         form->cmbProfiles->setText("P");
         form->txtPathTemp->setText(Win(temp));
         settings::WriteUser("txtSMTPserver", "127.0.0.1");
@@ -75,10 +59,8 @@ protected:
         QFile::remove(ErrorLogFile());
     }
     void TearDown() override {
-        form.reset();
+        FormTest::TearDown();
         SetMailNoticeTimesForTest({});
-        vb::ResetClock();
-        platform::Dialogs::reset();
     }
 
     void Use(const ScriptedPeer& peer) { settings::WriteUser("txtSMTPport", QString::number(peer.port())); }
@@ -98,7 +80,6 @@ protected:
     bool TempDatLeft() const { return QFile::exists(temp + "/Temp.dat"); }
 
     QString temp;
-    std::unique_ptr<frmMain_BackUp> form;
 };
 
 TEST_F(MailNoticeTest, TheDialogueAndTheMessageWithBothAttachments) {
