@@ -89,3 +89,28 @@ TEST_F(MailNoticeRunTest, AnUnattendedRunsNoticeCarriesTheArchiveAndItsLog) {
     EXPECT_EQ(envelope.mid(0, 3), QStringList({"<host.example.org>", "backup@example.org", "backup@example.org"}));
     EXPECT_FALSE(QFile::exists(ErrorLogFile())) << ErrorLog().toStdString();
 }
+
+TEST_F(MailNoticeRunTest, AttachmentsOfEveryLengthAroundALineArriveWhole) {
+    SmtpSink sink;
+    ASSERT_GT(sink.port, 0);
+    settings::WriteUser("txtSMTPserver", "127.0.0.1");
+    settings::WriteUser("txtSMTPport", QString::number(sink.port));
+    settings::WriteProfile("txtSMTPeMail", "backup@example.org");
+    // 59 = 45 + 14: the block's last line starts with "." and must be doubled
+    // on the way for the server to keep it.
+    const std::vector<int> sizes = {0, 1, 44, 45, 46, 59, 104, 1237, 40001};
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        SCOPED_TRACE(sizes[i]);
+        const QByteArray zip = testenv::randomBytes(sizes[i], quint32(i) + 1);
+        const QByteArray log = QByteArray(sizes[sizes.size() - 1 - i] % 97, '.');
+        testenv::writeFile(temp + "/X.zip", zip);
+        testenv::writeFile(temp + "/X.zip.log", log);
+        f().SendMailNotice(ziprun::Win(temp + "/X.zip"));
+        WaitForMailNotice();
+        ASSERT_EQ(sink.Messages().size(), i + 1);
+        const QMap<QString, QByteArray> files =
+            uu::DecodedWithPython(testenv::readFile(sink.folder + QStringLiteral("/%1.eml").arg(i + 1)));
+        EXPECT_EQ(files.value("X.zip"), zip);
+        EXPECT_EQ(files.value("X.zip.log"), log);
+    }
+}
