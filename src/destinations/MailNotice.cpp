@@ -2,6 +2,7 @@
 // The main window's e-mail notice of a finished archive.
 #include "destinations/MailNotice.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QCoreApplication>
 
@@ -325,6 +326,7 @@ void MailNotice::StartSignOut() {
     sckSMTP->Connect(popServer, g_times.popPort);
     lastCommand = QStringLiteral("SignOut");
     signOutDeadline_ = vb::MonotonicMs() + g_times.signOutMs;
+    signOutElapsed_.start();
     signOutClock_.start();
 }
 
@@ -364,7 +366,9 @@ void MailNotice::CheckSignOutTime() {
         signOutClock_.stop();
         return;
     }
-    if (vb::MonotonicMs() < signOutDeadline_)
+    // The program's clock, or the real one where a test holds the program's
+    // clock still.
+    if (vb::MonotonicMs() < signOutDeadline_ && signOutElapsed_.elapsed() < g_times.signOutMs)
         return;
     EndSignOut(true);
     WriteErrorLog(true, ProgramName, label("sckSMTP_DataArrival"), 3, platform::Winsock::sckTimedOut,
@@ -480,7 +484,9 @@ void WaitForMailNotice() {
         if (!n || !n->InFlight() || !QCoreApplication::instance())
             return;
         const qint64 deadline = vb::MonotonicMs() + g_times.exitWaitMs;
-        while (n->InFlight() && vb::MonotonicMs() < deadline)
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (n->InFlight() && vb::MonotonicMs() < deadline && elapsed.elapsed() < g_times.exitWaitMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
         if (n->InFlight())
             n->Abandon(QStringLiteral("The e-mail notice was given up: the program ends"));

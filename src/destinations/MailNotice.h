@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 #include <QString>
@@ -99,11 +100,13 @@ private:
     bool quitSent_ = false;
     QString workFile_;
     qint64 signOutDeadline_ = 0;
+    QElapsedTimer signOutElapsed_;
     QTimer signOutClock_;
 };
 
-// How long the notice waits for the POP3 sign-out and at the program's end,
-// measured on the program's clock (vb::MonotonicMs), and the POP3 port;
+// How long the notice waits for the POP3 sign-out and at the program's end
+// (on the program's clock, vb::MonotonicMs, and never longer than that in
+// real time), and the POP3 port;
 // tests change them. The greeting's time-out is tmrtimeout's interval
 // (10 s).
 struct MailNoticeTimes {

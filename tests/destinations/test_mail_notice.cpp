@@ -7,9 +7,11 @@
 #include <QFile>
 
 #include "destinations/MailNotice.h"
+#include "destinations/NRV_modShutDown.h"
 #include "destinations/FormTest.h"
 #include "destinations/MailPeers.h"
 #include "destinations/UUDecode.h"
+#include "platform/SessionEnder.h"
 #include "platform/Winsock.h"
 #include "settings/SettingsKeys.h"
 #include "support/TestEnv.h"
@@ -332,6 +334,32 @@ TEST_F(MailNoticeTest, TheProgramsEndWaitsForTheNoticeButNotForever) {
         EXPECT_TRUE(peer.dataEnded);
         EXPECT_FALSE(TempDatLeft());
         EXPECT_TRUE(ErrorLog().contains("given up"));
+    }
+    {
+        // The end of the session waits too: the request comes after the
+        // notice is through.
+        struct Ender : platform::SessionEnder {
+            ScriptedPeer* peer = nullptr;
+            bool sentFirst = false;
+            platform::PlatformVersion Version() override { return {2, 5}; }
+            bool EnableShutdownRight() override { return true; }
+            bool EndDesktopProcess() override { return false; }
+            bool EndSession(quint32, QString*) override {
+                sentFirst = peer->dataEnded;
+                return true;
+            }
+        } ender;
+        ScriptedPeer peer;
+        peer.dataAnswerDelayMs = 200;
+        ender.peer = &peer;
+        Use(peer);
+        SetMailNoticeTimesForTest({});
+        platform::SetSessionEnder(&ender);
+        form->SendMailNotice(Archive("x", "y"));
+        ExitWindowsSession(8, 1);
+        platform::SetSessionEnder(nullptr);
+        EXPECT_TRUE(ender.sentFirst);
+        EXPECT_EQ(News(), LangText(256));
     }
     // Nothing on its way: no wait at all.
     vb::SetClockForTest(QDateTime(QDate(2026, 1, 1), QTime(1, 0)), false);
