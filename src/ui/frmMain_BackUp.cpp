@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "restore/frmRestore.h"
 #include "ui/controls/VbControl.h"
 #include "vb/ErrorHandling.h"
 
@@ -1233,6 +1234,20 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdBackUpNow();
         else if (Key == QLatin1String("Stop"))
             cmdCancelBackUp_Click();
+        else if (Key == QLatin1String("Restore")) {
+            // The main window is hidden while the restore window is open and
+            // comes back whatever that window did. Meanwhile no visible main
+            // window is left, so closing a message box must not end the program.
+            const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+            QApplication::setQuitOnLastWindowClosed(false);
+            hide();
+            vb::Quiet([&] {
+                frmRestore restore(this);
+                restore.Show();
+            });
+            show();
+            QApplication::setQuitOnLastWindowClosed(quitOnClose);
+        }
     });
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
@@ -1287,15 +1302,8 @@ void frmMain_BackUp::cboWriteSpeed_Click() {}
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
 void frmMain_BackUp::cmdTestFTPconnection_Click() {}
 void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
-void frmMain_BackUp::cmdConfigAS_Click() {}
-
-void frmMain_BackUp::tmrtimeout_Timer() {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
-void frmMain_BackUp::sckSMTP_Connect() {}
-void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
-void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}
-void frmMain_BackUp::sckSMTP_Close() {}
 void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
 void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
 void frmMain_BackUp::CDWriterXP1_WriteComplete() {}
