@@ -288,6 +288,7 @@ public:
     bool Open_Zip(bool NewVolume);
     // One file into the archive (the rule for new files only applied).
     bool Zip_Now(const QString& File);
+    bool Zip_Wanted(const QString& File);
     bool WriteToZip(const QString& File);
     // Finishes one volume: test, encryption, destination, notice, upload.
     void Zip_Copy(bool CleanTemp, bool BurnNow);
