@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/FolderDialog.h"
 #include "platform/Paths.h"
 
 namespace platform {
@@ -38,7 +39,7 @@ bool takeAnswer(QVariant* out) {
 }
 
 void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int style, const QString& defaultText,
-            const QVariant& answer) {
+            const QVariant& answer, const QString& rootFolder = {}) {
     if (!state().scripted)
         return;
     Dialogs::Shown r;
@@ -48,6 +49,7 @@ void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int
     r.style = style;
     r.defaultText = defaultText;
     r.answer = answer;
+    r.rootFolder = rootFolder;
     state().shown.append(r);
 }
 
@@ -205,7 +207,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     return answer;
 }
 
-QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles) {
+QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles, const QString& rootFolder) {
     QString answer;
     QVariant scripted;
     if (Dialogs::scripted() && takeAnswer(&scripted)) {
@@ -215,12 +217,62 @@ QString BrowseFolder(const QString& prompt, const QString& startFolder, bool inc
             tell("folder picker", QString(), prompt, QStringLiteral("Cancel"));
     } else {
         const QString start = startFolder.isEmpty() ? QString() : platform::ToHost(startFolder);
-        const QString chosen = includeFiles ? QFileDialog::getOpenFileName(owner(), prompt, start)
-                                            : QFileDialog::getExistingDirectory(owner(), prompt, start);
-        if (!chosen.isEmpty())
-            answer = platform::ToWindows(chosen);
+        const QString root = rootFolder.isEmpty() ? QString() : platform::ToHost(rootFolder);
+        FolderDialog dialog(owner(), prompt, start, root, includeFiles);
+        if (dialog.exec() == QDialog::Accepted && !dialog.chosen().isEmpty())
+            answer = platform::ToWindows(dialog.chosen());
     }
-    record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer);
+    record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer, rootFolder);
+    return answer;
+}
+
+namespace {
+// "Programs (*.exe)|*.exe|All Files (*.*)|*.*" as Qt's name filters. Programs
+// here carry no extension, so "*.exe" lists every file, as "*.*" does.
+QStringList QtFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*") || p.compare(QLatin1String("*.exe"), Qt::CaseInsensitive) == 0)
+                p = QStringLiteral("*");
+        }
+        QString name = parts[i];
+        const int paren = name.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            name = name.left(paren).trimmed();
+        out << name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return out;
+}
+}  // namespace
+
+QString OpenFileName(const QString& title, const QString& filter, const QString& startFolder) {
+    QString answer;
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted)) {
+        answer = scripted.toString();
+    } else if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell("open file", QString(), title, QStringLiteral("Cancel"));
+    } else {
+        QFileDialog dialog(owner(), windowTitle(title));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        const QStringList filters = QtFilters(filter);
+        if (!filters.isEmpty())
+            dialog.setNameFilters(filters);
+        const QString start = startFolder.isEmpty() ? QString() : platform::ToHost(startFolder);
+        if (!start.isEmpty())
+            dialog.setDirectory(start);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            answer = platform::ToWindows(dialog.selectedFiles().first());
+    }
+    record(Dialogs::Kind::OpenFile, title, title, 0, startFolder, answer);
+    if (Dialogs::scripted())
+        state().shown.last().filter = filter;
     return answer;
 }
 

@@ -363,6 +363,10 @@ public:
     // Starts the e-mail notice for a finished archive in the temp folder.
     void SendMailNotice(const QString& ArchivePath);
 
+    // True while Load_Settings fills the controls: the option rules then
+    // keep the values valid without showing their messages.
+    bool LoadingSettings = false;
+
     // --- source selection list and folder exclusion -----------------------
     // Defined with the settings procedures (src/settings/SourceList.cpp).
     // AddItem adds the files selected in File1 (OnlyFile) or the folder
@@ -421,6 +425,9 @@ public slots:
     void txtWaitSecondsAfter_Change();
     void txtSpareSpace_Change();
     void txtPathBackUp_Change();
+    // Drops the destination's trailing "\" (each of them); also run before a
+    // save and before a run, since typing is left alone.
+    void txtPathBackUp_LostFocus();
     void txtMaxZIPsize_LostFocus();
     void txtMaxFiles_LostFocus();
 
@@ -509,6 +516,8 @@ private:
     template <class T, class... A>
     T* make(A&&... args);
     void registerControl(QObject* control) { controls_.append(control); }
+    // Saves the settings unless the program runs unattended.
+    void Save_Settings_IfIdle();
 
     void buildMenus();
     void buildToolbar();
