@@ -1243,14 +1243,6 @@ void frmMain_BackUp::cmdSetupEmail_Click() {}
 
 
 
-void frmMain_BackUp::cmdNew_Click() {}
-void frmMain_BackUp::cmdProps_Click() {}
-void frmMain_BackUp::cdmDelete_Click() {}
-void frmMain_BackUp::cmdRun_Click() {}
-void frmMain_BackUp::lstTasks_Click() {}
-void frmMain_BackUp::TimerRT_Timer() {}
-void frmMain_BackUp::SSTab2_GotFocus() {}
-void frmMain_BackUp::SSTab2_LostFocus() {}
 
 void frmMain_BackUp::Command1_Click() {}
 void frmMain_BackUp::Label32_Click() {}

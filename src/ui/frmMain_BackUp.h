@@ -30,6 +30,7 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "platform/TaskScheduler.h"
 #include "platform/ZipArchiveComponent.h"
 
 class QAction;
@@ -363,6 +364,13 @@ public:
     // Starts the e-mail notice for a finished archive in the temp folder.
     void SendMailNotice(const QString& ArchivePath);
 
+    // --- scheduled tasks (src/ui/frmMain_Tasks.cpp) -----------------------
+    // Fills lstTasks with the scheduler's jobs again (the selected one stays
+    // selected).
+    void RefreshList();
+    // The texts of the bits set in a job's flag word.
+    static QString GetTaskFlagsText(qint32 flags);
+
     // True while Load_Settings fills the controls: the option rules then
     // keep the values valid without showing their messages.
     bool LoadingSettings = false;
@@ -518,6 +526,11 @@ private:
     void registerControl(QObject* control) { controls_.append(control); }
     // Saves the settings unless the program runs unattended.
     void Save_Settings_IfIdle();
+    // The task scheduler, made at its first use; 429 where it cannot be made
+    // (then never tried again in this window's life).
+    platform::TaskScheduler& Scheduler();
+    std::unique_ptr<platform::TaskScheduler> taskScheduler_;
+    bool schedulerFailed_ = false;
 
     void buildMenus();
     void buildToolbar();

@@ -160,8 +160,9 @@ TEST_F(SourceCommandsTest, FolderPickersWithAnAnswerAndWithCancel) {
             EXPECT_EQ(Dialogs::shown()[1].prompt, c.message);
             EXPECT_EQ(Dialogs::shown()[1].style, platform::vbExclamation);
         }
-        if (!c.created.isEmpty())
+        if (!c.created.isEmpty()) {
             EXPECT_TRUE(QFileInfo(c.created).isDir()) << c.created.toStdString();
+        }
     }
 }
 
