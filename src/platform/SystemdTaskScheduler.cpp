@@ -75,7 +75,7 @@ QString Encode(const QString& s) {
     for (QChar c : s) {
         const ushort u = c.unicode();
         if (u == '%' || u == '\\' || u < 0x20 || u == 0x7f)
-            out += QStringLiteral("%%%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
+            out += QLatin1Char('%') + QStringLiteral("%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
         else
             out += c;
     }
@@ -95,10 +95,12 @@ QString Day(const QDate& d) {
     return QString::fromLatin1(names[(d.dayOfWeek() + 6) % 7]);
 }
 
+// A trigger as the [X-Vaultora] section keeps it: "<type> <begin> <start>",
+// both local times in ISO form.
 QString TriggerText(const SchedulerTrigger& t) {
     return QStringLiteral("%1 %2 %3")
         .arg(t.TriggerType)
-        .arg(t.BeginDate.date().toString(Qt::ISODate), t.StartTime.time().toString(QStringLiteral("HH:mm:ss")));
+        .arg(t.BeginDate.toString(Qt::ISODate), t.StartTime.toString(Qt::ISODate));
 }
 
 SchedulerTrigger TriggerFrom(const QString& text) {
@@ -106,10 +108,10 @@ SchedulerTrigger TriggerFrom(const QString& text) {
     SchedulerTrigger t;
     if (p.size() >= 1)
         t.TriggerType = p[0].toInt();
-    const QDate day = p.size() >= 2 ? QDate::fromString(p[1], Qt::ISODate) : QDate();
-    const QTime time = p.size() >= 3 ? QTime::fromString(p[2], QStringLiteral("HH:mm:ss")) : QTime();
-    t.BeginDate = QDateTime(day, QTime(0, 0));
-    t.StartTime = QDateTime(day, time);
+    if (p.size() >= 2)
+        t.BeginDate = QDateTime::fromString(p[1], Qt::ISODate);
+    if (p.size() >= 3)
+        t.StartTime = QDateTime::fromString(p[2], Qt::ISODate);
     return t;
 }
 
