@@ -39,7 +39,7 @@ bool takeAnswer(QVariant* out) {
 }
 
 void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int style, const QString& defaultText,
-            const QVariant& answer, const QString& rootFolder = {}) {
+            const QVariant& answer, const QString& rootFolder = {}, const QString& filter = {}) {
     if (!state().scripted)
         return;
     Dialogs::Shown r;
@@ -50,6 +50,7 @@ void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int
     r.defaultText = defaultText;
     r.answer = answer;
     r.rootFolder = rootFolder;
+    r.filter = filter;
     state().shown.append(r);
 }
 
@@ -139,6 +140,21 @@ bool looksLikeUrl(const QString& s) {
     return scheme.match(s).hasMatch();
 }
 
+// A box whose answer is a text: the scripted answer, or without a display
+// "" (cancelled) after telling stderr, or what show() asks the user.
+template <class Show>
+QString askText(const char* what, const QString& title, const QString& prompt, Show show) {
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted))
+        return scripted.toString();
+    if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell(what, title, prompt, QStringLiteral("Cancel"));
+        return {};
+    }
+    return show();
+}
+
 }  // namespace
 
 void Dialogs::scriptAnswers(const QVariantList& answers) {
@@ -190,38 +206,25 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("input", windowTitle(title), prompt, QStringLiteral("Cancel"));
-    } else {
+    const QString answer = askText("input", windowTitle(title), prompt, [&] {
         bool ok = false;
-        answer = QInputDialog::getText(owner(), windowTitle(title), oneLine(prompt), QLineEdit::Normal, defaultText, &ok);
-        if (!ok)
-            answer.clear();
-    }
+        const QString typed =
+            QInputDialog::getText(owner(), windowTitle(title), oneLine(prompt), QLineEdit::Normal, defaultText, &ok);
+        return ok ? typed : QString();
+    });
     record(Dialogs::Kind::InputBox, title, prompt, 0, defaultText, answer);
     return answer;
 }
 
 QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles, const QString& rootFolder) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("folder picker", QString(), prompt, QStringLiteral("Cancel"));
-    } else {
+    const QString answer = askText("folder picker", QString(), prompt, [&] {
         const QString start = startFolder.isEmpty() ? QString() : platform::ToHost(startFolder);
         const QString root = rootFolder.isEmpty() ? QString() : platform::ToHost(rootFolder);
         FolderDialog dialog(owner(), prompt, start, root, includeFiles);
         if (dialog.exec() == QDialog::Accepted && !dialog.chosen().isEmpty())
-            answer = platform::ToWindows(dialog.chosen());
-    }
+            return platform::ToWindows(dialog.chosen());
+        return QString();
+    });
     record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer, rootFolder);
     return answer;
 }
@@ -250,29 +253,20 @@ QStringList QtFilters(const QString& filter) {
 }  // namespace
 
 QString OpenFileName(const QString& title, const QString& filter, const QString& startFolder) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("open file", QString(), title, QStringLiteral("Cancel"));
-    } else {
+    const QString answer = askText("open file", QString(), title, [&] {
         QFileDialog dialog(owner(), windowTitle(title));
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
         dialog.setFileMode(QFileDialog::ExistingFile);
         const QStringList filters = QtFilters(filter);
         if (!filters.isEmpty())
             dialog.setNameFilters(filters);
-        const QString start = startFolder.isEmpty() ? QString() : platform::ToHost(startFolder);
-        if (!start.isEmpty())
-            dialog.setDirectory(start);
+        if (!startFolder.isEmpty())
+            dialog.setDirectory(platform::ToHost(startFolder));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            answer = platform::ToWindows(dialog.selectedFiles().first());
-    }
-    record(Dialogs::Kind::OpenFile, title, title, 0, startFolder, answer);
-    if (Dialogs::scripted())
-        state().shown.last().filter = filter;
+            return platform::ToWindows(dialog.selectedFiles().first());
+        return QString();
+    });
+    record(Dialogs::Kind::OpenFile, title, title, 0, startFolder, answer, {}, filter);
     return answer;
 }
 

@@ -103,6 +103,16 @@ QString TempFolderBelow(QString folder, int textNo) {
     return folder + QStringLiteral("temp");
 }
 
+// A "temp" folder below the one the user picks goes into the box and is made.
+void PickWorkFolder(frmMain_BackUp* w, const QString& prompt, ui::VbTextBox* box, int networkTextNo) {
+    QString folder;
+    vb::Quiet([&] { folder = PickFolder(w, prompt); });
+    if (folder.isEmpty())
+        return;
+    vb::Quiet([&] { box->setText(TempFolderBelow(folder, networkTextNo)); });
+    vb::Quiet([&] { CreateDirectoryStruct(box->Text()); });
+}
+
 void PickSyncFolder(frmMain_BackUp* w, ui::VbTextBox* box) {
     QString folder;
     vb::Quiet([&] { folder = PickFolder(w, LangText(202)); });
@@ -135,22 +145,10 @@ void frmMain_BackUp::cmdSelectPath_Click() {
     vb::Quiet([&] { txtZipArchive->setText(QString()); });
 }
 
-void frmMain_BackUp::cmdSelectPathTemp_Click() {
-    QString folder;
-    vb::Quiet([&] { folder = PickFolder(this, LangText(202)); });
-    if (folder.isEmpty())
-        return;
-    vb::Quiet([&] { txtPathTemp->setText(TempFolderBelow(folder, 176)); });
-    vb::Quiet([&] { CreateDirectoryStruct(txtPathTemp->Text()); });
-}
+void frmMain_BackUp::cmdSelectPathTemp_Click() { PickWorkFolder(this, LangText(202), txtPathTemp, 176); }
 
 void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {
-    QString folder;
-    vb::Quiet([&] { folder = PickFolder(this, LangText(189)); });
-    if (folder.isEmpty())
-        return;
-    vb::Quiet([&] { txtFTPrestoreDir->setText(TempFolderBelow(folder, 174)); });
-    vb::Quiet([&] { CreateDirectoryStruct(txtFTPrestoreDir->Text()); });
+    PickWorkFolder(this, LangText(189), txtFTPrestoreDir, 174);
 }
 
 void frmMain_BackUp::cmdSelectSyncSourceDirectory_Click() { PickSyncFolder(this, txtSourceSync); }
