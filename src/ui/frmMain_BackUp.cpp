@@ -947,7 +947,7 @@ QWidget* frmMain_BackUp::buildScheduleTab() {
         chkSystray = make<VbCheckBox>(QStringLiteral("chkSystray"), QStringLiteral("Start in the system tray"));
         chkWinOnTop = make<VbCheckBox>(QStringLiteral("chkWinOnTop"), QStringLiteral("Window always on top"));
         chkStartWithWindow =
-            make<VbCheckBox>(QStringLiteral("chkStartWithWindow"), QStringLiteral("Start with Windows"));
+            make<VbCheckBox>(QStringLiteral("chkStartWithWindow"), QStringLiteral("Start when I log in"));
         chkSelectionWarning = make<VbCheckBox>(QStringLiteral("chkSelectionWarning"),
                                                QStringLiteral("Report entries already in the source list"));
         auto* l = new QVBoxLayout(prefs);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -233,6 +234,30 @@ TEST_F(SystemdScheduler, RunTimesAndDelete) {
     EXPECT_TRUE(QFile::exists(folder + "/vaultora-Other.service"));
     EXPECT_FALSE(vb::Quiet([&] { scheduler->DeleteTask("Nightly"); }));  // gone: 9, nothing else touched
     EXPECT_TRUE(QFile::exists(folder + "/vaultora-Other.timer"));
+}
+
+// systemd's own reader accepts the units, names and command lines made of
+// every character that needs care.
+TEST_F(SystemdScheduler, SystemdAcceptsTheUnits) {
+    const QString analyze = QStandardPaths::findExecutable("systemd-analyze");
+    if (analyze.isEmpty())
+        GTEST_SKIP() << "systemd-analyze is not installed; the units are not checked by systemd";
+    const QString names[] = {"Nightly backup", "100% sure", "$x \"y\"", ".lead", QString::fromUtf8("Übung"), "a\\b"};
+    QStringList files;
+    for (const QString& n : names) {
+        TaskPtr t = job(n);
+        t->ApplicationName = QStandardPaths::findExecutable("true");
+        t->Parameters = QString::fromUtf8("/run /profile:") + n + " /dir:C:\\Back up\\%\\$HOME\\";
+        t->Save();
+        files << folder + "/" + TaskUnitBase(n) + ".service" << folder + "/" + TaskUnitBase(n) + ".timer";
+    }
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(analyze, QStringList{"verify"} + files);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString said = QString::fromUtf8(p.readAll());
+    EXPECT_EQ(p.exitCode(), 0) << said.toStdString();
+    EXPECT_FALSE(said.contains("ignoring")) << said.toStdString();
 }
 
 // One real timer, where this machine's user manager answers.
