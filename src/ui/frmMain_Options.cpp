@@ -36,6 +36,18 @@ void ShowAll(std::initializer_list<QWidget*> widgets, bool visible) {
                 w->setVisible(visible);
         });
 }
+
+// Puts a cleaned text into a box the user may be typing into, keeping the
+// caret in front of the same characters after it.
+void ReplaceKeepingCaret(ui::VbTextBox* box, const QString& text) {
+    const QString old = box->Text();
+    if (old == text)
+        return;
+    const int after = int(old.size()) - box->cursorPosition();
+    box->setText(text);
+    box->setCursorPosition(std::clamp(int(text.size()) - after, 0, int(text.size())));
+}
+
 }  // namespace
 
 void frmMain_BackUp::optBuMode_Click(int Index) {
@@ -174,8 +186,7 @@ void frmMain_BackUp::txtSpareSpace_Change() {
         QString whole = QStringLiteral("0");
         if (vb::IsNumeric(t))
             whole = QString::number(vb::CLng(t));
-        if (whole != t)
-            txtSpareSpace->setText(whole);
+        ReplaceKeepingCaret(txtSpareSpace, whole);
     });
     h.Next(20, [] { Update_Media(); });
 }
@@ -191,17 +202,6 @@ void DestinationRule(frmMain_BackUp& w) {
     if (!w.LoadingSettings)
         platform::MsgBox(LangText(287), platform::vbInformation | platform::vbOKOnly, LangText(23));
     w.chkMedia->setValue(1);  // its Click finds the rule met
-}
-
-// Puts a cleaned text into a box the user may be typing into, keeping the
-// caret in front of the same characters after it.
-void ReplaceKeepingCaret(ui::VbTextBox* box, const QString& text) {
-    const QString old = box->Text();
-    if (old == text)
-        return;
-    const int after = int(old.size()) - box->cursorPosition();
-    box->setText(text);
-    box->setCursorPosition(std::clamp(int(text.size()) - after, 0, int(text.size())));
 }
 
 // A count of days or seconds: the absolute value of the leading number, in its

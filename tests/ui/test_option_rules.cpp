@@ -10,6 +10,8 @@
 
 #include "UiTest.h"
 #include "platform/Autostart.h"
+#include "platform/Drives.h"
+#include "settings/LoadSettings.h"
 #include "platform/UserFolders.h"
 #include "ui/controls/VbControl.h"
 
@@ -146,6 +148,24 @@ TEST_F(OptionRules, TheDestinationLosesItsTrailingSeparatorsButNotWhileTyped) {
     EXPECT_EQ(w->txtPathBackUp->Text(), "E:\\dest\\");  // typed as it is
     w->txtPathBackUp_LostFocus();
     EXPECT_EQ(w->txtPathBackUp->Text(), "E:\\dest");
+}
+
+TEST_F(OptionRules, LoadingAProfileAsksNothingAboutItsDestination) {
+    // After a run a missing medium is asked for; a profile being loaded does not ask.
+    platform::SetDriveOverride('R', testenv::root() + "/no-medium-here");
+    storeProfile("Away", "txtPathBackUp", "R:\\Backup");
+    storeProfile("Away", "chkFTP", "1");
+    storeProfile("Away", "chkMedia", "0");
+    bBackupStarted = true;
+    w->cmbProfiles->setText("Away");
+    Dialogs::scriptAnswers({});
+    Load_Settings();
+    bBackupStarted = false;
+    platform::SetDriveOverride('R', QString());
+    EXPECT_EQ(w->txtPathBackUp->Text(), "R:\\Backup");
+    EXPECT_EQ(w->chkMedia->Value(), 0);
+    EXPECT_EQ(w->chkFTP->Value(), 1);
+    EXPECT_TRUE(prompts().isEmpty()) << prompts().join(" | ").toStdString();
 }
 
 TEST_F(OptionRules, TheSubfolderWarningComesOncePerProfile) {
