@@ -232,19 +232,12 @@ void NextVersionOnly(ui::VbCheckBox* box) {
 
 }  // namespace
 
+// The e-mail notice is a destination of its own now that it can be sent, so
+// a tick stays (it no longer announces a later version and clears itself).
 void frmMain_BackUp::chkSendEmail_Click() {
     vb::Handler h(QStringLiteral("chksendemail_Click of Formular frmMain_BackUp"));
-    auto step = [&](int erl, auto&& f) {
-        if (!h.Next(erl, f))
-            vb::DoEvents();
-    };
-    step(10, [&] {
-        if (chkSendEmail->Value() == 1) {
-            InNextVersion();
-            chkSendEmail->setValue(0);
-        }
-    });
-    step(20, [&] { DestinationRule(*this); });
+    if (!h.Next(10, [&] { DestinationRule(*this); }))
+        vb::DoEvents();
     vb::DoEvents();
 }
 
