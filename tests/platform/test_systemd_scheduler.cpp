@@ -3,13 +3,22 @@
 // systemctl, and one real timer where a user manager answers.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QLineEdit>
 #include <pwd.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include "platform/SystemdTaskScheduler.h"
 #include "support/TestEnv.h"
@@ -287,6 +296,70 @@ TEST(SystemdSchedulerReal, CreatesListsRunsAndDeletesATimer) {
     t->Run();
     s.DeleteTask(name);
     EXPECT_FALSE(QFile::exists(units + "/" + TaskUnitBase(name) + ".service"));
+}
+
+}  // namespace
+
+namespace {
+
+// The property dialog edits the job's fields and its triggers; Cancel keeps
+// the job as it was.
+TEST(TaskProperties, TheDialogEditsTheJob) {
+    platform::MemoryTaskScheduler s;
+    platform::TaskPtr t = s.NewTask("Edit me");
+    t->ApplicationName = "/opt/v/vaultora";
+    t->Parameters = "/run /profile:A /dir:C:\\x";
+    t->AddTrigger().StartTime = QDateTime(QDate(2026, 1, 2), QTime(3, 4));
+    // Whatever happens, the dialog does not stay open.
+    QTimer guard;
+    guard.setInterval(5000);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QDialog*>(top); d && d->isVisible())
+                d->reject();
+    });
+    guard.start();
+    const auto answer = [](std::function<void(QDialog*)> act) {
+        QTimer::singleShot(0, [act] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d) {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* dd = qobject_cast<QDialog*>(top); dd && dd->isVisible())
+                        d = dd;
+            }
+            ASSERT_NE(d, nullptr);
+            act(d);
+        });
+    };
+    answer([](QDialog* d) {
+        const auto edits = d->findChildren<QLineEdit*>();
+        ASSERT_GE(edits.size(), 3);
+        edits[0]->setText("/opt/w/vaultora");
+        edits[1]->setText("/run /profile:B /dir:D:\\y");
+        edits[2]->setText("/opt/w");
+        d->findChild<QCheckBox*>()->setChecked(false);
+        for (QPushButton* b : d->findChildren<QPushButton*>())
+            if (b->text() == "&New trigger")
+                b->click();
+        d->findChild<QComboBox*>()->setCurrentIndex(platform::TASK_TIME_TRIGGER_WEEKLY);
+        d->accept();
+    });
+    ASSERT_TRUE(platform::EditTaskProperties(*t, nullptr));
+    EXPECT_EQ(t->ApplicationName, "/opt/w/vaultora");
+    EXPECT_EQ(t->Parameters, "/run /profile:B /dir:D:\\y");
+    EXPECT_EQ(t->WorkingDirectory, "/opt/w");
+    EXPECT_FALSE(t->Enabled());
+    ASSERT_EQ(t->Triggers.size(), 2);
+    EXPECT_EQ(t->Triggers[0].StartTime, QDateTime(QDate(2026, 1, 2), QTime(3, 4)));
+    EXPECT_EQ(t->Triggers[1].TriggerType, platform::TASK_TIME_TRIGGER_WEEKLY);
+
+    const platform::SchedulerTask before = *t;
+    answer([](QDialog* d) {
+        d->findChildren<QLineEdit*>()[0]->setText("changed");
+        d->reject();
+    });
+    EXPECT_FALSE(platform::EditTaskProperties(*t, nullptr));
+    EXPECT_TRUE(*t == before);
 }
 
 }  // namespace
