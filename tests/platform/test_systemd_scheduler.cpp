@@ -271,6 +271,15 @@ TEST_F(SystemdScheduler, SystemdAcceptsTheUnits) {
 
 // One real timer, where this machine's user manager answers.
 TEST(SystemdSchedulerReal, CreatesListsRunsAndDeletesATimer) {
+    // The test's own runtime folder holds no user manager: the real one's.
+    const QByteArray ownRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QString realRuntime = QString("/run/user/%1").arg(getuid());
+    struct Restore {
+        QByteArray value;
+        ~Restore() { qputenv("XDG_RUNTIME_DIR", value); }
+    } restore{ownRuntime};
+    if (QFileInfo::exists(realRuntime + "/systemd/private"))
+        qputenv("XDG_RUNTIME_DIR", realRuntime.toLocal8Bit());
     QProcess probe;
     probe.start("systemctl", {"--user", "show", "--property=Version"});
     if (!probe.waitForFinished(5000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
