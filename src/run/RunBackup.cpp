@@ -128,6 +128,7 @@ void frmMain_BackUp::cmdBackUpNow() {
     auto body = [&]() -> Go {
         // --- set-up ------------------------------------------------------
         h.Erl = 1;
+        txtPathBackUp_LostFocus();  // a destination typed with a trailing "\" loses it
         bBackupStarted = true;
         h.Erl = 2;
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -133,8 +133,9 @@ bool checkFolder(frmMain_BackUp* f) {
         }
         setRow(4, LangText(14));
         // Outside a run (none started since the program started) the check
-        // only reports; during one the user may insert the medium.
-        if (!bBackupStarted)
+        // only reports; during one the user may insert the medium. A profile
+        // being loaded sets the destination by code: nobody asked, so no box.
+        if (!bBackupStarted || (fMainForm && fMainForm->LoadingSettings))
             return false;
         const int answer = platform::MsgBox(
             LangText(15), platform::vbRetryCancel | platform::vbCritical | platform::vbDefaultButton2,

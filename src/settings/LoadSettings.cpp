@@ -66,6 +66,12 @@ void Load_Settings() {
     const platform::SettingsReadScope readWhole;
     LoadSteps step(f);
     bool hourglass = false;
+    struct Loading {
+        bool& flag;
+        bool was;
+        explicit Loading(bool& f) : flag(f), was(f) { flag = true; }
+        ~Loading() { flag = was; }
+    } loading(f.LoadingSettings);
 
     step(1, [&] { f.RtbNews1->setText(LangText(2)); });
     step(2, [&] { f.TimerRT->setEnabled(false); });

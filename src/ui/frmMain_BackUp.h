@@ -30,6 +30,7 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "platform/TaskScheduler.h"
 #include "platform/ZipArchiveComponent.h"
 
 class QAction;
@@ -364,6 +365,17 @@ public:
     // Starts the e-mail notice for a finished archive in the temp folder.
     void SendMailNotice(const QString& ArchivePath);
 
+    // --- scheduled tasks (src/ui/frmMain_Tasks.cpp) -----------------------
+    // Fills lstTasks with the scheduler's jobs again (the selected one stays
+    // selected).
+    void RefreshList();
+    // The texts of the bits set in a job's flag word.
+    static QString GetTaskFlagsText(qint32 flags);
+
+    // True while Load_Settings fills the controls: the option rules then
+    // keep the values valid without showing their messages.
+    bool LoadingSettings = false;
+
     // --- source selection list and folder exclusion -----------------------
     // Defined with the settings procedures (src/settings/SourceList.cpp).
     // AddItem adds the files selected in File1 (OnlyFile) or the folder
@@ -422,6 +434,9 @@ public slots:
     void txtWaitSecondsAfter_Change();
     void txtSpareSpace_Change();
     void txtPathBackUp_Change();
+    // Drops the destination's trailing "\" (each of them); also run before a
+    // save and before a run, since typing is left alone.
+    void txtPathBackUp_LostFocus();
     void txtMaxZIPsize_LostFocus();
     void txtMaxFiles_LostFocus();
 
@@ -510,6 +525,13 @@ private:
     template <class T, class... A>
     T* make(A&&... args);
     void registerControl(QObject* control) { controls_.append(control); }
+    // Saves the settings unless the program runs unattended.
+    void Save_Settings_IfIdle();
+    // The task scheduler, made at its first use; 429 where it cannot be made
+    // (then never tried again in this window's life).
+    platform::TaskScheduler& Scheduler();
+    std::unique_ptr<platform::TaskScheduler> taskScheduler_;
+    bool schedulerFailed_ = false;
 
     void buildMenus();
     void buildToolbar();
