@@ -1281,9 +1281,6 @@ void frmMain_BackUp::lblNRVHome_Click() {}
 void frmMain_BackUp::Label7_Click() {}
 void frmMain_BackUp::lblError_Click() {}
 
-void frmMain_BackUp::chkAppendArchive_Click() {}
-void frmMain_BackUp::cboWriteSpeed_Click() {}
-
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
 void frmMain_BackUp::cmdTestFTPconnection_Click() {}
 void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
@@ -1296,16 +1293,3 @@ void frmMain_BackUp::sckSMTP_Connect() {}
 void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
 void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}
 void frmMain_BackUp::sckSMTP_Close() {}
-void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
-void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
-void frmMain_BackUp::CDWriterXP1_WriteComplete() {}
-void frmMain_BackUp::CDWriterXP1_PreparingToWrite() {}
-void frmMain_BackUp::CDWriterXP1_CreatingDirectories() {}
-void frmMain_BackUp::CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size) {}
-void frmMain_BackUp::CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third) {}
-void frmMain_BackUp::CDWriterXP1_WriteError(qint32 errorType, qint32 code) {}
-void frmMain_BackUp::CDWriterXP1_ClosingTrack(qint32 argument) {}
-void frmMain_BackUp::CDWriterXP1_CachingTrack(qint16 track, qint32 total) {}
-void frmMain_BackUp::CDWriterXP1_CachingTrackStatus(qint32 cached) {}
-void frmMain_BackUp::CDWriterXP1_ReadingFile(qint32 number) {}
-void frmMain_BackUp::CDWriterXP1_FileError(qint32 errorType, const QString& fileName) {}
