@@ -164,7 +164,11 @@ void frmMain_BackUp::cboDevices_Click() {
             h.Erl = 1;
             EndWriteFlag(w);
             h.Erl = 2;
-            w->SelectDevice(cboDevices->ListIndex());
+            // Only an entry that names a recorder selects one.
+            const qint16 index = cboDevices->ListIndex();
+            if (index < 0 || index >= w->DeviceCount())
+                return;
+            w->SelectDevice(index);
             h.Erl = 3;
             LoadWriteSpeedCombo(this);
             h.Erl = 4;

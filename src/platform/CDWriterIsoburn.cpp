@@ -35,6 +35,7 @@ using ::burn_disc_status;   // the one name libisoburn asks for there
 #include <mutex>
 
 #include "platform/CDWriterXP.h"
+#include "platform/DriveTable.h"
 #include "platform/Paths.h"
 #include "vb/VbError.h"
 
@@ -156,8 +157,24 @@ public:
         LoadDevices();
         return qint16(devices_.size());
     }
-    QString DeviceTextA(qint16 index) override { return DeviceAt(index).a; }
-    QString DeviceTextB(qint16 index) override { return DeviceAt(index).b; }
+    // The drive letter of the recorder where it has one: that of the folder
+    // of an image file, that of a mounted disc; else its address.
+    QString DeviceTextA(qint16 index) override {
+        const Device& d = DeviceAt(index);
+        if (d.pseudo) {
+            const QString folder = ToWindows(QFileInfo(d.b).absolutePath());
+            return folder.size() >= 2 && folder.at(1) == QLatin1Char(':') ? folder.left(2) : d.a;
+        }
+        const std::shared_ptr<const DriveTable> table = DriveTable::Current();
+        for (const DriveRoot& r : table->drives())
+            if (r.mount && r.mount->source == d.address)
+                return QString(r.letter) + QLatin1Char(':');
+        return d.a;
+    }
+    QString DeviceTextB(qint16 index) override {
+        const Device& d = DeviceAt(index);
+        return d.pseudo ? ToWindows(d.b) : d.b;
+    }
     QString DeviceTextC(qint16 index) override { return DeviceAt(index).c; }
 
     void SelectDevice(qint16 index) override {
@@ -387,7 +404,10 @@ public:
             return;
         }
         burn_write_opts_set_perform_opc(wo, 0);
-        burn_write_opts_set_multi(wo, 1);   // the disc stays appendable
+        // The disc stays appendable: a recorder's disc by an open session,
+        // an image file or other overwritable medium by libisoburn's own
+        // session table.
+        burn_write_opts_set_multi(wo, isoburn_needs_emulation(drive_) == 1 ? 0 : 1);
         burn_write_opts_set_underrun_proof(wo, useBurnProof ? 1 : 0);
         burn_write_opts_set_simulate(wo, 0);
         char reasons[BURN_REASONS_LEN] = {0};
@@ -448,7 +468,7 @@ private:
             d.address = p.address;
             d.a = QStringLiteral("stdio");
             d.c = QStringLiteral("Image file");
-            d.b = p.path;
+            d.b = QFileInfo(p.path).absoluteFilePath();
             d.pseudo = true;
             d.capacity = p.capacity;
             devices_ << d;

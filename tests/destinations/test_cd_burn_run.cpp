@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// ZIP runs whose destination is the CD recorder, written by libisoburn to a
+// "stdio:" disc image file and read back with xorriso.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+#include <csignal>
+
+#include "run/ZipRunFixture.h"
+#include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/CDWriterXP.h"
+
+using namespace ziprun;
+
+namespace {
+
+struct Xorriso {
+    bool ran = false;
+    QString out;
+};
+
+Xorriso RunXorriso(const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("xorriso"), args);
+    Xorriso r;
+    r.ran = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    r.out = QString::fromLocal8Bit(p.readAll());
+    return r;
+}
+
+// The sessions xorriso finds on the disc image.
+int Sessions(const QString& iso) {
+    const Xorriso x = RunXorriso({QStringLiteral("-indev"), iso, QStringLiteral("-toc")});
+    return x.ran ? int(x.out.count(QRegularExpression(QStringLiteral("(?m)^ISO session")))) : -1;
+}
+
+// The files of the disc's newest session, extracted by xorriso.
+QMap<QString, QByteArray> NewestTree(const QString& iso, const QString& into) {
+    const Xorriso x = RunXorriso({QStringLiteral("-osirrox"), QStringLiteral("on"), QStringLiteral("-indev"), iso,
+                                  QStringLiteral("-extract"), QStringLiteral("/"), into});
+    EXPECT_TRUE(x.ran) << x.out.toStdString();
+    return testenv::treeContents(into);
+}
+
+bool HaveXorriso() { return RunXorriso({QStringLiteral("-version")}).ran; }
+
+}  // namespace
+
+class CdBurnRun : public ZipRunTest {
+protected:
+    void SetUp() override {
+        if (!HaveXorriso())
+            GTEST_SKIP() << "xorriso is not installed";
+        disc = testenv::tempDir(QStringLiteral("disc"));
+        iso = disc + QStringLiteral("/backup-disc.iso");
+    }
+    void TearDown() override {
+        if (form)
+            ZipRunTest::TearDown();
+        qunsetenv("VAULTORA_CD_DRIVES");
+    }
+    // The window, with the image file as its recorder; capacity "" is the
+    // file system's free space.
+    void Start(const QString& capacity = {}) {
+        qputenv("VAULTORA_CD_DRIVES", ("stdio:" + iso + capacity).toLocal8Bit());
+        ZipRunTest::SetUp();
+        f().txtPathBackUp->setText(QStringLiteral("C:\\nowhere"));
+        f().chkUseCDRecorder->setValue(1);
+        ASSERT_EQ(f().chkUseCDRecorder->Value(), 1);
+        const int last = f().cboDevices->ListCount() - 1;
+        ASSERT_GE(last, 0);
+        f().cboDevices->setListIndex(last);
+        ASSERT_EQ(f().cboDevices->Text(), Win(disc).left(2) + ": Image file " + Win(iso));
+    }
+    // A day's run, with a clock that runs a second further at every pass of
+    // the event loop (BurnCD waits ten seconds before it looks).
+    void RunOn(const QDate& day) {
+        vb::SetClockForTest(QDateTime(day, QTime(12, 0)));
+        QTimer tick;
+        tick.setInterval(0);
+        QObject::connect(&tick, &QTimer::timeout, [] { vb::AdvanceClockForTest(1000); });
+        tick.start();
+        Run();
+    }
+    QString disc, iso;
+};
+
+TEST_F(CdBurnRun, TwoRunsMakeTwoSessionsThatHoldBothArchives) {
+    Start();
+    WriteSource("a.txt", "first file");
+    WriteSource("sub/b.bin", Incompressible(70000, 1));
+    AddSource(Win(src) + "\\*.*");
+    AddSource(Win(src) + "\\sub\\*.*");
+    // (The run cleans its temp folder of files up to its own date.)
+    const QDate day1 = QDate::currentDate(), day2 = QDate::currentDate().addDays(1);
+
+    RunOn(day1);
+    ASSERT_EQ(ErrorLog().toStdString(), "");
+    ASSERT_TRUE(QFileInfo::exists(iso));
+    EXPECT_EQ(Sessions(iso), 1);
+    EXPECT_FALSE(CdWriting);
+    const QString name1 = archive_naming::VolumeName(archive_naming::BaseName("P", archive_naming::Daily, day1), 1);
+    const QMap<QString, QByteArray> first = NewestTree(iso, testenv::tempDir("x1"));
+    ASSERT_TRUE(first.contains(name1)) << first.keys().join(",").toStdString();
+    EXPECT_TRUE(first.contains(name1 + ".log"));
+    EXPECT_TRUE(TempIsClean());
+
+    // The status panel reads the written disc.
+    f().SetStatusCDR();
+    EXPECT_EQ(f().lblDriveInfo(4)->Caption(), LangText(5));
+    EXPECT_EQ(f().lblDriveInfo(6)->Caption(), "Disc Open");
+    EXPECT_EQ(f().lblDriveInfo(8)->Caption(), "1");
+    EXPECT_EQ(f().lblDriveInfo(10)->Caption(), day1.toString("yyyy-MM-dd"));
+
+    // The next day's run finds the disc appendable, imports its session and
+    // adds a second one.
+    WriteSource("c.txt", "added on the second day");
+    RunOn(day2);
+    ASSERT_EQ(ErrorLog().toStdString(), "");
+    EXPECT_EQ(Sessions(iso), 2);
+    const QString name2 = archive_naming::VolumeName(archive_naming::BaseName("P", archive_naming::Daily, day2), 1);
+    const QString out2 = testenv::tempDir("x2");
+    const QMap<QString, QByteArray> second = NewestTree(iso, out2);
+    ASSERT_TRUE(second.contains(name1));
+    ASSERT_TRUE(second.contains(name2));
+    EXPECT_EQ(second.value(name1), first.value(name1));   // the first archive, byte for byte
+    EXPECT_TRUE(UnzipTestPasses(out2 + "/" + name1));
+    const ZipListing z = ReadWithPython(out2 + "/" + name2);
+    ASSERT_TRUE(z.readable);
+    ASSERT_NE(z.find("c.txt"), nullptr);
+    EXPECT_EQ(z.find("c.txt")->data, QByteArray("added on the second day"));
+    ASSERT_NE(z.find("b.bin"), nullptr);
+    EXPECT_EQ(z.find("b.bin")->data, Incompressible(70000, 1));
+    EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
+}
+
+TEST_F(CdBurnRun, AnArchiveThatWouldOverflowTheDiscAsksForANewOne) {
+    Start("@1200K");
+    f().txtMaxZIPsize->setText("1");   // an archive of at most 1 MB fits the disc's free space
+    WriteSource("big.bin", Incompressible(400 * 1024, 2));
+    AddSource(Win(src) + "\\*.*");
+    platform::Dialogs::scriptAnswers({});   // every box gets its default: Cancel for the new disc
+    RunOn(QDate::currentDate());
+    bool asked = false;
+    for (const platform::Dialogs::Shown& s : platform::Dialogs::shown())
+        if (s.prompt == LangText(308))
+            asked = true;
+    EXPECT_TRUE(asked);
+    // Nothing went on the disc.
+    EXPECT_FALSE(QFileInfo(iso).size() > 0 && Sessions(iso) > 0);
+    EXPECT_FALSE(CdWriting);
+}
+
+// libburn's set-up leaves the program's signal handling as it was.
+TEST_F(CdBurnRun, TheLibraryNeverTakesTheSignals) {
+    struct sigaction before {}, after {};
+    sigaction(SIGTERM, nullptr, &before);
+    Start();
+    f().SetStatusCDR();
+    sigaction(SIGTERM, nullptr, &after);
+    EXPECT_EQ(before.sa_handler, after.sa_handler);
+    EXPECT_EQ(f().lblDriveInfo(6)->Caption(), "Empty Disc");
+}
