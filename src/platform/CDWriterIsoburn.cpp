@@ -207,9 +207,11 @@ public:
     }
 
     // --- the disc -------------------------------------------------------------
+    // Reads the disc again, for a new image.
     void RefreshDiscInfo() override {
         if (writing_)
             return;
+        entries_.clear();
         Close();
         Open();
     }
@@ -347,6 +349,12 @@ public:
         started_ = false;
         messages_.clear();
         TakeMessages();
+        // A write takes the image, also one that fails: its files are the
+        // run's temporary ones, gone by the next write.
+        struct ClearImage {
+            QMap<QString, Entry>& e;
+            ~ClearImage() { e.clear(); }
+        } clearImage{entries_};
         if (!Open() || !DiscReady())
             return;   // no disc: the write does not start
         const burn_disc_status status = isoburn_disc_get_status(drive_);

@@ -51,6 +51,7 @@ public:
     virtual bool BurnProofSupported() = 0;
 
     // --- the disc in the selected recorder --------------------------------
+    // Reads the disc again; the image starts anew, empty.
     virtual void RefreshDiscInfo() = 0;
     virtual bool DiscReady() = 0;
     virtual qint32 DiscStatus() = 0;     // 0 empty, 1 open (appendable), 2 closed, 3 other
@@ -74,6 +75,8 @@ public:
     virtual qint64 ImageSpace() = 0;
 
     // --- the write ---------------------------------------------------------
+    // Writes the image as a new session; the image is empty afterwards,
+    // whether the write started or not.
     virtual void StartWrite(bool useBurnProof) = 0;
     // True from the moment the write started, also once it has ended.
     virtual bool WriteStarted() = 0;

@@ -164,3 +164,49 @@ TEST_F(CdBurnRun, TheLibraryNeverTakesTheSignals) {
     EXPECT_EQ(before.sa_handler, after.sa_handler);
     EXPECT_EQ(f().lblDriveInfo(6)->Caption(), "Empty Disc");
 }
+
+TEST_F(CdBurnRun, ACopyRunPutsTheFilesOnTheDiscWithTheirFolders) {
+    Start();
+    f().optBuMode(1)->setValue(true);
+    f().chkInclSubDirStruct->setValue(1);
+    f().optNewOnly->setValue(false);
+    WriteSource("a.txt", "plain copy");
+    WriteSource("sub/b.bin", Incompressible(5000, 3));
+    AddSource(Win(src) + "\\*.*");
+    AddSource(Win(src) + "\\sub\\*.*");
+    RunOn(QDate::currentDate());
+    ASSERT_EQ(ErrorLog().toStdString(), "");
+    EXPECT_EQ(Sessions(iso), 1);
+    // The folders of the sources, without their drive.
+    const QString folder = Win(src).mid(3).replace('\\', '/');
+    const QMap<QString, QByteArray> tree = NewestTree(iso, testenv::tempDir("x"));
+    EXPECT_EQ(tree.value(folder + "/a.txt"), QByteArray("plain copy")) << tree.keys().join(",").toStdString();
+    EXPECT_EQ(tree.value(folder + "/sub/b.bin"), Incompressible(5000, 3));
+    EXPECT_EQ(tree.size(), 2);
+}
+
+TEST_F(CdBurnRun, AFileGoneBeforeTheWriteIsReportedAndNothingIsWritten) {
+    Start();
+    const QString gone = WriteSource("gone.txt", "soon gone");
+    AddImage2CD("", Win(gone));
+    ASSERT_GT(CdImageSize(), 0.0);
+    QFile::remove(gone);
+    vb::SetClockForTest(QDateTime(QDate::currentDate(), QTime(12, 0)));
+    QTimer tick;
+    tick.setInterval(0);
+    QObject::connect(&tick, &QTimer::timeout, [] { vb::AdvanceClockForTest(1000); });
+    tick.start();
+    BurnCD();
+    EXPECT_EQ(f().txtNews->Text(), "A write error occurred..");
+    QStringList shown;
+    for (const platform::Dialogs::Shown& s : platform::Dialogs::shown())
+        shown << s.prompt;
+    EXPECT_EQ(shown, (QStringList{"A file error was encountered while writing the disc.",
+                                  "Disc Write could not be started."}));
+    EXPECT_FALSE(CdWriting);
+    EXPECT_FALSE(QFileInfo(iso).size() > 0);
+    // A file that does not exist is not taken into the image at all.
+    AddImage2CD("", Win(gone));
+    EXPECT_EQ(CdImageSize(), 0.0);
+    EXPECT_TRUE(ErrorLog().contains("AddImage2CD of Formular frmOptions"));
+}
