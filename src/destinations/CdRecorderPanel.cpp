@@ -2,6 +2,7 @@
 // The main window's CD recorder destination: the switch between folder and
 // recorder, the recorder and write-speed lists, the disc status panel and
 // the free space of the disc.
+#include <QAbstractItemView>
 #include <cmath>
 
 #include "common/Globals.h"
@@ -107,6 +108,9 @@ void LoadDriveCombo(frmMain_BackUp* f) {
                                  platform::vbInformation, ProgramName);
                 return;
             }
+            // A long line (an image file's path) is shown whole in the open
+            // list and in the box's tip.
+            f->cboDevices->view()->setMinimumWidth(f->cboDevices->view()->sizeHintForColumn(0) + 24);
             f->cboDevices->setListIndex(0);
         }))
         vb::DoEvents();
@@ -169,6 +173,7 @@ void frmMain_BackUp::cboDevices_Click() {
             if (index < 0 || index >= w->DeviceCount())
                 return;
             w->SelectDevice(index);
+            cboDevices->setToolTip(cboDevices->Text());
             h.Erl = 3;
             LoadWriteSpeedCombo(this);
             h.Erl = 4;

@@ -7,6 +7,7 @@
 #include "common/NRV_Time.h"
 #include "platform/CDWriterXP.h"
 #include "platform/Dialogs.h"
+#include "platform/WindowsPattern.h"
 #include "run/RunDisplay.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
@@ -55,6 +56,15 @@ QString CdImageFolder(const QString& CdPath) {
 double CdImageSize() {
     platform::CDWriterXP& w = Writer();
     return double(w.ConvertSpace(w.ImageSpace(), 1));
+}
+
+QStringList CdDiscFiles(const QString& pattern) {
+    const platform::WindowsPattern match(pattern);
+    QStringList out;
+    for (const QString& name : Writer().DiscFiles())
+        if (match.matches(name))
+            out << name;
+    return out;
 }
 
 void AddImage2CD(const QString& CdPath, const QString& FilePath) {

@@ -41,6 +41,11 @@ QString CdImageFolder(const QString& CdPath);
 // Bytes of the disc image collected so far, comparable with FreeCdSpace.
 double CdImageSize();
 
+// The files in the root of the disc (its last session) whose names match the
+// Windows pattern, such as "P_BackUp_d20040307__*.zip": the archives a
+// run numbers its next volume after.
+QStringList CdDiscFiles(const QString& pattern);
+
 // The texts of the writer's errors.
 QString GetWriteErrorText(platform::CDWriterXP& writer, qint32 errorType, qint32 code);
 QString GetFileErrorText(qint32 errorType, const QString& fileName);

@@ -157,18 +157,19 @@ public:
         LoadDevices();
         return qint16(devices_.size());
     }
-    // The drive letter of the recorder where it has one: that of the folder
-    // of an image file, that of a mounted disc; else its address.
+    // The drive letter of the recorder where it has one (the list line then
+    // begins "E: "): that of the folder of an image file, that of a mounted
+    // disc; else its address.
     QString DeviceTextA(qint16 index) override {
         const Device& d = DeviceAt(index);
         if (d.pseudo) {
             const QString folder = ToWindows(QFileInfo(d.b).absolutePath());
-            return folder.size() >= 2 && folder.at(1) == QLatin1Char(':') ? folder.left(2) : d.a;
+            return folder.size() >= 2 && folder.at(1) == QLatin1Char(':') ? folder.left(1) : d.a;
         }
         const std::shared_ptr<const DriveTable> table = DriveTable::Current();
         for (const DriveRoot& r : table->drives())
             if (r.mount && r.mount->source == d.address)
-                return QString(r.letter) + QLatin1Char(':');
+                return QString(r.letter);
         return d.a;
     }
     QString DeviceTextB(qint16 index) override {
@@ -281,6 +282,18 @@ public:
         if (!Open() || !image_)
             return 0;
         return RootFolders(image_);
+    }
+    QStringList DiscFiles() override {
+        QStringList names;
+        IsoDirIter* it = nullptr;
+        if (!Open() || !image_ || iso_dir_get_children(iso_image_get_root(image_), &it) < 0)
+            return names;
+        IsoNode* node = nullptr;
+        while (iso_dir_iter_next(it, &node) == 1)
+            if (iso_node_get_type(node) == LIBISO_FILE)
+                names << QString::fromUtf8(iso_node_get_name(node));
+        iso_dir_iter_free(it);
+        return names;
     }
     qint64 DiscFreeSpace(qint32 unit) override {
         if (!Open())

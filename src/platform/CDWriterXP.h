@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -59,6 +60,8 @@ public:
     virtual qint16 SessionCount() = 0;
     virtual qint32 SessionStatus() = 0;  // last session: 0 empty, 1 incomplete, 2 unknown, 3 closed
     virtual qint32 DiscInfoCount() = 0;  // folders in the root of the disc's last session
+    // The names of the files in the root of the disc's last session.
+    virtual QStringList DiscFiles() = 0;
     virtual qint64 DiscFreeSpace(qint32 unit) = 0;
     virtual qint64 ConvertSpace(qint64 amount, qint32 unit) = 0;
     // Closes the incomplete last session; true when done.

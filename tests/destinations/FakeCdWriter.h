@@ -58,6 +58,8 @@ public:
     qint16 SessionCount() override { return sessions; }
     qint32 SessionStatus() override { return sessionStatus; }
     qint32 DiscInfoCount() override { return infoCount; }
+    QStringList discFiles;
+    QStringList DiscFiles() override { return discFiles; }
     qint64 DiscFreeSpace(qint32 unit) override { return freeSectors; }
     qint64 ConvertSpace(qint64 amount, qint32 unit) override { return amount * 2048; }
     bool CloseSession(bool flag) override {
