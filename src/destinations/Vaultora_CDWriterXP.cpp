@@ -67,32 +67,32 @@ QStringList CdDiscFiles(const QString& pattern) {
     return out;
 }
 
-void AddImage2CD(const QString& CdPath, const QString& FilePath) {
-    vb::Handler h(QStringLiteral("AddImage2CD of Formular frmOptions"));
-    if (!h.Try([&] {
-            h.Erl = 1;
-            const QString folder = CdImageFolder(CdPath);
-            h.Erl = 5;
-            Writer().AddFile(folder + sParseFile(FilePath), FilePath);
-        })) {
-        vb::DoEvents();
-        return;
-    }
+namespace {
+
+// Runs `change` with the image path of the entry for FilePath in the folder
+// CdPath; an error is logged with the label and leaves the entry as it was.
+template <class F>
+void ChangeImage(const QString& label, const QString& CdPath, const QString& FilePath, F&& change) {
+    vb::Handler h(label);
+    h.Try([&] {
+        h.Erl = 1;
+        const QString entry = CdImageFolder(CdPath) + sParseFile(FilePath);
+        h.Erl = 5;
+        change(Writer(), entry);
+    });
     vb::DoEvents();
 }
 
+}  // namespace
+
+void AddImage2CD(const QString& CdPath, const QString& FilePath) {
+    ChangeImage(QStringLiteral("AddImage2CD of Formular frmOptions"), CdPath, FilePath,
+                [&](platform::CDWriterXP& w, const QString& entry) { w.AddFile(entry, FilePath); });
+}
+
 void RemoveImage2CD(const QString& CdPath, const QString& FilePath) {
-    vb::Handler h(QStringLiteral("RemoveImage2CD of Formular frmOptions"));
-    if (!h.Try([&] {
-            h.Erl = 1;
-            const QString folder = CdImageFolder(CdPath);
-            h.Erl = 5;
-            Writer().RemoveFile(folder + sParseFile(FilePath));
-        })) {
-        vb::DoEvents();
-        return;
-    }
-    vb::DoEvents();
+    ChangeImage(QStringLiteral("RemoveImage2CD of Formular frmOptions"), CdPath, FilePath,
+                [](platform::CDWriterXP& w, const QString& entry) { w.RemoveFile(entry); });
 }
 
 void OpenCopy2CD() {
