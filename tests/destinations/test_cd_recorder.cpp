@@ -5,10 +5,10 @@
 
 #include <QFile>
 #include <QLocale>
-#include <QTimer>
 #include <memory>
 
 #include "FakeCdWriter.h"
+#include "FastClock.h"
 #include "support/TestEnv.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -82,19 +82,9 @@ protected:
                 out << c;
         return out;
     }
-    // The clock runs a second further at every pass of the event loop, so
-    // that BurnCD's waits take milliseconds.
-    void FastClock() {
-        vb::SetClockForTest(QDateTime(QDate::currentDate(), QTime(12, 0)));
-        ticker = std::make_unique<QTimer>();
-        ticker->setInterval(0);
-        QObject::connect(ticker.get(), &QTimer::timeout, [] { vb::AdvanceClockForTest(1000); });
-        ticker->start();
-    }
 
     FakeCdWriter* fake = nullptr;
     std::unique_ptr<frmMain_BackUp> form;
-    std::unique_ptr<QTimer> ticker;
 };
 
 TEST_F(CdRecorderTest, TheSpeedListCountsDownFromTheRecordersMaximum) {
@@ -414,7 +404,7 @@ TEST_F(CdRecorderTest, BurningWritesTheImageAndWaitsForTheEnd) {
     fake->recorders = {{"E", "CDR-1", "Maker", 8, true}};
     form->chkUseCDRecorder->setValue(1);
     form->chkUseBurnProof->setValue(1);
-    FastClock();
+    const FastClock clock;
     AddImage2CD("", "C:\\x\\a.zip");
     fake->calls.clear();
     BurnCD();
@@ -449,7 +439,7 @@ TEST_F(CdRecorderTest, BurningWritesTheImageAndWaitsForTheEnd) {
 TEST_F(CdRecorderTest, AWriteThatNeverEndsIsCancelledAfterThirtyMinutes) {
     fake->recorders = {{"E", "CDR-1", "Maker", 8, false}};
     form->chkUseCDRecorder->setValue(1);
-    FastClock();
+    const FastClock clock;
     fake->outcome = FakeCdWriter::Outcome::NeverEnds;
     const qint64 start = vb::MonotonicMs();
     BurnCD();
