@@ -25,6 +25,7 @@ using ::burn_disc_status;   // the one name libisoburn asks for there
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMap>
 #include <QPointer>
 #include <QStringList>
@@ -131,6 +132,61 @@ QList<Device> OpticalDrives() {
     }
     return out;
 }
+
+// The files collected for the next session, by image path ("Backup/a.zip"),
+// with the sectors their data and their folders take, kept as they change
+// (a copy run asks after every file).
+class CollectedImage {
+public:
+    struct Entry {
+        QString host;
+        QString windows;
+        qint64 size = 0;
+    };
+    const QMap<QString, Entry>& entries() const { return entries_; }
+    bool isEmpty() const { return entries_.isEmpty(); }
+
+    void add(const QString& name, const Entry& e) {
+        remove(name);
+        entries_.insert(name, e);
+        dataSectors_ += Sectors(e.size);
+        for (const QString& f : FoldersOf(name))
+            ++folders_[f];
+    }
+    void remove(const QString& name) {
+        const auto it = entries_.constFind(name);
+        if (it == entries_.cend())
+            return;
+        dataSectors_ -= Sectors(it->size);
+        for (const QString& f : FoldersOf(name))
+            if (--folders_[f] == 0)
+                folders_.remove(f);
+        entries_.erase(it);
+    }
+    void clear() {
+        entries_.clear();
+        folders_.clear();
+        dataSectors_ = 0;
+    }
+    // Sectors of the files' data and of one directory record for each file
+    // and folder.
+    qint64 sectors(qint64 perEntry) const {
+        return dataSectors_ + (qint64(entries_.size()) + qint64(folders_.size())) * perEntry;
+    }
+
+private:
+    static qint64 Sectors(qint64 bytes) { return (bytes + kSector - 1) / kSector; }
+    // "a/b/c.zip" -> "a/b", "a"
+    static QStringList FoldersOf(const QString& name) {
+        QStringList out;
+        for (int cut = name.lastIndexOf(QLatin1Char('/')); cut > 0; cut = name.lastIndexOf(QLatin1Char('/'), cut - 1))
+            out << name.left(cut);
+        return out;
+    }
+    QMap<QString, Entry> entries_;
+    QHash<QString, int> folders_;
+    qint64 dataSectors_ = 0;
+};
 
 class IsoburnWriter final : public CDWriterXP {
 public:
@@ -336,23 +392,13 @@ public:
             throw vb::VbError(53);
         if (name.isEmpty())
             throw vb::VbError(5);
-        entries_.insert(name, {host, localFile, info.size()});
+        entries_.add(name, {host, localFile, info.size()});
     }
     void RemoveFile(const QString& imagePath) override { entries_.remove(ImageName(imagePath)); }
     qint64 ImageSpace() override {
         if (entries_.isEmpty())
             return 0;
-        qint64 sectors = kImageOverhead + importedNodes_ * kEntryOverhead;
-        QStringList folders;
-        for (auto it = entries_.cbegin(); it != entries_.cend(); ++it) {
-            sectors += (it->size + kSector - 1) / kSector + kEntryOverhead;
-            QString folder = it.key().section(QLatin1Char('/'), 0, -2);
-            while (!folder.isEmpty() && !folders.contains(folder)) {
-                folders << folder;
-                folder = folder.section(QLatin1Char('/'), 0, -2);
-            }
-        }
-        return sectors + qint64(folders.size()) * kEntryOverhead;
+        return kImageOverhead + importedNodes_ * kEntryOverhead + entries_.sectors(kEntryOverhead);
     }
 
     // --- the write ----------------------------------------------------------
@@ -365,7 +411,7 @@ public:
         // A write takes the image, also one that fails: its files are the
         // run's temporary ones, gone by the next write.
         struct ClearImage {
-            QMap<QString, Entry>& e;
+            CollectedImage& e;
             ~ClearImage() { e.clear(); }
         } clearImage{entries_};
         if (!Open() || !DiscReady())
@@ -473,12 +519,6 @@ public:
     }
 
 private:
-    struct Entry {
-        QString host;
-        QString windows;
-        qint64 size = 0;
-    };
-
     void LoadDevices() {
         if (loaded_)
             return;
@@ -614,7 +654,8 @@ private:
     // of the same path from the previous session is replaced.
     bool BuildTree() {
         iso_image_set_volume_id(image_, VolumeLabel.left(32).toUtf8().constData());
-        for (auto it = entries_.cbegin(); it != entries_.cend(); ++it) {
+        const QMap<QString, CollectedImage::Entry>& entries = entries_.entries();
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
             IsoDir* dir = iso_image_get_root(image_);
             const QStringList parts = it.key().split(QLatin1Char('/'));
             bool ok = true;
@@ -753,7 +794,7 @@ private:
     burn_drive* drive_ = nullptr;
     IsoImage* image_ = nullptr;
     qint64 importedNodes_ = 0;
-    QMap<QString, Entry> entries_;
+    CollectedImage entries_;
 
     QTimer poll_;
     burn_disc* disc_ = nullptr;

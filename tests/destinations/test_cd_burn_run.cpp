@@ -215,3 +215,36 @@ TEST_F(CdBurnRun, AFileGoneBeforeTheWriteIsReportedAndNothingIsWritten) {
     EXPECT_EQ(CdImageSize(), 0.0);
     EXPECT_TRUE(ErrorLog().contains("AddImage2CD of Formular frmOptions"));
 }
+
+TEST_F(CdBurnRun, TheImageSizeFollowsItsEntries) {
+    Start();
+    const QString a = Win(WriteSource("a.bin", Incompressible(5000, 4)));
+    const QString b = Win(WriteSource("b.bin", Incompressible(3000, 5)));
+    EXPECT_EQ(CdImageSize(), 0.0);
+    AddImage2CD("D:\\x\\y", a);
+    const double one = CdImageSize();
+    EXPECT_GE(one, 5000.0);
+    AddImage2CD("D:\\x\\y", a);   // the same entry again replaces it
+    EXPECT_EQ(CdImageSize(), one);
+    AddImage2CD("D:\\x\\y", b);
+    const double two = CdImageSize();
+    EXPECT_GE(two - one, 3000.0);
+    RemoveImage2CD("D:\\x\\y", b);
+    EXPECT_EQ(CdImageSize(), one);
+    RemoveImage2CD("D:\\x\\y", a);
+    EXPECT_EQ(CdImageSize(), 0.0);
+    EXPECT_GT(f().FreeCdSpace(), 0);
+}
+
+TEST(CdPseudoDrives, AddressesAndDeclaredCapacities) {
+    const QList<platform::PseudoDrive> d = platform::PseudoDrivesFrom(
+        " stdio:/home/me/a.iso@700M ;stdio:/b@x.iso;/dev/sr0;stdio:;stdio:/c.iso@8G;stdio:/d.iso@1024");
+    ASSERT_EQ(d.size(), 4);
+    EXPECT_EQ(d[0].address, "stdio:/home/me/a.iso");
+    EXPECT_EQ(d[0].path, "/home/me/a.iso");
+    EXPECT_EQ(d[0].capacity, 700LL * 1024 * 1024);
+    EXPECT_EQ(d[1].path, "/b@x.iso");   // not a capacity
+    EXPECT_EQ(d[1].capacity, -1);
+    EXPECT_EQ(d[2].capacity, 8LL * 1024 * 1024 * 1024);   // beyond 32 bits
+    EXPECT_EQ(d[3].capacity, 1024);
+}
