@@ -81,13 +81,16 @@ bool checkRecorder(frmMain_BackUp* f) {
     setRow(5, drive);
     f->SetStatusCDR();
     if (f->lblDriveInfo(4)->Caption() == LangText(5)) {
-        const platform::ScriptingFileSystem fso;
-        const platform::FsoDrive d = fso.GetDrive(vb::Left(drive, 1));
-        if (d.IsReady) {
-            setRow(2, d.FileSystem);
-            setCaptionOfRow(9, QStringLiteral("Used Space:"));
-            setRow(9, MbFormatA(double(d.TotalSize)));
-        }
+        // A disc that is not mounted has no drive letter: its rows stay empty.
+        vb::Quiet([&] {
+            const platform::ScriptingFileSystem fso;
+            const platform::FsoDrive d = fso.GetDrive(vb::Left(drive, 1));
+            if (d.IsReady) {
+                setRow(2, d.FileSystem);
+                setCaptionOfRow(9, QStringLiteral("Used Space:"));
+                setRow(9, MbFormatA(double(d.TotalSize)));
+            }
+        });
     }
     return true;  // also without a disc
 }

@@ -1265,22 +1265,7 @@ void frmMain_BackUp::lblNRVHome_Click() {}
 void frmMain_BackUp::Label7_Click() {}
 void frmMain_BackUp::lblError_Click() {}
 
-void frmMain_BackUp::cboWriteSpeed_Click() {}
-
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
 void frmMain_BackUp::cmdTestFTPconnection_Click() {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
-void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
-void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
-void frmMain_BackUp::CDWriterXP1_WriteComplete() {}
-void frmMain_BackUp::CDWriterXP1_PreparingToWrite() {}
-void frmMain_BackUp::CDWriterXP1_CreatingDirectories() {}
-void frmMain_BackUp::CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size) {}
-void frmMain_BackUp::CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third) {}
-void frmMain_BackUp::CDWriterXP1_WriteError(qint32 errorType, qint32 code) {}
-void frmMain_BackUp::CDWriterXP1_ClosingTrack(qint32 argument) {}
-void frmMain_BackUp::CDWriterXP1_CachingTrack(qint16 track, qint32 total) {}
-void frmMain_BackUp::CDWriterXP1_CachingTrackStatus(qint32 cached) {}
-void frmMain_BackUp::CDWriterXP1_ReadingFile(qint32 number) {}
-void frmMain_BackUp::CDWriterXP1_FileError(qint32 errorType, const QString& fileName) {}

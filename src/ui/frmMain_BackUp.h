@@ -37,6 +37,7 @@ class QAction;
 class QMenu;
 class clsBlowfish;
 namespace platform {
+class CDWriterXP;
 class FsoFolder;
 }
 
@@ -359,7 +360,12 @@ public:
 
     // --- CD recorder and e-mail notice (defined in src/destinations) ----
     // Free bytes of the disc in the selected recorder (0 on failure).
-    qint32 FreeCdSpace();
+    qint64 FreeCdSpace();
+    // The CD-writer component, created at its first use; its events run the
+    // CDWriterXP1_ handlers.
+    platform::CDWriterXP* CDWriterXP1();
+    // The recorder controls can be used unless a disc is being written.
+    void EnableCdRecorderControls();
     // Fills the destination panel from the disc in the recorder.
     void SetStatusCDR();
     // Starts the e-mail notice for a finished archive in the temp folder.
@@ -508,12 +514,12 @@ public slots:
     void CDWriterXP1_WriteComplete();
     void CDWriterXP1_PreparingToWrite();
     void CDWriterXP1_CreatingDirectories();
-    void CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size);
-    void CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third);
+    void CDWriterXP1_PreparingToWriteTrack(qint16 track, qint64 size);
+    void CDWriterXP1_WritingTrack(qint16 track, qint64 written, qint64 third);
     void CDWriterXP1_WriteError(qint32 errorType, qint32 code);
     void CDWriterXP1_ClosingTrack(qint32 argument);
-    void CDWriterXP1_CachingTrack(qint16 track, qint32 total);
-    void CDWriterXP1_CachingTrackStatus(qint32 cached);
+    void CDWriterXP1_CachingTrack(qint16 track, qint64 total);
+    void CDWriterXP1_CachingTrackStatus(qint64 cached);
     void CDWriterXP1_ReadingFile(qint32 number);
     void CDWriterXP1_FileError(qint32 errorType, const QString& fileName);
 
@@ -547,6 +553,7 @@ private:
 
     QList<QObject*> controls_;
     bool unloading_ = false;
+    platform::CDWriterXP* cdWriter_ = nullptr;   // a child of the window
 };
 
 // The one main window of the program (nullptr until it is built).
