@@ -342,19 +342,6 @@ void frmMain_BackUp::txtMaxFiles_LostFocus() {
     });
 }
 
-// Appending to an archive on a disc is not possible.
-void frmMain_BackUp::chkAppendArchive_Click() {
-    vb::Handler h(QStringLiteral("chkAppendArchive_Click of Formular frmMain_BackUp"));
-    if (!h.Try([&] {
-            if (chkUseCDRecorder->Value() == 1 && chkAppendArchive->Value() == 1) {
-                platform::MsgBox(LangText(233), platform::vbInformation,
-                                 ProgramName + QStringLiteral(" Info"));
-                chkAppendArchive->setValue(0);
-            }
-        }))
-        vb::DoEvents();
-}
-
 void frmMain_BackUp::Save_Settings_IfIdle() {
     vb::Quiet([] {
         if (!RunMode)
