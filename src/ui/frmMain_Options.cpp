@@ -313,6 +313,9 @@ void frmMain_BackUp::txtMaxZIPsize_LostFocus() {
     h.Next(10, [&] {
         const QString t = txtMaxZIPsize->Text();
         if (!vb::IsNumeric(t)) {
+            // A run reads a size without a number as 0 and would leave every
+            // file out as too large: the default comes back with the message.
+            txtMaxZIPsize->setText(QStringLiteral("100"));
             platform::MsgBox(LangText(228), platform::vbOKOnly, LangText(16));
             return;
         }
