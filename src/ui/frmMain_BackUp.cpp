@@ -1253,7 +1253,6 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
-void frmMain_BackUp::cmdSetupEmail_Click() {}
 
 
 

@@ -107,6 +107,15 @@ void frmMain_BackUp::cmdSetupFTP_Click() {
     ShowAll({Frame11}, false);
 }
 
+// The e-mail destination has no set-up panel of its own: the button says so
+// rather than doing nothing.
+void frmMain_BackUp::cmdSetupEmail_Click() {
+    vb::Handler h(QStringLiteral("cmdSetupEmail_Click of Formular frmMain_BackUp"));
+    if (!h.Next(10, [] { InNextVersion(); }))
+        vb::DoEvents();
+    vb::DoEvents();
+}
+
 void frmMain_BackUp::cmdSetupMedia_Click() {
     ShowAll({Frame3}, true);
     ShowAll({Frame10, Frame11}, false);

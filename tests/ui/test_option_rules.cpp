@@ -275,6 +275,13 @@ TEST_F(OptionRules, SetUpButtonsSwitchPanelsAndOnlyMediaTicks) {
     EXPECT_FALSE(ui::Visible(w->Frame10));
     EXPECT_FALSE(ui::Visible(w->Frame11));
     EXPECT_EQ(w->chkMedia->Value(), 1);
+
+    // The e-mail button has no panel: it tells the user so, and its click
+    // (the real button's) changes nothing else.
+    Dialogs::scriptAnswers({});
+    emit w->cmdSetupEmail->Click();
+    EXPECT_EQ(prompts(), QStringList{LangText(21) + "\r\n" + LangText(22)});
+    EXPECT_TRUE(ui::Visible(w->Frame3));
 }
 
 TEST_F(OptionRules, ModesShowHideTickAndLock) {
