@@ -90,7 +90,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         std::vector<Choice> chosen;
         int taken = 0;
     };
-    constexpr int kFilesAhead = 256;   // files chosen beyond the folder at work
+    constexpr int kFilesAhead = 4096;  // files chosen beyond the folder at work
     std::map<int, FolderPlan> plans;   // by List1 index
     int plannedUpTo = 0;               // entries below this were looked at for a plan
     int hintedAhead = 0;
