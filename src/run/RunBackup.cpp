@@ -330,8 +330,10 @@ void frmMain_BackUp::CloseRun() {
     });
     h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
     if (RunMode) {
-        h.Next(81, [&] { Unload(); });
-        End();
+        // The program's one way out: it unloads the window and ends.
+        h.Next(81, [&] { mnuExit_Click(); });
+        if (!ProgramEnded())
+            End();
         return;
     }
     h.Next(82, [&] {

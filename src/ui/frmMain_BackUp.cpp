@@ -14,6 +14,7 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/controls/VbControl.h"
@@ -1118,22 +1119,71 @@ void frmMain_BackUp::wireEvents() {
 // ---------------------------------------------------------------------------
 // form properties
 
-float frmMain_BackUp::Left() const { return PixelsToTwips(frameGeometry().x()); }
-float frmMain_BackUp::Top() const { return PixelsToTwips(frameGeometry().y()); }
-float frmMain_BackUp::Width() const { return PixelsToTwips(frameGeometry().width()); }
-float frmMain_BackUp::Height() const { return PixelsToTwips(frameGeometry().height()); }
-
-void frmMain_BackUp::setLeft(float twips) { move(TwipsToPixels(twips), frameGeometry().y()); }
-void frmMain_BackUp::setTop(float twips) { move(frameGeometry().x(), TwipsToPixels(twips)); }
-
-void frmMain_BackUp::setWidth(float twips) {
-    const int frameExtra = frameGeometry().width() - width();
-    resize(std::max(1, TwipsToPixels(twips) - frameExtra), QMainWindow::height());
+// The frame of the window as Left, Top, Width and Height give it: a
+// maximised window gives its normal place, which is what a later start
+// restores (the maximised state itself is not kept).
+QRect frmMain_BackUp::placementFrame() const {
+    if (placement_.isOpen())
+        return placement_.wanted();
+    if (WindowState() == 2 && normalGeometry().isValid())
+        return normalGeometry().marginsAdded(frameMargins());
+    return frameGeometry();
 }
 
+QMargins frmMain_BackUp::frameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+float frmMain_BackUp::Left() const { return PixelsToTwips(placementFrame().x()); }
+float frmMain_BackUp::Top() const { return PixelsToTwips(placementFrame().y()); }
+float frmMain_BackUp::Width() const { return PixelsToTwips(placementFrame().width()); }
+float frmMain_BackUp::Height() const { return PixelsToTwips(placementFrame().height()); }
+
+void frmMain_BackUp::setFrame(const std::function<void(QRect&)>& change) {
+    QRect frame = placement_.isOpen() ? placement_.wanted() : frameGeometry();
+    change(frame);
+    placement_.want(frame);
+    fitFrame();
+    // A window manager tells its frame within moments of the first show;
+    // after that, moves and resizes are the user's own.
+    if (!fitTimer_) {
+        fitTimer_ = new QTimer(this);
+        fitTimer_->setSingleShot(true);
+        connect(fitTimer_, &QTimer::timeout, this, [this] { placement_.close(); });
+    }
+    fitTimer_->stop();
+    if (isVisible())
+        fitTimer_->start(3000);
+}
+
+void frmMain_BackUp::fitFrame() {
+    const QMargins margins = frameMargins();
+    const QRect client = placement_.clientFor(margins);
+    resize(client.size());
+    move(placement_.wanted().topLeft());  // a window's position is that of its frame
+    if (isVisible() && !margins.isNull())
+        placement_.close();
+}
+
+void frmMain_BackUp::refitFrame() {
+    if (!isVisible() || !placement_.isOpen())
+        return;
+    if (fitTimer_ && !fitTimer_->isActive())
+        fitTimer_->start(3000);
+    if (placement_.needsRefit(frameMargins()))
+        fitFrame();
+}
+
+void frmMain_BackUp::setLeft(float twips) { setFrame([&](QRect& r) { r.moveLeft(TwipsToPixels(twips)); }); }
+void frmMain_BackUp::setTop(float twips) { setFrame([&](QRect& r) { r.moveTop(TwipsToPixels(twips)); }); }
+void frmMain_BackUp::setWidth(float twips) {
+    setFrame([&](QRect& r) { r.setWidth(std::max(1, TwipsToPixels(twips))); });
+}
 void frmMain_BackUp::setHeight(float twips) {
-    const int frameExtra = frameGeometry().height() - QMainWindow::height();
-    resize(QMainWindow::width(), std::max(1, TwipsToPixels(twips) - frameExtra));
+    setFrame([&](QRect& r) { r.setHeight(std::max(1, TwipsToPixels(twips))); });
 }
 
 int frmMain_BackUp::WindowState() const {
@@ -1186,8 +1236,17 @@ void frmMain_BackUp::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // The window has no close box of its own, but a window manager may still
+    // offer one (or a key for it): the user's close is the program's exit.
+    if (event->spontaneous()) {
+        event->ignore();
+        mnuExit_Click();
+        if (unloading_)
+            event->accept();
+        return;
+    }
     int cancel = 0;
-    Form_QueryUnload(cancel, 0);  // closed from the window's menu or the session
+    Form_QueryUnload(cancel, 0);  // closed by the session
     if (cancel != 0) {
         event->ignore();
         return;
@@ -1197,8 +1256,14 @@ void frmMain_BackUp::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void frmMain_BackUp::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    refitFrame();
+}
+
 void frmMain_BackUp::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    refitFrame();
     placeAnimation();
     Form_Resize();
 }
@@ -1218,12 +1283,6 @@ void frmMain_BackUp::placeAnimation() {
 // Event handlers whose behaviour later work fills in. The window's life
 // cycle (loading, unloading, exit, tray) is in frmMain_Lifecycle.cpp.
 
-void frmMain_BackUp::Form_Resize() {}
-
-void frmMain_BackUp::mnuHelp_Click() {}
-void frmMain_BackUp::mnuHelp1_Click() {}
-void frmMain_BackUp::mnuAbout_Click() {}
-void frmMain_BackUp::mnuProduct_Click() {}
 void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
     // Toolbar commands mostly skip their errors silently.
     vb::Quiet([&] {
@@ -1233,9 +1292,23 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdBackUpNow();
         else if (Key == QLatin1String("Stop"))
             cmdCancelBackUp_Click();
+        else if (Key == QLatin1String("Help"))
+            mnuHelp_Click();
+        else if (Key == QLatin1String("SaveAs"))
+            SaveProfileAs();
+        else if (Key == QLatin1String("New"))
+            NewProfile();
+        else if (Key == QLatin1String("Delete"))
+            DeleteProfile();
+        else if (Key == QLatin1String("Home"))
+            LoadNews();
+        else if (Key == QLatin1String("Minimize"))
+            cmdSetTray();
     });
 }
-void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
+
+void frmMain_BackUp::ShowSetupWizard() {}
+void frmMain_BackUp::ShowAboutBox() {}
 
 void frmMain_BackUp::cmdSetupEmail_Click() {}
 
