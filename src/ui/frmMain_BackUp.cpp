@@ -1171,6 +1171,10 @@ void frmMain_BackUp::fitFrame() {
 void frmMain_BackUp::refitFrame() {
     if (!isVisible() || !placement_.isOpen())
         return;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        placement_.close();
+        return;
+    }
     if (fitTimer_ && !fitTimer_->isActive())
         fitTimer_->start(3000);
     if (placement_.needsRefit(frameMargins()))
@@ -1196,6 +1200,7 @@ int frmMain_BackUp::WindowState() const {
 }
 
 void frmMain_BackUp::setWindowState(int state) {
+    placement_.close();  // the window's place is settled
     switch (state) {
     case 0: QMainWindow::setWindowState(Qt::WindowNoState); break;
     case 1: QMainWindow::setWindowState(Qt::WindowMinimized); break;
@@ -1237,23 +1242,11 @@ void frmMain_BackUp::closeEvent(QCloseEvent* event) {
         return;
     }
     // The window has no close box of its own, but a window manager may still
-    // offer one (or a key for it): the user's close is the program's exit.
-    if (event->spontaneous()) {
-        event->ignore();
-        mnuExit_Click();
-        if (unloading_)
-            event->accept();
-        return;
-    }
-    int cancel = 0;
-    Form_QueryUnload(cancel, 0);  // closed by the session
-    if (cancel != 0) {
-        event->ignore();
-        return;
-    }
-    unloading_ = true;
-    Form_Unload(cancel);
-    event->accept();
+    // offer one (or a key for it): closing the window is the program's exit.
+    event->ignore();
+    mnuExit_Click();
+    if (unloading_)
+        event->accept();
 }
 
 void frmMain_BackUp::moveEvent(QMoveEvent* event) {

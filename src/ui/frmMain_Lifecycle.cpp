@@ -62,6 +62,9 @@ void frmMain_BackUp::Form_Load() {
     h.Next(8, [&] { show(); });
     h.Next(8, [&] { Refresh(); });
     h.Next(8, [] { vb::DoEvents(); });
+    // Where the frame is known as soon as the window is shown, the client
+    // area is fitted to it now; otherwise when the window manager tells it.
+    h.Next(8, [&] { refitFrame(); });
     h.Next(9, [] { Load_Settings(); });
     h.Next(10, [&] {
         RtbNews1->setText(LangText(3) + vb::vbCrLf + vb::vbCrLf + LangText(205) + vb::vbCrLf + LangText(206) +
