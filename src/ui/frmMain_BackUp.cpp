@@ -35,6 +35,30 @@ QLabel* caption(const QString& text, QWidget* parent = nullptr) {
 
 QGroupBox* group(const QString& title) { return new QGroupBox(title); }
 
+// A unit caption ("Mb", "s") beside a value box: shown and hidden with it.
+class FollowVisibility : public QObject {
+public:
+    FollowVisibility(QWidget* box, QWidget* follower) : QObject(follower), follower_(follower) {
+        box->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShowToParent)
+            follower_->setVisible(true);
+        else if (event->type() == QEvent::HideToParent)
+            follower_->setVisible(false);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* follower_;
+};
+
+QLabel* unitCaption(const QString& text, QWidget* box) {
+    QLabel* l = caption(text);
+    new FollowVisibility(box, l);
+    return l;
+}
+
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = false) {
     auto* h = new QHBoxLayout;
     h->setContentsMargins(0, 0, 0, 0);
@@ -123,6 +147,9 @@ frmMain_BackUp::frmMain_BackUp(QWidget* parent) : QMainWindow(parent) {
     SSTab1->addTab(scrolled(buildZipTab()), QStringLiteral("ZIP Options"));
     SSTab1->addTab(buildScheduleTab(), QStringLiteral("Schedule"));
     SSTab1->setTab(0);
+    // The run overview only displays: it stays readable while a run or a
+    // load has the tabs switched off.
+    SSTab1->setDisplayPage(0);
     v->addWidget(SSTab1, 1);
     v->addWidget(buildBottomStrip());
     setCentralWidget(central);
@@ -262,6 +289,12 @@ QWidget* frmMain_BackUp::buildOverviewTab() {
     txtRemainSpace = counter("txtRemainSpace");
     txtZipArchive = make<VbTextBox>(QStringLiteral("txtZipArchive"));
     txtZipArchive->setLocked(true);
+    // Volumes differ at the end of their names: a name too long for the box
+    // shows its end, and the whole name is the box's tool tip.
+    connect(txtZipArchive, &QLineEdit::textChanged, txtZipArchive, [box = txtZipArchive](const QString& text) {
+        box->setCursorPosition(int(text.size()));
+        box->setToolTip(text);
+    });
 
     Label41.slot(0) = make<VbLabel>(QStringLiteral("Label41_0"), QStringLiteral("Archive size:"));
     Label18 = make<VbLabel>(QStringLiteral("Label18"), QStringLiteral("Files in archive:"));
@@ -277,7 +310,7 @@ QWidget* frmMain_BackUp::buildOverviewTab() {
     int r = 0;
     g->addWidget(Label41(0), r, 0);
     g->addWidget(txtZipSize, r, 1);
-    g->addWidget(caption(QStringLiteral("Mb")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("Mb"), txtZipSize), r++, 2);
     g->addWidget(Label18, r, 0);
     g->addWidget(txtAnzFiles, r, 1);
     g->addWidget(Label19, r++, 2);
@@ -285,16 +318,16 @@ QWidget* frmMain_BackUp::buildOverviewTab() {
     g->addWidget(txtTotalFiles, r++, 1);
     g->addWidget(Label44(0), r, 0);
     g->addWidget(txtTotalSize, r, 1);
-    g->addWidget(caption(QStringLiteral("Mb")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("Mb"), txtTotalSize), r++, 2);
     g->addWidget(Label56, r, 0);
     g->addWidget(txtCompSize, r, 1);
     g->addWidget(Label42, r++, 2);
     g->addWidget(caption(QStringLiteral("Backup time:")), r, 0);
     g->addWidget(txtBackUpTime, r, 1);
-    g->addWidget(caption(QStringLiteral("s")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("s"), txtBackUpTime), r++, 2);
     g->addWidget(caption(QStringLiteral("Remaining space:")), r, 0);
     g->addWidget(txtRemainSpace, r, 1);
-    g->addWidget(caption(QStringLiteral("Mb")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("Mb"), txtRemainSpace), r++, 2);
     g->addWidget(caption(QStringLiteral("Archive:")), r, 0);
     g->addWidget(txtZipArchive, r++, 1, 1, 2);
     right->addLayout(g);
