@@ -93,6 +93,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         vb::DoEvents();
         h.Erl = 5;
         CancelBackUp = false;
+        DeliveredArchive.clear();
         TimerRT->setEnabled(false);
         txtTotalFiles->setText(QStringLiteral("0"));
         txtBackUpTime->setText(QStringLiteral("0"));
@@ -338,6 +339,10 @@ void frmMain_BackUp::CloseRun() {
     }
     h.Next(82, [&] {
         if (CancelBackUp) {
+            // The volume at work when Stop came was not finished: the box
+            // names the last one that reached its destination, if any.
+            if (optBuMode(0)->Value())
+                txtZipArchive->setText(DeliveredArchive);
             StatusText(LangText(120));
             Speak(LangText(120));
         } else {

@@ -338,6 +338,9 @@ public:
     double TotalCompressed = 0;
     double CurrentZipSize = 0;
     double CurrentFileSize = 0;
+    // The name shown for the last volume of this run that reached its
+    // destination ("" before the first).
+    QString DeliveredArchive;
 
 private:
     bool RunSynchronisation();

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 
@@ -347,6 +348,21 @@ TEST_F(MainWindowCommands, TrayFromTheToolbarAndItsMenu) {
     form->mnuShow->trigger();
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(TrayIconData, nullptr);
+
+    // A click on the icon is handled inside the icon's own code: the menu
+    // opens without waiting there, and the icon that a double click removes
+    // is deleted only once its click is handled.
+    form->cmdSetTray();
+    QPointer<QSystemTrayIcon> icon = TrayIconData;
+    emit icon->activated(QSystemTrayIcon::Context);
+    EXPECT_TRUE(form->mnuPopup->isVisible());
+    form->mnuPopup->close();
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(TrayIconData, nullptr);
+    EXPECT_FALSE(icon.isNull());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(icon.isNull());
 
     // Without a notification area the window is minimised and stays in
     // the task bar.
