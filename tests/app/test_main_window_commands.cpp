@@ -117,6 +117,36 @@ TEST_F(MainWindowCommands, ExitWithTheSoundOffDoesNotWait) {
     EXPECT_LT(clock.elapsed(), 1000);
 }
 
+// The toolbar during a run: Start and Update rest, Stop acts at once (the
+// run lets clicks through between files), and all come back afterwards.
+TEST_F(MainWindowCommands, ToolbarDuringARun) {
+    const QString src = testenv::tempDir("src");
+    const QString dest = testenv::tempDir("dest");
+    for (int i = 0; i < 4; ++i)
+        testenv::writeFile(src + QString("/f%1.txt").arg(i), "data");
+    start();
+    form->txtPathBackUp->setText(win(dest));
+    form->List1->AddItem(win(src) + "\\*.*");
+    form->List1->setSelected(0, true);
+    QList<QList<bool>> during;  // Start, Stop, Restore, Update, seen at each file
+    QObject::connect(form->txtTotalFiles, &ui::VbTextBox::Change, form.get(), [&] {
+        QList<bool> states;
+        for (int position : {3, 4, 10, 16})
+            states << form->tbTools->Buttons(position).Enabled();
+        during << states;
+        if (form->txtTotalFiles->Text() == "2")
+            press(4);
+    });
+    press(3);
+    ASSERT_FALSE(during.isEmpty());
+    for (const QList<bool>& states : during)
+        EXPECT_EQ(states, QList<bool>({false, true, true, false}));
+    EXPECT_EQ(form->txtNews->Text(), LangText(120));  // stopped
+    EXPECT_TRUE(form->tbTools->Buttons(3).Enabled());
+    EXPECT_FALSE(form->tbTools->Buttons(4).Enabled());
+    EXPECT_TRUE(form->tbTools->Buttons(16).Enabled());
+}
+
 TEST_F(MainWindowCommands, HelpAndWebPages) {
     start();
     struct Page {
