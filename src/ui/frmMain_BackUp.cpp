@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "restore/frmRestore.h"
 #include "ui/controls/VbControl.h"
 #include "vb/ErrorHandling.h"
 
@@ -1318,14 +1319,19 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdBackUpNow();
         else if (Key == QLatin1String("Stop"))
             cmdCancelBackUp_Click();
-        else if (Key == QLatin1String("Help"))
-            mnuHelp_Click();
         else if (Key == QLatin1String("SaveAs"))
             SaveProfileAs();
         else if (Key == QLatin1String("New"))
             NewProfile();
         else if (Key == QLatin1String("Delete"))
             DeleteProfile();
+        else if (Key == QLatin1String("Restore"))
+            ShowModalWithMainHidden([this] {
+                frmRestore restore(this);
+                restore.Show();
+            });
+        else if (Key == QLatin1String("Help"))
+            mnuHelp_Click();
         else if (Key == QLatin1String("Home"))
             LoadNews();
         else if (Key == QLatin1String("Minimize"))
@@ -1386,15 +1392,8 @@ void frmMain_BackUp::cboWriteSpeed_Click() {}
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
 void frmMain_BackUp::cmdTestFTPconnection_Click() {}
 void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
-void frmMain_BackUp::cmdConfigAS_Click() {}
-
-void frmMain_BackUp::tmrtimeout_Timer() {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
-void frmMain_BackUp::sckSMTP_Connect() {}
-void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
-void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}
-void frmMain_BackUp::sckSMTP_Close() {}
 void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
 void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
 void frmMain_BackUp::CDWriterXP1_WriteComplete() {}

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The toolbar's own commands: the Help button's drop-down menu, the modal
 // windows that stand in for the main window while they are open, and New.
+#include <QApplication>
+
 #include "common/Globals.h"
 #include "common/MakerSite.h"
 #include "ui/frmMain_BackUp.h"
@@ -20,6 +22,10 @@ void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {
 }
 
 void frmMain_BackUp::ShowModalWithMainHidden(const std::function<void()>& showModal) {
+    // Meanwhile no main window is visible, so the closing of a message box
+    // must not end the program.
+    const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
     vb::Quiet([&] { hide(); });
     vb::Quiet([&] {
         if (showModal)
@@ -27,6 +33,7 @@ void frmMain_BackUp::ShowModalWithMainHidden(const std::function<void()>& showMo
     });
     // Shown again whatever the modal window did.
     vb::Quiet([&] { show(); });
+    QApplication::setQuitOnLastWindowClosed(quitOnClose);
 }
 
 void frmMain_BackUp::NewProfile() {
