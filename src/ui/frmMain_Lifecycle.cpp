@@ -118,7 +118,8 @@ void frmMain_BackUp::Form_Unload(int& Cancel) {
 }
 
 // Each way out of the program comes here: the toolbar's Exit, the menu bar,
-// the tray menu, the end of an unattended run.
+// the tray menu, a close from the window manager, the end of an unattended
+// run, a Cancel at the new-medium prompt.
 void frmMain_BackUp::mnuExit_Click() {
     vb::Quiet([&] { Animation1->Stop(); });
     vb::Quiet([&] { Animation2->Stop(); });
@@ -136,8 +137,7 @@ void frmMain_BackUp::mnuExit_Click() {
 void frmMain_BackUp::mnuExit1_Click() { mnuExit_Click(); }
 
 void frmMain_BackUp::Form_Resize() {
-    vb::Handler h(QStringLiteral("Form_Resize of Formular frmMain_BackUp"));
-    Q_UNUSED(h);  // the window's layout follows its size by itself
+    // Nothing to do: the window's layout follows its size by itself.
 }
 
 void frmMain_BackUp::mnuHelp_Click() { OpenMakerPage(QStringLiteral("/nrv/help/vaultora_e.htm")); }
