@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/Paths.h"
+#include "vb/ErrorHandling.h"
+#include <QFileInfo>
 
 namespace platform {
 namespace {
@@ -221,6 +223,37 @@ QString BrowseFolder(const QString& prompt, const QString& startFolder, bool inc
             answer = platform::ToWindows(chosen);
     }
     record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer);
+    return answer;
+}
+
+QString GetOpenFileName(const QString& title, const QString& startFile, const QString& filter, int filterIndex) {
+    QString answer;
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted)) {
+        answer = scripted.toString();
+    } else if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell("file-open dialog", title, startFile, QStringLiteral("Cancel"));
+    } else {
+        // "GIF files (*.gif)|*.gif|All files|*.*" -> "GIF files (*.gif) (*.gif)", "All files (*.*)"
+        const QStringList parts = filter.split(QLatin1Char('|'));
+        QStringList filters;
+        for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+            filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                           QLatin1Char(')');
+        QString start;
+        vb::Quiet([&] { start = startFile.isEmpty() ? QString() : platform::ToHost(startFile); });
+        QFileDialog box(owner(), windowTitle(title));
+        box.setFileMode(QFileDialog::ExistingFile);
+        if (!start.isEmpty())
+            box.setDirectory(QFileInfo(start).absolutePath());
+        box.setNameFilters(filters);
+        if (filterIndex >= 1 && filterIndex <= filters.size())
+            box.selectNameFilter(filters[filterIndex - 1]);
+        if (box.exec() == QDialog::Accepted && !box.selectedFiles().isEmpty())
+            answer = platform::ToWindows(box.selectedFiles().first());
+    }
+    record(Dialogs::Kind::FileOpen, title, filter, filterIndex, startFile, answer);
     return answer;
 }
 

@@ -40,19 +40,24 @@ QString InputBox(const QString& prompt, const QString& title = {}, const QString
 // The chosen folder (with includeFiles: a file) as a Windows path; "" when
 // cancelled. startFolder is a Windows path ("" for none).
 QString BrowseFolder(const QString& prompt, const QString& startFolder = {}, bool includeFiles = false);
+// The file-open dialog: the chosen file as a Windows path; "" when cancelled.
+// startFile is a Windows path or mask whose folder the dialog opens in;
+// filter lists "text|masks|text|masks" (masks separated by ";"), filterIndex
+// the selected entry counted from 1.
+QString GetOpenFileName(const QString& title, const QString& startFile, const QString& filter, int filterIndex);
 // Opens a web address (http, https, ftp, mailto, file, or "www.") or a Windows
 // path with the desktop's handler. False when nothing could be opened.
 bool ShellOpen(const QString& urlOrWindowsPath);
 
 class Dialogs {
 public:
-    enum class Kind { MessageBox, InputBox, FolderPicker, ShellOpen };
+    enum class Kind { MessageBox, InputBox, FolderPicker, ShellOpen, FileOpen };
     struct Shown {
         Kind kind = Kind::MessageBox;
         QString title;        // as passed
-        QString prompt;       // the text, the picker's prompt, or what ShellOpen got
-        int style = 0;        // MsgBox style; for the folder picker 1 when files are listed too
-        QString defaultText;  // the input box default or the picker's start folder
+        QString prompt;       // the text, the picker's prompt, the file-open filter, or what ShellOpen got
+        int style = 0;        // MsgBox style; the picker: 1 when files are listed too; file-open: the filter index
+        QString defaultText;  // the input box default, the picker's start folder, the file-open start file
         QVariant answer;      // what the caller got back
     };
 

@@ -3,6 +3,9 @@
 #include <QWidget>
 
 class QLabel;
+namespace glimmora {
+class Glimmora;
+}
 
 // The splash window shown while the program starts. Start-up raises
 // SplashActive, shows the window (its Form_Load runs to its end inside Show),
@@ -19,6 +22,7 @@ public:
 
     void Form_Load();
 
+    glimmora::Glimmora* Glimmora1 = nullptr;
     QLabel* lblProductName = nullptr;
     QLabel* lblVersion = nullptr;
 
