@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
 #include "common/Globals.h"
 #include "imagecontrol/Glimmora.h"
@@ -14,9 +15,13 @@
 // The splash carries Glimmora1 with its stored box and the two shipped
 // pictures. A picture of it is left in the build folder for a person to look at.
 TEST(GlimmoraOnForms, TheSplashShowsTheLogoOverTheTiledBackground) {
-    vb::SetClockForTest(QDateTime(QDate(2026, 5, 4), QTime(10, 0, 0)), true);
+    vb::SetClockForTest(QDateTime(QDate(2026, 5, 4), QTime(10, 0, 0)), false);
+    QTimer tick;  // the splash's three seconds pass quickly
+    QObject::connect(&tick, &QTimer::timeout, [] { vb::AdvanceClockForTest(500); });
+    tick.start(0);
     auto* splash = new frmSplash;
     splash->Show();
+    tick.stop();
     QCoreApplication::processEvents();
     glimmora::Glimmora* g = splash->Glimmora1;
     ASSERT_NE(g, nullptr);
