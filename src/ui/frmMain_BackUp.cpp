@@ -1222,7 +1222,6 @@ void frmMain_BackUp::Form_Resize() {}
 
 void frmMain_BackUp::mnuHelp_Click() {}
 void frmMain_BackUp::mnuHelp1_Click() {}
-void frmMain_BackUp::mnuAbout_Click() {}
 void frmMain_BackUp::mnuProduct_Click() {}
 void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
     // Toolbar commands mostly skip their errors silently.
