@@ -1262,7 +1262,6 @@ void frmMain_BackUp::cmdSelectSyncSourceDirectory_Click() {}
 void frmMain_BackUp::cmdSelectSyncDestinyDirectory_Click() {}
 void frmMain_BackUp::cmdSelectPathBefore_Click() {}
 void frmMain_BackUp::cmdSelectPathAfter_Click() {}
-void frmMain_BackUp::ErrorIndicator_DblClick() {}
 
 
 void frmMain_BackUp::cmdNew_Click() {}
@@ -1274,11 +1273,6 @@ void frmMain_BackUp::TimerRT_Timer() {}
 void frmMain_BackUp::SSTab2_GotFocus() {}
 void frmMain_BackUp::SSTab2_LostFocus() {}
 
-void frmMain_BackUp::Command1_Click() {}
-void frmMain_BackUp::Label32_Click() {}
-void frmMain_BackUp::lblNRVHome_Click() {}
-void frmMain_BackUp::Label7_Click() {}
-void frmMain_BackUp::lblError_Click() {}
 
 void frmMain_BackUp::chkAppendArchive_Click() {}
 void frmMain_BackUp::cboWriteSpeed_Click() {}
