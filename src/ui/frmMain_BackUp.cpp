@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/frmMain_BackUp.h"
+#include "ui/frmWizard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -1232,6 +1233,8 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdBackUpNow();
         else if (Key == QLatin1String("Stop"))
             cmdCancelBackUp_Click();
+        else if (Key == QLatin1String("New"))
+            ShowNewProfileWizard();
     });
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}

@@ -43,7 +43,6 @@ void shadowPair(ui::VbLabel* front, ui::VbLabel* back, int x, int y, int w, int 
 frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Vaultora"));
     setFixedSize(400, 240);
     setAutoFillBackground(true);
     QPalette pal = palette();
