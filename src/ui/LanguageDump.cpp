@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QToolBar>
 #include <QWidget>
 #include <optional>
 
@@ -42,6 +43,11 @@ bool isControl(const QObject* o) {
     const QString name = o->objectName();
     if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
         return false;
+    // A toolbar's buttons and their drop-down entries belong to the toolbar.
+    if (qobject_cast<const QAction*>(o) || qobject_cast<const QMenu*>(o))
+        for (const QObject* p = o->parent(); p; p = p->parent())
+            if (qobject_cast<const QToolBar*>(p))
+                return false;
     const QString cls = QString::fromLatin1(o->metaObject()->className());
     return cls.startsWith(QLatin1String("ui::Vb")) || qobject_cast<const QAction*>(o) ||
            qobject_cast<const QMenu*>(o);

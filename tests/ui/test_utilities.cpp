@@ -145,4 +145,8 @@ TEST_F(UtilitiesTest, GenerateTextWritesBothFilesBesideTheProgram) {
     }
     EXPECT_TRUE(code.filter(QRegularExpression("^chkSound\\.Caption= txc\\(\\d+\\)$")).size() == 1);
     EXPECT_TRUE(code.filter(QRegularExpression("^txtPathBackUp\\.")).isEmpty()) << "text boxes give no line";
+    EXPECT_TRUE(code.filter(QRegularExpression("^tbTools")).isEmpty()) << "toolbar buttons are no controls";
+    const QStringList about = code.filter(QRegularExpression("^mnuAbout\\."));
+    ASSERT_EQ(about.size(), 1) << "a menu entry has a caption but no tool tip";
+    EXPECT_TRUE(about[0].startsWith("mnuAbout.Caption= txc("));
 }
