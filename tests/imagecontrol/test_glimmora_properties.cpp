@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QMouseEvent>
+
 #include "GlimmoraFixture.h"
 
 using glimmora::ControlError;
@@ -207,4 +209,29 @@ TEST_F(GlimmoraTest, MeasuringMarksWhatCannotBeLoaded) {
     EXPECT_TRUE(c->PathIsFile(file("wide.png")));
     EXPECT_FALSE(c->PathIsFile(dir));
     EXPECT_FALSE(c->PathIsFile(""));
+}
+
+// The events come from the control's own surface; the mouse arguments are
+// in VB's numbering and in twips.
+TEST_F(GlimmoraTest, SurfaceEvents) {
+    Glimmora* c = stored(bag({{"SizeMode", qint32(2)}}));
+    form->show();
+    QStringList events;
+    QObject::connect(c, &Glimmora::MouseDown, [&](short& b, short& s, float& x, float& y) {
+        events << QStringLiteral("down %1 %2 %3 %4").arg(b).arg(s).arg(x).arg(y);
+    });
+    QObject::connect(c, &Glimmora::MouseUp, [&](short& b, short&, float&, float&) { events << QStringLiteral("up %1").arg(b); });
+    QObject::connect(c, &Glimmora::Click, [&] { events << "click"; });
+    QObject::connect(c, &Glimmora::DblClick, [&] { events << "dblclick"; });
+    QWidget* surface = c->findChild<QWidget*>("surface");
+    ASSERT_NE(surface, nullptr);
+    auto send = [&](QEvent::Type t, Qt::MouseButton b, Qt::KeyboardModifiers k = {}) {
+        QMouseEvent e(t, QPointF(4, 2), surface->mapToGlobal(QPointF(4, 2)), b,
+                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(b), k);
+        QCoreApplication::sendEvent(surface, &e);
+    };
+    send(QEvent::MouseButtonPress, Qt::RightButton, Qt::ShiftModifier);
+    send(QEvent::MouseButtonRelease, Qt::RightButton);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    EXPECT_EQ(events, (QStringList{"down 2 1 60 30", "up 2", "click", "dblclick"}));
 }
