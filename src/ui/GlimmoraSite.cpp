@@ -53,3 +53,11 @@ glimmora::Glimmora* CreateFormGlimmora(QWidget* form, const QString& formName, f
     GlimmoraCall([&] { control->ReadProperties(stored); });
     return control;
 }
+
+void ShowFormPictures(glimmora::Glimmora* control) {
+    const QString bitmaps = platform::ProgramFolder() + QStringLiteral("\\..\\Common\\bitmap\\");
+    GlimmoraCall([&] {
+        control->SetBackgroundPath(bitmaps + QStringLiteral("seagull.gif"));
+        control->SetImagePath(bitmaps + QStringLiteral("n.r.v2.gif"));
+    });
+}

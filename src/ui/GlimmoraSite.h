@@ -40,6 +40,11 @@ private:
 // would open the file dialogs) and owns its site.
 glimmora::Glimmora* CreateFormGlimmora(QWidget* form, const QString& formName, float sizeWidth, float sizeHeight);
 
+// Sets the two pictures that the splash and the wizard show: the tiled
+// background "..\Common\bitmap\seagull.gif" and the logo "n.r.v2.gif" in
+// front, each assignment one layout pass. Errors as GlimmoraCall.
+void ShowFormPictures(glimmora::Glimmora* control);
+
 // Runs a call into the control; its error goes on as the VB error of the
 // same number and text.
 template <class F>

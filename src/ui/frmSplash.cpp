@@ -2,15 +2,14 @@
 #include "ui/frmSplash.h"
 
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QThread>
-#include <QScreen>
 #include <cmath>
 
 #include "common/Globals.h"
 #include "platform/Paths.h"
 #include "platform/SettingsStore.h"
 #include "settings/SettingsKeys.h"
+#include "ui/CentreForm.h"
 #include "ui/GlimmoraSite.h"
 #include "ui/controls/VbControl.h"
 #include "ui/controls/VbLabel.h"
@@ -89,18 +88,11 @@ void frmSplash::Unload() { close(); }
 
 void frmSplash::Form_Load() {
     // The pictures first: a failure here leaves them out and nothing else.
-    vb::Quiet([&] {
-        const QString bitmaps = platform::ProgramFolder() + QStringLiteral("\\..\\Common\\bitmap\\");
-        GlimmoraCall([&] {
-            Glimmora1->SetBackgroundPath(bitmaps + QStringLiteral("seagull.gif"));
-            Glimmora1->SetImagePath(bitmaps + QStringLiteral("n.r.v2.gif"));
-        });
-    });
+    vb::Quiet([&] { ShowFormPictures(Glimmora1); });
 
     vb::Handler h(QStringLiteral("Form_Load of Formular frmSplash"));
     h.Next(3, [&] {
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+        CentreOnScreen(this);
     });
     qint32 uses = 0;
     h.Next(4, [&] {

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/frmWizard.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 #include "common/Globals.h"
 #include "platform/Dialogs.h"
@@ -13,6 +11,7 @@
 #include "settings/ProfileFiles.h"
 #include "settings/SaveSettings.h"
 #include "settings/SettingsKeys.h"
+#include "ui/CentreForm.h"
 #include "ui/GlimmoraSite.h"
 #include "ui/controls/VbCheckBox.h"
 #include "ui/controls/VbComboBox.h"
@@ -168,16 +167,9 @@ bool frmWizard::gateOpen() const { return WizardProfileText == LangText(213); }
 void frmWizard::refuse() { platform::MsgBox(LangText(275), platform::vbInformation, LangText(23)); }
 
 void frmWizard::Form_Load() {
+    vb::Quiet([&] { ShowFormPictures(Glimmora1); });
     vb::Quiet([&] {
-        const QString bitmaps = platform::ProgramFolder() + QStringLiteral("\\..\\Common\\bitmap\\");
-        GlimmoraCall([&] {
-            Glimmora1->SetBackgroundPath(bitmaps + QStringLiteral("seagull.gif"));
-            Glimmora1->SetImagePath(bitmaps + QStringLiteral("n.r.v2.gif"));
-        });
-    });
-    vb::Quiet([&] {
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+        CentreOnScreen(this);
     });
     for (ui::VbFrame* f : Frame1)
         f->hide();
