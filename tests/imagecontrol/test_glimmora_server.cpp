@@ -3,6 +3,7 @@
 
 #include "GlimmoraFixture.h"
 #include "imagecontrol/ComServer.h"
+#include "imagecontrol/TypeLibrary.h"
 
 // The entry points as a host finds them: by name in the built library.
 TEST_F(GlimmoraTest, EntryPointsOfTheBuiltLibrary) {
@@ -48,4 +49,22 @@ TEST(GlimmoraIdentity, ClassAndLibraryIdentities) {
     EXPECT_EQ(glimmora::kLibraryId.Data4[7], 0xBC);
     EXPECT_STREQ(glimmora::kProgId, "Lumivane.Glimmora");
     EXPECT_TRUE(glimmora::SameGuid(glimmora::kInterfaceId, {0xB96F6B23, 0x3E8D, 0x47AD, {0x9D, 0x05, 0x04, 0x45, 0x92, 0x45, 0xA1, 0x7E}}));
+}
+
+TEST(GlimmoraIdentity, TheInterfaceListsItsMembersInOrder) {
+    QStringList names;
+    for (const glimmora::MemberInfo& m : glimmora::InterfaceMembers())
+        names << m.name;
+    EXPECT_EQ(names, (QStringList{"Enabled", "BorderStyle", "Refresh", "Appearance", "ImagePath_OPEN",
+                                  "BackgroundPath_OPEN", "SizeMode", "SizeWidth", "SizeHeight", "ImagePath_ImageWidth",
+                                  "ImagePath_ImageHeight", "ImagePath_ImageError", "BackgroundPath", "ImagePath",
+                                  "Glimmora_HELP", "Glimmora_About"}));
+    const auto& m = glimmora::InterfaceMembers();
+    EXPECT_EQ(m[0].dispatchId, 0x6803000Eu);
+    EXPECT_TRUE(QString::fromUtf8(m[0].help).contains(QString::fromUtf8("oggetto \xC3\xA8 in grado")));
+    EXPECT_FALSE(m[9].browsable);
+    EXPECT_TRUE(QString(m[12].help).contains("background  (visible")) << "two blanks before the parenthesis";
+    EXPECT_FALSE(QString(m[12].help).endsWith('.'));
+    EXPECT_EQ(glimmora::EventMembers()[3].name, QString("Click"));
+    EXPECT_EQ(glimmora::EventMembers()[3].dispatchId, 4u);
 }
