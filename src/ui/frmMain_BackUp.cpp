@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/frmMain_BackUp.h"
+#include "ui/HiddenMainWindow.h"
 #include "ui/frmWizard.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "restore/frmRestore.h"
 #include "ui/controls/VbControl.h"
 #include "vb/ErrorHandling.h"
 
@@ -1235,6 +1237,11 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdCancelBackUp_Click();
         else if (Key == QLatin1String("New"))
             ShowNewProfileWizard();
+        else if (Key == QLatin1String("Restore"))
+            WithMainWindowHidden(this, [&] {
+                frmRestore restore(this);
+                restore.Show();
+            });
     });
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
@@ -1283,15 +1290,8 @@ void frmMain_BackUp::cboWriteSpeed_Click() {}
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
 void frmMain_BackUp::cmdTestFTPconnection_Click() {}
 void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
-void frmMain_BackUp::cmdConfigAS_Click() {}
-
-void frmMain_BackUp::tmrtimeout_Timer() {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
-void frmMain_BackUp::sckSMTP_Connect() {}
-void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
-void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}
-void frmMain_BackUp::sckSMTP_Close() {}
 void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
 void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
 void frmMain_BackUp::CDWriterXP1_WriteComplete() {}

@@ -13,6 +13,7 @@
 #include "settings/SettingsKeys.h"
 #include "ui/CentreForm.h"
 #include "ui/GlimmoraSite.h"
+#include "ui/HiddenMainWindow.h"
 #include "ui/controls/VbCheckBox.h"
 #include "ui/controls/VbComboBox.h"
 #include "ui/controls/VbCommandButton.h"
@@ -279,10 +280,10 @@ void frmWizard::chkContent_Click() {
 void ShowNewProfileWizard() {
     vb::Handler h(QStringLiteral("cmdNew_Click of Formular frmMain_BackUp"));
     h.Next(10, [] { WizardProfileText = LangText(213); });
-    h.Next(20, [] { fMainForm->hide(); });
-    h.Next(30, [] {
-        frmWizard wizard(fMainForm);
-        wizard.ShowModal();
+    h.Next(20, [] {
+        WithMainWindowHidden(fMainForm, [] {
+            frmWizard wizard(fMainForm);
+            wizard.ShowModal();
+        });
     });
-    h.Next(40, [] { fMainForm->show(); });
 }

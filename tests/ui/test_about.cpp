@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
 #include "common/NRV_Registry.h"
 #include "common/NRV_WebPages.h"
 #include "platform/Dialogs.h"
@@ -28,6 +29,8 @@ void press(QWidget* w, Qt::MouseButton b, QEvent::Type type, QPoint at = {5, 5})
 
 struct AboutTest : ::testing::Test {
     void SetUp() override {
+        platform::InstallPathLayer();
+        InstallErrorLog();  // a missing registry value is logged
         ProgramName = QStringLiteral("Vaultora");
         VersionText = QStringLiteral("3.6.7");
         platform::Dialogs::scriptAnswers({});
