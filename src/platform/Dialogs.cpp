@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/FolderDialog.h"
 #include "platform/Paths.h"
 #include "vb/ErrorHandling.h"
-#include <QFileInfo>
 
 namespace platform {
 namespace {
@@ -40,7 +40,7 @@ bool takeAnswer(QVariant* out) {
 }
 
 void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int style, const QString& defaultText,
-            const QVariant& answer) {
+            const QVariant& answer, const QString& rootFolder = {}, const QString& filter = {}) {
     if (!state().scripted)
         return;
     Dialogs::Shown r;
@@ -50,6 +50,8 @@ void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int
     r.style = style;
     r.defaultText = defaultText;
     r.answer = answer;
+    r.rootFolder = rootFolder;
+    r.filter = filter;
     state().shown.append(r);
 }
 
@@ -139,6 +141,21 @@ bool looksLikeUrl(const QString& s) {
     return scheme.match(s).hasMatch();
 }
 
+// A box whose answer is a text: the scripted answer, or without a display
+// "" (cancelled) after telling stderr, or what show() asks the user.
+template <class Show>
+QString askText(const char* what, const QString& title, const QString& prompt, Show show) {
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted))
+        return scripted.toString();
+    if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell(what, title, prompt, QStringLiteral("Cancel"));
+        return {};
+    }
+    return show();
+}
+
 }  // namespace
 
 void Dialogs::scriptAnswers(const QVariantList& answers) {
@@ -190,70 +207,73 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("input", windowTitle(title), prompt, QStringLiteral("Cancel"));
-    } else {
+    const QString answer = askText("input", windowTitle(title), prompt, [&] {
         bool ok = false;
-        answer = QInputDialog::getText(owner(), windowTitle(title), oneLine(prompt), QLineEdit::Normal, defaultText, &ok);
-        if (!ok)
-            answer.clear();
-    }
+        const QString typed =
+            QInputDialog::getText(owner(), windowTitle(title), oneLine(prompt), QLineEdit::Normal, defaultText, &ok);
+        return ok ? typed : QString();
+    });
     record(Dialogs::Kind::InputBox, title, prompt, 0, defaultText, answer);
     return answer;
 }
 
-QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("folder picker", QString(), prompt, QStringLiteral("Cancel"));
-    } else {
+QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles, const QString& rootFolder) {
+    const QString answer = askText("folder picker", QString(), prompt, [&] {
         const QString start = startFolder.isEmpty() ? QString() : platform::ToHost(startFolder);
-        const QString chosen = includeFiles ? QFileDialog::getOpenFileName(owner(), prompt, start)
-                                            : QFileDialog::getExistingDirectory(owner(), prompt, start);
-        if (!chosen.isEmpty())
-            answer = platform::ToWindows(chosen);
-    }
-    record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer);
+        const QString root = rootFolder.isEmpty() ? QString() : platform::ToHost(rootFolder);
+        FolderDialog dialog(owner(), prompt, start, root, includeFiles);
+        if (dialog.exec() == QDialog::Accepted && !dialog.chosen().isEmpty())
+            return platform::ToWindows(dialog.chosen());
+        return QString();
+    });
+    record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer, rootFolder);
     return answer;
 }
 
-QString GetOpenFileName(const QString& title, const QString& startFile, const QString& filter, int filterIndex) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("file-open dialog", title, startFile, QStringLiteral("Cancel"));
-    } else {
-        // "GIF files (*.gif)|*.gif|All files|*.*" -> "GIF files (*.gif) (*.gif)", "All files (*.*)"
-        const QStringList parts = filter.split(QLatin1Char('|'));
-        QStringList filters;
-        for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-            filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                           QLatin1Char(')');
-        QString start;
-        vb::Quiet([&] { start = startFile.isEmpty() ? QString() : platform::ToHost(startFile); });
-        QFileDialog box(owner(), windowTitle(title));
-        box.setFileMode(QFileDialog::ExistingFile);
-        if (!start.isEmpty())
-            box.setDirectory(QFileInfo(start).absolutePath());
-        box.setNameFilters(filters);
-        if (filterIndex >= 1 && filterIndex <= filters.size())
-            box.selectNameFilter(filters[filterIndex - 1]);
-        if (box.exec() == QDialog::Accepted && !box.selectedFiles().isEmpty())
-            answer = platform::ToWindows(box.selectedFiles().first());
+namespace {
+// "Programs (*.exe)|*.exe|All Files (*.*)|*.*" as Qt's name filters. Programs
+// here carry no extension, so "*.exe" lists every file, as "*.*" does.
+QStringList QtFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*") || p.compare(QLatin1String("*.exe"), Qt::CaseInsensitive) == 0)
+                p = QStringLiteral("*");
+        }
+        QString name = parts[i];
+        const int paren = name.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            name = name.left(paren).trimmed();
+        out << name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
-    record(Dialogs::Kind::FileOpen, title, filter, filterIndex, startFile, answer);
+    return out;
+}
+}  // namespace
+
+QString OpenFileName(const QString& title, const QString& filter, const QString& startFolder, int filterIndex) {
+    const QString answer = askText("open file", QString(), title, [&] {
+        QFileDialog dialog(owner(), windowTitle(title));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        const QStringList filters = QtFilters(filter);
+        if (!filters.isEmpty())
+            dialog.setNameFilters(filters);
+        if (filterIndex >= 1 && filterIndex <= filters.size())
+            dialog.selectNameFilter(filters[filterIndex - 1]);
+        QString folder = startFolder;
+        const qsizetype last = folder.lastIndexOf(QLatin1Char('\\'));
+        if (last >= 0 && (folder.indexOf(QLatin1Char('*'), last) >= 0 || folder.indexOf(QLatin1Char('?'), last) >= 0))
+            folder = folder.left(last);  // a start mask: its folder
+        if (!folder.isEmpty())
+            vb::Quiet([&] { dialog.setDirectory(platform::ToHost(folder)); });
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            return platform::ToWindows(dialog.selectedFiles().first());
+        return QString();
+    });
+    record(Dialogs::Kind::OpenFile, title, title, filterIndex, startFolder, answer, {}, filter);
     return answer;
 }
 

@@ -17,7 +17,7 @@ int GlimmoraSite::MsgBox(const QString& prompt, int style, const QString& title)
 
 bool GlimmoraSite::ShowOpen(glimmora::CommonDialog& dialog) {
     const QString chosen =
-        platform::GetOpenFileName(dialog.DialogTitle, dialog.FileName, dialog.Filter, dialog.FilterIndex);
+        platform::OpenFileName(dialog.DialogTitle, dialog.Filter, dialog.FileName, dialog.FilterIndex);
     if (chosen.isEmpty())
         return false;
     dialog.FileName = chosen;

@@ -35,8 +35,6 @@ void frmMain_BackUp::mnuAbout_Click() {
 void frmMain_BackUp::Label32_Click() { OpenProductPage(); }
 void frmMain_BackUp::lblNRVHome_Click() { OpenProductPage(); }
 
-void frmMain_BackUp::ErrorIndicator_DblClick() { lblError_Click(); }
-
 // Shows the error log with the desktop's viewer for text files, and turns
 // the indicator back to green.
 void frmMain_BackUp::lblError_Click() {

@@ -116,9 +116,9 @@ TEST_F(GlimmoraTest, TheProgramSiteUsesTheDialogsServiceAndTheSettingsStore) {
     c.ReadProperties(b);  // empty paths on a form being edited: the dialogs open
     const auto& shown = platform::Dialogs::shown();
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[0].kind, platform::Dialogs::Kind::FileOpen);
+    EXPECT_EQ(shown[0].kind, platform::Dialogs::Kind::OpenFile);
     EXPECT_EQ(shown[0].title, "Browse for an Image file for Control: " + kApp);
-    EXPECT_EQ(shown[0].prompt, kImageFilter);
+    EXPECT_EQ(shown[0].filter, kImageFilter);
     EXPECT_EQ(shown[0].style, 1);
     EXPECT_TRUE(shown[0].defaultText.endsWith("\\anim\\*.gif")) << shown[0].defaultText.toStdString();
     EXPECT_EQ(shown[0].defaultText.left(2).at(1), ':') << "the library folder in Windows form";
