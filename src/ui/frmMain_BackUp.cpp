@@ -18,7 +18,9 @@
 #include <QVBoxLayout>
 
 #include "restore/frmRestore.h"
+#include "ui/HiddenMainWindow.h"
 #include "ui/controls/VbControl.h"
+#include "ui/frmWizard.h"
 #include "vb/ErrorHandling.h"
 
 frmMain_BackUp* fMainForm = nullptr;
@@ -1327,7 +1329,7 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
         else if (Key == QLatin1String("Delete"))
             DeleteProfile();
         else if (Key == QLatin1String("Restore"))
-            ShowModalWithMainHidden([this] {
+            WithMainWindowHidden(this, [&] {
                 frmRestore restore(this);
                 restore.Show();
             });
@@ -1340,20 +1342,8 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
     });
 }
 
-void frmMain_BackUp::ShowSetupWizard() {}
-void frmMain_BackUp::ShowAboutBox() {}
 
 void frmMain_BackUp::cmdSetupEmail_Click() {}
-
-
-
-
-
-void frmMain_BackUp::Command1_Click() {}
-void frmMain_BackUp::Label32_Click() {}
-void frmMain_BackUp::lblNRVHome_Click() {}
-void frmMain_BackUp::Label7_Click() {}
-void frmMain_BackUp::lblError_Click() {}
 
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
 void frmMain_BackUp::cmdTestFTPconnection_Click() {}

@@ -94,13 +94,6 @@ public:
     void SaveProfileAs();
     void DeleteProfile();
     void NewProfile();
-    // Hides this window, runs `showModal` (which shows a window modally and
-    // returns once it is closed and unloaded), then shows this window again.
-    void ShowModalWithMainHidden(const std::function<void()>& showModal);
-    // Filled by the set-up wizard and the about box: each shows its window
-    // modally, owned by this one, and returns when it is closed.
-    void ShowSetupWizard();
-    void ShowAboutBox();
     // The toolbar's Home: opens the maker's home page (the news page that
     // comes with it belongs to the news check).
     void LoadNews();
