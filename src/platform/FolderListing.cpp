@@ -11,7 +11,7 @@
 
 namespace platform {
 
-std::vector<ListedFile> ListFolderFiles(const QString& folderHost) {
+std::vector<ListedFile> ListFolderFiles(const QString& folderHost, QStringList* others) {
     std::vector<ListedFile> out;
     DIR* d = ::opendir(QFile::encodeName(folderHost).constData());
     if (!d)
@@ -21,16 +21,29 @@ std::vector<ListedFile> ListFolderFiles(const QString& folderHost) {
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        if (e->d_type != DT_REG && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+        if (e->d_type == DT_DIR)
             continue;
+        bool link = e->d_type == DT_LNK;
+        if (e->d_type != DT_REG && e->d_type != DT_LNK) {
+            struct stat own {};
+            if (::fstatat(fd, n, &own, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;   // gone meanwhile
+            link = S_ISLNK(own.st_mode);
+            if (!link && !S_ISREG(own.st_mode)) {
+                if (others && !S_ISDIR(own.st_mode))
+                    others->append(QFile::decodeName(n));
+                continue;
+            }
+        }
         struct stat st {};
         if (::fstatat(fd, n, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            continue;   // gone meanwhile, a dangling link, or no file
+            continue;   // gone meanwhile, a dangling link, or a link to no file
         ListedFile f;
         f.name = QFile::decodeName(n);
         f.size = qint64(st.st_size);
         f.mtimeSeconds = qint64(st.st_mtim.tv_sec);
         f.mode = st.st_mode;
+        f.isLink = link;
         out.push_back(std::move(f));
     }
     ::closedir(d);

@@ -4,6 +4,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/ArchiveBits.h"
 #include "platform/Dialogs.h"
@@ -69,7 +70,8 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
     bool copied = false;
     bool clearFlag = true;
     bool leftOut = false;   // new files only, and this one is not new
-    h.Try([&] {
+    // A failure names the file in the error log: it is not backed up.
+    TryFor(h, File, [&] {
         // room on the destination
         h.Erl = 2;
         // The source is looked up once; the copy and its flag work on the host file.
@@ -158,7 +160,8 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             if (!copied) {
                 // The folder may have gone since it was built: build it again.
                 CreateDirectoryStruct(folder);
-                copied = copy.Try([&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); });
+                copied = TryFor(copy, File,
+                                [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); });
             }
             if (!copied)
                 clearFlag = false;

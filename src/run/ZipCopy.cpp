@@ -10,6 +10,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
 #include "crypto/clsBlowfish.h"
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/Vaultora_CDWriterXP.h"
@@ -92,6 +93,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 ZipArchive->Close();
             })) {
             StopClip();
+            ReportNotBackedUp(test.label(), 4, test.Err.Number, LangText(276), ArchiveTempPath);
             platform::MsgBox(LangText(107) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143) + vb::vbCrLf +
                                  LangText(276),
                              platform::vbCritical, LangText(109));
@@ -150,8 +152,8 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
             encrypted = true;
             if (!ok) {
                 // Without the encrypted file there is nothing to carry on.
-                vb::Handler(QStringLiteral("Zip_Copy error_encrypt"))
-                    .Log(vb::ErrInfo{vb::errPathFileAccess, QStringLiteral("The archive could not be encrypted")});
+                ReportNotBackedUp(QStringLiteral("Zip_Copy error_encrypt"), 9, vb::errPathFileAccess,
+                                  QStringLiteral("The archive could not be encrypted"), ArchiveTempPath);
                 failed = true;
                 break;
             }
@@ -199,6 +201,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                             }
                         }
                     } else {
+                        ReportNotBackedUp(h.label(), 10, 0, LangText(137), ArchiveDestPath);
                         step(10, [&] {
                             platform::MsgBox(LangText(137) + vb::vbCrLf + LangText(138) + vb::vbCrLf + LangText(139),
                                              platform::vbCritical | platform::vbOKOnly, LangText(16));
@@ -301,7 +304,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 } else {
                     failed = true;
                     StopClip();
-                    WriteErrorLog(true, ProgramName, QStringLiteral("Zip_Copy error_ftp"), 12, 0, QString());
+                    ReportNotBackedUp(QStringLiteral("Zip_Copy error_ftp"), 12, 0, LangText(141), ArchiveName);
                     platform::MsgBox(LangText(141) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143),
                                      platform::vbCritical, LangText(109));
                 }

@@ -33,12 +33,13 @@ protected:
         program.start(testenv::builtProgram(), args);
         ASSERT_TRUE(program.waitForStarted(10000));
     }
-    // Runs the profile saved as "P" to its end, into the test's destination.
-    void RunToTheEnd(int timeoutMs = 120000) {
+    // Runs the profile saved as "P" to its end, into the test's destination;
+    // the program ends with `status`.
+    void RunToTheEnd(int timeoutMs = 120000, int status = 0) {
         Start({QStringLiteral("/run"), QStringLiteral("/profile:P"), QStringLiteral("/dir:") + Win(dest)});
         ASSERT_TRUE(program.waitForFinished(timeoutMs)) << program.readAll().toStdString();
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << program.readAll().toStdString();
-        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(program.exitCode(), status);
     }
 
     // Name and SHA-256 of every file of a folder.
@@ -114,10 +115,12 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
     struct Case {
         const char* name;
         Kind kind;
+        int status;   // the program's exit status
     } const cases[] = {
-        {"a settings database that is no database", SettingsDatabase},
-        {"a language file whose text number cannot be read", LanguageFile},
-        {"a profile file of noise", ProfileFile},
+        // The damaged database is replaced by an empty one, and the run goes on.
+        {"a settings database that is no database", SettingsDatabase, 0},
+        {"a language file whose text number cannot be read", LanguageFile, 2},
+        {"a profile file of noise", ProfileFile, 2},
     };
     const QString language = testenv::commonDir() + QStringLiteral("/language/english.lng");
     const QByteArray english = testenv::readFile(language);
@@ -146,7 +149,7 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
             break;
         }
         program.setProcessEnvironment(env);
-        RunToTheEnd(60000);
+        RunToTheEnd(60000, c.status);
         testenv::writeFile(language, english);
         const QString errors = ErrorLog();
         switch (c.kind) {
@@ -164,6 +167,7 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
             break;
         case ProfileFile:
             EXPECT_TRUE(FilesIn(dest, QStringLiteral("*.zip")).isEmpty());  // nothing to back up
+            EXPECT_TRUE(errors.contains(QStringLiteral("no source entry to back up: P"))) << errors.toStdString();
             break;
         }
         ExpectEveryArchivePassesUnzipTest();
