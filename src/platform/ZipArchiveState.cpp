@@ -545,6 +545,10 @@ void ZipArchiveState::compact() {
     const int tfd = ::mkstemp(tmpl.data());
     if (tfd < 0)
         raiseErrno(errno, windowsPath_);
+    // The archive keeps its own mode when it is written anew.
+    struct stat old {};
+    if (::stat(encodedHost(hostPath_).constData(), &old) == 0)
+        ::fchmod(tfd, old.st_mode & 07777);
     ::close(tfd);
     struct TempGuard {
         QByteArray path;

@@ -12,6 +12,7 @@
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/ArchiveBits.h"
 #include "platform/Dialogs.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
@@ -118,6 +119,7 @@ void frmMain_BackUp::cmdBackUpNow() {
             Save_Settings();
         h.Erl = 8;
         DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0);
+        RemoveLeftoversOfAKilledRun();
         h.Erl = 9;
         const bool mediumReady = Update_Media();
         if (chkMedia->Value() == 1 && !mediumReady) {
@@ -342,6 +344,21 @@ void frmMain_BackUp::cmdBackUpNow() {
         h.Next(71, [&] { RunProgramAfter(); });
     }
     CloseRun();
+}
+
+// What a run that was killed leaves: links and hidden working files in the
+// temporary folder, and the hidden partial copies in the destination folders.
+void frmMain_BackUp::RemoveLeftoversOfAKilledRun() {
+    vb::Quiet([&] {
+        platform::RemoveLeftovers(platform::HostPathOrRaise(txtPathTemp->Text()),
+                                  {QStringLiteral("*_BackUp_*"), platform::kCopyLeftoverPattern,
+                                   QStringLiteral(".vaultora-zip-*"), QStringLiteral(".vaultora-piece-*")});
+    });
+    for (const QString& folder : {txtPathBackUp->Text(), txtDestinySync->Text()})
+        vb::Quiet([&] {
+            if (!folder.isEmpty())
+                platform::RemoveLeftovers(platform::HostPathOrRaise(folder), {platform::kCopyLeftoverPattern});
+        });
 }
 
 // The closing phase of every run. Each step that fails is logged and the

@@ -177,6 +177,20 @@ CompareTable Compare(const QString& first, const QString& second, QStringList* f
     std::vector<platform::ListedFile> firstFiles, secondFiles;
     vb::Quiet([&] { firstFiles = platform::ListFolderFiles(a.hostPath(), firstOthers); });
     vb::Quiet([&] { secondFiles = platform::ListFolderFiles(b.hostPath(), secondOthers); });
+    // The partial copies that a killed run left are no files of the user's:
+    // they are neither compared nor copied, and go from the destination.
+    auto dropLeftovers = [](std::vector<platform::ListedFile>& files, const QString& folderHost, bool remove) {
+        std::erase_if(files, [&](const platform::ListedFile& f) {
+            if (!platform::IsCopyLeftoverName(f.name))
+                return false;
+            if (remove)
+                vb::Quiet([&] { platform::RemoveHostFile(folderHost + QLatin1Char('/') + f.name, true); });
+            return true;
+        });
+    };
+    dropLeftovers(firstFiles, a.hostPath(), false);
+    dropLeftovers(secondFiles, b.hostPath(), true);
+
     CompareTable table;
     table.reserve(firstFiles.size() + secondFiles.size());
 

@@ -18,6 +18,7 @@
 #include "platform/ArchiveFlag.h"
 #include "platform/Database.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
@@ -136,6 +137,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 ProgressBar3->setValue(0);
                 ProgressBar3->show();
                 Refresh();
+                platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveTempPath + QStringLiteral(".cry")), true);
                 Cypher = new clsBlowfish(this);
                 connect(Cypher, &clsBlowfish::Progress, this, &frmMain_BackUp::cypher_Progress);
                 ok = Cypher->EncryptFile(ArchiveTempPath, ArchiveTempPath + QStringLiteral(".cry"), true,

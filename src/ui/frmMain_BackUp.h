@@ -319,6 +319,7 @@ public:
 private:
     bool RunSynchronisation();
     void CloseRun();
+    void RemoveLeftoversOfAKilledRun();
     void StoreTooLarge(const QString& File);
     void DeleteOldArchives();
     bool DecryptArchive(const QString& inPath, const QString& outPath);
