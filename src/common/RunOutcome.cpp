@@ -17,7 +17,10 @@ void Raise(RunOutcome o) { g_outcome = std::max(g_outcome, o); }
 void ReportNotBackedUp(const QString& label, int erl, int errNumber, const QString& description,
                        const QString& what) {
     Raise(RunOutcome::Incomplete);
-    const QString text = description.isEmpty() ? what : description + QStringLiteral(": ") + what;
+    // A description that names the file already is not followed by it again.
+    const QString text = description.isEmpty()      ? what
+                         : description.contains(what) ? description
+                                                      : description + QStringLiteral(": ") + what;
     WriteErrorLog(false, ProgramName, label, erl, errNumber, text);
 }
 

@@ -25,4 +25,8 @@ struct ListedFile {
 // folders nor links (FIFOs, sockets, devices): nothing that can be copied.
 std::vector<ListedFile> ListFolderFiles(const QString& folderHost, QStringList* others = nullptr);
 
+// Only the names of those entries of a folder that cannot be copied (FIFOs,
+// sockets, devices); empty when the folder cannot be read.
+QStringList ListUncopyableEntries(const QString& folderHost);
+
 }  // namespace platform

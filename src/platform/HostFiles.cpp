@@ -14,6 +14,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "platform/HostNames.h"
 #include "platform/ArchiveFlag.h"
 #include "platform/DriveTable.h"
 #include "platform/Paths.h"
@@ -23,7 +24,7 @@
 namespace platform {
 namespace {
 
-QByteArray enc(const QString& p) { return QFile::encodeName(p); }
+QByteArray enc(const QString& p) { return platform::HostBytes(p); }
 
 bool isDotOrDotDot(const char* n) { return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)); }
 
@@ -364,7 +365,7 @@ bool HostFolderReader::next(QString* name, EntryKind* kind, bool* isLink) {
         }
         if (k == EntryKind::Other)
             continue;
-        *name = QFile::decodeName(e->d_name);
+        *name = platform::HostText(e->d_name);
         *kind = k;
         if (isLink)
             *isLink = link;
@@ -488,6 +489,27 @@ void PreparePrivateFile(const QString& hostPath, bool empty) {
     NoteEntryCreated(hostPath);
 }
 
+QStringList ReplaceLinkedFolders(const QString& rootHost, const QString& folderHost) {
+    QStringList replaced;
+    const QString root = rootHost.endsWith(QLatin1Char('/')) ? rootHost.chopped(1) : rootHost;
+    if (!folderHost.startsWith(root + QLatin1Char('/')))
+        return replaced;
+    QString at = root;
+    for (const QString& part : folderHost.mid(root.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        at += QLatin1Char('/') + part;
+        const QByteArray p = enc(at);
+        struct stat st {};
+        if (::lstat(p.constData(), &st) != 0)
+            break;
+        if (!S_ISLNK(st.st_mode))
+            continue;
+        if (::unlink(p.constData()) != 0 || ::mkdir(p.constData(), 0777) != 0)
+            RaiseErrno(errno, false);
+        replaced << at;
+    }
+    return replaced;
+}
+
 bool IsCopyLeftoverName(const QString& name) {
     static const QString prefix = QStringLiteral(".vaultora-copy-");
     return name.size() == prefix.size() + 6 && name.startsWith(prefix);
@@ -512,7 +534,7 @@ int RemoveLeftovers(const QString& folderHost, const QStringList& patterns) {
     while (dirent* e = ::readdir(d)) {
         if (isDotOrDotDot(e->d_name))
             continue;
-        const QString name = QFile::decodeName(e->d_name);
+        const QString name = platform::HostText(e->d_name);
         for (const WindowsPattern& w : wanted)
             if (w.matches(name)) {
                 victims.emplace_back(e->d_name);

@@ -103,6 +103,13 @@ void PreparePrivateFile(const QString& hostPath, bool empty);
 // there was one.
 bool RemoveHostLink(const QString& hostPath);
 
+// The folders below `rootHost` on the way down to `folderHost` that are
+// symbolic links are replaced by real, empty folders (the links go, what they
+// point at stays as it is), so that nothing is written through them. Stops
+// at the first part that does not exist. The host paths of the links that
+// were replaced.
+QStringList ReplaceLinkedFolders(const QString& rootHost, const QString& folderHost);
+
 // The name of the partial file of a copy in progress, which a killed copy
 // leaves behind, and a test of a name for it.
 inline const QString kCopyLeftoverPattern = QStringLiteral(".vaultora-copy-*");

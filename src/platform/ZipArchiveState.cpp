@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/HostNames.h"
 #include "platform/ZipErrors.h"
 #include "platform/Paths.h"
 #include "vb/VbError.h"
@@ -30,7 +31,7 @@ constexpr quint64 kZip64Threshold = 0xF0000000ull;     // files this large get Z
 constexpr quint64 kPlainEntryLimit = 0xF8000000ull;    // an entry without them stops here
 constexpr size_t kIoBlock = size_t(1) << 20;
 
-QByteArray encodedHost(const QString& hostPath) { return QFile::encodeName(hostPath); }
+QByteArray encodedHost(const QString& hostPath) { return platform::HostBytes(hostPath); }
 
 [[noreturn]] void raiseFor(int number, const QString& path, const QString& detail = {}) {
     RaiseZipError(number, path, detail);
@@ -380,7 +381,10 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     if (level < 0 || level > 9)
         vb::Raise(vb::errInvalidCall, QStringLiteral("Compression level must be 0 to 9"));
     const QString name = entryNameFor(windowsPath, storePath);
-    const QByteArray rawName = name.toUtf8();
+    // The name's own bytes, as the file has it: flagged as UTF-8 only when
+    // it is UTF-8 (a name of other bytes is stored raw, without the flag).
+    const QByteArray rawName = HostBytes(name);
+    const quint32 nameFlags = IsUtf8(rawName) ? kFlagUtf8 : 0;
     if (name.isEmpty() || rawName.size() > 0xFFFF)
         raiseFor(vb::errBadFileNameOrNumber, windowsPath);
     const QString host = ToHost(windowsPath);
@@ -432,7 +436,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
 
     if (zipOpenNewFileInZip4_64(writer_, rawName.constData(), &zfi, stamp.constData(), uInt(stamp.size()),
                                 stamp.constData(), uInt(stamp.size()), nullptr, method, level, 1, -MAX_WBITS,
-                                8, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, kFlagUtf8, zip64 ? 1 : 0) != ZIP_OK)
+                                8, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, nameFlags, zip64 ? 1 : 0) != ZIP_OK)
         failWriter(QStringLiteral("writing a local header failed"));
 
     if (method == Z_DEFLATED)
@@ -504,7 +508,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
 
     ZipEntryRecord r;
     r.name = name;
-    r.flags = kFlagUtf8;
+    r.flags = nameFlags;
     r.dosDate = quint32(zfi.dosDate);
     r.method = quint32(method);
     r.versionMadeBy = kMadeByUnix;
@@ -626,7 +630,7 @@ void ZipArchiveState::compact() {
         zipClose(out, nullptr);
     }
     int e = 0;
-    if (failure.isEmpty() && !EnsureZip64EndRecord(QFile::decodeName(tmpl), copied, &e)) {
+    if (failure.isEmpty() && !EnsureZip64EndRecord(platform::HostText(tmpl), copied, &e)) {
         failure = QStringLiteral("writing failed");
         failNumber = VbNumberForErrno(e, vb::errDeviceIO);
     }

@@ -12,6 +12,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
 #include "platform/PathResolver.h"
+#include "platform/Paths.h"
 #include "platform/ScriptingFileSystem.h"
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
@@ -105,6 +106,18 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // target folder changes.
         const QString folder = sParsePath(target);
         if (!cd && !(folder == lastTargetFolder && !lastTargetFolder.isEmpty())) {
+            // Nothing is written through a link inside the destination: a
+            // linked folder on the way is replaced by a real one.
+            vb::Quiet([&] {
+                const platform::HostPath mapped = platform::ResolveWindowsPath(folder);
+                if (!mapped.ok())
+                    return;
+                for (const QString& link :
+                     platform::ReplaceLinkedFolders(platform::HostPathOrRaise(D), mapped.path))
+                    WriteErrorLog(false, ProgramName, label, 4, 0,
+                                  QStringLiteral("A link in the destination was replaced by a folder: ") +
+                                      platform::ToWindows(link));
+            });
             if (!platform::ScriptingFileSystem().FolderExists(folder))
                 CreateDirectoryStruct(folder);
             lastTargetFolder = folder;

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <sys/stat.h>
 
+#include "platform/HostNames.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/RunOutcome.h"
@@ -120,7 +121,7 @@ void ReportUncopyable(const QString& folder, const QStringList& names) {
 // A symbolic link inside the destination tree is never written through.
 bool IsLinkHost(const QString& host) {
     struct stat st {};
-    return !host.isEmpty() && ::lstat(QFile::encodeName(host).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+    return !host.isEmpty() && ::lstat(platform::HostBytes(host).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 // A folder the destination lacks: made, and filled with the source folder's

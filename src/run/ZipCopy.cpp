@@ -7,6 +7,7 @@
 #include <QFile>
 #include <sys/stat.h>
 
+#include "platform/HostNames.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
@@ -345,7 +346,7 @@ void frmMain_BackUp::SettleArchiveBits(bool clear) {
                 vb::Quiet([&] {
                     const QString& host = f.hostPath;
                     struct stat st {};
-                    if (!host.isEmpty() && ::stat(QFile::encodeName(host).constData(), &st) == 0 &&
+                    if (!host.isEmpty() && ::stat(platform::HostBytes(host).constData(), &st) == 0 &&
                         qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.writtenSecs)
                         platform::ClearArchiveFlag(host, qint64(st.st_size), st.st_mtim);
                 });

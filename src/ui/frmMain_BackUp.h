@@ -320,6 +320,7 @@ private:
     bool RunSynchronisation();
     void CloseRun();
     void RemoveLeftoversOfAKilledRun();
+    void ReportUncopyable(const QString& folder);
     void StoreTooLarge(const QString& File);
     void DeleteOldArchives();
     bool DecryptArchive(const QString& inPath, const QString& outPath);
