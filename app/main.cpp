@@ -7,6 +7,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/RunOutcome.h"
+#include "destinations/MailNotice.h"
 #include "platform/Paths.h"
 #include "platform/TerminationRequest.h"
 #include "run/Vaultora_Main.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     int rc = ExitStatus();
     if (fMainForm && !endRequested)
         rc = std::max(app.exec(), ExitStatus());
+    WaitForMailNotice();
     if (fMainForm) {
         fMainForm->Unload();
         delete fMainForm;

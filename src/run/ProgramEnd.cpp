@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/RunOutcome.h"
+#include "destinations/MailNotice.h"
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
 
@@ -14,6 +15,8 @@ bool ended = false;
 }  // namespace
 
 void End() {
+    // An e-mail notice on its way gets its minute first.
+    WaitForMailNotice();
     ended = true;
     vb::Quiet([] { vb::CloseAll(); });
     if (endHook) {

@@ -1287,15 +1287,8 @@ void frmMain_BackUp::cboWriteSpeed_Click() {}
 void frmMain_BackUp::cmdFTPretrieve_Click() {}
 void frmMain_BackUp::cmdTestFTPconnection_Click() {}
 void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
-void frmMain_BackUp::cmdConfigAS_Click() {}
-
-void frmMain_BackUp::tmrtimeout_Timer() {}
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
-void frmMain_BackUp::sckSMTP_Connect() {}
-void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
-void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}
-void frmMain_BackUp::sckSMTP_Close() {}
 void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
 void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
 void frmMain_BackUp::CDWriterXP1_WriteComplete() {}
