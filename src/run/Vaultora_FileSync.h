@@ -5,8 +5,9 @@
 
 // Folder synchronisation: the files of one folder (SynchronizeFiles) or of a
 // folder tree (SynchronizeDir) are brought up to date in the other folder,
-// one way or both ways, the newer copy of a file winning. Nothing is ever
-// deleted. Windows paths. Names that differ only in case are the same name.
+// one way or both ways, the newer copy of a file winning. No file or folder
+// of the user's is ever deleted (only links inside the destination tree, which
+// are replaced, and the partial copies a killed run left there). Windows paths. Names that differ only in case are the same name.
 //
 // Every step writes its line at the top of the main window's run log and
 // keeps the elapsed-time box current; the Stop command is seen between
