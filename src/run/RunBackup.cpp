@@ -352,7 +352,10 @@ void frmMain_BackUp::RemoveLeftoversOfAKilledRun() {
     vb::Quiet([&] {
         platform::RemoveLeftovers(platform::HostPathOrRaise(txtPathTemp->Text()),
                                   {QStringLiteral("*_BackUp_*"), platform::kCopyLeftoverPattern,
-                                   QStringLiteral(".vaultora-zip-*"), QStringLiteral(".vaultora-piece-*")});
+                                   QStringLiteral(".vaultora-zip-*"), QStringLiteral(".vaultora-piece-*"),
+                                   QStringLiteral("????????registry.*"),
+                                   // a link in place of the folder of split pieces
+                                   QStringLiteral("splitfile")});
     });
     for (const QString& folder : {txtPathBackUp->Text(), txtDestinySync->Text()})
         vb::Quiet([&] {

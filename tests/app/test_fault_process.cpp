@@ -214,7 +214,7 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
 // ran but something was not backed up, 2 when it could not run at all; a
 // run that did not complete always leaves an error-log line.
 TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
-    enum Start { Complete, NoSuchProfile, NothingTicked, SecondStart };
+    enum Start { Complete, NoSuchProfile, NothingTicked, SecondStart, UnusableSettings };
     struct Case {
         const char* name;
         Start start;
@@ -225,6 +225,7 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
         {"a profile that is not there", NoSuchProfile, 2, "There is no profile of this name: Nope"},
         {"a profile with nothing to back up", NothingTicked, 2, "no source entry to back up"},
         {"a second start while one runs", SecondStart, 2, "This start was refused"},
+        {"a settings folder that cannot be made", UnusableSettings, 2, "The settings cannot be used: "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,6 +242,14 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
             held = ::open(QFile::encodeName(InstanceLockPath()).constData(), O_RDWR | O_CREAT, 0600);
             ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
         }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString blocked = testenv::tempDir(QStringLiteral("blocked")) + QStringLiteral("/a file");
+        if (c.start == UnusableSettings) {
+            // The settings folder would have to be made below a file.
+            testenv::writeFile(blocked, "not a folder");
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), blocked);
+        }
+        program.setProcessEnvironment(env);
         const QString profile = c.start == NoSuchProfile ? QStringLiteral("/profile:Nope") : QStringLiteral("/profile:P");
         EXPECT_EQ(StatusOf({QStringLiteral("/run"), profile, QStringLiteral("/dir:") + Win(dest)}), c.status)
             << program.readAll().toStdString();
@@ -251,6 +260,9 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
             EXPECT_TRUE(errors.contains(QString::fromUtf8(c.logged))) << errors.toStdString();
         if (c.start == Complete)
             EXPECT_EQ(FilesIn(dest, QStringLiteral("*.zip")).size(), 1);
+        if (c.start == UnusableSettings)   // the message names the folder
+            EXPECT_TRUE(errors.contains(blocked + QStringLiteral("/vaultora"))) << errors.toStdString();
+        program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     }
 }
 

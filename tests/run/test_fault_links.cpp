@@ -151,7 +151,9 @@ TEST_F(Links, ARunsStartRemovesWhatAKilledRunLeft) {
     testenv::writeFile(temp + QStringLiteral("/.vaultora-zip-XyZ789"), "partial");
     testenv::writeFile(dest + QStringLiteral("/.vaultora-copy-Qwe456"), "partial");
     Link(outside, temp + QStringLiteral("/Old_BackUp_d.zip"));
+    Link(testenv::tempDir(QStringLiteral("elsewhere")), temp + QStringLiteral("/splitfile"));
     Run();
+    EXPECT_FALSE(IsLink(temp + QStringLiteral("/splitfile")));
     EXPECT_TRUE(FilesIn(temp).isEmpty()) << FilesIn(temp).join(QLatin1Char(' ')).toStdString();
     EXPECT_FALSE(QFileInfo::exists(dest + QStringLiteral("/.vaultora-copy-Qwe456")));
     EXPECT_FALSE(IsLink(temp + QStringLiteral("/Old_BackUp_d.zip")));
