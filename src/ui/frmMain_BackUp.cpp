@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "restore/frmRestore.h"
 #include "ui/controls/VbControl.h"
 #include "vb/ErrorHandling.h"
 
@@ -1233,6 +1234,20 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdBackUpNow();
         else if (Key == QLatin1String("Stop"))
             cmdCancelBackUp_Click();
+        else if (Key == QLatin1String("Restore")) {
+            // The main window is hidden while the restore window is open and
+            // comes back whatever that window did. Meanwhile no visible main
+            // window is left, so closing a message box must not end the program.
+            const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+            QApplication::setQuitOnLastWindowClosed(false);
+            hide();
+            vb::Quiet([&] {
+                frmRestore restore(this);
+                restore.Show();
+            });
+            show();
+            QApplication::setQuitOnLastWindowClosed(quitOnClose);
+        }
     });
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
