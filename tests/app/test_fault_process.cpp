@@ -256,12 +256,15 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
         if (held >= 0)
             ::close(held);
         const QString errors = ErrorLog();
-        if (*c.logged)
+        if (*c.logged) {
             EXPECT_TRUE(errors.contains(QString::fromUtf8(c.logged))) << errors.toStdString();
-        if (c.start == Complete)
+        }
+        if (c.start == Complete) {
             EXPECT_EQ(FilesIn(dest, QStringLiteral("*.zip")).size(), 1);
-        if (c.start == UnusableSettings)   // the message names the folder
+        }
+        if (c.start == UnusableSettings) {   // the message names the folder
             EXPECT_TRUE(errors.contains(blocked + QStringLiteral("/vaultora"))) << errors.toStdString();
+        }
         program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     }
 }

@@ -32,8 +32,9 @@ TEST(HostNames, EveryNameComesBackByteForByte) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString text = HostText(c.bytes);
-        if (!c.text.isEmpty())
+        if (!c.text.isEmpty()) {
             EXPECT_EQ(text, c.text);
+        }
         EXPECT_FALSE(text.contains(QLatin1Char('\\')));
         EXPECT_EQ(HostBytes(text), c.bytes);
     }

@@ -156,8 +156,9 @@ TEST_F(OddSources, EveryFileArrivesOrIsNamedInTheErrorLog) {
         during.stop();
         // (The walk of ZIP and copy mode lets events in too rarely for a
         // folder this small; synchronisation does between any two files.)
-        if (mode == 2)
+        if (mode == 2) {
             EXPECT_TRUE(done) << "the run ended before the odd folder's files changed";
+        }
         EXPECT_FALSE(watchdog.fired()) << "the run waited for a writer of the FIFO";
 
         // What arrived, by raw name below the source folder.
@@ -201,10 +202,12 @@ TEST_F(OddSources, EveryFileArrivesOrIsNamedInTheErrorLog) {
             const bool named = errors.contains(platform::ToWindows(platform::HostText(oddRaw + '/' + o.name)));
             anyNamed = anyNamed || named;
             EXPECT_TRUE(came || named) << "neither backed up nor named in the error log\n" << errors.toStdString();
-            if (o.kind == Odd::Unreadable || o.kind == Odd::Fifo)
+            if (o.kind == Odd::Unreadable || o.kind == Odd::Fifo) {
                 EXPECT_TRUE(named);   // these can never arrive
-            if (o.kind == Odd::Plain)
+            }
+            if (o.kind == Odd::Plain) {
                 EXPECT_TRUE(came);    // a name legal on this system arrives as it is
+            }
         }
         EXPECT_EQ(CurrentRunOutcome(), anyNamed ? RunOutcome::Incomplete : RunOutcome::Complete)
             << errors.toStdString();
