@@ -9,6 +9,7 @@
 #include "common/RunOutcome.h"
 #include "platform/FolderListing.h"
 #include "platform/HostFiles.h"
+#include "platform/ScriptingFileSystem.h"
 #include "platform/FileSystem.h"
 #include "settings/FilterMasks.h"
 #include "ui/frmMain_BackUp.h"
@@ -36,8 +37,14 @@ void frmMain_BackUp::Find_Files(const QString& Mask) {
     h.Try([&] {
         // The folder with its trailing "\": the mask without its "*.*".
         const QString prefix = vb::Left(Mask, vb::Len(Mask) - 3);
-        ReportUncopyable(prefix);
         FileList.append(QString());
+        // A source folder that is not there (a drive not plugged in, a
+        // folder renamed) backs nothing up: that is told, not passed over.
+        if (!platform::ScriptingFileSystem().FolderExists(prefix)) {
+            ReportNotBackedUp(h.label(), 1, vb::errPathNotFound, QStringLiteral("The source folder is missing"), prefix);
+            return;
+        }
+        ReportUncopyable(prefix);
         qsizetype upper = FileList.size() - 1;
         const int everyFile = platform::vbNormal | platform::vbReadOnly | platform::vbHidden |
                               platform::vbSystem;

@@ -276,7 +276,10 @@ void frmMain_BackUp::cmdBackUpNow() {
             } else if (!skip) {
                 // a single file
                 h.Erl = 48;
-                if (FileExists(entry)) {
+                if (!FileExists(entry))
+                    ReportNotBackedUp(h.label(), 48, vb::errFileNotFound, QStringLiteral("The source file is missing"),
+                                      entry);
+                else {
                     file = entry;
                     CurrentFileAttr = AttributesAs16(GetAttributes(entry));
                     if (!((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&

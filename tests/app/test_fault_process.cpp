@@ -101,6 +101,7 @@ TEST_F(ProcessFaults, AKilledZipRunLeavesTheDestinationAsItWasAndTheNextRunCompl
     f().chkAppendArchive->setValue(1);
     f().txtMaxZIPsize->setText(QStringLiteral("500"));
     WriteSource(QStringLiteral("first.txt"), QByteArray("the first run's file\n").repeated(100));
+    QDir().mkpath(src + QStringLiteral("/big"));   // empty for the first run
     AddSource(Win(src) + QStringLiteral("\\*.*"));
     AddSource(Win(src) + QStringLiteral("\\big\\*.*"));
     Save_Settings();

@@ -214,3 +214,20 @@ TEST_F(OddSources, EveryFileArrivesOrIsNamedInTheErrorLog) {
         ::chmod((oddRaw + "/unreadable.txt").constData(), 0644);
     }
 }
+
+TEST_F(OddSources, ASourceEntryThatIsNotThereIsNamed) {
+    for (const int mode : {0, 1}) {
+        SCOPED_TRACE(mode == 0 ? "ZIP" : "copy");
+        SetUp();
+        WriteSource(QStringLiteral("a.txt"), QByteArray("alpha\n"));
+        f().optBuMode(mode)->setValue(true);
+        AddSource(Win(src) + QStringLiteral("\\*.*"));
+        AddSource(Win(src) + QStringLiteral("\\unplugged\\*.*"));
+        AddSource(Win(src) + QStringLiteral("\\gone.txt"));
+        Run();
+        const QString errors = ErrorLog();
+        EXPECT_TRUE(errors.contains(Win(src) + QStringLiteral("\\unplugged\\"))) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(Win(src) + QStringLiteral("\\gone.txt"))) << errors.toStdString();
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+    }
+}
