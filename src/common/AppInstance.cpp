@@ -11,16 +11,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/UserFolders.h"
+
 namespace {
 // The open lock file while this process holds the lock; -1 when it does not.
 int g_fd = -1;
 }  // namespace
 
 QString InstanceLockPath() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || !QDir::isAbsolutePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/vaultora/instance.lock");
+    return platform::ConfigHome() + QStringLiteral("/vaultora/instance.lock");
 }
 
 namespace {

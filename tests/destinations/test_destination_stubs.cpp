@@ -8,7 +8,6 @@
 #include "common/Globals.h"
 #include "common/NRV_Language.h"
 #include "destinations/NRV_InetFTP.h"
-#include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "ui/frmMain_BackUp.h"
@@ -47,12 +46,6 @@ TEST_F(DestinationStubTest, EachDestinationSaysItIsNotAvailableAndFails) {
         std::function<bool()> call;   // true: the call reported success
     };
     const std::vector<Case> cases = {
-        {"OpenCopy2CD", [] { OpenCopy2CD(); return false; }},
-        {"AddImage2CD", [] { AddImage2CD("", "C:\\x.zip"); return false; }},
-        {"RemoveImage2CD", [] { RemoveImage2CD("", "C:\\x.zip"); return false; }},
-        {"BurnCD", [] { BurnCD(); return false; }},
-        {"FreeCdSpace", [this] { return form->FreeCdSpace() != 0; }},
-        {"SetStatusCDR", [this] { form->SetStatusCDR(); return false; }},
         {"FTPcopy_files", [] { return FTPcopy_files(false, "C:\\x.zip", "x.zip"); }},
         {"FTPtest_connection", [] { return FTPtest_connection("", true); }},
         {"FTPretrieve_files", [] { return FTPretrieve_files("", "x.zip", "C:\\Temp", "x.zip"); }},
@@ -65,33 +58,4 @@ TEST_F(DestinationStubTest, EachDestinationSaysItIsNotAvailableAndFails) {
         EXPECT_TRUE(form->RtbNews1->Text().endsWith("earlier line\r\n"));
     }
     EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
-}
-
-TEST_F(DestinationStubTest, TheDiscStatusShowsNoDisc) {
-    form->lblDriveInfo(4)->setCaption(LangText(5));
-    form->lblDriveInfo(1)->setCaption("kept");
-    form->SetStatusCDR();
-    EXPECT_EQ(form->lblDriveInfo(4)->Caption(), LangText(14));
-    EXPECT_EQ(form->lblDriveInfo(1)->Caption(), "kept");
-}
-
-TEST_F(DestinationStubTest, TickingTheRecorderFallsBackToTheFolder) {
-    form->chkMedia->setValue(1);
-    form->txtPathBackUp->setText("C:\\");
-    form->lblDriveInfo(4)->setCaption("untouched");
-    form->chkUseCDRecorder->setValue(1);
-    EXPECT_EQ(form->chkUseCDRecorder->Value(), 0);
-    EXPECT_EQ(form->Label4->Caption(), "Dest. Directory:");
-    EXPECT_FALSE(form->txtPathBackUp->isHidden());
-    EXPECT_FALSE(form->cmdSelectPath->isHidden());
-    EXPECT_TRUE(form->cboDevices->isHidden());
-    EXPECT_TRUE(form->cboWriteSpeed->isHidden());
-    EXPECT_TRUE(form->chkUseBurnProof->isHidden());
-    // The destination was checked again: the home drive is ready.
-    EXPECT_EQ(form->lblDriveInfo(4)->Caption(), LangText(5));
-    EXPECT_EQ(newLines(), QStringList{"chkUseCDRecorder: " + LangText(21)});
-    // Choosing another recorder checks the destination again.
-    form->lblDriveInfo(4)->setCaption("untouched");
-    form->cboDevices_Click();
-    EXPECT_EQ(form->lblDriveInfo(4)->Caption(), LangText(5));
 }
