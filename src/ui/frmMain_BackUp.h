@@ -341,6 +341,8 @@ public:
 private:
     bool RunSynchronisation();
     void CloseRun();
+    void RemoveLeftoversOfAKilledRun();
+    void ReportUncopyable(const QString& folder);
     void StoreTooLarge(const QString& File);
     void DeleteOldArchives();
     bool DecryptArchive(const QString& inPath, const QString& outPath);
