@@ -1284,14 +1284,10 @@ void frmMain_BackUp::lblError_Click() {}
 void frmMain_BackUp::chkAppendArchive_Click() {}
 void frmMain_BackUp::cboWriteSpeed_Click() {}
 
-void frmMain_BackUp::cmdFTPretrieve_Click() {}
-void frmMain_BackUp::cmdTestFTPconnection_Click() {}
-void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {}
 void frmMain_BackUp::cmdConfigAS_Click() {}
 
 void frmMain_BackUp::tmrtimeout_Timer() {}
 
-void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}
 void frmMain_BackUp::sckSMTP_Connect() {}
 void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
 void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}

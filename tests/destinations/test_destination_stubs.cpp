@@ -7,7 +7,6 @@
 
 #include "common/Globals.h"
 #include "common/NRV_Language.h"
-#include "destinations/NRV_InetFTP.h"
 #include "destinations/NRV_modShutDown.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
@@ -70,9 +69,6 @@ TEST_F(DestinationStubTest, EachDestinationSaysItIsNotAvailableAndFails) {
         {"FreeCdSpace", [this] { return form->FreeCdSpace() != 0; }},
         {"SetStatusCDR", [this] { form->SetStatusCDR(); return false; }},
         {"SendMailNotice", [this] { form->SendMailNotice("C:\\x.zip"); return false; }},
-        {"FTPcopy_files", [] { return FTPcopy_files(false, "C:\\x.zip", "x.zip"); }},
-        {"FTPtest_connection", [] { return FTPtest_connection("", true); }},
-        {"FTPretrieve_files", [] { return FTPretrieve_files("", "x.zip", "C:\\Temp", "x.zip"); }},
         {"ExitWindowsSession", [] { ExitWindowsSession(8, 1); return false; }},
     };
     for (const Case& c : cases) {
