@@ -461,6 +461,10 @@ struct InetControl::Impl {
             curl_easy_setopt(e, CURLOPT_READDATA, this);
             curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.size()));
             curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+            // The last bytes of an upload may sit in the connection's buffers
+            // for a while before a slow server has read them and answers: the
+            // final reply gets more time than a stall of the data.
+            curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout * 6);
             break;
         case FtpCommand::Verb::Get:
             curl_easy_setopt(e, CURLOPT_BUFFERSIZE, 512L * 1024L);

@@ -18,6 +18,7 @@
 #include "support/TestEnv.h"
 #include "ui/QtPrinters.h"
 #include "ui/frmMain_BackUp.h"
+#include "vb/VbError.h"
 
 namespace {
 
@@ -158,4 +159,196 @@ TEST_F(FtpTransfer, RefusalsFailWithTheirTexts) {
     EXPECT_FALSE(QFile::exists(server.root + QStringLiteral("/locked/x.zip")));
     EXPECT_TRUE(QDir(fetchDir).isEmpty());
     ExpectNoPassword();
+}
+
+// Retrieval with a mask fetches every match whole under its own name; a
+// local file that was longer loses its old tail; with a local name only the
+// exact entry is fetched; a mask matching nothing changes nothing.
+TEST_F(FtpTransfer, RetrievalFetchesTheMatchesWhole) {
+    peers::FtpServer server;
+    Connect(server);
+    const QByteArray big = testenv::randomBytes(700000, 3);
+    testenv::writeFile(server.root + QStringLiteral("/backup/P 2024 #1.zip"), big);
+    testenv::writeFile(server.root + QStringLiteral("/backup/P2.zip"), "second");
+    testenv::writeFile(server.root + QStringLiteral("/backup/notes.txt"), "not an archive");
+    // Enough entries for a listing longer than one piece of 4096 characters.
+    for (int i = 0; i < 120; ++i)
+        testenv::writeFile(server.root + QStringLiteral("/backup/filler_with_a_long_name_%1.dat").arg(i), "x");
+    const QString restore = testenv::tempDir(QStringLiteral("restore"));
+    testenv::writeFile(restore + QStringLiteral("/P2.zip"), "an older and much longer local copy");
+
+    EXPECT_TRUE(FTPretrieve_files(QString(), QStringLiteral("*.zip"), Win(restore), QString()));
+    EXPECT_EQ(QDir(restore).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"P 2024 #1.zip", "P2.zip"}));
+    EXPECT_EQ(testenv::readFile(restore + QStringLiteral("/P 2024 #1.zip")), big);
+    EXPECT_EQ(testenv::readFile(restore + QStringLiteral("/P2.zip")), "second");
+    EXPECT_TRUE(LogLines().contains(LangText(41)));
+    EXPECT_EQ(f().lstServerFiles->ListCount(), 0);
+
+    // One entry under a name of its own; "P2.zi?" is a mask, not that entry.
+    const QString other = testenv::tempDir(QStringLiteral("other"));
+    EXPECT_TRUE(FTPretrieve_files(QString(), QStringLiteral("P2.zip"), Win(other), QStringLiteral("mine.zip")));
+    EXPECT_FALSE(FTPretrieve_files(QString(), QStringLiteral("P2.zi?"), Win(other), QStringLiteral("two.zip")));
+    EXPECT_EQ(QDir(other).entryList(QDir::Files | QDir::Hidden), QStringList{"mine.zip"});
+
+    // Nothing matches.
+    f().RtbNews1->setText(QString());
+    EXPECT_FALSE(FTPretrieve_files(QString(), QStringLiteral("*.cry"), Win(other), QString()));
+    EXPECT_TRUE(LogLines().contains(LangText(25)));
+    EXPECT_EQ(QDir(other).entryList(QDir::Files | QDir::Hidden), QStringList{"mine.zip"});
+
+    // The connection check keeps the whole listing, in the server's order.
+    EXPECT_TRUE(FTPtest_connection(QString(), false));
+    EXPECT_EQ(f().lstServerFiles->ListCount(), 123);
+    EXPECT_EQ(f().lstServerFiles->ListIndex(), 0);
+    ExpectNoPassword();
+}
+
+// A download that fails leaves nothing at its local path (and keeps what
+// was there), and the retrieval reports failure.
+TEST_F(FtpTransfer, AFailedDownloadLeavesNoFile) {
+    peers::FtpServer server;
+    Connect(server);
+    testenv::writeFile(server.root + QStringLiteral("/backup/a.zip"), "whole");
+    testenv::writeFile(server.root + QStringLiteral("/backup/b.zip"), "whole too");
+    const QString restore = testenv::tempDir(QStringLiteral("restore"));
+    testenv::writeFile(restore + QStringLiteral("/b.zip"), "kept");
+    // b.zip cannot be read on the server.
+    ASSERT_TRUE(QFile::setPermissions(server.root + QStringLiteral("/backup/b.zip"), QFileDevice::WriteOwner));
+    if (testenv::isRoot())
+        GTEST_SKIP() << "root reads every file";
+    EXPECT_FALSE(FTPretrieve_files(QString(), QStringLiteral("*.zip"), Win(restore), QString()));
+    EXPECT_EQ(QDir(restore).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"a.zip", "b.zip"}));
+    EXPECT_EQ(testenv::readFile(restore + QStringLiteral("/b.zip")), "kept");
+}
+
+// The connection test goes through upload, retrieval and deletion, creates
+// the remote folder, and leaves no test file on either side.
+TEST_F(FtpTransfer, ConnectionTestLeavesNoFileBehind) {
+    peers::FtpServer server;
+    Connect(server, QStringLiteral("fresh/tree"));
+    const QString restore = testenv::tempDir(QStringLiteral("restore"));
+    f().txtFTPrestoreDir->setText(Win(restore));
+    f().cmdTestFTPconnection_Click();
+
+    EXPECT_EQ(f().lblFTPstatus->Caption(), LangText(196));
+    EXPECT_TRUE(LogLines().contains(LangText(27)));
+    EXPECT_TRUE(LogLines().contains(LangText(41)));
+    EXPECT_TRUE(QDir(server.root + QStringLiteral("/fresh/tree")).exists());
+    EXPECT_TRUE(QDir(server.root + QStringLiteral("/fresh/tree")).isEmpty());
+    EXPECT_TRUE(QDir(restore).isEmpty());
+    EXPECT_FALSE(QFile::exists(testenv::home() + QStringLiteral("/testFTP.nrv")));
+    EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
+    EXPECT_TRUE(f().cmdTestFTPconnection->isEnabled());
+    EXPECT_EQ(f().lstServerFiles->ListCount(), 0);
+
+    // Against a refusing server the test says so in its box.
+    f().txtFTPpassword->setText(QStringLiteral("wrong"));
+    f().cmdTestFTPconnection_Click();
+    EXPECT_EQ(f().lblFTPstatus->Caption(), LangText(197));
+    ASSERT_EQ(platform::Dialogs::shown().size(), 1);
+    EXPECT_EQ(platform::Dialogs::shown()[0].prompt, LangText(198));
+    EXPECT_EQ(platform::Dialogs::shown()[0].style, 64);
+    EXPECT_EQ(platform::Dialogs::shown()[0].title, LangText(199));
+    EXPECT_TRUE(f().cmdTestFTPconnection->isEnabled());
+    ExpectNoPassword();
+}
+
+// The retrieve button fetches the mask's matches into the restore folder.
+TEST_F(FtpTransfer, RetrieveButtonFetchesIntoTheRestoreFolder) {
+    peers::FtpServer server;
+    Connect(server);
+    testenv::writeFile(server.root + QStringLiteral("/backup/x.zip"), "x");
+    testenv::writeFile(server.root + QStringLiteral("/backup/y.txt"), "y");
+    const QString restore = testenv::tempDir(QStringLiteral("restore")) + QStringLiteral("/sub/temp");
+    f().txtFTPrestoreDir->setText(Win(restore));
+    f().txtRetrieveMask->setText(QStringLiteral("*.zip"));
+    f().cmdFTPretrieve_Click();
+    EXPECT_EQ(QDir(restore).entryList(QDir::Files), QStringList{"x.zip"});
+    EXPECT_TRUE(f().cmdFTPretrieve->isEnabled());
+}
+
+// The restore-folder picker: a "temp" folder inside the choice; a network
+// folder is refused for C:\temp; cancelling changes nothing.
+TEST_F(FtpTransfer, RestoreFolderPicker) {
+    struct Case {
+        QString chosen, expected;
+        int boxes;
+    };
+    const std::vector<Case> cases = {
+        {"C:\\Archive", "C:\\Archive\\temp", 0},
+        {"C:\\", "C:\\temp", 0},
+        {"\\\\server\\share", "C:\\temp", 1},
+        {"", "C:\\temp", 0},   // cancelled: the last choice stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen.toStdString());
+        platform::Dialogs::scriptAnswers({c.chosen});
+        f().cmdSelectPathFTPrestore_Click();
+        EXPECT_EQ(f().txtFTPrestoreDir->Text(), c.expected);
+        EXPECT_TRUE(QDir(platform::ToHost(c.expected)).exists());
+        const auto& shown = platform::Dialogs::shown();
+        ASSERT_EQ(shown.size(), 1 + c.boxes);
+        EXPECT_EQ(shown[0].prompt, LangText(189));
+        if (c.boxes) {
+            EXPECT_EQ(shown[1].prompt, LangText(190) + "\r\n" + LangText(174));
+            EXPECT_EQ(shown[1].style, 48);
+        }
+    }
+}
+
+// The request time-out is a time without progress: an upload slower than
+// the time-out in all succeeds while bytes move; a server that stops reading
+// fails it after the time-out.
+TEST_F(FtpTransfer, TimeOutCountsOnlyTimeWithoutProgress) {
+    const QString local = testenv::tempDir(QStringLiteral("up")) + QStringLiteral("/big.zip");
+    const QByteArray data = testenv::randomBytes(3 * 1024 * 1024, 11);
+    testenv::writeFile(local, data);
+    {
+        // 1 MB a second: about 3 s against a time-out of 2 s.
+        peers::FtpServer server({QStringLiteral("--throttle"), QString::number(1024 * 1024)});
+        Connect(server);
+        QDir().mkpath(server.root + QStringLiteral("/backup"));
+        SetFtpTimingForTest(0.02, 2, 2);
+        QElapsedTimer t;
+        t.start();
+        EXPECT_TRUE(FTPcopy_files(false, Win(local), QStringLiteral("big.zip"))) << f().RtbNews1->Text().toStdString();
+        EXPECT_GT(t.elapsed(), 2000);
+        EXPECT_EQ(testenv::readFile(server.root + QStringLiteral("/backup/big.zip")), data);
+    }
+    {
+        // More than the connection's buffers take in, so the stall shows
+        // while the data still goes out.
+        testenv::writeFile(local, testenv::randomBytes(24 * 1024 * 1024, 12));
+        peers::FtpServer server({QStringLiteral("--stall-after"), QString::number(256 * 1024)});
+        Connect(server);
+        QDir().mkpath(server.root + QStringLiteral("/backup"));
+        SetFtpTimingForTest(0.02, 2, 2);
+        QElapsedTimer t;
+        t.start();
+        EXPECT_FALSE(FTPcopy_files(false, Win(local), QStringLiteral("big.zip")));
+        EXPECT_LT(t.elapsed(), 10000);
+        EXPECT_TRUE(LogLines().contains(LangText(26)));
+    }
+}
+
+TEST(FtpPort, WholeNumbersFromOneTo65535) {
+    struct Case {
+        const char* text;
+        int port;    // 0: refused
+        int error;
+    };
+    const std::vector<Case> cases = {
+        {"21", 21, 0}, {" 2121 ", 2121, 0}, {"65535", 65535, 0}, {"1", 1, 0},
+        {"0", 0, 6}, {"65536", 0, 6}, {"-21", 0, 6}, {"21.5", 0, 6}, {"ftp", 0, 13}, {"", 0, 13},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        try {
+            EXPECT_EQ(FtpPortNumber(QString::fromUtf8(c.text)), c.port);
+            EXPECT_EQ(c.error, 0);
+        } catch (const vb::VbError& e) {
+            EXPECT_EQ(e.number(), c.error);
+        }
+    }
 }

@@ -58,6 +58,8 @@ def main():
                 before = self.tot_bytes_received
                 super().handle_read()
                 self.seen += self.tot_bytes_received - before
+
+            handle_read_event = handle_read
         Dtp = StallingDtp
 
     class Handler(FTPHandler):
