@@ -7,6 +7,8 @@ dies never leaves it behind).
 
 --readonly DIR      the user may list and read DIR (relative to the root,
                     made when missing) but not write there
+--no-retrieve DIR   the user may do everything in DIR but download (made
+                    when missing)
 --throttle N        data connections move at most N bytes a second
 --stall-after N     an upload stops being read after N bytes (the server
                     stays silent: a stalled peer)
@@ -27,6 +29,7 @@ def main():
     ap.add_argument("--user", default="tester")
     ap.add_argument("--password", default="secret")
     ap.add_argument("--readonly", action="append", default=[])
+    ap.add_argument("--no-retrieve", action="append", default=[])
     ap.add_argument("--throttle", type=int, default=0)
     ap.add_argument("--stall-after", type=int, default=0)
     ap.add_argument("--lifetime", type=float, default=300)
@@ -37,6 +40,10 @@ def main():
     for d in args.readonly:
         os.makedirs(os.path.join(args.root, d), exist_ok=True)
         authorizer.override_perm(args.user, os.path.join(args.root, d), perm="elr", recursive=True)
+
+    for d in args.no_retrieve:
+        os.makedirs(os.path.join(args.root, d), exist_ok=True)
+        authorizer.override_perm(args.user, os.path.join(args.root, d), perm="eladfmwMT", recursive=True)
 
     if args.throttle:
         class Dtp(ThrottledDTPHandler):
