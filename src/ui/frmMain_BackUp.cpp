@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "destinations/NRV_Internet.h"
 #include "ui/controls/VbControl.h"
 #include "vb/ErrorHandling.h"
 
@@ -1233,6 +1234,8 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdBackUpNow();
         else if (Key == QLatin1String("Stop"))
             cmdCancelBackUp_Click();
+        else if (Key == QLatin1String("Update"))
+            ChkNewVersion();
     });
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
