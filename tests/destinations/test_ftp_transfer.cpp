@@ -132,6 +132,10 @@ TEST_F(FtpTransfer, RefusalsFailWithTheirTexts) {
          [&] { return FTPcopy_files(false, Win(local) + "x", QStringLiteral("x.zip")); }, LangText(26)},
         {"line break in a name", [] {},
          [&] { return FTPcopy_files(false, Win(local), QStringLiteral("x\r\nDELE y")); }, LangText(26)},
+        {"line break in the user name", [&] { f().txtFTPuser->setText(QStringLiteral("tester\r\nSITE x")); },
+         [&] { return FTPtest_connection(QString(), false); }, LangText(28)},
+        {"NUL in a folder", [&] { f().txtFTPdir->setText(QStringLiteral("back") + QChar(0) + "up"); },
+         [&] { return FTPtest_connection(QString(), true); }, LangText(28)},
         {"empty remote folder", [&] { f().txtFTPdir->setText(QString()); },
          [&] { return FTPtest_connection(QString(), true); }, LangText(28)},
         {"port 0", [&] { f().txtFTPport->setText("0"); },
@@ -349,4 +353,18 @@ TEST(FtpPort, WholeNumbersFromOneTo65535) {
             EXPECT_EQ(e.number(), c.error);
         }
     }
+}
+
+// Through a proxy the control connects to the proxy and logs in as
+// "user@server".
+TEST_F(FtpTransfer, ThroughAProxyTheLoginNamesTheServer) {
+    peers::FtpServer proxy({QStringLiteral("--user"), QStringLiteral("tester@far.example")});
+    Connect(proxy);
+    f().chkProxy->setValue(1);
+    f().txtFTPProxy->setText(QStringLiteral("127.0.0.1"));
+    f().txtFTPserver->setText(QStringLiteral("far.example"));
+    QDir().mkpath(proxy.root + QStringLiteral("/backup"));
+    testenv::writeFile(proxy.root + QStringLiteral("/backup/seen.zip"), "x");
+    EXPECT_TRUE(FTPtest_connection(QString(), false));
+    EXPECT_EQ(f().lstServerFiles->List(0), "seen.zip");
 }

@@ -123,9 +123,11 @@ TEST_F(NewsCheck, TheDownloadPageOpensOnYes) {
     EXPECT_EQ(shown[1].kind, platform::Dialogs::Kind::ShellOpen);
     EXPECT_EQ(shown[1].prompt, server.base() + "/products/downloads_e.htm");
 
+    // The toolbar's Update command runs the check.
     platform::Dialogs::scriptAnswers({platform::vbNo});
-    ChkNewVersion();
-    EXPECT_EQ(platform::Dialogs::shown().size(), 1);
+    form->tbTools_ButtonClick(QStringLiteral("Update"));
+    ASSERT_EQ(platform::Dialogs::shown().size(), 1);
+    EXPECT_EQ(platform::Dialogs::shown()[0].prompt, Outdated(LangText(45), "3.6.8"));
 }
 
 // Error answers are no documents, and every request is bounded in time.
