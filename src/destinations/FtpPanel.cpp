@@ -24,11 +24,27 @@ namespace {
 
 const QString kTestFileName = QStringLiteral("testFTP.nrv");
 
-// The hourglass for the time of a panel command.
-class BusyPointer {
+// The hourglass for the time of a panel command, and both transfer buttons
+// of the panel disabled meanwhile: the transfers run one at a time.
+class BusyPanel {
 public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    explicit BusyPanel(frmMain_BackUp& f) : f_(f) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        vb::Quiet([&] {
+            f_.cmdFTPretrieve->setEnabled(false);
+            f_.cmdTestFTPconnection->setEnabled(false);
+        });
+    }
+    ~BusyPanel() {
+        vb::Quiet([&] {
+            f_.cmdFTPretrieve->setEnabled(true);
+            f_.cmdTestFTPconnection->setEnabled(true);
+        });
+        QApplication::restoreOverrideCursor();
+    }
+
+private:
+    frmMain_BackUp& f_;
 };
 
 // Writes the test file anew in a private folder of the user, without
@@ -49,25 +65,26 @@ void WriteTestFile(const QString& hostPath, const QString& line) {
 
 void frmMain_BackUp::cmdFTPretrieve_Click() {
     vb::Handler h(QStringLiteral("cmdFTPrestore_Click of Formular frmMain_BackUp"));
-    BusyPointer pointer;
+    if (FtpOperationRunning())
+        return;
+    BusyPanel busy(*this);
     h.Next(2, [] { Save_Settings(); });
-    h.Next(3, [&] { cmdFTPretrieve->setEnabled(false); });
     h.Next(4, [&] {
         FTPretrieve_files(QString(), txtRetrieveMask->Text(), txtFTPrestoreDir->Text(), QString());
     });
-    h.Next(5, [&] { cmdFTPretrieve->setEnabled(true); });
 }
 
 void frmMain_BackUp::cmdTestFTPconnection_Click() {
     vb::Handler h(QStringLiteral("cmdTestFTPconnection_Click of Formular frmMain_BackUp"));
-    BusyPointer pointer;
+    if (FtpOperationRunning())
+        return;
+    BusyPanel busy(*this);
     // The local test file lives in a folder of its own that only this user
     // can enter; it goes with the folder when the test ends.
     QTemporaryDir privateFolder(QDir::tempPath() + QStringLiteral("/vaultora-ftptest-XXXXXX"));
     const bool passed = h.Guard(false, [&] {
         h.Erl = 1;
         Save_Settings();
-        cmdTestFTPconnection->setEnabled(false);
         h.Erl = 2;
         lblFTPstatus->setCaption(LangText(191));
         FtpWait(1);
@@ -113,10 +130,7 @@ void frmMain_BackUp::cmdTestFTPconnection_Click() {
             platform::MsgBox(LangText(198), platform::vbInformation, LangText(199));
         });
     }
-    vb::Quiet([&] {
-        cmdTestFTPconnection->setEnabled(true);
-        lstServerFiles->Clear();
-    });
+    vb::Quiet([&] { lstServerFiles->Clear(); });
 }
 
 void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {

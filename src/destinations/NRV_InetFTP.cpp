@@ -88,7 +88,32 @@ void TakeListing(InetControl& inet) {
     }
 }
 
+// One operation at a time: the control carries one session, and an operation
+// started from an event handler while another one waits (a click during a
+// transfer) would tear that session apart. Such a call fails at once.
+int operationDepth = 0;
+
+class Operation {
+public:
+    Operation() : nested_(operationDepth > 0) { ++operationDepth; }
+    ~Operation() { --operationDepth; }
+    // True when another operation is under way; the status line says that
+    // this one failed.
+    bool refused() const {
+        if (nested_)
+            vb::Quiet([] { StatusPost(LangText(26)); });
+        return nested_;
+    }
+
+private:
+    bool nested_;
+};
+
 }  // namespace
+
+bool FtpOperationRunning() {
+    return operationDepth > 0;
+}
 
 void SetFtpTimingForTest(double scale, qint32 connect, qint32 command) {
     waitScale = scale;
@@ -219,6 +244,9 @@ bool CreateChange_FTPDirectory(const QString& Path, bool Create) {
 }
 
 bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& RemotePath) {
+    const Operation operation;
+    if (operation.refused())
+        return false;
     vb::Handler h(QStringLiteral("FTPcopy_files") + kModule);
     bool sent = false;
     h.Try([&] {
@@ -241,6 +269,9 @@ bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& 
 
 bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QString& LocalDir,
                        const QString& LocalName) {
+    const Operation operation;
+    if (operation.refused())
+        return false;
     vb::Handler h(QStringLiteral("FTPretrieve_files") + kModule);
     bool requested = false;
     bool failed = true;
@@ -299,6 +330,9 @@ bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QStrin
 }
 
 bool FTPdelete_files(bool CreateFolders, const QString& RemoteName) {
+    const Operation operation;
+    if (operation.refused())
+        return false;
     vb::Handler h(QStringLiteral("FTPdelete_files") + kModule);
     bool deleted = false;
     h.Try([&] {
@@ -321,6 +355,9 @@ bool FTPdelete_files(bool CreateFolders, const QString& RemoteName) {
 }
 
 bool FTPtest_connection(const QString& SubPath, bool CreateFolders) {
+    const Operation operation;
+    if (operation.refused())
+        return false;
     // The failure is logged under the upload's label, as support knows it.
     vb::Handler h(QStringLiteral("FTPcopy_files") + kModule);
     bool listed = false;

@@ -23,6 +23,8 @@
 // by a one-second settle wait for late state events.
 
 // --- the operations; true on success ---
+// One runs at a time: an operation called while another one is under way
+// (from an event handled during its waits) fails at once.
 
 // Uploads `LocalFile` into the remote base folder (txtFTPdir) extended by the
 // folder part of `RemotePath`, under its file part. `CreateFolders`: missing
@@ -62,6 +64,9 @@ void InetFTP_StateChanged(qint16 State);
 // The remote port of a port text: a whole number from 1 to 65535. Raises 13
 // for text that is not a number, 6 outside the range.
 qint32 FtpPortNumber(const QString& text);
+
+// An operation is under way.
+bool FtpOperationRunning();
 
 // --- module state ---
 extern bool FtpListing;      // the next completion delivers a listing

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
+#include <QTimer>
 #include <memory>
 
 #include "common/Globals.h"
@@ -231,8 +232,19 @@ TEST_F(FtpTransfer, ConnectionTestLeavesNoFileBehind) {
     Connect(server, QStringLiteral("fresh/tree"));
     const QString restore = testenv::tempDir(QStringLiteral("restore"));
     f().txtFTPrestoreDir->setText(Win(restore));
+    // A click on Retrieve and an upload asked for while the test waits
+    // neither run nor disturb the test.
+    bool buttonsDisabled = false;
+    int nested = -1;
+    QTimer::singleShot(100, [&] {
+        buttonsDisabled = !f().cmdFTPretrieve->isEnabled() && !f().cmdTestFTPconnection->isEnabled();
+        f().cmdFTPretrieve_Click();
+        nested = FTPcopy_files(true, QStringLiteral("C:\\nothing.zip"), QStringLiteral("nothing.zip"));
+    });
     f().cmdTestFTPconnection_Click();
 
+    EXPECT_TRUE(buttonsDisabled);
+    EXPECT_EQ(nested, 0);
     EXPECT_EQ(f().lblFTPstatus->Caption(), LangText(196));
     EXPECT_TRUE(LogLines().contains(LangText(27)));
     EXPECT_TRUE(LogLines().contains(LangText(41)));
