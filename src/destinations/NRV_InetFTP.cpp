@@ -43,6 +43,14 @@ void StatusPost(const QString& text) {
     f.RtbNews1->PrependLine(text);
 }
 
+// The end of a failed operation: its failure text, then the connection
+// given up.
+bool GiveUp(const QString& text) {
+    vb::Quiet([&] { StatusPost(text); });
+    FTP_Reset();
+    return false;
+}
+
 void setFlags(bool listing, bool downloading) {
     FtpListing = listing;
     FtpDownloading = downloading;
@@ -215,9 +223,7 @@ bool FTP_ini(bool CreateFolders, const QString& SubPath) {
     });
     if (connected)
         return true;
-    vb::Quiet([] { StatusPost(LangText(28)); });
-    FTP_Reset();
-    return false;
+    return GiveUp(LangText(28));
 }
 
 bool CreateChange_FTPDirectory(const QString& Path, bool Create) {
@@ -262,9 +268,7 @@ bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& 
     });
     if (sent)
         return true;
-    vb::Quiet([] { StatusPost(LangText(26)); });
-    FTP_Reset();
-    return false;
+    return GiveUp(LangText(26));
 }
 
 bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QString& LocalDir,
@@ -323,10 +327,8 @@ bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QStrin
     vb::Quiet([&] {
         WriteErrorLog(true, ProgramName, QStringLiteral("FTPretrieve_files") + kModule, h.Erl, h.Err.Number,
                       h.Err.Description);
-        StatusPost(LangText(26));
     });
-    FTP_Reset();
-    return false;
+    return GiveUp(LangText(26));
 }
 
 bool FTPdelete_files(bool CreateFolders, const QString& RemoteName) {
@@ -349,9 +351,7 @@ bool FTPdelete_files(bool CreateFolders, const QString& RemoteName) {
     });
     if (deleted)
         return true;
-    vb::Quiet([] { StatusPost(LangText(297)); });
-    FTP_Reset();
-    return false;
+    return GiveUp(LangText(297));
 }
 
 bool FTPtest_connection(const QString& SubPath, bool CreateFolders) {
@@ -372,9 +372,7 @@ bool FTPtest_connection(const QString& SubPath, bool CreateFolders) {
     });
     if (listed)
         return true;
-    vb::Quiet([] { StatusPost(LangText(103)); });
-    FTP_Reset();
-    return false;
+    return GiveUp(LangText(103));
 }
 
 void FTP_Reset() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include "support/TestEnv.h"
@@ -21,6 +22,9 @@ public:
                         QStringLiteral("--root"), root, QStringLiteral("--lifetime"), QStringLiteral("240")};
         all << args;
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));
+        process.setProcessEnvironment(env);
         process.start(QStringLiteral("/usr/bin/python3"), all);
         QByteArray out;
         while (!out.contains('\n') && process.waitForReadyRead(10000))

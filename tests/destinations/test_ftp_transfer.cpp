@@ -5,16 +5,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocale>
 #include <QTimer>
-#include <memory>
 
-#include "common/Globals.h"
-#include "common/NRV_ErrorLog.h"
-#include "common/NRV_Language.h"
+#include "destinations/FormFixture.h"
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/Peers.h"
-#include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "support/TestEnv.h"
 #include "ui/QtPrinters.h"
@@ -29,26 +24,16 @@ QString Win(const QString& host) { return platform::ToWindows(host); }
 
 }  // namespace
 
-class FtpTransfer : public ::testing::Test {
+class FtpTransfer : public FormFixture {
 protected:
-    static void SetUpTestSuite() {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        ProgramName = QStringLiteral("Vaultora");
-        QLocale::setDefault(QLocale::c());
-        ASSERT_TRUE(set_language(QStringLiteral("english.lng")));
-    }
     void SetUp() override {
-        platform::Dialogs::scriptAnswers({});
-        form = std::make_unique<frmMain_BackUp>();
+        FormFixture::SetUp();
         // Waits of a fiftieth; request time-outs of 3 s.
         SetFtpTimingForTest(0.02, 3, 3);
-        QFile::remove(ErrorLogFile());
     }
     void TearDown() override {
-        form.reset();
         SetFtpTimingForTest(1.0, 60, 20);
-        platform::Dialogs::reset();
+        FormFixture::TearDown();
     }
     void Connect(const peers::FtpServer& server, const QString& remoteDir = QStringLiteral("backup")) {
         ASSERT_TRUE(server.running());
@@ -59,9 +44,6 @@ protected:
         f().chkProxy->setValue(0);
         f().txtFTPdir->setText(remoteDir);
     }
-    frmMain_BackUp& f() { return *form; }
-    static QString ErrorLogFile() { return testenv::commonDir() + QStringLiteral("/error.log"); }
-    static QString ErrorLog() { return QString::fromUtf8(testenv::readFile(ErrorLogFile())); }
     // The commands of the run log, oldest first.
     QStringList Commands() const {
         QStringList out;
@@ -76,7 +58,6 @@ protected:
         EXPECT_FALSE(form->lblFTPstatus->Caption().contains(kPassword));
         EXPECT_FALSE(ErrorLog().contains(kPassword));
     }
-    std::unique_ptr<frmMain_BackUp> form;
 };
 
 // An upload into a fresh tree creates every folder and lands byte for byte,

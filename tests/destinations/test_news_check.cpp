@@ -4,47 +4,25 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocale>
-#include <memory>
 
-#include "common/Globals.h"
-#include "common/NRV_ErrorLog.h"
-#include "common/NRV_GetSystemInfos.h"
-#include "common/NRV_Language.h"
+#include "destinations/FormFixture.h"
 #include "destinations/NRV_Internet.h"
 #include "destinations/Peers.h"
-#include "platform/Dialogs.h"
-#include "platform/Paths.h"
 #include "platform/RtfReader.h"
 #include "settings/SettingsKeys.h"
 #include "support/TestEnv.h"
 #include "ui/QtPrinters.h"
-#include "ui/frmMain_BackUp.h"
 #include "vb/VbError.h"
 
-class NewsCheck : public ::testing::Test {
+class NewsCheck : public FormFixture {
 protected:
-    static void SetUpTestSuite() {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        ProgramName = QStringLiteral("Vaultora");
-        GetPCInfos();
-        QLocale::setDefault(QLocale::c());
-        ASSERT_TRUE(set_language(QStringLiteral("english.lng")));
-    }
     void SetUp() override {
-        platform::Dialogs::scriptAnswers({});
-        form = std::make_unique<frmMain_BackUp>();
+        FormFixture::SetUp();
         ASSERT_TRUE(server.running());
         settings::WriteUser(QStringLiteral("NewsServer"), server.base() + QStringLiteral("/"));
         news = testenv::readFile(testenv::sourceDir() + QStringLiteral("/tests/fixtures/news/nrvnews.rtf"));
         testenv::writeFile(server.root + QStringLiteral("/nrvnews.rtf"), news);
         QFile::remove(StoredList());
-        QFile::remove(testenv::commonDir() + QStringLiteral("/error.log"));
-    }
-    void TearDown() override {
-        form.reset();
-        platform::Dialogs::reset();
     }
     static QString StoredList() { return testenv::programDir() + QStringLiteral("/../temp/versions.txt"); }
     void Publish(const QByteArray& list) { testenv::writeFile(server.root + QStringLiteral("/versions.txt"), list); }
@@ -65,7 +43,6 @@ protected:
     QString NoConnection() const { return LangText(48) + "\r\n" + LangText(49); }
 
     peers::HttpServer server{{QStringLiteral("--delay"), QStringLiteral("5")}};
-    std::unique_ptr<frmMain_BackUp> form;
     QByteArray news;
 };
 

@@ -14,13 +14,14 @@ dies never leaves it behind).
                     stays silent: a stalled peer)
 """
 import argparse
+import logging
 import os
-import sys
-import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, DTPHandler
 from pyftpdlib.servers import FTPServer
+
+from peer_common import announce
 
 
 def main():
@@ -77,16 +78,10 @@ def main():
     Handler.banner = "test server ready"
     Handler.auth_failed_timeout = 0.1
 
-    import logging
     logging.basicConfig(level=logging.WARNING)
 
     server = FTPServer(("127.0.0.1", 0), Handler)
-    port = server.socket.getsockname()[1]
-    sys.stdout.write("PORT %d\n" % port)
-    sys.stdout.flush()
-    timer = threading.Timer(args.lifetime, lambda: os._exit(0))
-    timer.daemon = True
-    timer.start()
+    announce(server.socket.getsockname()[1], args.lifetime)
     server.serve_forever()
 
 

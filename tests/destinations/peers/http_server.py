@@ -8,9 +8,9 @@ a missing file, and "/slow/..." only after --delay seconds. Prints
 import argparse
 import http.server
 import os
-import sys
-import threading
 import time
+
+from peer_common import announce
 
 
 def main():
@@ -44,11 +44,7 @@ def main():
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
-    sys.stdout.write("PORT %d\n" % server.server_address[1])
-    sys.stdout.flush()
-    timer = threading.Timer(args.lifetime, lambda: os._exit(0))
-    timer.daemon = True
-    timer.start()
+    announce(server.server_address[1], args.lifetime)
     server.serve_forever()
 
 
