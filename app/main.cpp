@@ -5,6 +5,7 @@
 #include "common/AppInstance.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
+#include "destinations/MailNotice.h"
 #include "platform/Paths.h"
 #include "platform/TerminationRequest.h"
 #include "run/Vaultora_Main.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     int rc = 0;
     if (fMainForm && !endRequested)
         rc = app.exec();
+    WaitForMailNotice();
     if (fMainForm) {
         fMainForm->Unload();
         delete fMainForm;

@@ -25,7 +25,9 @@ public:
     // Write the entry beneath the Windows folder under its stored path,
     // creating missing folders and replacing an existing file (through a
     // temporary file in the target folder, so a failure leaves the old file).
-    // Names that would leave the folder (absolute, a drive, "..") are refused.
+    // Names that would leave the folder (absolute, a drive, "..") are refused,
+    // and so is a name whose folders reach, through a link in the target tree,
+    // a place outside the folder (error 52).
     void Extract(const QString& folder) const;
 
 private:

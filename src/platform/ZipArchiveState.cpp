@@ -128,6 +128,34 @@ QStringList safeParts(const QString& name) {
     return parts;
 }
 
+// A host path with the links of its existing part followed; the missing
+// rest is appended as it stands. Empty for a dangling link.
+QString realPath(const QString& hostPath) {
+    QString p = hostPath, rest;
+    for (QFileInfo fi(p); !fi.exists() && !fi.isSymLink(); fi = QFileInfo(p)) {
+        const QString up = fi.absolutePath();
+        if (up == p)
+            break;
+        rest = QLatin1Char('/') + fi.fileName() + rest;
+        p = up;
+    }
+    QString real = QFileInfo(p).canonicalFilePath();
+    if (real.isEmpty())
+        return {};
+    if (real.endsWith(QLatin1Char('/')))
+        real.chop(1);   // "/" itself: the rest starts with one
+    return rest.isEmpty() && real.isEmpty() ? QStringLiteral("/") : real + rest;
+}
+
+// Whether a host folder lies inside the root once links are followed: a
+// link planted in the target tree must not carry an entry out of it.
+bool staysInside(const QString& hostRoot, const QString& hostFolder) {
+    const QString root = realPath(hostRoot), real = realPath(hostFolder);
+    if (root.isEmpty() || real.isEmpty())
+        return false;
+    return root == QLatin1String("/") || real == root || real.startsWith(root + QLatin1Char('/'));
+}
+
 }  // namespace
 
 ZipArchiveState::ZipArchiveState() = default;
@@ -659,14 +687,15 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
         raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
 
     const bool isFolder = r.name.endsWith('/') || r.name.endsWith('\\');
-    if (isFolder) {
-        if (!QDir().mkpath(hostTarget) || !QFileInfo(hostTarget).isDir())
-            raiseFor(vb::errPathNotFound, windowsTarget);
-        return;
-    }
-    const QString hostParent = QFileInfo(hostTarget).absolutePath();
+    const QString hostParent = isFolder ? hostTarget : QFileInfo(hostTarget).absolutePath();
+    if (!staysInside(hostRoot, hostParent))
+        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("a link in the target folder leads out of it"));
     if (!QDir().mkpath(hostParent) || !QFileInfo(hostParent).isDir())
         raiseFor(vb::errPathNotFound, windowsTarget);
+    if (!staysInside(hostRoot, hostParent))
+        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("a link in the target folder leads out of it"));
+    if (isFolder)
+        return;
 
     commitWriter();
     if (!reader_)

@@ -6,6 +6,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "crypto/ArchiveKey.h"
 #include "crypto/clsBlowfish.h"
 #include "destinations/NRV_InetFTP.h"
 #include "platform/Dialogs.h"
@@ -28,7 +29,7 @@
 using namespace run_display;
 
 QString frmMain_BackUp::ArchiveKey() const {
-    return QStringLiteral("T6:w_") + txtEncryptPassword->Text() + QStringLiteral("Kd/4%");
+    return ArchiveKeyFor(txtEncryptPassword->Text());
 }
 
 bool frmMain_BackUp::DecryptArchive(const QString& inPath, const QString& outPath) {

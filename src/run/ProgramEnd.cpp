@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "destinations/MailNotice.h"
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
 
@@ -13,6 +14,8 @@ bool ended = false;
 }  // namespace
 
 void End() {
+    // An e-mail notice on its way gets its minute first.
+    WaitForMailNotice();
     ended = true;
     vb::Quiet([] { vb::CloseAll(); });
     if (endHook) {

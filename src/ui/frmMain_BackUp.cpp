@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "destinations/NRV_Internet.h"
+#include "restore/frmRestore.h"
 #include "ui/controls/VbControl.h"
 #include "vb/ErrorHandling.h"
 
@@ -1236,6 +1237,20 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdCancelBackUp_Click();
         else if (Key == QLatin1String("Update"))
             ChkNewVersion();
+        else if (Key == QLatin1String("Restore")) {
+            // The main window is hidden while the restore window is open and
+            // comes back whatever that window did. Meanwhile no visible main
+            // window is left, so closing a message box must not end the program.
+            const bool quitOnClose = QApplication::quitOnLastWindowClosed();
+            QApplication::setQuitOnLastWindowClosed(false);
+            hide();
+            vb::Quiet([&] {
+                frmRestore restore(this);
+                restore.Show();
+            });
+            show();
+            QApplication::setQuitOnLastWindowClosed(quitOnClose);
+        }
     });
 }
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
@@ -1287,14 +1302,6 @@ void frmMain_BackUp::lblError_Click() {}
 void frmMain_BackUp::chkAppendArchive_Click() {}
 void frmMain_BackUp::cboWriteSpeed_Click() {}
 
-void frmMain_BackUp::cmdConfigAS_Click() {}
-
-void frmMain_BackUp::tmrtimeout_Timer() {}
-
-void frmMain_BackUp::sckSMTP_Connect() {}
-void frmMain_BackUp::sckSMTP_DataArrival(qint32 bytesTotal) {}
-void frmMain_BackUp::sckSMTP_Error(qint16 Number, const QString& Description) {}
-void frmMain_BackUp::sckSMTP_Close() {}
 void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
 void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
 void frmMain_BackUp::CDWriterXP1_WriteComplete() {}

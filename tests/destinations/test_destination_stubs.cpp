@@ -7,26 +7,11 @@
 
 #include "common/Globals.h"
 #include "common/NRV_Language.h"
-#include "destinations/NRV_modShutDown.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
-#include "platform/SessionEnder.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/ErrorHandling.h"
-
-namespace {
-
-class FakeEnder : public platform::SessionEnder {
-public:
-    bool EndSession(quint32 flags) override {
-        requests.push_back(flags);
-        return true;
-    }
-    std::vector<quint32> requests;
-};
-
-}  // namespace
 
 class DestinationStubTest : public ::testing::Test {
 protected:
@@ -39,7 +24,6 @@ protected:
         form->RtbNews1->setText("earlier line\r\n");
     }
     void TearDown() override {
-        platform::SetSessionEnder(nullptr);
         form.reset();
         platform::Dialogs::reset();
     }
@@ -68,8 +52,6 @@ TEST_F(DestinationStubTest, EachDestinationSaysItIsNotAvailableAndFails) {
         {"BurnCD", [] { BurnCD(); return false; }},
         {"FreeCdSpace", [this] { return form->FreeCdSpace() != 0; }},
         {"SetStatusCDR", [this] { form->SetStatusCDR(); return false; }},
-        {"SendMailNotice", [this] { form->SendMailNotice("C:\\x.zip"); return false; }},
-        {"ExitWindowsSession", [] { ExitWindowsSession(8, 1); return false; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,23 +90,4 @@ TEST_F(DestinationStubTest, TickingTheRecorderFallsBackToTheFolder) {
     form->lblDriveInfo(4)->setCaption("untouched");
     form->cboDevices_Click();
     EXPECT_EQ(form->lblDriveInfo(4)->Caption(), LangText(5));
-}
-
-TEST_F(DestinationStubTest, SessionEndRequests) {
-    struct Case {
-        qint32 how, force;
-        quint32 flags;
-    };
-    const std::vector<Case> cases = {
-        {8, 1, 13}, {8, 0, 9}, {1, 0, 1}, {1, 2, 17}, {2, 0, 3}, {2, 1, 7}, {4, 0, 0}, {4, 2, 16}, {3, 0, 0}, {0, 1, 4},
-    };
-    FakeEnder fake;
-    platform::SetSessionEnder(&fake);
-    for (const Case& c : cases) {
-        fake.requests.clear();
-        ExitWindowsSession(c.how, c.force);
-        EXPECT_EQ(fake.requests, std::vector<quint32>{c.flags}) << c.how << "," << c.force;
-    }
-    // A request that was made writes nothing into the run log.
-    EXPECT_TRUE(newLines().isEmpty());
 }

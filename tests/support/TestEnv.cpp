@@ -42,6 +42,9 @@ void setUpProcess() {
     setenv("VAULTORA_PROGRAM_DIR", (g_root + "/app/Vaultora").toLocal8Bit().constData(), 1);
     if (!getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // No test may reach the machine's logind: a run that ends the session
+    // would end it for real. Tests that need logind start their own bus.
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + g_root + "/run/no-system-bus").toLocal8Bit().constData(), 1);
 }
 
 QString root() { return g_root; }

@@ -12,6 +12,9 @@ namespace ui {
 VbAnimation::VbAnimation(const QString& name, QWidget* parent) : QLabel(parent) {
     setObjectName(name);
     setAlignment(Qt::AlignCenter);
+    // A clip's transparent pixels show the form's own colour, as a windowed
+    // animation control does, not the text of a control it lies over.
+    setAutoFillBackground(true);
 }
 
 VbAnimation::~VbAnimation() { Close(); }

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The restore of chosen rows, the grid's selection, and the main window's
+// Restore command.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTimer>
+
+#include "RestoreTest.h"
+#include "common/NRV_File_Dir.h"
+
+using namespace restoretest;
+using platform::vbInformation;
+
+namespace {
+
+const QMap<QString, QByteArray> kFiles = {{QStringLiteral("Report.TXT"), "report v1"},
+                                          {QStringLiteral("data.bin"), testenv::randomBytes(70000, 7)},
+                                          {QStringLiteral("Docs/Letter.txt"), "dear reader"}};
+
+class RestoreFiles : public RestoreTest {};
+
+TEST_F(RestoreFiles, RestoresChosenRowsByteForByteAndKeepsWhatTheUserKeeps) {
+    MakeArchive(QStringLiteral("P"), kFiles);
+    OpenWindow();
+    Search(QStringLiteral("*"));
+    ASSERT_EQ(w().FG3->Rows(), 4);
+
+    // Bottom up over all three rows.
+    Restore(3, 1, true);
+    EXPECT_EQ(LastPrompt(), LangText(186));
+    EXPECT_EQ(Dialogs::shown().first().prompt, QStringLiteral("Overwrite existing files ?"));
+    EXPECT_EQ(Dialogs::shown().last().style, vbInformation);
+    for (auto it = kFiles.begin(); it != kFiles.end(); ++it)
+        EXPECT_EQ(testenv::readFile(Restored("P", it.key())), it.value()) << it.key().toStdString();
+
+    // The user keeps the changed files: nothing is overwritten, whatever the
+    // letter case of the stored name and of the file on disk.
+    const QString report = Restored("P", QStringLiteral("Report.TXT"));
+    QFile::remove(report);
+    const QString lower = QFileInfo(report).absolutePath() + QStringLiteral("/report.txt");
+    testenv::writeFile(lower, "changed by the user");
+    Restore(1, 3, false);
+    EXPECT_EQ(LastPrompt(), LangText(187));
+    EXPECT_EQ(testenv::readFile(lower), QByteArray("changed by the user"));
+    EXPECT_FALSE(QFileInfo::exists(report));
+
+    // Allowed now: the file is replaced in place, under its name on disk.
+    Restore(1, 3, true);
+    EXPECT_EQ(LastPrompt(), LangText(186));
+    EXPECT_EQ(testenv::readFile(lower), QByteArray("report v1"));
+    EXPECT_TRUE(ziprun::FilesIn(QFileInfo(report).absolutePath(), QStringLiteral(".vaultora-extract-*")).isEmpty());
+}
+
+TEST_F(RestoreFiles, BeforeAnySearchNothingHappens) {
+    MakeArchive(QStringLiteral("P"), kFiles);
+    OpenWindow();
+    Dialogs::scriptAnswers({});
+    w().cmdRestore_Click();
+    EXPECT_TRUE(Dialogs::shown().isEmpty());
+}
+
+TEST_F(RestoreFiles, ARowWhoseArchiveIsGoneIsAProblemAndTheOthersAreRestored) {
+    const QString a = MakeArchive(QStringLiteral("A"), {{QStringLiteral("gone.txt"), "g"}});
+    MakeArchive(QStringLiteral("B"), {{QStringLiteral("kept.txt"), "k"}});
+    OpenWindow();
+    Search(QStringLiteral("*.txt"));
+    ASSERT_EQ(Hits(), QStringList({QStringLiteral("gone.txt"), QStringLiteral("kept.txt")}));
+    QFile::remove(dest + QLatin1Char('/') + a);
+    QFile::remove(ErrorLogFile());
+    Restore(1, 2, true);
+    EXPECT_EQ(Prompts().mid(1), QStringList({QStringLiteral("There was a problem restoring gone.txt"), LangText(185)}));
+    EXPECT_EQ(testenv::readFile(Restored("B", QStringLiteral("kept.txt"))), QByteArray("k"));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("cmdRestore_Click")));
+}
+
+TEST_F(RestoreFiles, AnEncryptedArchiveIsDecryptedOnceAndOnlyItsOwnCopiesGo) {
+    MakeArchive(QStringLiteral("P"), kFiles, QStringLiteral("pw"));
+    // A run's working archive of the same name form stays in the temp folder.
+    testenv::writeFile(temp + QStringLiteral("/Other_BackUp_d20260101.zip"), "a run's archive");
+    OpenWindow();
+    w().txtEncryptPassword->setText(QStringLiteral("wrong"));
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(w().FG3->Rows(), 1);
+    w().txtEncryptPassword->setText(QStringLiteral("pw"));
+    Search(QStringLiteral("*"));
+    ASSERT_EQ(w().FG3->Rows(), 4);
+
+    // With the wrong password each row tries again and restores nothing.
+    w().txtEncryptPassword->setText(QStringLiteral("wrong"));
+    Restore(1, 3, true);
+    EXPECT_EQ(Prompts().count(QStringLiteral("Decryption error - please check the password")), 3);
+    EXPECT_EQ(LastPrompt(), LangText(186));
+    EXPECT_FALSE(QFileInfo::exists(Restored("P", QStringLiteral("data.bin"))));
+
+    w().txtEncryptPassword->setText(QStringLiteral("pw"));
+    QFile::remove(ErrorLogFile());
+    Restore(1, 3, true);
+    EXPECT_EQ(Prompts().mid(1), QStringList({LangText(186)}));
+    for (auto it = kFiles.begin(); it != kFiles.end(); ++it)
+        EXPECT_EQ(testenv::readFile(Restored("P", it.key())), it.value()) << it.key().toStdString();
+    EXPECT_EQ(ziprun::FilesIn(temp), QStringList({QStringLiteral("Other_BackUp_d20260101.zip")}));
+}
+
+// Archives no run of ours writes: names that leave the target, made with
+// Python's zipfile.
+void WriteHostileZip(const QString& hostPath) {
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"), QStringLiteral("import sys, zipfile\n"
+                                                  "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                                  "    z.writestr('../escape.txt', 'out')\n"
+                                                  "    z.writestr('link/inside.txt', 'via link')\n"
+                                                  "    z.writestr('fine.txt', 'fine')\n"),
+             hostPath});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+}
+
+TEST_F(RestoreFiles, NamesAndLinksThatLeaveTheDriveAreRefusedRowByRow) {
+    WriteHostileZip(dest + QStringLiteral("/hostile.zip"));
+    const QString outside = testenv::tempDir(QStringLiteral("outside"));
+    ASSERT_TRUE(QFile::link(outside, target + QStringLiteral("/link")));
+    OpenWindow();
+    Search(QStringLiteral("*.txt"));
+    ASSERT_EQ(Hits(), QStringList({QStringLiteral("escape.txt"), QStringLiteral("inside.txt"),
+                                   QStringLiteral("fine.txt")}));
+    Restore(1, 3, true);
+    EXPECT_EQ(Prompts().mid(1), QStringList({QStringLiteral("There was a problem restoring escape.txt"),
+                                             QStringLiteral("There was a problem restoring inside.txt"),
+                                             LangText(185)}));
+    EXPECT_EQ(testenv::readFile(target + QStringLiteral("/fine.txt")), QByteArray("fine"));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(target).absolutePath() + QStringLiteral("/escape.txt")));
+    EXPECT_TRUE(QDir(outside).isEmpty());
+}
+
+// Mouse events on the grid's rows (grid row r is view row r - 1).
+void Mouse(ui::VbFlexGrid* g, QEvent::Type type, int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const QRect rect = g->visualRect(g->model()->index(row - 1, 1));
+    const QPointF at = rect.center();
+    QMouseEvent e(type, at, g->viewport()->mapToGlobal(at), Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, mods);
+    QApplication::sendEvent(g->viewport(), &e);
+}
+
+TEST_F(RestoreFiles, TheGridSelectsRowsFromTheTopDownAndFromTheBottomUp) {
+    MakeArchive(QStringLiteral("P"), kFiles);
+    OpenWindow();
+    w().show();
+    Search(QStringLiteral("*"));
+    QApplication::processEvents();
+    ui::VbFlexGrid* g = w().FG3;
+    EXPECT_EQ(std::pair(g->Row(), g->RowSel()), std::pair(1, 1));   // a fresh result starts at row 1
+
+    // Dragged from row 3 up to row 1.
+    Mouse(g, QEvent::MouseButtonPress, 3);
+    Mouse(g, QEvent::MouseMove, 2);
+    Mouse(g, QEvent::MouseMove, 1);
+    Mouse(g, QEvent::MouseButtonRelease, 1);
+    EXPECT_EQ(std::pair(g->Row(), g->RowSel()), std::pair(3, 1));
+    // A click on row 2, then shift-click on row 3.
+    Mouse(g, QEvent::MouseButtonPress, 2);
+    Mouse(g, QEvent::MouseButtonRelease, 2);
+    Mouse(g, QEvent::MouseButtonPress, 3, Qt::ShiftModifier);
+    Mouse(g, QEvent::MouseButtonRelease, 3, Qt::ShiftModifier);
+    EXPECT_EQ(std::pair(g->Row(), g->RowSel()), std::pair(2, 3));
+    EXPECT_EQ(g->selectionModel()->selectedRows().size(), 2);
+
+    // A double click restores the row under the mouse.
+    Mouse(g, QEvent::MouseButtonPress, 1);
+    Mouse(g, QEvent::MouseButtonRelease, 1);
+    Dialogs::scriptAnswers({platform::vbYes});
+    Mouse(g, QEvent::MouseButtonDblClick, 1);
+    EXPECT_EQ(LastPrompt(), LangText(186));
+    EXPECT_EQ(ziprun::FilesIn(QFileInfo(Restored("P", QStringLiteral("data.bin"))).absolutePath()).size(), 1);
+}
+
+TEST_F(RestoreFiles, TheMainWindowsRestoreCommandHidesItWhileTheWindowIsOpen) {
+    f().show();
+    bool mainShown = true;
+    QString title;
+    // Looks for the window once it runs modally; gives up after 5 seconds.
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && qobject_cast<frmRestore*>(modal)) {
+            mainShown = f().isVisible();
+            title = modal->windowTitle();
+            modal->close();
+        } else if (waited.elapsed() > 5000 && modal) {
+            modal->close();
+        }
+    });
+    poll.start(10);
+    f().tbTools->Buttons(10).action()->trigger();
+    EXPECT_EQ(title, QStringLiteral("Search & Restore"));
+    EXPECT_FALSE(mainShown);
+    EXPECT_TRUE(f().isVisible());
+}
+
+}  // namespace

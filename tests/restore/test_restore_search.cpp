@@ -1,0 +1,263 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The restore window's archive list, its settings, and the search.
+#include <QApplication>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+#include "restore/RestoreCopies.h"
+#include "RestoreTest.h"
+#include "crypto/clsBlowfish.h"
+#include "platform/SettingsStore.h"
+#include "settings/SettingsKeys.h"
+#include "ui/controls/VbControl.h"
+#include "vb/ErrorHandling.h"
+
+using namespace restoretest;
+using platform::vbCritical;
+
+namespace {
+
+const QMap<QString, QByteArray> kNames = {
+    {QStringLiteral("Report.TXT"), "report"}, {QStringLiteral("notes"), "no dot"},
+    {QStringLiteral("a1.log"), "a1"},         {QStringLiteral("b2.log"), "b2"},
+    {QStringLiteral("d.log"), "d"},           {QStringLiteral("sub/Deep.txt"), "deep"}};
+
+class RestoreSearch : public RestoreTest {};
+
+TEST_F(RestoreSearch, ListsTheArchivesOfAFolderAndCreatesNoFolderWhileTyping) {
+    const QString dir = testenv::tempDir(QStringLiteral("list"));
+    for (const char* n : {"a.zip", "B.ZIP", "c.Cry", "d.zip.bak", "e.txt"})
+        testenv::writeFile(dir + QLatin1Char('/') + QLatin1String(n), "x");
+    OpenWindow();
+    w().txtPathSearch->setText(ziprun::Win(dir));
+    ASSERT_EQ(w().List3->ListCount(), 4);
+    EXPECT_EQ(w().List3->List(0), LangText(243));
+    EXPECT_TRUE(w().List3->Selected(0));
+    EXPECT_EQ(QStringList({w().List3->List(1), w().List3->List(2), w().List3->List(3)}),
+              QStringList({QStringLiteral("a.zip"), QStringLiteral("B.ZIP"), QStringLiteral("c.Cry")}));
+    EXPECT_EQ(f().File1->Path().left(2), QStringLiteral("C:"));
+
+    // A path typed letter by letter lists nothing for the missing folders and
+    // makes none of them.
+    const QString typed = ziprun::Win(dir) + QStringLiteral("\\new");
+    for (int n = ziprun::Win(dir).size() + 1; n <= typed.size(); ++n)
+        w().txtPathSearch->setText(typed.left(n));
+    EXPECT_EQ(w().List3->ListCount(), 1);
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/\\n")));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+
+    w().txtPathSearch->setText(QStringLiteral("   "));
+    EXPECT_EQ(w().List3->ListCount(), 0);
+}
+
+TEST_F(RestoreSearch, PatternTable) {
+    MakeArchive(QStringLiteral("N"), kNames);
+    OpenWindow();
+    struct Case {
+        const char* pattern;
+        int caseSensitive;
+        QStringList hits;
+    } cases[] = {
+        {"*.*", 0, {"a1.log", "b2.log", "d.log", "deep.txt", "report.txt"}},
+        {"*", 0, {"a1.log", "b2.log", "d.log", "deep.txt", "notes", "report.txt"}},
+        {"REPORT.*", 0, {"report.txt"}},
+        // The stored names are lower-cased before the test, so an upper-case
+        // pattern finds nothing with the case option on.
+        {"REPORT.*", 1, {}},
+        {"report.txt", 1, {"report.txt"}},
+        {"?#.log", 0, {"a1.log", "b2.log"}},
+        {"[!a-c]*.log", 0, {"d.log"}},
+        {"deep*", 0, {"deep.txt"}},   // the file name only, never its folders
+        {"sub*", 0, {}},
+    };
+    for (const Case& c : cases) {
+        Search(QString::fromLatin1(c.pattern), c.caseSensitive);
+        QStringList hits = Hits();
+        hits.sort();
+        EXPECT_EQ(hits, c.hits) << c.pattern << " case " << c.caseSensitive;
+        EXPECT_EQ(Counters(), QStringList({"6", "1", QString::number(c.hits.size()), c.hits.isEmpty() ? "0" : "1"}))
+            << c.pattern;
+        EXPECT_TRUE(Prompts().isEmpty()) << c.pattern;
+    }
+    // A row carries the entry as the restore needs it.
+    Search(QStringLiteral("deep.txt"));
+    ASSERT_EQ(w().FG3->Rows(), 2);
+    EXPECT_EQ(w().FG3->TextMatrix(0, 6), QStringLiteral("Path"));
+    EXPECT_EQ(w().FG3->TextMatrix(1, 3), QStringLiteral("4"));
+    EXPECT_TRUE(w().FG3->TextMatrix(1, 6).endsWith(QStringLiteral("\\sub\\deep.txt")));
+    EXPECT_EQ(w().FG3->TextMatrix(1, 6), w().FG3->TextMatrix(1, 6).toLower());
+    EXPECT_TRUE(w().tbTools->Buttons(QStringLiteral("search")).Enabled());
+    EXPECT_FALSE(w().tbTools->Buttons(QStringLiteral("cancel")).Enabled());
+}
+
+TEST_F(RestoreSearch, RefusedInputsShowTheirMessageAndSearchNothing) {
+    MakeArchive(QStringLiteral("N"), kNames);
+    OpenWindow();
+    const QString empty = testenv::tempDir(QStringLiteral("empty"));
+    struct Case {
+        QString folder, pattern, message;
+    } cases[] = {
+        {QString(), QStringLiteral("*"), QStringLiteral("No ZIP archive directory defined !\r\nPlease retry")},
+        {ziprun::Win(dest), QStringLiteral("  "), QStringLiteral("No search name defined !\r\nPlease retry")},
+        {ziprun::Win(dest), QString(), QStringLiteral("No search name defined !\r\nPlease retry")},
+        {ziprun::Win(empty), QStringLiteral("*"),
+         QStringLiteral("There are no ZIP archives in the seleted directory !\r\nPlease try again.")},
+    };
+    for (const Case& c : cases) {
+        w().txtPathSearch->setText(c.folder);
+        Search(c.pattern);
+        EXPECT_EQ(Prompts(), QStringList({c.message})) << c.message.toStdString();
+        EXPECT_EQ(Counters(), QStringList({"0", "0", "0", "0"}));
+    }
+}
+
+TEST_F(RestoreSearch, EntryZeroTakesEveryArchiveAndAnotherEntryOnlyItself) {
+    MakeArchive(QStringLiteral("A"), {{QStringLiteral("one.txt"), "1"}});
+    MakeArchive(QStringLiteral("B"), {{QStringLiteral("two.txt"), "2"}, {QStringLiteral("three.txt"), "3"}});
+    OpenWindow();
+    ASSERT_EQ(w().List3->ListCount(), 3);
+    w().List3->setSelected(2, true);   // with entry 0 still selected: all
+    Search(QStringLiteral("*.txt"));
+    EXPECT_EQ(Counters(), QStringList({"3", "2", "3", "2"}));
+    w().List3->setSelected(0, false);
+    Search(QStringLiteral("*.txt"));
+    EXPECT_EQ(Counters(), QStringList({"2", "1", "2", "1"}));
+    EXPECT_EQ(w().FG3->TextMatrix(1, 4), w().List3->List(2));
+}
+
+TEST_F(RestoreSearch, EncryptedArchivesWithARightAndAWrongPassword) {
+    MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("right"));
+    MakeArchive(QStringLiteral("B"), {{QStringLiteral("beta.txt"), "b"}}, QStringLiteral("other"));
+    MakeArchive(QStringLiteral("C"), {{QStringLiteral("gamma.txt"), "c"}}, QStringLiteral("right"));
+    ASSERT_TRUE(ziprun::FilesIn(dest, QStringLiteral("*.zip")).isEmpty());  // only ".cry" archives
+    OpenWindow();
+    w().txtEncryptPassword->setText(QStringLiteral("right"));
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("Decryption error - please check the password")}));
+    EXPECT_EQ(Dialogs::shown().first().style, vbCritical);
+    QStringList hits = Hits();
+    hits.sort();
+    EXPECT_EQ(hits, QStringList({QStringLiteral("alpha.txt"), QStringLiteral("gamma.txt")}));
+    EXPECT_EQ(Counters(), QStringList({"2", "3", "2", "2"}));
+    EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/_BackUp_temp.zip")));
+}
+
+TEST_F(RestoreSearch, WithoutATempFolderNoCopyIsMadeAndNoPasswordBlamed) {
+    MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("pw"));
+    MakeArchive(QStringLiteral("B"), {{QStringLiteral("beta.txt"), "b"}});
+    f().txtPathTemp->setText(QString());
+    OpenWindow();
+    w().txtEncryptPassword->setText(QStringLiteral("pw"));
+    QFile::remove(ErrorLogFile());
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(Prompts(), QStringList());
+    EXPECT_EQ(Hits(), QStringList({QStringLiteral("beta.txt")}));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("cmdSearch_Click of Formular frmMain_BackUp")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/_BackUp_temp.zip")));
+}
+
+TEST_F(RestoreSearch, TheDecryptedCopyIsPrivateAndGoesWhenTheKeyIsWrong) {
+    const QString cry = MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("pw"));
+    const QString copy = ziprun::Win(temp) + QStringLiteral("\\_BackUp_temp.zip");
+    clsBlowfish cypher;
+    ASSERT_TRUE(restore_copies::DecryptToCopy(cypher, ziprun::Win(dest) + "\\" + cry, copy, QStringLiteral("pw")));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(temp + QStringLiteral("/_BackUp_temp.zip")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_TRUE(ziprun::UnzipTestPasses(temp + QStringLiteral("/_BackUp_temp.zip")));
+    clsBlowfish other;
+    EXPECT_FALSE(restore_copies::DecryptToCopy(other, ziprun::Win(dest) + "\\" + cry, copy, QStringLiteral("no")));
+    EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/_BackUp_temp.zip")));
+}
+
+TEST_F(RestoreSearch, TwoVolumesOfOneRunAreBothSearched) {
+    f().chkMaxFiles->setValue(1);
+    f().txtMaxFiles->setText(QStringLiteral("2"));
+    MakeArchive(QStringLiteral("V"), {{QStringLiteral("v1.txt"), "1"}, {QStringLiteral("v2.txt"), "2"},
+                                      {QStringLiteral("v3.txt"), "3"}});
+    OpenWindow();
+    ASSERT_EQ(w().List3->ListCount(), 3);
+    Search(QStringLiteral("v#.txt"));
+    EXPECT_EQ(Counters(), QStringList({"3", "2", "3", "2"}));
+}
+
+TEST_F(RestoreSearch, CancelAndCloseEndTheSearchAtItsNextStep) {
+    MakeArchive(QStringLiteral("A"), {{QStringLiteral("a.txt"), "a"}, {QStringLiteral("b.txt"), "b"}},
+                QStringLiteral("pw"));
+    MakeArchive(QStringLiteral("B"), {{QStringLiteral("c.txt"), "c"}});
+    OpenWindow();
+    w().txtEncryptPassword->setText(QStringLiteral("pw"));
+    // The cancel arrives while the first archive is decrypted: the search
+    // ends after the entry it tests next.
+    QTimer::singleShot(0, &w(), [this] { w().cmdCacelSearch_Click(); });
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(Counters(), QStringList({"1", "1", "1", "1"}));
+    EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/_BackUp_temp.zip")));
+    EXPECT_TRUE(w().tbTools->Buttons(QStringLiteral("search")).Enabled());
+
+    // Another folder typed during the search ends it the same way; the list
+    // then shows the new folder.
+    const QString other = testenv::tempDir(QStringLiteral("other"));
+    QTimer::singleShot(0, &w(), [&] { w().txtPathSearch->setText(ziprun::Win(other)); });
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(Counters(), QStringList({"1", "1", "1", "1"}));
+    EXPECT_EQ(w().List3->ListCount(), 1);
+    w().txtPathSearch->setText(ziprun::Win(dest));
+
+    // Closing the window during a search: the search cleans up first, then
+    // the window closes and stores its settings.
+    w().show();
+    QTimer::singleShot(0, &w(), [this] { w().close(); });
+    Search(QStringLiteral("*.txt"), 1);
+    EXPECT_EQ(Counters(), QStringList({"1", "1", "1", "1"}));
+    EXPECT_FALSE(w().isVisible());
+    EXPECT_FALSE(w().Busy());
+    EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/_BackUp_temp.zip")));
+    EXPECT_EQ(platform::GetSetting(settings::UserSettingsApp(), "Settings", "txtFileSearch"), QStringLiteral("*.txt"));
+}
+
+TEST_F(RestoreSearch, PatternAndCaseOptionCarryOverBetweenOpenings) {
+    for (const char* key : {"txtFileSearch", "chkCaseSensitive"})
+        vb::Quiet([&] {
+            platform::DeleteSetting(settings::UserSettingsApp(), QStringLiteral("Settings"), QString::fromLatin1(key));
+        });
+    OpenWindow();
+    EXPECT_EQ(w().txtFileSearch->Text(), QStringLiteral("*.*"));
+    EXPECT_EQ(w().chkCaseSensitive->Value(), 0);
+    EXPECT_EQ(w().txtPathSearch->Text(), ziprun::Win(dest));
+    w().txtFileSearch->setText(QStringLiteral("*.doc"));
+    w().chkCaseSensitive->setValue(1);
+    w().tbTools_ButtonClick(QStringLiteral("exitsearch"));
+    OpenWindow();
+    EXPECT_EQ(w().txtFileSearch->Text(), QStringLiteral("*.doc"));
+    EXPECT_EQ(w().chkCaseSensitive->Value(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+class RestoreWindow : public RestoreTest {};
+
+TEST_F(RestoreWindow, HelpMenuOpensOnlyTheForumAndTheGridFollowsTheWindowSize) {
+    OpenWindow();
+    Dialogs::scriptAnswers({true});
+    for (const char* key : {"Product", "Tips", "About", "Forum"})
+        w().tbTools_ButtonMenuClick(QString::fromLatin1(key));
+    w().tbTools_ButtonClick(QStringLiteral("help"));
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    EXPECT_EQ(Dialogs::shown().first().kind, Dialogs::Kind::ShellOpen);
+    EXPECT_TRUE(Dialogs::shown().first().prompt.endsWith(
+        QStringLiteral("/cgi-bin/forum/x-forum.cgi?show=subject&page=1&subject=300")));
+
+    w().show();
+    w().resize(ui::TwipsToPixels(12000), ui::TwipsToPixels(9000));
+    QApplication::processEvents();
+    const int width = ui::TwipsToPixels(ui::PixelsToTwips(w().frameGeometry().width()) - 650);
+    EXPECT_EQ(w().FG3->width(), width);
+    EXPECT_EQ(w().ProgressBar3->width(), width);
+    EXPECT_LE(w().FG3->geometry().bottom(), w().sbStatusBar->geometry().top());
+}
+
+}  // namespace
