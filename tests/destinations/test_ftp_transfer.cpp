@@ -361,3 +361,17 @@ TEST_F(FtpTransfer, ThroughAProxyTheLoginNamesTheServer) {
     EXPECT_TRUE(FTPtest_connection(QString(), false));
     EXPECT_EQ(f().lstServerFiles->List(0), "seen.zip");
 }
+
+// A listed name becomes a local file name only as it stands: a server's
+// "..\x.zip" is not fetched into the folder above the restore folder.
+TEST_F(FtpTransfer, ListedNamesNeverLeaveTheRestoreFolder) {
+    peers::FtpServer server;
+    Connect(server);
+    testenv::writeFile(server.root + QStringLiteral("/backup/..\\evil.zip"), "evil");
+    testenv::writeFile(server.root + QStringLiteral("/backup/good.zip"), "good");
+    const QString parent = testenv::tempDir(QStringLiteral("parent"));
+    const QString restore = parent + QStringLiteral("/temp");
+    EXPECT_TRUE(FTPretrieve_files(QString(), QStringLiteral("*.zip"), Win(restore), QString()));
+    EXPECT_EQ(QDir(restore).entryList(QDir::Files | QDir::Hidden), QStringList{"good.zip"});
+    EXPECT_EQ(QDir(parent).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
