@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "destinations/NRV_Internet.h"
 
+#include <QScopeGuard>
 #include <optional>
 
 #include "common/Globals.h"
@@ -76,6 +77,13 @@ VersionVerdict CompareVersions(const QString& listed, int major, int minor, int 
 }
 
 void ChkNewVersion() {
+    // A second request while the first one waits for the server (the
+    // command clicked again) does nothing.
+    static bool checking = false;
+    if (checking)
+        return;
+    checking = true;
+    const auto done = qScopeGuard([] { checking = false; });
     vb::Handler h(QStringLiteral("ChkNewVersion of Modul NRV_Internet"));
     int fileNo = 0;
     // True once the user was told the outcome; otherwise the no-connection

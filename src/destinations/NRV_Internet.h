@@ -12,7 +12,7 @@
 //
 // The web server is the user setting "NewsServer" (section "Settings"), an
 // http or https address without a trailing "/"; the documents' paths below
-// it are fixed.
+// it are fixed. A call while a check waits for the server does nothing.
 void ChkNewVersion();
 
 // The server address in use.

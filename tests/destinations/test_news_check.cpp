@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 
 #include "destinations/FormFixture.h"
 #include "destinations/NRV_Internet.h"
@@ -42,7 +43,7 @@ protected:
     }
     QString NoConnection() const { return LangText(48) + "\r\n" + LangText(49); }
 
-    peers::HttpServer server{{QStringLiteral("--delay"), QStringLiteral("5")}};
+    peers::HttpServer server{{QStringLiteral("--delay"), QStringLiteral("2")}};
     QByteArray news;
 };
 
@@ -99,6 +100,15 @@ TEST_F(NewsCheck, TheDownloadPageOpensOnYes) {
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[1].kind, platform::Dialogs::Kind::ShellOpen);
     EXPECT_EQ(shown[1].prompt, server.base() + "/products/downloads_e.htm");
+
+    // Clicked again while the server is slow to answer: one check only.
+    settings::WriteUser("NewsServer", server.base() + "/slow");
+    HttpControl().RequestTimeout = 20;
+    platform::Dialogs::scriptAnswers({platform::vbNo});
+    QTimer::singleShot(200, [] { ChkNewVersion(); });
+    ChkNewVersion();
+    EXPECT_EQ(platform::Dialogs::shown().size(), 1);
+    settings::WriteUser("NewsServer", server.base());
 
     // The toolbar's Update command runs the check.
     platform::Dialogs::scriptAnswers({platform::vbNo});
