@@ -322,7 +322,8 @@ TEST_F(FtpTransfer, TimeOutCountsOnlyTimeWithoutProgress) {
         QElapsedTimer t;
         t.start();
         EXPECT_FALSE(FTPcopy_files(false, Win(local), QStringLiteral("big.zip")));
-        EXPECT_LT(t.elapsed(), 10000);
+        // libcurl measures the speed over its last five seconds or so.
+        EXPECT_LT(t.elapsed(), 15000);
         EXPECT_TRUE(LogLines().contains(LangText(26)));
     }
 }
