@@ -6,15 +6,14 @@
 #include <QLockFile>
 #include <memory>
 
+#include "platform/UserFolders.h"
+
 namespace {
 std::unique_ptr<QLockFile> g_lock;
 }  // namespace
 
 QString InstanceLockPath() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || !QDir::isAbsolutePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/vaultora/instance.lock");
+    return platform::ConfigHome() + QStringLiteral("/vaultora/instance.lock");
 }
 
 bool PrevInstance() {

@@ -74,10 +74,15 @@ QString BrowseForFolder(QWidget* hWndOwner, const QString& sPrompt, const QVaria
     QString start;
     QString result;
     h.Next(1, [&] { flags = bIncludeFiles ? kIncludeFiles : 0; });
-    h.Next(2, [&] { root = LocationOf(vRootFolder.isValid() ? vRootFolder : QVariant(int(CSIDL_DESKTOP))); });
+    QString limit;  // the folder the user cannot leave; "" for the whole computer
+    h.Next(2, [&] {
+        root = LocationOf(vRootFolder.isValid() ? vRootFolder : QVariant(int(CSIDL_DESKTOP)));
+        if (root != SpecialFolderPath(CSIDL_DESKTOP))
+            limit = root;
+    });
     h.Next(3, [&] { start = vStartFolder.isValid() ? LocationOf(vStartFolder) : root; });
     h.Next(4, [&] {
-        QString chosen = platform::BrowseFolder(sPrompt, start, (flags & kIncludeFiles) != 0);
+        QString chosen = platform::BrowseFolder(sPrompt, start, (flags & kIncludeFiles) != 0, limit);
         const int nul = chosen.indexOf(QChar(0));
         if (nul >= 0)
             chosen.truncate(nul);

@@ -16,16 +16,18 @@ enum SpecialFolder : int {
     CSIDL_PROFILE = 40,       // the user's home folder
 };
 
-// Shows the folder dialog and returns the chosen folder (with bIncludeFiles:
-// also a file) as a Windows path, cut at the first NUL; "" when cancelled.
+// Shows the folder dialog and returns the chosen folder as a Windows path, cut
+// at the first NUL; "" when cancelled. With bIncludeFiles the dialog lists the
+// files too: a chosen file is returned with its full path, and a folder can
+// still be chosen.
 //
 // vStartFolder and vRootFolder are each either a path text or a special
 // folder number; a missing root counts as the desktop (0), a missing start
-// folder as the root. The dialog opens at the start folder. A folder that
-// cannot be turned into a location (the empty text, which is neither a path
-// nor a number, raises a type mismatch) is logged and leaves the dialog
-// without a preselected folder. The dialog cannot be held below its root; the
-// root only serves as the start when no start folder is given.
+// folder as the root. The dialog opens at the start folder. A root other than
+// the desktop holds the dialog: the user cannot go above it, and a start
+// folder outside it opens the root. A folder that cannot be turned into a
+// location (the empty text, which is neither a path nor a number, raises a
+// type mismatch) is logged and leaves the dialog without a preselected folder.
 QString BrowseForFolder(QWidget* hWndOwner, const QString& sPrompt, const QVariant& vStartFolder = QVariant(),
                         const QVariant& vRootFolder = QVariant(), bool bIncludeFiles = false);
 

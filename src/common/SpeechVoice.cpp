@@ -1,15 +1,50 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/SpeechVoice.h"
 
+#include <dlfcn.h>
+#include <unistd.h>
 #include <espeak-ng/speak_lib.h>
 
 #include "vb/VbError.h"
 
 namespace {
-// The engine is one per process.
+// The engine is one per process. Its library (and the sound libraries it
+// brings) is loaded when the first text is spoken, not at the start.
 bool g_engineUp = false;
 std::optional<bool> g_testEngine;
 QStringList g_spoken;
+
+struct Engine {
+    decltype(&espeak_Initialize) initialize = nullptr;
+    decltype(&espeak_Synth) synth = nullptr;
+    decltype(&espeak_Cancel) cancel = nullptr;
+    decltype(&espeak_Terminate) terminate = nullptr;
+};
+Engine g_engine;
+
+bool libraryPresent() { return ::access(VAULTORA_ESPEAK_LIBRARY, R_OK) == 0; }
+
+bool startEngine() {
+    if (g_engineUp)
+        return true;
+    void* lib = ::dlopen(VAULTORA_ESPEAK_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (!lib)
+        return false;
+    Engine e;
+    e.initialize = reinterpret_cast<decltype(e.initialize)>(::dlsym(lib, "espeak_Initialize"));
+    e.synth = reinterpret_cast<decltype(e.synth)>(::dlsym(lib, "espeak_Synth"));
+    e.cancel = reinterpret_cast<decltype(e.cancel)>(::dlsym(lib, "espeak_Cancel"));
+    e.terminate = reinterpret_cast<decltype(e.terminate)>(::dlsym(lib, "espeak_Terminate"));
+    if (!e.initialize || !e.synth || !e.cancel || !e.terminate)
+        return false;
+    // DONT_EXIT: a missing voice data folder is reported, not a reason for
+    // the engine to end the whole program.
+    if (e.initialize(AUDIO_OUTPUT_PLAYBACK, 0, nullptr, espeakINITIALIZE_DONT_EXIT) <= 0)
+        return false;
+    g_engine = e;
+    g_engineUp = true;
+    return true;
+}
 }  // namespace
 
 void SpeechVoice::SetEngineForTest(std::optional<bool> starts) {
@@ -21,8 +56,8 @@ QStringList SpeechVoice::SpokenForTest() { return g_spoken; }
 
 SpeechVoice::~SpeechVoice() {
     if (registered_ && g_engineUp && !g_testEngine) {
-        espeak_Cancel();
-        espeak_Terminate();
+        g_engine.cancel();
+        g_engine.terminate();
         g_engineUp = false;
     }
 }
@@ -36,27 +71,23 @@ void SpeechVoice::Register(const QString& siteName, const QString& applicationNa
         registered_ = true;
         return;
     }
-    if (!g_engineUp) {
-        // DONT_EXIT: a missing voice data folder is reported, not a reason for
-        // the engine to end the whole program.
-        const int rate = espeak_Initialize(AUDIO_OUTPUT_PLAYBACK, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
-        if (rate <= 0)
-            vb::Raise(vb::errAutomation, QStringLiteral("The speech engine could not be started"));
-        g_engineUp = true;
-    }
+    if (!libraryPresent())
+        vb::Raise(vb::errAutomation, QStringLiteral("The speech engine could not be started"));
     registered_ = true;
 }
 
 void SpeechVoice::Speak(const QString& text, int flags) {
     Q_UNUSED(flags);
-    if (!registered_ || (!g_engineUp && !g_testEngine))
+    if (!registered_)
         vb::Raise(vb::errAutomation, QStringLiteral("The speech engine is not started"));
     if (g_testEngine) {
         g_spoken.append(text);
         return;
     }
+    if (!startEngine())
+        vb::Raise(vb::errAutomation, QStringLiteral("The speech engine could not be started"));
     const QByteArray utf8 = text.toUtf8();
-    const espeak_ERROR e = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+    const espeak_ERROR e = g_engine.synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
                                         espeakCHARS_UTF8, nullptr, nullptr);
     if (e != EE_OK)
         vb::Raise(vb::errAutomation, QStringLiteral("The speech engine refused the text"));

@@ -5,9 +5,10 @@
 #include <optional>
 
 // The speech object that speaks the program's fixed texts, on the espeak-ng
-// engine. Registering starts the engine (with its own playback thread);
-// speaking queues the text and returns at once, so the caller's thread is
-// never held up while the text is spoken.
+// engine. Registering checks that the engine is installed; the first text
+// spoken starts it (with its own playback thread); speaking queues the text
+// and returns at once, so the caller's thread is never held up while the
+// text is spoken.
 class SpeechVoice {
 public:
     SpeechVoice() = default;
@@ -15,14 +16,14 @@ public:
     SpeechVoice(const SpeechVoice&) = delete;
     SpeechVoice& operator=(const SpeechVoice&) = delete;
 
-    // Starts the engine; site and application name identify the caller (the
-    // engine has no use for them). Raises error 440 (automation error) when
-    // the engine cannot be started.
+    // Site and application name identify the caller (the engine has no use
+    // for them). Raises error 440 (automation error) when the engine is not
+    // installed.
     void Register(const QString& siteName, const QString& applicationName);
 
     // Speaks the text (flags: 1 a statement; the engine always speaks
-    // asynchronously). Raises 440 when the engine is not registered or
-    // refuses the text.
+    // asynchronously). Raises 440 when the engine is not registered, cannot
+    // be started or refuses the text.
     void Speak(const QString& text, int flags);
 
     bool Registered() const { return registered_; }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP panel of the main window: retrieval of archives into the restore
-// folder, the connection test, the restore-folder picker, and the transfer
-// control's state event.
+// folder, the connection test, and the transfer control's state event. (The
+// restore-folder picker is one of the window's path pickers.)
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -131,23 +131,6 @@ void frmMain_BackUp::cmdTestFTPconnection_Click() {
         });
     }
     vb::Quiet([&] { lstServerFiles->Clear(); });
-}
-
-void frmMain_BackUp::cmdSelectPathFTPrestore_Click() {
-    vb::Quiet([&] {
-        QString path = platform::BrowseFolder(LangText(189), platform::ProgramFolder(), false);
-        if (path.isEmpty())
-            return;
-        if (path.startsWith(QLatin1String("\\\\"))) {
-            platform::MsgBox(LangText(190) + QStringLiteral("\r\n") + LangText(174), platform::vbExclamation,
-                             LangText(23));
-            path = QStringLiteral("C:\\");
-        } else {
-            path = sFixDirString(path);
-        }
-        txtFTPrestoreDir->setText(path + QStringLiteral("temp"));
-        CreateDirectoryStruct(txtFTPrestoreDir->Text());
-    });
 }
 
 void frmMain_BackUp::Inet2_StateChanged(qint16 State) {

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/UserFolders.h"
 #include "vb/ErrorHandling.h"
 #include "vb/VbError.h"
 
@@ -54,10 +55,7 @@ Database::Database(const QString& hostPath) : path_(hostPath) { open(); }
 Database::~Database() { closeFile(); }
 
 QString Database::defaultPath() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || !QDir::isAbsolutePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/vaultora/settings.db");
+    return platform::ConfigHome() + QStringLiteral("/vaultora/settings.db");
 }
 
 Database& Database::shared() {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/FolderDialog.h"
 #include "platform/Paths.h"
 
 namespace platform {
@@ -38,7 +39,7 @@ bool takeAnswer(QVariant* out) {
 }
 
 void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int style, const QString& defaultText,
-            const QVariant& answer) {
+            const QVariant& answer, const QString& rootFolder = {}, const QString& filter = {}) {
     if (!state().scripted)
         return;
     Dialogs::Shown r;
@@ -48,6 +49,8 @@ void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int
     r.style = style;
     r.defaultText = defaultText;
     r.answer = answer;
+    r.rootFolder = rootFolder;
+    r.filter = filter;
     state().shown.append(r);
 }
 
@@ -137,6 +140,21 @@ bool looksLikeUrl(const QString& s) {
     return scheme.match(s).hasMatch();
 }
 
+// A box whose answer is a text: the scripted answer, or without a display
+// "" (cancelled) after telling stderr, or what show() asks the user.
+template <class Show>
+QString askText(const char* what, const QString& title, const QString& prompt, Show show) {
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted))
+        return scripted.toString();
+    if (Dialogs::scripted() || Dialogs::headless()) {
+        if (!Dialogs::scripted())
+            tell(what, title, prompt, QStringLiteral("Cancel"));
+        return {};
+    }
+    return show();
+}
+
 }  // namespace
 
 void Dialogs::scriptAnswers(const QVariantList& answers) {
@@ -188,39 +206,67 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("input", windowTitle(title), prompt, QStringLiteral("Cancel"));
-    } else {
+    const QString answer = askText("input", windowTitle(title), prompt, [&] {
         bool ok = false;
-        answer = QInputDialog::getText(owner(), windowTitle(title), oneLine(prompt), QLineEdit::Normal, defaultText, &ok);
-        if (!ok)
-            answer.clear();
-    }
+        const QString typed =
+            QInputDialog::getText(owner(), windowTitle(title), oneLine(prompt), QLineEdit::Normal, defaultText, &ok);
+        return ok ? typed : QString();
+    });
     record(Dialogs::Kind::InputBox, title, prompt, 0, defaultText, answer);
     return answer;
 }
 
-QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles) {
-    QString answer;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toString();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("folder picker", QString(), prompt, QStringLiteral("Cancel"));
-    } else {
+QString BrowseFolder(const QString& prompt, const QString& startFolder, bool includeFiles, const QString& rootFolder) {
+    const QString answer = askText("folder picker", QString(), prompt, [&] {
         const QString start = startFolder.isEmpty() ? QString() : platform::ToHost(startFolder);
-        const QString chosen = includeFiles ? QFileDialog::getOpenFileName(owner(), prompt, start)
-                                            : QFileDialog::getExistingDirectory(owner(), prompt, start);
-        if (!chosen.isEmpty())
-            answer = platform::ToWindows(chosen);
+        const QString root = rootFolder.isEmpty() ? QString() : platform::ToHost(rootFolder);
+        FolderDialog dialog(owner(), prompt, start, root, includeFiles);
+        if (dialog.exec() == QDialog::Accepted && !dialog.chosen().isEmpty())
+            return platform::ToWindows(dialog.chosen());
+        return QString();
+    });
+    record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer, rootFolder);
+    return answer;
+}
+
+namespace {
+// "Programs (*.exe)|*.exe|All Files (*.*)|*.*" as Qt's name filters. Programs
+// here carry no extension, so "*.exe" lists every file, as "*.*" does.
+QStringList QtFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*") || p.compare(QLatin1String("*.exe"), Qt::CaseInsensitive) == 0)
+                p = QStringLiteral("*");
+        }
+        QString name = parts[i];
+        const int paren = name.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            name = name.left(paren).trimmed();
+        out << name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
-    record(Dialogs::Kind::FolderPicker, {}, prompt, includeFiles ? 1 : 0, startFolder, answer);
+    return out;
+}
+}  // namespace
+
+QString OpenFileName(const QString& title, const QString& filter, const QString& startFolder) {
+    const QString answer = askText("open file", QString(), title, [&] {
+        QFileDialog dialog(owner(), windowTitle(title));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        const QStringList filters = QtFilters(filter);
+        if (!filters.isEmpty())
+            dialog.setNameFilters(filters);
+        if (!startFolder.isEmpty())
+            dialog.setDirectory(platform::ToHost(startFolder));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            return platform::ToWindows(dialog.selectedFiles().first());
+        return QString();
+    });
+    record(Dialogs::Kind::OpenFile, title, title, 0, startFolder, answer, {}, filter);
     return answer;
 }
 

@@ -37,28 +37,35 @@ enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIg
 int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = {});
 // The text entered; "" when cancelled.
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
-// The chosen folder (with includeFiles: a file) as a Windows path; "" when
-// cancelled. startFolder is a Windows path ("" for none).
-QString BrowseFolder(const QString& prompt, const QString& startFolder = {}, bool includeFiles = false);
+// The chosen folder as a Windows path; "" when cancelled. startFolder and
+// rootFolder are Windows paths ("" for none); the user cannot leave the root.
+// With includeFiles the files are listed too and a chosen file is the answer.
+QString BrowseFolder(const QString& prompt, const QString& startFolder = {}, bool includeFiles = false,
+                     const QString& rootFolder = {});
+// The open-file dialog: the chosen file as a Windows path, "" when cancelled.
+// filter is VB's "Name (*.ext)|*.ext|..." list; startFolder a Windows path.
+QString OpenFileName(const QString& title, const QString& filter = {}, const QString& startFolder = {});
 // Opens a web address (http, https, ftp, mailto, file, or "www.") or a Windows
 // path with the desktop's handler. False when nothing could be opened.
 bool ShellOpen(const QString& urlOrWindowsPath);
 
 class Dialogs {
 public:
-    enum class Kind { MessageBox, InputBox, FolderPicker, ShellOpen };
+    enum class Kind { MessageBox, InputBox, FolderPicker, ShellOpen, OpenFile };
     struct Shown {
         Kind kind = Kind::MessageBox;
         QString title;        // as passed
         QString prompt;       // the text, the picker's prompt, or what ShellOpen got
         int style = 0;        // MsgBox style; for the folder picker 1 when files are listed too
         QString defaultText;  // the input box default or the picker's start folder
+        QString rootFolder;   // the folder picker's root ("" for none)
+        QString filter;       // the open-file dialog's filter
         QVariant answer;      // what the caller got back
     };
 
     // Test control. scriptAnswers() switches to scripted mode: no dialog is
     // shown any more; each call takes the next answer (an int for MsgBox, a
-    // string for InputBox and BrowseFolder, a bool for ShellOpen) or, when the
+    // string for InputBox, BrowseFolder and OpenFileName, a bool for ShellOpen) or, when the
     // script is used up, the headless default; and each call is recorded.
     // It also clears the record. reset() leaves scripted mode.
     static void scriptAnswers(const QVariantList& answers);

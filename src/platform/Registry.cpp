@@ -8,6 +8,7 @@
 
 #include "platform/Database.h"
 #include "platform/Paths.h"
+#include "platform/SettingsStore.h"
 #include "vb/VbError.h"
 
 namespace platform {
@@ -127,6 +128,7 @@ void ensureKey(Database& db, const Key& k) {
 }
 
 void setValue(const Key& k, const QString& name, const QString& value) {
+    SettingsChanged();
     Database& db = Database::shared();
     db.transaction([&] {
         ensureKey(db, k);
@@ -139,6 +141,7 @@ void setValue(const Key& k, const QString& name, const QString& value) {
 }
 
 bool deleteValue(const Key& k, const QString& name) {
+    SettingsChanged();
     Database& db = Database::shared();
     Database::Query q(db, "DELETE FROM reg_values WHERE key_fold = ?1 AND name_fold = ?2 RETURNING 1");
     q.bind(1, k.fold).bind(2, fold(name));
@@ -153,6 +156,7 @@ bool deleteValue(const Key& k, const QString& name) {
 bool deleteTree(const Key& k) {
     if (isRoot(k))
         vb::Raise(vb::errInvalidCall, QStringLiteral("Unable to remove registry key \"%1\\\".").arg(k.path));
+    SettingsChanged();
     Database& db = Database::shared();
     const QString lo = k.fold + kSep, hi = k.fold + QStringLiteral("]");
     bool deleted = false;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/SettingsStore.h"
 
+#include <QHash>
+
 #include <QStringList>
 
 #include "platform/Registry.h"
@@ -33,10 +35,35 @@ QString SettingsKeyPath(const QString& app) {
     return QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + app;
 }
 
+namespace {
+int g_readScopes = 0;
+// Sections read whole, by folded key path; names folded as well.
+QHash<QString, QHash<QString, QString>> g_sections;
+}  // namespace
+
+SettingsReadScope::SettingsReadScope() { ++g_readScopes; }
+SettingsReadScope::~SettingsReadScope() {
+    if (--g_readScopes == 0)
+        g_sections.clear();
+}
+
+void SettingsChanged() { g_sections.clear(); }
+
 QString GetSetting(const QString& app, const QString& section, const QString& key, const QString& defaultValue) {
     if (!valid(app, section) || key.isEmpty())
         return defaultValue;
-    return RegGetValue(sectionKey(app, section), key).value_or(defaultValue);
+    if (g_readScopes == 0)
+        return RegGetValue(sectionKey(app, section), key).value_or(defaultValue);
+    const QString path = sectionKey(app, section).toCaseFolded();
+    auto it = g_sections.find(path);
+    if (it == g_sections.end()) {
+        QHash<QString, QString> values;
+        for (const auto& [name, value] : RegEnumValues(sectionKey(app, section)))
+            values.insert(name.toCaseFolded(), value);
+        it = g_sections.insert(path, values);
+    }
+    const auto v = it->constFind(key.toCaseFolded());
+    return v == it->constEnd() ? defaultValue : *v;
 }
 
 void SaveSetting(const QString& app, const QString& section, const QString& key, const QString& value) {

@@ -30,4 +30,19 @@ void DeleteSetting(const QString& app, const QString& section = {}, const QStrin
 // empty when the section does not exist.
 QList<QPair<QString, QString>> GetAllSettings(const QString& app, const QString& section);
 
+// While one of these lives, GetSetting reads a section whole the first time
+// it is asked for a key of it and answers the section's later keys from that
+// read (one query a section instead of one a key). Any change made to the
+// registry tree in this process forgets what was read.
+class SettingsReadScope {
+public:
+    SettingsReadScope();
+    ~SettingsReadScope();
+    SettingsReadScope(const SettingsReadScope&) = delete;
+    SettingsReadScope& operator=(const SettingsReadScope&) = delete;
+};
+
+// The registry tree tells the read scope that something was changed.
+void SettingsChanged();
+
 }  // namespace platform

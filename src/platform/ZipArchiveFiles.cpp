@@ -35,4 +35,6 @@ void ZipArchiveFiles::AddFileByName(const QString& path, qint32 level, bool stor
     state_->addFile(path, int(level), storePath, overwrite);
 }
 
+void ZipArchiveFiles::Prefetch(const QStringList& paths, qint32 level) { state_->prefetch(paths, int(level)); }
+
 }  // namespace platform

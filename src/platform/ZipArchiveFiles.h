@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -32,6 +33,12 @@ public:
     // until Close and is then dropped from the archive. The entry's sizes are
     // known when this returns; the file is not needed any more.
     void AddFileByName(const QString& path, qint32 level, bool storePath, bool overwrite);
+    // The files (Windows paths) that will be added next at `level`, in their
+    // order: they are read and deflated ahead on other threads, and
+    // AddFileByName then stores exactly what it would have stored reading
+    // them itself. A later call adds to the list; the files the adds pass
+    // over are dropped.
+    void Prefetch(const QStringList& paths, qint32 level);
 
 private:
     std::shared_ptr<ZipArchiveState> state_;

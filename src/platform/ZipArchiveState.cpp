@@ -12,6 +12,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <optional>
+#include <thread>
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,8 +28,6 @@ constexpr quint32 kFlagLevelBits = 0x0006;
 constexpr quint32 kFlagDataDescriptor = 0x0008;
 constexpr quint32 kFlagUtf8 = 0x0800;
 constexpr quint32 kMadeByUnix = (3u << 8) | 30u;
-constexpr quint64 kZip64Threshold = 0xF0000000ull;     // files this large get ZIP64 headers
-constexpr quint64 kPlainEntryLimit = 0xF8000000ull;    // an entry without them stops here
 constexpr size_t kIoBlock = size_t(1) << 20;
 
 QByteArray encodedHost(const QString& hostPath) { return QFile::encodeName(hostPath); }
@@ -166,8 +166,6 @@ ZipArchiveState::~ZipArchiveState() {
         writerIo_->freeze();
         zipClose(writer_, nullptr);
     }
-    if (deflaterLevel_ >= 0)
-        deflateEnd(&deflater_);
 }
 
 QString ZipArchiveState::entryNameFor(const QString& windowsPath, bool storePath) {
@@ -389,20 +387,6 @@ void ZipArchiveState::commitWriter() {
     writerIo_.reset();
 }
 
-void ZipArchiveState::ensureDeflater(int level) {
-    if (deflaterLevel_ == level) {
-        deflateReset(&deflater_);
-        return;
-    }
-    if (deflaterLevel_ >= 0)
-        deflateEnd(&deflater_);
-    deflaterLevel_ = -1;
-    std::memset(&deflater_, 0, sizeof deflater_);
-    if (deflateInit2(&deflater_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        vb::Raise(vb::errOutOfMemory);
-    deflaterLevel_ = level;
-}
-
 void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storePath, bool overwrite) {
     requireOpen();
     if (level < 0 || level > 9)
@@ -416,20 +400,23 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
         raiseFor(vb::errPathNotFound, windowsPath);
 
     // The source is opened first: a file that cannot be read leaves the archive untouched.
+    // A file read ahead comes with what its worker found; any other is read here.
+    std::unique_ptr<DeflatedFile> ahead = ahead_ ? ahead_->take(windowsPath, level) : nullptr;
     SourceFile src;
-    const QByteArray encoded = encodedHost(host);
-    // Without blocking: a FIFO put in the file's place would wait for a writer.
-    src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOATIME | O_NONBLOCK);
-    if (src.fd < 0 && errno == EPERM)
-        src.fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (src.fd < 0)
-        raiseErrno(errno, windowsPath);
     struct stat st {};
-    if (::fstat(src.fd, &st) != 0)
-        raiseErrno(errno, windowsPath);
+    if (ahead) {
+        if (ahead->openErrno)
+            raiseErrno(ahead->openErrno, windowsPath);
+        st = ahead->st;
+    } else {
+        src.fd = OpenSourceFile(encodedHost(host));
+        if (src.fd < 0)
+            raiseErrno(errno, windowsPath);
+        if (::fstat(src.fd, &st) != 0)
+            raiseErrno(errno, windowsPath);
+    }
     if (!S_ISREG(st.st_mode))
         raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("not a file"));
-    // (O_NONBLOCK stays: reads of a regular file never wait either way.)
     if (!selfKnown_) {
         // The archive keeps its identity while it is open (it is only
         // replaced at Close), so it is looked up once.
@@ -442,12 +429,13 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     }
     if (selfKnown_ && selfDev_ == st.st_dev && selfIno_ == st.st_ino)
         raiseFor(vb::errPathFileAccess, windowsPath, QStringLiteral("the archive cannot hold itself"));
-    ::posix_fadvise(src.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (!ahead)
+        ::posix_fadvise(src.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     openWriter();
 
-    const bool zip64 = quint64(st.st_size) >= kZip64Threshold;
-    const int method = (level == 0 || st.st_size == 0) ? 0 : Z_DEFLATED;
+    const bool zip64 = FileDeflater::Zip64For(st.st_size);
+    const int method = FileDeflater::MethodFor(level, st.st_size);
     zip_fileinfo zfi{};
     zfi.dosDate = dosFromTime(st.st_mtim.tv_sec);
     quint32 dosAttributes = 0;
@@ -463,65 +451,39 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
                                 8, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, kFlagUtf8, zip64 ? 1 : 0) != ZIP_OK)
         failWriter(QStringLiteral("writing a local header failed"));
 
-    if (method == Z_DEFLATED)
-        ensureDeflater(level);
-    inBuf_.resize(kIoBlock);
-    outBuf_.resize(kIoBlock / 2);
-
-    uLong crc = crc32(0L, Z_NULL, 0);
-    quint64 usize = 0;
-    quint64 csize = 0;
-    int readErrno = 0;
     auto put = [&](const unsigned char* data, size_t n) {
-        if (n == 0)
-            return;
         if (zipWriteInFileInZip(writer_, data, unsigned(n)) != ZIP_OK)
             failWriter(QStringLiteral("writing compressed data failed"));
-        csize += n;
+        return true;
     };
-    auto drain = [&](int flush) {
-        do {
-            deflater_.next_out = outBuf_.data();
-            deflater_.avail_out = uInt(outBuf_.size());
-            const int zr = deflate(&deflater_, flush);
-            if (zr == Z_STREAM_ERROR)
-                failWriter(QStringLiteral("compression failed"));
-            put(outBuf_.data(), outBuf_.size() - deflater_.avail_out);
-        } while (deflater_.avail_out == 0);
-    };
-    for (;;) {
-        size_t want = inBuf_.size();
-        if (!zip64) {
-            // Without ZIP64 headers an entry must stay below 4 GiB, even if the file grows.
-            const quint64 room = kPlainEntryLimit - std::max(usize, csize);
-            if (room == 0)
-                break;
-            want = size_t(std::min<quint64>(want, room));
-        }
-        const ssize_t got = ::read(src.fd, inBuf_.data(), want);
-        if (got < 0) {
-            if (errno == EINTR)
+    FileDeflater::Result read;
+    if (ahead && ahead->spillFd >= 0) {
+        read = ahead->result;
+        std::vector<unsigned char> block(kIoBlock);
+        for (quint64 at = 0; at < read.csize;) {
+            const ssize_t got = ::pread(ahead->spillFd, block.data(), size_t(std::min<quint64>(kIoBlock, read.csize - at)),
+                                        off_t(at));
+            if (got < 0 && errno == EINTR)
                 continue;
-            readErrno = errno;
-            break;
+            if (got <= 0)
+                failWriter(QStringLiteral("reading the deflated data back failed"));
+            put(block.data(), size_t(got));
+            at += quint64(got);
         }
-        if (got == 0)
-            break;
-        crc = crc32(crc, inBuf_.data(), uInt(got));
-        usize += quint64(got);
-        if (method == Z_DEFLATED) {
-            deflater_.next_in = inBuf_.data();
-            deflater_.avail_in = uInt(got);
-            drain(Z_NO_FLUSH);
-        } else {
-            put(inBuf_.data(), size_t(got));
-        }
+    } else if (ahead) {
+        read = ahead->result;
+        const std::vector<unsigned char>& data = ahead->data;
+        for (size_t at = 0; at < data.size(); at += kIoBlock)
+            put(data.data() + at, std::min(kIoBlock, data.size() - at));
+    } else {
+        read = deflater_.run(src.fd, method, level, zip64, put);
+        if (read.deflateFailed)
+            failWriter(QStringLiteral("compression failed"));
     }
-    if (method == Z_DEFLATED) {
-        deflater_.next_in = nullptr;
-        deflater_.avail_in = 0;
-        drain(Z_FINISH);
-    }
+    const uLong crc = read.crc;
+    const quint64 usize = read.usize;
+    const quint64 csize = read.csize;
+    const int readErrno = read.readErrno;
     // A file that could not be read to its end is closed with a wrong
     // checksum, so that no reader takes the part as the whole; it is never
     // listed and is dropped when the archive is closed.
@@ -556,6 +518,49 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     entries_.push_back(std::move(r));
     if (failed)
         raiseErrno(readErrno, windowsPath, vb::errDeviceIO);
+}
+
+namespace {
+struct ReadAheadSettings {
+    int threads;
+    size_t bound = size_t(128) << 20;
+};
+ReadAheadSettings& readAheadSettings() {
+    static ReadAheadSettings s = [] {
+        ReadAheadSettings r{};
+        const int cores = int(std::thread::hardware_concurrency());
+        r.threads = std::clamp(cores - 1, 0, 8);
+        bool ok = false;
+        const int forced = qEnvironmentVariableIntValue("VAULTORA_DEFLATE_THREADS", &ok);
+        if (ok)
+            r.threads = std::clamp(forced, 0, 64);
+        return r;
+    }();
+    return s;
+}
+}  // namespace
+
+void ZipArchiveState::setReadAhead(int threads, size_t boundBytes) {
+    readAheadSettings() = ReadAheadSettings{std::max(threads, 0), boundBytes};
+}
+
+void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
+    const ReadAheadSettings& s = readAheadSettings();
+    if (!open_ || s.threads <= 0 || level < 0 || level > 9) {
+        ahead_.reset();
+        return;
+    }
+    if (!ahead_)
+        ahead_ = std::make_unique<DeflateAhead>(s.bound, s.threads,
+                                                encodedHost(QFileInfo(hostPath_).absolutePath()));
+    QList<QPair<QString, QByteArray>> files;
+    files.reserve(windowsPaths.size());
+    for (const QString& p : windowsPaths) {
+        const QString host = ToHost(p);
+        if (!host.isEmpty())
+            files.append({p, encodedHost(host)});
+    }
+    ahead_->enqueue(files, level);
 }
 
 // Drop replaced and unfinished entries: copy the others, still compressed,

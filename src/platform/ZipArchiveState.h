@@ -13,6 +13,7 @@
 #include <zlib.h>
 
 #include "platform/ZipArchiveReader.h"
+#include "platform/ZipDeflateAhead.h"
 #include "platform/ZipFileIo.h"
 
 namespace platform {
@@ -44,6 +45,15 @@ public:
     const ZipEntryRecord& record(int physicalIndex) const { return entries_[size_t(physicalIndex)]; }
 
     void addFile(const QString& windowsPath, int level, bool storePath, bool overwrite);
+    // The files that will be added next, in their order: worker threads read
+    // and deflate them ahead while the archive is written in order. Files
+    // added without such a hint, or in another order, are read when added.
+    // A later call adds to the list.
+    void prefetch(const QStringList& windowsPaths, int level);
+    // How many threads read ahead (0: none, every file is read when added),
+    // and the most memory the read-ahead holds; for tests and measurements.
+    static void setReadAhead(int threads, size_t boundBytes);
+    size_t readAheadPeakBytes() const { return ahead_ ? ahead_->peakHeldBytes() : 0; }
     void extract(int physicalIndex, quint64 session, const QString& windowsFolder);
 
     // The stored name for a Windows path: the path below its drive or share
@@ -59,7 +69,6 @@ private:
     void commitWriter();
     void compact();
     [[noreturn]] void failWriter(const QString& what);
-    void ensureDeflater(int level);
 
     bool open_ = false;
     bool selfKnown_ = false;  // the archive file's identity, for the add of a file onto itself
@@ -82,10 +91,8 @@ private:
     int damageNumber_ = 0;
     QString damageText_;
 
-    z_stream deflater_{};
-    int deflaterLevel_ = -1;
-    std::vector<unsigned char> inBuf_;
-    std::vector<unsigned char> outBuf_;
+    FileDeflater deflater_;
+    std::unique_ptr<DeflateAhead> ahead_;
 };
 
 }  // namespace platform

@@ -28,10 +28,6 @@ namespace {
 
 constexpr double kMb = 1048576.0;
 
-// The size of the disc image collected so far, comparable with FreeCdSpace.
-// Discs cannot be written yet, so the image stays empty.
-double CdImageSize() { return 0; }
-
 // The target folder that the last copy made sure of, its host path ("" when
 // it could not be mapped) and the drive table it was mapped with.
 QString lastTargetFolder;

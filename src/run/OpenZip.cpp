@@ -9,6 +9,7 @@
 #include "crypto/ArchiveKey.h"
 #include "crypto/clsBlowfish.h"
 #include "destinations/NRV_InetFTP.h"
+#include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/ZipArchiveComponent.h"
@@ -103,6 +104,12 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                     if (chkUseCDRecorder->Value() != 1)
                         CreateDirectoryStruct(BackupDestination);
                     vb::Quiet([&] {
+                        // A disc is numbered after the archives of its last session.
+                        if (chkUseCDRecorder->Value() == 1) {
+                            for (const QString& name : CdDiscFiles(sParseFile(pattern)))
+                                highest = std::max(highest, archive_naming::VolumeNumber(name));
+                            return;
+                        }
                         for (QString name = platform::Dir(pattern, platform::vbNormal); !name.isEmpty();
                              name = platform::Dir()) {
                             const int number = archive_naming::VolumeNumber(name);

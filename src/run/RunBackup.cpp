@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The backup run: cmdBackUpNow of the main window, from Start or "/run" to
 // the end of the run.
+#include <algorithm>
+#include <map>
+#include <vector>
+
 #include <QApplication>
 #include <memory>
 
@@ -61,6 +65,14 @@ void frmMain_BackUp::AdvanceBar(ui::VbProgressBar* bar, float& value, float step
     SetBar(bar, int(value));
 }
 
+namespace {
+// What the walk decided for one file of a folder in ZIP mode.
+struct Choice {
+    int attr = 0;        // its attributes as the walk read them
+    bool take = false;   // it goes into the archive
+};
+}  // namespace
+
 void frmMain_BackUp::cmdBackUpNow() {
     vb::Handler h(QStringLiteral("cmdBackUpNow"));
     enum class Go { After, Closing, Ended };
@@ -70,9 +82,53 @@ void frmMain_BackUp::cmdBackUpNow() {
     qint32 n = 0;       // the index of the last file of the current folder
     qint64 elapsedShownAt = -1000000;   // MonotonicMs of the last per-file time text
 
+    // ZIP mode: a folder's files listed and chosen (hidden files, filters,
+    // new files only) before they are stored, so that the archive can read
+    // and deflate them ahead.
+    struct FolderPlan {
+        QStringList files;
+        std::vector<Choice> chosen;
+        int taken = 0;
+    };
+    constexpr int kFilesAhead = 256;   // files chosen beyond the folder at work
+    std::map<int, FolderPlan> plans;   // by List1 index
+    int plannedUpTo = 0;               // entries below this were looked at for a plan
+    int hintedAhead = 0;
+    auto planFolder = [&](const QString& mask) {
+        FolderPlan plan;
+        QStringList listing{QString()};
+        std::swap(listing, FileList);
+        Find_Files(mask);
+        std::swap(listing, FileList);
+        plan.files = std::move(listing);
+        const qint32 last = qint32(plan.files.size()) - 2;
+        plan.chosen.resize(size_t(std::max(last + 1, 0)));
+        for (qint32 j = 0; j <= last; ++j) {
+            Choice& c = plan.chosen[size_t(j)];
+            const QString& f = plan.files.at(j);
+            c.attr = AttributesAs16(GetAttributes(f));
+            if ((c.attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0)
+                continue;
+            CurrentFileAttr = c.attr;
+            CurrentArchiveBit = (c.attr & platform::vbArchive) != 0;
+            c.take = !File_Filter(f) && Zip_Wanted(f);
+            plan.taken += c.take ? 1 : 0;
+            vb::DoEventsThrottled();
+        }
+        return plan;
+    };
+    auto hint = [&](const FolderPlan& plan) {
+        QStringList files;
+        for (size_t j = 0; j < plan.chosen.size(); ++j)
+            if (plan.chosen[j].take)
+                files << plan.files.at(qsizetype(j));
+        vb::Quiet([&] { ZipArchive->Files().Prefetch(files, Slider1->Value()); });
+    };
+
     auto body = [&]() -> Go {
         // --- set-up ------------------------------------------------------
         h.Erl = 1;
+        txtPathBackUp_LostFocus();  // a destination typed with a trailing "\" loses it
         bBackupStarted = true;
         h.Erl = 2;
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -206,8 +262,36 @@ void frmMain_BackUp::cmdBackUpNow() {
             if (!skip && entry.endsWith(QLatin1Char('*'))) {
                 // a folder entry
                 h.Erl = 44;
-                FileList = QStringList{QString()};
-                Find_Files(entry);
+                std::vector<Choice> chosen;
+                if (zipMode) {
+                    // The folder's files were chosen ahead, or are now; the
+                    // next folders' are chosen while this one is stored, so
+                    // that the archive reads and deflates ahead across them.
+                    auto planned = plans.find(i);
+                    if (planned == plans.end()) {
+                        planned = plans.emplace(i, planFolder(entry)).first;
+                        hint(planned->second);
+                    } else {
+                        hintedAhead -= planned->second.taken;
+                    }
+                    FileList = std::move(planned->second.files);
+                    chosen = std::move(planned->second.chosen);
+                    plans.erase(planned);
+                    for (int k = std::max(plannedUpTo, i + 1); k < List1->ListCount() && hintedAhead < kFilesAhead;
+                         ++k) {
+                        plannedUpTo = k + 1;
+                        const QString next = List1->List(k);
+                        if (next.startsWith(QLatin1String("**")) || !List1->Selected(k) ||
+                            !next.endsWith(QLatin1Char('*')))
+                            continue;
+                        FolderPlan& plan = plans.emplace(k, planFolder(next)).first->second;
+                        hint(plan);
+                        hintedAhead += plan.taken;
+                    }
+                } else {
+                    FileList = QStringList{QString()};
+                    Find_Files(entry);
+                }
                 n = qint32(FileList.size()) - 2;
                 SetBar(ProgressBar2, 0, true);
                 float bar2 = 0;
@@ -215,19 +299,30 @@ void frmMain_BackUp::cmdBackUpNow() {
                 for (qint32 j = 0; j <= n; ++j) {
                     h.Erl = 45;
                     file = FileList.at(j);
-                    CurrentFileAttr = AttributesAs16(GetAttributes(file));
-                    if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
-                        chkHiddenFolders->Value() == 0)
-                        continue;
-                    CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
-                    h.Erl = 46;
-                    if (!File_Filter(file)) {
-                        if (zipMode)
+                    if (zipMode) {
+                        CurrentFileAttr = chosen[size_t(j)].attr;
+                        CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
+                        h.Erl = 46;
+                        if (chosen[size_t(j)].take) {
                             Zip_Now(file);
-                        else
+                            if (ProgramEnded())
+                                return Go::Ended;
+                        } else if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
+                                   chkHiddenFolders->Value() == 0) {
+                            continue;
+                        }
+                    } else {
+                        CurrentFileAttr = AttributesAs16(GetAttributes(file));
+                        if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
+                            chkHiddenFolders->Value() == 0)
+                            continue;
+                        CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
+                        h.Erl = 46;
+                        if (!File_Filter(file)) {
                             Copy_Now(file);
-                        if (ProgramEnded())
-                            return Go::Ended;
+                            if (ProgramEnded())
+                                return Go::Ended;
+                        }
                     }
                     h.Erl = 47;
                     AdvanceBar(ProgressBar2, bar2, step2);

@@ -81,13 +81,16 @@ bool checkRecorder(frmMain_BackUp* f) {
     setRow(5, drive);
     f->SetStatusCDR();
     if (f->lblDriveInfo(4)->Caption() == LangText(5)) {
-        const platform::ScriptingFileSystem fso;
-        const platform::FsoDrive d = fso.GetDrive(vb::Left(drive, 1));
-        if (d.IsReady) {
-            setRow(2, d.FileSystem);
-            setCaptionOfRow(9, QStringLiteral("Used Space:"));
-            setRow(9, MbFormatA(double(d.TotalSize)));
-        }
+        // A disc that is not mounted has no drive letter: its rows stay empty.
+        vb::Quiet([&] {
+            const platform::ScriptingFileSystem fso;
+            const platform::FsoDrive d = fso.GetDrive(vb::Left(drive, 1));
+            if (d.IsReady) {
+                setRow(2, d.FileSystem);
+                setCaptionOfRow(9, QStringLiteral("Used Space:"));
+                setRow(9, MbFormatA(double(d.TotalSize)));
+            }
+        });
     }
     return true;  // also without a disc
 }
@@ -133,8 +136,9 @@ bool checkFolder(frmMain_BackUp* f) {
         }
         setRow(4, LangText(14));
         // Outside a run (none started since the program started) the check
-        // only reports; during one the user may insert the medium.
-        if (!bBackupStarted)
+        // only reports; during one the user may insert the medium. A profile
+        // being loaded sets the destination by code: nobody asked, so no box.
+        if (!bBackupStarted || (fMainForm && fMainForm->LoadingSettings))
             return false;
         const int answer = platform::MsgBox(
             LangText(15), platform::vbRetryCancel | platform::vbCritical | platform::vbDefaultButton2,

@@ -38,10 +38,6 @@ constexpr double kMb = 1048576.0;
 
 bool SamePath(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-// The size of the disc image collected so far, comparable with FreeCdSpace.
-// Discs cannot be written yet, so the image stays empty.
-double CdImageSize() { return 0; }
-
 }  // namespace
 
 void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {

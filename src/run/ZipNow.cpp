@@ -32,10 +32,16 @@ constexpr double kMb = 1048576.0;
 bool frmMain_BackUp::Zip_Now(const QString& File) {
     vb::Handler h(QStringLiteral("Zip_Now of Formular frmMain_BackUp"));
     return h.Guard(false, [&] {
-        if (optNewOnly->Value() && !(File_Included(File) || CurrentArchiveBit))
+        if (!Zip_Wanted(File))
             return false;
         return WriteToZip(File);
     });
+}
+
+// A run of new files only takes a file whose archive flag is set, or that the
+// inclusion list names.
+bool frmMain_BackUp::Zip_Wanted(const QString& File) {
+    return !(optNewOnly->Value() && !(File_Included(File) || CurrentArchiveBit));
 }
 
 bool frmMain_BackUp::WriteToZip(const QString& File) {

@@ -6,6 +6,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "platform/SettingsStore.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "settings/FilterMasks.h"
@@ -61,8 +62,16 @@ private:
 
 void Load_Settings() {
     frmMain_BackUp& f = *fMainForm;
+    // Each section of the store is read once, whole.
+    const platform::SettingsReadScope readWhole;
     LoadSteps step(f);
     bool hourglass = false;
+    struct Loading {
+        bool& flag;
+        bool was;
+        explicit Loading(bool& f) : flag(f), was(f) { flag = true; }
+        ~Loading() { flag = was; }
+    } loading(f.LoadingSettings);
 
     step(1, [&] { f.RtbNews1->setText(LangText(2)); });
     step(2, [&] { f.TimerRT->setEnabled(false); });

@@ -33,6 +33,8 @@ void Save_Settings() {
             });
         }
     }
+    // The destination as it is stored: without a trailing "\".
+    h.Next(19, [&] { f.txtPathBackUp_LostFocus(); });
     // 2. The source list.
     h.Next(20, [&] { saveProfile(f.cmbProfiles->Text()); });
     // 3. The common user info.

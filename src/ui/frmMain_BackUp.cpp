@@ -949,7 +949,7 @@ QWidget* frmMain_BackUp::buildScheduleTab() {
         chkSystray = make<VbCheckBox>(QStringLiteral("chkSystray"), QStringLiteral("Start in the system tray"));
         chkWinOnTop = make<VbCheckBox>(QStringLiteral("chkWinOnTop"), QStringLiteral("Window always on top"));
         chkStartWithWindow =
-            make<VbCheckBox>(QStringLiteral("chkStartWithWindow"), QStringLiteral("Start with Windows"));
+            make<VbCheckBox>(QStringLiteral("chkStartWithWindow"), QStringLiteral("Start when I log in"));
         chkSelectionWarning = make<VbCheckBox>(QStringLiteral("chkSelectionWarning"),
                                                QStringLiteral("Report entries already in the source list"));
         auto* l = new QVBoxLayout(prefs);
@@ -1057,6 +1057,7 @@ void frmMain_BackUp::wireEvents() {
     connect(txtWaitSecondsAfter, &VbTextBox::Change, this, &frmMain_BackUp::txtWaitSecondsAfter_Change);
     connect(txtSpareSpace, &VbTextBox::Change, this, &frmMain_BackUp::txtSpareSpace_Change);
     connect(txtPathBackUp, &VbTextBox::Change, this, &frmMain_BackUp::txtPathBackUp_Change);
+    connect(txtPathBackUp, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtPathBackUp_LostFocus);
     connect(txtMaxZIPsize, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtMaxZIPsize_LostFocus);
     connect(txtMaxFiles, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtMaxFiles_LostFocus);
 
@@ -1257,41 +1258,9 @@ void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
 void frmMain_BackUp::cmdSetupEmail_Click() {}
 
-void frmMain_BackUp::chkSendEmail_Click() {}
-void frmMain_BackUp::chkFTP_Click() {}
-void frmMain_BackUp::chkMedia_Click() {}
-void frmMain_BackUp::chkInclOutlook_Click() {}
-void frmMain_BackUp::chkInclOutlookE_Click() {}
-void frmMain_BackUp::chkOverwriteFile_Click() {}
-void frmMain_BackUp::chkHiddenFolders_Click() {}
-void frmMain_BackUp::chkAddNewSub_Click() {}
-void frmMain_BackUp::chkStartWithWindow_Click() {}
-void frmMain_BackUp::txtExclYoungDay_Change() {}
-void frmMain_BackUp::txtWaitSecondsBefore_Change() {}
-void frmMain_BackUp::txtWaitSecondsAfter_Change() {}
-void frmMain_BackUp::txtMaxZIPsize_LostFocus() {}
-void frmMain_BackUp::txtMaxFiles_LostFocus() {}
-
-void frmMain_BackUp::cmdSelect_Click() {}
-void frmMain_BackUp::cmdUnselect_Click() {}
-void frmMain_BackUp::cmdExclude_Click() {}
-void frmMain_BackUp::cmdSelectPath_Click() {}
-void frmMain_BackUp::cmdSelectPathTemp_Click() {}
-void frmMain_BackUp::cmdSelectSyncSourceDirectory_Click() {}
-void frmMain_BackUp::cmdSelectSyncDestinyDirectory_Click() {}
-void frmMain_BackUp::cmdSelectPathBefore_Click() {}
-void frmMain_BackUp::cmdSelectPathAfter_Click() {}
-void frmMain_BackUp::ErrorIndicator_DblClick() {}
 
 
-void frmMain_BackUp::cmdNew_Click() {}
-void frmMain_BackUp::cmdProps_Click() {}
-void frmMain_BackUp::cdmDelete_Click() {}
-void frmMain_BackUp::cmdRun_Click() {}
-void frmMain_BackUp::lstTasks_Click() {}
-void frmMain_BackUp::TimerRT_Timer() {}
-void frmMain_BackUp::SSTab2_GotFocus() {}
-void frmMain_BackUp::SSTab2_LostFocus() {}
+
 
 void frmMain_BackUp::Command1_Click() {}
 void frmMain_BackUp::Label32_Click() {}
@@ -1299,19 +1268,3 @@ void frmMain_BackUp::lblNRVHome_Click() {}
 void frmMain_BackUp::Label7_Click() {}
 void frmMain_BackUp::lblError_Click() {}
 
-void frmMain_BackUp::chkAppendArchive_Click() {}
-void frmMain_BackUp::cboWriteSpeed_Click() {}
-
-void frmMain_BackUp::CDWriterXP1_ClosingDisc() {}
-void frmMain_BackUp::CDWriterXP1_ClosingSession() {}
-void frmMain_BackUp::CDWriterXP1_WriteComplete() {}
-void frmMain_BackUp::CDWriterXP1_PreparingToWrite() {}
-void frmMain_BackUp::CDWriterXP1_CreatingDirectories() {}
-void frmMain_BackUp::CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size) {}
-void frmMain_BackUp::CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third) {}
-void frmMain_BackUp::CDWriterXP1_WriteError(qint32 errorType, qint32 code) {}
-void frmMain_BackUp::CDWriterXP1_ClosingTrack(qint32 argument) {}
-void frmMain_BackUp::CDWriterXP1_CachingTrack(qint16 track, qint32 total) {}
-void frmMain_BackUp::CDWriterXP1_CachingTrackStatus(qint32 cached) {}
-void frmMain_BackUp::CDWriterXP1_ReadingFile(qint32 number) {}
-void frmMain_BackUp::CDWriterXP1_FileError(qint32 errorType, const QString& fileName) {}

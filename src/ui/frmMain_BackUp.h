@@ -30,12 +30,14 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "platform/TaskScheduler.h"
 #include "platform/ZipArchiveComponent.h"
 
 class QAction;
 class QMenu;
 class clsBlowfish;
 namespace platform {
+class CDWriterXP;
 class FsoFolder;
 class InetControl;
 }
@@ -292,6 +294,7 @@ public:
     bool Open_Zip(bool NewVolume);
     // One file into the archive (the rule for new files only applied).
     bool Zip_Now(const QString& File);
+    bool Zip_Wanted(const QString& File);
     bool WriteToZip(const QString& File);
     // Finishes one volume: test, encryption, destination, notice, upload.
     void Zip_Copy(bool CleanTemp, bool BurnNow);
@@ -361,11 +364,27 @@ public:
 
     // --- CD recorder and e-mail notice (defined in src/destinations) ----
     // Free bytes of the disc in the selected recorder (0 on failure).
-    qint32 FreeCdSpace();
+    qint64 FreeCdSpace();
+    // The CD-writer component, created at its first use; its events run the
+    // CDWriterXP1_ handlers.
+    platform::CDWriterXP* CDWriterXP1();
+    // The recorder controls can be used unless a disc is being written.
+    void EnableCdRecorderControls();
     // Fills the destination panel from the disc in the recorder.
     void SetStatusCDR();
     // Starts the e-mail notice for a finished archive in the temp folder.
     void SendMailNotice(const QString& ArchivePath);
+
+    // --- scheduled tasks (src/ui/frmMain_Tasks.cpp) -----------------------
+    // Fills lstTasks with the scheduler's jobs again (the selected one stays
+    // selected).
+    void RefreshList();
+    // The texts of the bits set in a job's flag word.
+    static QString GetTaskFlagsText(qint32 flags);
+
+    // True while Load_Settings fills the controls: the option rules then
+    // keep the values valid without showing their messages.
+    bool LoadingSettings = false;
 
     // --- source selection list and folder exclusion -----------------------
     // Defined with the settings procedures (src/settings/SourceList.cpp).
@@ -425,6 +444,9 @@ public slots:
     void txtWaitSecondsAfter_Change();
     void txtSpareSpace_Change();
     void txtPathBackUp_Change();
+    // Drops the destination's trailing "\" (each of them); also run before a
+    // save and before a run, since typing is left alone.
+    void txtPathBackUp_LostFocus();
     void txtMaxZIPsize_LostFocus();
     void txtMaxFiles_LostFocus();
 
@@ -496,12 +518,12 @@ public slots:
     void CDWriterXP1_WriteComplete();
     void CDWriterXP1_PreparingToWrite();
     void CDWriterXP1_CreatingDirectories();
-    void CDWriterXP1_PreparingToWriteTrack(qint16 track, qint32 size);
-    void CDWriterXP1_WritingTrack(qint16 track, qint32 written, qint32 third);
+    void CDWriterXP1_PreparingToWriteTrack(qint16 track, qint64 size);
+    void CDWriterXP1_WritingTrack(qint16 track, qint64 written, qint64 third);
     void CDWriterXP1_WriteError(qint32 errorType, qint32 code);
     void CDWriterXP1_ClosingTrack(qint32 argument);
-    void CDWriterXP1_CachingTrack(qint16 track, qint32 total);
-    void CDWriterXP1_CachingTrackStatus(qint32 cached);
+    void CDWriterXP1_CachingTrack(qint16 track, qint64 total);
+    void CDWriterXP1_CachingTrackStatus(qint64 cached);
     void CDWriterXP1_ReadingFile(qint32 number);
     void CDWriterXP1_FileError(qint32 errorType, const QString& fileName);
 
@@ -513,6 +535,13 @@ private:
     template <class T, class... A>
     T* make(A&&... args);
     void registerControl(QObject* control) { controls_.append(control); }
+    // Saves the settings unless the program runs unattended.
+    void Save_Settings_IfIdle();
+    // The task scheduler, made at its first use; 429 where it cannot be made
+    // (then never tried again in this window's life).
+    platform::TaskScheduler& Scheduler();
+    std::unique_ptr<platform::TaskScheduler> taskScheduler_;
+    bool schedulerFailed_ = false;
 
     void buildMenus();
     void buildToolbar();
@@ -528,6 +557,7 @@ private:
 
     QList<QObject*> controls_;
     bool unloading_ = false;
+    platform::CDWriterXP* cdWriter_ = nullptr;   // a child of the window
 };
 
 // The one main window of the program (nullptr until it is built).

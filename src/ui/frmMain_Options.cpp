@@ -3,9 +3,19 @@
 // stored settings, the filter lists and the destination panel in step with
 // what the user types.
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <initializer_list>
+#include <limits>
 
 #include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "platform/Autostart.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserFolders.h"
+#include "settings/SettingsKeys.h"
+#include "vb/DoEvents.h"
 #include "run/Vaultora_Disk.h"
 #include "settings/FilterMasks.h"
 #include "settings/LoadSettings.h"
@@ -14,6 +24,7 @@
 #include "ui/controls/VbControl.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Conversions.h"
+#include "vb/NumberText.h"
 #include "vb/ErrorHandling.h"
 
 namespace {
@@ -25,6 +36,18 @@ void ShowAll(std::initializer_list<QWidget*> widgets, bool visible) {
                 w->setVisible(visible);
         });
 }
+
+// Puts a cleaned text into a box the user may be typing into, keeping the
+// caret in front of the same characters after it.
+void ReplaceKeepingCaret(ui::VbTextBox* box, const QString& text) {
+    const QString old = box->Text();
+    if (old == text)
+        return;
+    const int after = int(old.size()) - box->cursorPosition();
+    box->setText(text);
+    box->setCursorPosition(std::clamp(int(text.size()) - after, 0, int(text.size())));
+}
+
 }  // namespace
 
 void frmMain_BackUp::optBuMode_Click(int Index) {
@@ -133,13 +156,27 @@ void frmMain_BackUp::frmZipStatistc_DblClick() {
     h.Next(90, [&] { lblAverageBuTime->setCaption(QStringLiteral("0")); });
 }
 
+// A trailing "\" goes when the text is set by the program (a profile load, a
+// picker, "/dir:") at once, one per nested Change as before; while the user
+// types into the box it waits until the box is left, so that "C:\dest" can be
+// typed one character after the other.
 void frmMain_BackUp::txtPathBackUp_Change() {
     vb::Quiet([&] {
         const QString t = txtPathBackUp->Text();
-        if (t.endsWith(QLatin1Char('\\')))
+        if (!txtPathBackUp->hasFocus() && t.endsWith(QLatin1Char('\\')))
             txtPathBackUp->setText(t.left(t.size() - 1));  // runs this handler again
     });
     vb::Quiet([] { Update_Media(); });
+}
+
+void frmMain_BackUp::txtPathBackUp_LostFocus() {
+    vb::Quiet([&] {
+        QString t = txtPathBackUp->Text();
+        while (t.endsWith(QLatin1Char('\\')))
+            t.chop(1);
+        if (t != txtPathBackUp->Text())
+            txtPathBackUp->setText(t);
+    });
 }
 
 void frmMain_BackUp::txtSpareSpace_Change() {
@@ -149,8 +186,165 @@ void frmMain_BackUp::txtSpareSpace_Change() {
         QString whole = QStringLiteral("0");
         if (vb::IsNumeric(t))
             whole = QString::number(vb::CLng(t));
-        if (whole != t)
-            txtSpareSpace->setText(whole);
+        ReplaceKeepingCaret(txtSpareSpace, whole);
     });
     h.Next(20, [] { Update_Media(); });
+}
+
+namespace {
+
+// At least one destination for a finished archive: with none ticked the
+// folder destination is ticked again (and says so, unless a profile is being
+// loaded, when the boxes pass through such a state one after the other).
+void DestinationRule(frmMain_BackUp& w) {
+    if (w.chkFTP->Value() != 0 || w.chkMedia->Value() != 0 || w.chkSendEmail->Value() != 0)
+        return;
+    if (!w.LoadingSettings)
+        platform::MsgBox(LangText(287), platform::vbInformation | platform::vbOKOnly, LangText(23));
+    w.chkMedia->setValue(1);  // its Click finds the rule met
+}
+
+// A count of days or seconds: the absolute value of the leading number, in its
+// shortest text; beyond the 32-bit range that the run reads it with, that
+// range's limit.
+QString CleanCount(const QString& text) {
+    double v = std::fabs(vb::Val(text));
+    constexpr double kMax = std::numeric_limits<qint32>::max();
+    if (!(v <= kMax))
+        v = kMax;
+    return vb::NumberText(v, QStringLiteral("."));
+}
+
+void CleanCountBox(ui::VbTextBox* box, const QString& label) {
+    vb::Handler h(label);
+    h.Next(10, [&] { ReplaceKeepingCaret(box, CleanCount(box->Text())); });
+    vb::DoEvents();
+}
+
+void NextVersionOnly(ui::VbCheckBox* box) {
+    vb::Quiet([&] {
+        if (box->Value() == 1) {
+            InNextVersion();
+            box->setValue(0);
+        }
+    });
+}
+
+}  // namespace
+
+// The e-mail notice is a destination of its own now that it can be sent, so
+// a tick stays (it no longer announces a later version and clears itself).
+void frmMain_BackUp::chkSendEmail_Click() {
+    vb::Handler h(QStringLiteral("chksendemail_Click of Formular frmMain_BackUp"));
+    if (!h.Next(10, [&] { DestinationRule(*this); }))
+        vb::DoEvents();
+    vb::DoEvents();
+}
+
+void frmMain_BackUp::chkFTP_Click() {
+    vb::Handler h(QStringLiteral("chkFTP_Click of Formular frmMain_BackUp"));
+    if (!h.Next(10, [&] { DestinationRule(*this); }))
+        vb::DoEvents();
+    vb::DoEvents();
+}
+
+void frmMain_BackUp::chkMedia_Click() {
+    vb::Quiet([&] { DestinationRule(*this); });
+}
+
+void frmMain_BackUp::chkInclOutlook_Click() { NextVersionOnly(chkInclOutlook); }
+
+void frmMain_BackUp::chkInclOutlookE_Click() { NextVersionOnly(chkInclOutlookE); }
+
+void frmMain_BackUp::chkOverwriteFile_Click() {}
+
+void frmMain_BackUp::chkHiddenFolders_Click() {
+    bool on = false;
+    vb::Quiet([&] { on = chkHiddenFolders->Value() == 1; });
+    vb::Quiet([&] { FolderTreeview1->setShowHidden(on); });
+    vb::Quiet([&] { File1->setHidden(on); });
+    vb::Quiet([&] { File1->setSystem(on); });
+}
+
+// The warning about automatically added subfolders, once per profile.
+void frmMain_BackUp::chkAddNewSub_Click() {
+    if (chkAddNewSub->Value() != 1)
+        return;
+    const QString app = settings::ProfileSettingsApp(cmbProfiles->Text());
+    const QString key = QStringLiteral("chkAddNewSubWarning");
+    double shown = 0;
+    vb::Quiet([&] { shown = vb::Val(platform::GetSetting(app, QStringLiteral("Settings"), key, QStringLiteral("0"))); });
+    if (shown != 0)
+        return;
+    const QString crlf = QStringLiteral("\r\n");
+    vb::Quiet([&] {
+        platform::MsgBox(LangText(221) + crlf + LangText(222) + crlf + LangText(223) + crlf + LangText(224) + crlf +
+                             crlf + LangText(225) + crlf + LangText(226),
+                         platform::vbInformation | platform::vbOKOnly, LangText(227));
+    });
+    vb::Quiet([&] { platform::SaveSetting(app, QStringLiteral("Settings"), key, QStringLiteral("-1")); });
+}
+
+// Starting with the session: an autostart entry that starts this program.
+void frmMain_BackUp::chkStartWithWindow_Click() {
+    vb::Quiet([&] {
+        if (chkStartWithWindow->Value() == 1)
+            platform::CreateAutostartEntry(ProgramName, {platform::ProgramExecutable()});
+        else
+            platform::DeleteAutostartEntry();
+    });
+}
+
+void frmMain_BackUp::txtExclYoungDay_Change() {
+    CleanCountBox(txtExclYoungDay, QStringLiteral("txtExclYoungDay_Change of Formular frmMain_BackUp"));
+}
+
+void frmMain_BackUp::txtWaitSecondsBefore_Change() {
+    CleanCountBox(txtWaitSecondsBefore, QStringLiteral("txtWaitSecondsBefore_Change of Formular frmMain_BackUp"));
+}
+
+void frmMain_BackUp::txtWaitSecondsAfter_Change() {
+    CleanCountBox(txtWaitSecondsAfter, QStringLiteral("txtWaitSecondsAfter_Change of Formular frmMain_BackUp"));
+}
+
+// The largest archive in Mb: 0.7 to 1000.
+void frmMain_BackUp::txtMaxZIPsize_LostFocus() {
+    vb::Handler h(QStringLiteral("txtMaxZIPsize_lostfocus of Formular frmMain_BackUp"));
+    h.Next(10, [&] {
+        const QString t = txtMaxZIPsize->Text();
+        if (!vb::IsNumeric(t)) {
+            platform::MsgBox(LangText(228), platform::vbOKOnly, LangText(16));
+            return;
+        }
+        const double v = vb::Val(t);
+        if (v < 0.7 || v > 1000) {
+            txtMaxZIPsize->setText(QStringLiteral("100"));
+            platform::MsgBox(LangText(229), platform::vbOKOnly, LangText(16));
+        }
+    });
+}
+
+// The most files in one archive: a whole number of at least 1.
+void frmMain_BackUp::txtMaxFiles_LostFocus() {
+    vb::Quiet([&] {
+        const QString t = txtMaxFiles->Text();
+        const bool numeric = vb::IsNumeric(t);
+        bool ok = false;
+        vb::Quiet([&] {
+            const qint32 whole = vb::CLng(vb::Val(t));
+            txtMaxFiles->setText(QString::number(whole));
+            ok = numeric && whole >= 1;
+        });
+        if (!ok) {
+            txtMaxFiles->setText(QStringLiteral("100"));
+            platform::MsgBox(LangText(242), platform::vbOKOnly, LangText(16));
+        }
+    });
+}
+
+void frmMain_BackUp::Save_Settings_IfIdle() {
+    vb::Quiet([] {
+        if (!RunMode)
+            Save_Settings();
+    });
 }

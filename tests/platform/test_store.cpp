@@ -125,6 +125,29 @@ TEST(SettingsStore, NamesAreComparedWithoutCase) {
     EXPECT_EQ(all[0].second, "E:\\");
 }
 
+TEST(SettingsStore, AReadScopeAnswersAsTheStoreDoes) {
+    const QString app = QStringLiteral("NRV\\Vaultora\\GUEST\\Scope");
+    SaveSetting(app, "Settings", "txtPathBackUp", "D:\\Backup");
+    SaveSetting(app, "Data", "MainLeft", "1000");
+    {
+        const SettingsReadScope scope;
+        EXPECT_EQ(GetSetting(app, "Settings", "TXTPATHBACKUP", "none"), "D:\\Backup");
+        EXPECT_EQ(GetSetting(app.toLower(), "settings", "txtPathBackUp", "none"), "D:\\Backup");
+        EXPECT_EQ(GetSetting(app, "Settings", "missing", "default"), "default");
+        EXPECT_EQ(GetSetting(app, "Data", "MainLeft", "0"), "1000");
+        // What is changed while the scope lives is read as changed.
+        SaveSetting(app, "Settings", "txtPathBackUp", "E:\\");
+        EXPECT_EQ(GetSetting(app, "Settings", "txtPathBackUp"), "E:\\");
+        DeleteSetting(app, "Data", "MainLeft");
+        EXPECT_EQ(GetSetting(app, "Data", "MainLeft", "gone"), "gone");
+        RegWrite("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + app + "\\Settings\\new", "n");
+        EXPECT_EQ(GetSetting(app, "Settings", "new"), "n");
+    }
+    // A change by another writer after the scope ended is seen.
+    RegWrite("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + app + "\\Settings\\new", "m");
+    EXPECT_EQ(GetSetting(app, "Settings", "new"), "m");
+}
+
 TEST(SettingsStore, GetAllSettingsKeepsTheOrderOfFirstWriting) {
     for (const char* k : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
         SaveSetting("Order\\App", "Data", k, QString(k) + "=1");

@@ -350,17 +350,18 @@ TEST(VbCommonDialog, CancelKeepsTheLastFile) {
     ui::VbCommonDialog d("dlgCommonDialog");
     d.setDialogTitle("Choose a program");
     platform::Dialogs::scriptAnswers({QString(), QString("C:\\Tools\\run.exe"), QString()});
-    d.ShowOpen();  // cancelled before any choice: still empty
+    d.setFilter("Program Files (*.exe)|*.exe|All Files (*.*)|*.*");
+    EXPECT_FALSE(d.ShowOpen());  // cancelled before any choice: still empty
     EXPECT_EQ(d.FileName(), "");
-    d.ShowOpen();
+    EXPECT_TRUE(d.ShowOpen());
     EXPECT_EQ(d.FileName(), "C:\\Tools\\run.exe");
-    d.ShowOpen();  // cancelled: the last file stays
+    EXPECT_FALSE(d.ShowOpen());  // cancelled: the last file stays
     EXPECT_EQ(d.FileName(), "C:\\Tools\\run.exe");
     const auto& shown = platform::Dialogs::shown();
     ASSERT_EQ(shown.size(), 3);
-    EXPECT_EQ(shown[2].kind, platform::Dialogs::Kind::FolderPicker);
-    EXPECT_EQ(shown[2].prompt, "Choose a program");
+    EXPECT_EQ(shown[2].kind, platform::Dialogs::Kind::OpenFile);
+    EXPECT_EQ(shown[2].title, "Choose a program");
     EXPECT_EQ(shown[2].defaultText, "C:\\Tools");  // starts where the last file was
-    EXPECT_EQ(shown[2].style, 1);                  // files are listed
+    EXPECT_EQ(shown[2].filter, "Program Files (*.exe)|*.exe|All Files (*.*)|*.*");
     platform::Dialogs::reset();
 }

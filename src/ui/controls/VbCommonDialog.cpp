@@ -9,15 +9,17 @@ VbCommonDialog::VbCommonDialog(const QString& name, QObject* parent) : QObject(p
     setObjectName(name);
 }
 
-void VbCommonDialog::ShowOpen() {
+bool VbCommonDialog::ShowOpen() {
     // Start where the last file was chosen.
     QString start;
     const int cut = fileName_.lastIndexOf(QLatin1Char('\\'));
     if (cut > 0)
         start = fileName_.left(cut);
-    const QString chosen = platform::BrowseFolder(title_, start, true);
-    if (!chosen.isEmpty())
-        fileName_ = chosen;
+    const QString chosen = platform::OpenFileName(title_, filter_, start);
+    if (chosen.isEmpty())
+        return false;
+    fileName_ = chosen;
+    return true;
 }
 
 }  // namespace ui

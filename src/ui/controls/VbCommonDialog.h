@@ -22,7 +22,8 @@ public:
     QString FileName() const { return fileName_; }
     void setFileName(const QString& windowsPath) { fileName_ = windowsPath; }
 
-    void ShowOpen();
+    // True when a file was chosen, false when the user cancelled.
+    bool ShowOpen();
 
 private:
     QString title_;

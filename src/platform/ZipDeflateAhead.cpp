@@ -1,0 +1,389 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ZipDeflateAhead.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "vb/VbError.h"
+
+namespace platform {
+namespace {
+constexpr size_t kIoBlock = size_t(1) << 20;
+std::atomic<size_t> peakEver{0};
+}
+
+// --- FileDeflater ----------------------------------------------------------
+
+FileDeflater::~FileDeflater() {
+    if (level_ >= 0)
+        deflateEnd(&z_);
+}
+
+void FileDeflater::ensure(int level) {
+    if (level_ == level) {
+        deflateReset(&z_);
+        return;
+    }
+    if (level_ >= 0)
+        deflateEnd(&z_);
+    level_ = -1;
+    std::memset(&z_, 0, sizeof z_);
+    if (deflateInit2(&z_, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        vb::Raise(vb::errOutOfMemory);
+    level_ = level;
+}
+
+FileDeflater::Result FileDeflater::run(int fd, int method, int level, bool zip64,
+                                       const std::function<bool(const unsigned char*, size_t)>& sink,
+                                       const std::function<bool()>& stop) {
+    Result r;
+    r.crc = crc32(0L, Z_NULL, 0);
+    if (method == Z_DEFLATED)
+        ensure(level);
+    in_.resize(kIoBlock);
+    out_.resize(kIoBlock / 2);
+    auto put = [&](const unsigned char* data, size_t n) {
+        if (n == 0 || r.gaveUp)
+            return;
+        if (!sink(data, n))
+            r.gaveUp = true;
+        r.csize += n;
+    };
+    auto drain = [&](int flush) {
+        do {
+            z_.next_out = out_.data();
+            z_.avail_out = uInt(out_.size());
+            if (deflate(&z_, flush) == Z_STREAM_ERROR) {
+                r.deflateFailed = r.gaveUp = true;
+                return;
+            }
+            put(out_.data(), out_.size() - z_.avail_out);
+        } while (z_.avail_out == 0 && !r.gaveUp);
+    };
+    for (;;) {
+        if (r.gaveUp || (stop && stop())) {
+            r.gaveUp = true;
+            return r;
+        }
+        size_t want = in_.size();
+        if (!zip64) {
+            // Without ZIP64 headers an entry must stay below 4 GiB, even if the file grows.
+            const quint64 room = kPlainEntryLimit - std::max(r.usize, r.csize);
+            if (room == 0)
+                break;
+            want = size_t(std::min<quint64>(want, room));
+        }
+        const ssize_t got = ::read(fd, in_.data(), want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            r.readErrno = errno;
+            break;
+        }
+        if (got == 0)
+            break;
+        r.crc = crc32(r.crc, in_.data(), uInt(got));
+        r.usize += quint64(got);
+        if (method == Z_DEFLATED) {
+            z_.next_in = in_.data();
+            z_.avail_in = uInt(got);
+            drain(Z_NO_FLUSH);
+        } else {
+            put(in_.data(), size_t(got));
+        }
+    }
+    if (method == Z_DEFLATED && !r.gaveUp) {
+        z_.next_in = nullptr;
+        z_.avail_in = 0;
+        drain(Z_FINISH);
+    }
+    return r;
+}
+
+int OpenSourceFile(const QByteArray& encodedHostPath) {
+    int fd = ::open(encodedHostPath.constData(), O_RDONLY | O_CLOEXEC | O_NOATIME | O_NONBLOCK);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(encodedHostPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // (O_NONBLOCK stays: reads of a regular file never wait either way.)
+    return fd;
+}
+
+// --- DeflateAhead ----------------------------------------------------------
+
+struct DeflateAhead::Job {
+    enum State { Queued, Working, Done, Left };
+    QString key;
+    QByteArray host;
+    int level = 0;
+    State state = Queued;
+    size_t reserved = 0;       // bytes of memory
+    quint64 spillReserved = 0; // bytes of the spill folder
+    std::atomic<bool> dropped{false};
+    std::unique_ptr<DeflatedFile> out;
+};
+
+DeflatedFile::~DeflatedFile() {
+    if (spillFd >= 0)
+        ::close(spillFd);
+}
+
+DeflateAhead::DeflateAhead(size_t boundBytes, int threads, const QByteArray& spillFolder, quint64 spillBound)
+    : bound_(boundBytes), jobLimit_(boundBytes / 4), spillFolder_(spillFolder), spillBound_(spillBound) {
+    for (int i = 0; i < std::max(threads, 1); ++i)
+        threads_.emplace_back([this] { work(); });
+}
+
+DeflateAhead::~DeflateAhead() {
+    {
+        std::lock_guard lk(m_);
+        ending_ = true;
+        for (const auto& j : queue_)
+            j->dropped = true;
+    }
+    wake_.notify_all();
+    room_.notify_all();
+    for (std::thread& t : threads_)
+        t.join();
+}
+
+void DeflateAhead::enqueue(const QList<QPair<QString, QByteArray>>& files, int level) {
+    {
+        std::lock_guard lk(m_);
+        for (const auto& [key, host] : files) {
+            auto job = std::make_shared<Job>();
+            job->key = key;
+            job->host = host;
+            job->level = level;
+            queue_.push_back(std::move(job));
+        }
+    }
+    // One wake for the whole list: the workers then take job after job.
+    wake_.notify_all();
+}
+
+void DeflateAhead::releaseLocked(Job& job) {
+    held_ -= job.reserved;
+    job.reserved = 0;
+    spilled_ -= job.spillReserved;
+    job.spillReserved = 0;
+}
+
+void DeflateAhead::dropLocked(const std::shared_ptr<Job>& job) {
+    job->dropped = true;
+    if (job->state == Job::Done) {
+        releaseLocked(*job);
+        job->out.reset();
+    }
+    // A job at work gives its room back when its worker sees the drop.
+}
+
+std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) {
+    std::unique_lock lk(m_);
+    const auto it = std::find_if(queue_.begin(), queue_.end(),
+                                 [&](const auto& j) { return j->key == key && j->level == level; });
+    if (it == queue_.end())
+        return nullptr;
+    // The files before it were passed over by the writer.
+    while (queue_.front()->key != key || queue_.front()->level != level) {
+        dropLocked(queue_.front());
+        queue_.pop_front();
+    }
+    const std::shared_ptr<Job> job = queue_.front();
+    if (job->state != Job::Done && job->state != Job::Left) {
+        // It is the first now: it may take room beyond the others.
+        if (waitingForRoom_ > 0)
+            room_.notify_all();
+        writerWaiting_ = true;
+        done_.wait(lk, [&] { return job->state == Job::Done || job->state == Job::Left; });
+        writerWaiting_ = false;
+    }
+    queue_.pop_front();
+    std::unique_ptr<DeflatedFile> out;
+    if (job->state == Job::Done) {
+        releaseLocked(*job);
+        out = std::move(job->out);
+    }
+    const bool roomFreed = waitingForRoom_ > 0;
+    lk.unlock();
+    if (roomFreed)
+        room_.notify_all();
+    return out;
+}
+
+void DeflateAhead::clear() {
+    {
+        std::lock_guard lk(m_);
+        for (const auto& j : queue_)
+            dropLocked(j);
+        queue_.clear();
+    }
+    room_.notify_all();
+}
+
+size_t DeflateAhead::peakHeldBytes() const {
+    std::lock_guard lk(m_);
+    return peak_;
+}
+
+size_t DeflateAhead::PeakHeldEver() { return peakEver.load(); }
+void DeflateAhead::ResetPeakHeldEver() { peakEver = 0; }
+
+void DeflateAhead::work() {
+    FileDeflater deflater;
+    for (;;) {
+        std::shared_ptr<Job> job;
+        {
+            std::unique_lock lk(m_);
+            wake_.wait(lk, [&] {
+                if (ending_)
+                    return true;
+                for (const auto& j : queue_)
+                    if (j->state == Job::Queued)
+                        return true;
+                return false;
+            });
+            if (ending_)
+                return;
+            for (const auto& j : queue_) {
+                if (j->state == Job::Queued) {
+                    job = j;
+                    break;
+                }
+            }
+            job->state = Job::Working;
+        }
+        auto finish = [&](Job::State state, std::unique_ptr<DeflatedFile> out) {
+            bool roomFreed = false;
+            bool writerWaits = false;
+            {
+                std::lock_guard lk(m_);
+                if (job->dropped) {
+                    roomFreed = job->reserved > 0 || job->spillReserved > 0;
+                    releaseLocked(*job);
+                } else {
+                    job->out = std::move(out);
+                }
+                job->state = state;
+                writerWaits = writerWaiting_;
+                roomFreed = roomFreed && waitingForRoom_ > 0;
+            }
+            if (writerWaits)
+                done_.notify_one();
+            if (roomFreed)
+                room_.notify_all();
+        };
+
+        auto out = std::make_unique<DeflatedFile>();
+        const int fd = OpenSourceFile(job->host);
+        if (fd < 0 || ::fstat(fd, &out->st) != 0) {
+            out->openErrno = errno;
+            if (fd >= 0)
+                ::close(fd);
+            finish(Job::Done, std::move(out));
+            continue;
+        }
+        struct Fd {
+            int fd;
+            ~Fd() { ::close(fd); }
+        } guard{fd};
+        out->regular = S_ISREG(out->st.st_mode);
+        if (!out->regular) {
+            finish(Job::Done, std::move(out));
+            continue;
+        }
+        const qint64 size = out->st.st_size;
+        out->method = FileDeflater::MethodFor(job->level, size);
+        out->zip64 = FileDeflater::Zip64For(size);
+        const size_t need =
+            out->method == 0 ? size_t(size) : size_t(compressBound(uLong(std::min<qint64>(size, 0x7FFFFFFF))));
+        // A large output goes to a file without a name beside the archive.
+        const bool spill = size >= qint64(jobLimit_) || need > jobLimit_;
+        if (spill && !out->zip64 && !spillFolder_.isEmpty())
+            out->spillFd = ::open(spillFolder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (spill && out->spillFd < 0) {
+            finish(Job::Left, nullptr);
+            continue;
+        }
+        {
+            // Room: within the bound less one file's share, or beyond it for
+            // the file the writer will take next (so the writer never waits
+            // on a worker that waits on the writer).
+            std::unique_lock lk(m_);
+            ++waitingForRoom_;
+            room_.wait(lk, [&] {
+                if (ending_ || job->dropped || (!queue_.empty() && queue_.front() == job))
+                    return true;
+                return spill ? spilled_ + need <= spillBound_ : held_ + need <= bound_ - jobLimit_;
+            });
+            --waitingForRoom_;
+            if (ending_ || job->dropped) {
+                lk.unlock();
+                finish(Job::Left, nullptr);
+                continue;
+            }
+            if (spill) {
+                spilled_ += need;
+                job->spillReserved = need;
+            } else {
+                held_ += need;
+                job->reserved = need;
+                peak_ = std::max(peak_, held_);
+                size_t seen = peakEver.load();
+                while (held_ > seen && !peakEver.compare_exchange_weak(seen, held_)) {
+                }
+            }
+        }
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        std::vector<unsigned char>& data = out->data;
+        const int spillFd = out->spillFd;
+        quint64 spilledBytes = 0;
+        bool failed = false;
+        try {
+            if (!spill)
+                data.reserve(need);
+            out->result = deflater.run(
+                fd, out->method, job->level, out->zip64,
+                [&](const unsigned char* p, size_t n) {
+                    // A file that grew past its room is left to the writer,
+                    // which reads it again.
+                    if (spill) {
+                        if (spilledBytes + n > need)
+                            return false;
+                        size_t done = 0;
+                        while (done < n) {
+                            const ssize_t w = ::write(spillFd, p + done, n - done);
+                            if (w < 0 && errno == EINTR)
+                                continue;
+                            if (w <= 0)
+                                return false;
+                            done += size_t(w);
+                        }
+                        spilledBytes += n;
+                        return true;
+                    }
+                    if (data.size() + n > need)
+                        return false;
+                    data.insert(data.end(), p, p + n);
+                    return true;
+                },
+                [&] { return job->dropped.load(); });
+        } catch (...) {
+            failed = true;  // no memory for zlib: the writer tries itself
+        }
+        if (failed || out->result.gaveUp) {
+            {
+                std::lock_guard lk(m_);
+                releaseLocked(*job);
+            }
+            finish(Job::Left, nullptr);
+            continue;
+        }
+        finish(Job::Done, std::move(out));
+    }
+}
+
+}  // namespace platform
