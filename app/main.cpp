@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
         tail << QString::fromLocal8Bit(argv[i]);
 
     QApplication app(argc, argv);
+    // The program ends through its exit sequence only: closing the last
+    // visible window (a message box while the main window sits in the tray,
+    // or a modal window while the main window is hidden) is no way out.
+    QApplication::setQuitOnLastWindowClosed(false);
     platform::InstallPathLayer();
     InstallErrorLog();
     SetCommand(tail.join(QLatin1Char(' ')));

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/Globals.h"
+#include "common/MakerSite.h"
 #include "common/NRV_File_Dir.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -20,7 +21,6 @@ namespace {
 const QString kNewsPage = QStringLiteral("/nrvnews.rtf");
 const QString kVersionList = QStringLiteral("/versions.txt");
 const QString kDownloadPage = QStringLiteral("/products/downloads_e.htm");
-const QString kDefaultServer = QStringLiteral("https://www.vaultora.example");
 
 // A document of the server; nullopt when it could not be fetched (which the
 // check reports as no connection, without an error-log line).
@@ -42,10 +42,10 @@ frmMain_BackUp& form() {
 }  // namespace
 
 QString NewsServerBase() {
-    QString base = settings::ReadUser(QStringLiteral("NewsServer"), kDefaultServer).trimmed();
+    QString base = settings::ReadUser(QStringLiteral("NewsServer"), MakerWebSite).trimmed();
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
-    return base.isEmpty() ? kDefaultServer : base;
+    return base.isEmpty() ? MakerWebSite : base;
 }
 
 platform::InetControl& HttpControl() {

@@ -11,8 +11,8 @@
 // current; when it is not, offers the download page.
 //
 // The web server is the user setting "NewsServer" (section "Settings"), an
-// http or https address without a trailing "/"; the documents' paths below
-// it are fixed. A call while a check waits for the server does nothing.
+// http or https address; the maker's web site when it is not set. The
+// documents' paths below it are fixed. A call while a check waits for the server does nothing.
 void ChkNewVersion();
 
 // The server address in use.

@@ -550,9 +550,6 @@ void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
         ahead_.reset();
         return;
     }
-    if (!ahead_)
-        ahead_ = std::make_unique<DeflateAhead>(s.bound, s.threads,
-                                                encodedHost(QFileInfo(hostPath_).absolutePath()));
     QList<QPair<QString, QByteArray>> files;
     files.reserve(windowsPaths.size());
     for (const QString& p : windowsPaths) {
@@ -560,6 +557,12 @@ void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
         if (!host.isEmpty())
             files.append({p, encodedHost(host)});
     }
+    if (files.isEmpty())
+        return;
+    // The workers start with the first files to read.
+    if (!ahead_)
+        ahead_ = std::make_unique<DeflateAhead>(s.bound, s.threads,
+                                                encodedHost(QFileInfo(hostPath_).absolutePath()));
     ahead_->enqueue(files, level);
 }
 

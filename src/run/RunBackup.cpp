@@ -90,7 +90,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         std::vector<Choice> chosen;
         int taken = 0;
     };
-    constexpr int kFilesAhead = 256;   // files chosen beyond the folder at work
+    constexpr int kFilesAhead = 4096;  // files chosen beyond the folder at work
     std::map<int, FolderPlan> plans;   // by List1 index
     int plannedUpTo = 0;               // entries below this were looked at for a plan
     int hintedAhead = 0;
@@ -149,6 +149,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         vb::DoEvents();
         h.Erl = 5;
         CancelBackUp = false;
+        DeliveredArchive.clear();
         TimerRT->setEnabled(false);
         txtTotalFiles->setText(QStringLiteral("0"));
         txtBackUpTime->setText(QStringLiteral("0"));
@@ -425,12 +426,18 @@ void frmMain_BackUp::CloseRun() {
     });
     h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
     if (RunMode) {
-        h.Next(81, [&] { Unload(); });
-        End();
+        // The program's one way out: it unloads the window and ends.
+        h.Next(81, [&] { mnuExit_Click(); });
+        if (!ProgramEnded())
+            End();
         return;
     }
     h.Next(82, [&] {
         if (CancelBackUp) {
+            // The volume at work when Stop came was not finished: the box
+            // names the last one that reached its destination, if any.
+            if (optBuMode(0)->Value())
+                txtZipArchive->setText(DeliveredArchive);
             StatusText(LangText(120));
             Speak(LangText(120));
         } else {

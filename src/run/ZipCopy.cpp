@@ -310,6 +310,9 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     // destination, or when none of its destinations can tell.
     const bool checkable = (media && !cdRecorder) || chkFTP->Value() == 1;
     SettleArchiveBits(verified || (!failed && !checkable));
+    // The volume that a Stop later in the run leaves named in the box.
+    if (!failed)
+        vb::Quiet([&] { DeliveredArchive = txtZipArchive->Text(); });
 
     // 13. the final stage
     if (CleanTemp && !cdRecorder) {

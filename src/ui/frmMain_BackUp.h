@@ -4,6 +4,7 @@
 #include <QList>
 #include <QStringList>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,11 +31,13 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "ui/WindowPlacement.h"
 #include "platform/TaskScheduler.h"
 #include "platform/ZipArchiveComponent.h"
 
 class QAction;
 class QMenu;
+class QTimer;
 class clsBlowfish;
 namespace platform {
 class CDWriterXP;
@@ -82,6 +85,26 @@ public:
     // mnuPopup; Show or a double click brings it back). Where the desktop
     // has no notification area the window is minimised instead.
     void cmdSetTray();
+
+    // --- profiles and the toolbar's own commands (frmMain_Profiles.cpp,
+    // frmMain_Toolbar.cpp) ---
+    // Saves the options and sources as the profile named in txtProfile and
+    // makes it the shown one.
+    void cmdSaveProfile();
+    // The toolbar's Save (asks for the name), Delete and New.
+    void SaveProfileAs();
+    void DeleteProfile();
+    void NewProfile();
+    // Hides this window, runs `showModal` (which shows a window modally and
+    // returns once it is closed and unloaded), then shows this window again.
+    void ShowModalWithMainHidden(const std::function<void()>& showModal);
+    // Filled by the set-up wizard and the about box: each shows its window
+    // modally, owned by this one, and returns when it is closed.
+    void ShowSetupWizard();
+    void ShowAboutBox();
+    // The toolbar's Home: opens the maker's home page (the news page that
+    // comes with it belongs to the news check).
+    void LoadNews();
 
     // Every control in the order the window holds them (menu entries and
     // timers included), as VB's Controls collection.
@@ -322,6 +345,9 @@ public:
     double TotalCompressed = 0;
     double CurrentZipSize = 0;
     double CurrentFileSize = 0;
+    // The name shown for the last volume of this run that reached its
+    // destination ("" before the first).
+    QString DeliveredArchive;
 
 private:
     bool RunSynchronisation();
@@ -530,6 +556,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     template <class T, class... A>
@@ -558,6 +585,17 @@ private:
     QList<QObject*> controls_;
     bool unloading_ = false;
     platform::CDWriterXP* cdWriter_ = nullptr;   // a child of the window
+
+    // Placement: the frame asked for by Left, Top, Width and Height, fitted
+    // again once the window manager's frame is known.
+    QRect placementFrame() const;
+    QMargins frameMargins() const;
+    void setFrame(const std::function<void(QRect&)>& change);
+    void fitFrame();
+    void refitFrame();
+    void KeepReachable();
+    ui::FramePlacement placement_;
+    QTimer* fitTimer_ = nullptr;
 };
 
 // The one main window of the program (nullptr until it is built).

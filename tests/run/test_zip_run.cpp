@@ -228,6 +228,33 @@ TEST_F(ZipRun, StopEndsTheRunBetweenFiles) {
     EXPECT_TRUE(TempIsClean());
 }
 
+// After a Stop the archive box names the last volume that reached the
+// destination, not the unfinished one the run was filling.
+TEST_F(ZipRun, AfterStopTheArchiveBoxNamesTheLastVolumeDelivered) {
+    const struct {
+        const char* stopAt;  // files counted when Stop comes
+        int delivered;       // volumes at the destination afterwards
+    } cases[] = {{"1", 0}, {"3", 1}, {"5", 2}};
+    for (const auto& c : cases) {
+        SetUp();
+        for (int i = 0; i < 6; ++i)
+            WriteSource(QStringLiteral("f%1.txt").arg(i), QByteArray("file ") + QByteArray::number(i));
+        AddSource(Win(src) + QStringLiteral("\\*.*"));
+        f().chkMaxFiles->setValue(1);
+        f().txtMaxFiles->setText(QStringLiteral("2"));
+        const QString stopAt = QString::fromLatin1(c.stopAt);
+        QObject::connect(f().txtTotalFiles, &ui::VbTextBox::Change, f().txtTotalFiles, [this, stopAt] {
+            if (f().txtTotalFiles->Text() == stopAt)
+                f().cmdCancelBackUp_Click();
+        });
+        Run();
+        EXPECT_EQ(f().txtNews->Text(), LangText(120)) << c.stopAt;
+        EXPECT_EQ(FilesIn(dest, QStringLiteral("*.zip")).size(), c.delivered) << c.stopAt;
+        const QString shown = c.delivered == 0 ? QString() : Win(dest) + QStringLiteral("\\") + TodaysName(c.delivered);
+        EXPECT_EQ(f().txtZipArchive->Text().toStdString(), shown.toStdString()) << c.stopAt;
+    }
+}
+
 TEST_F(ZipRun, ArchivesNamedByWeekAndMonthWithTheClockSet) {
     vb::SetClockForTest(QDateTime(QDate::currentDate(), QTime(12, 0)));
     WriteSource(QStringLiteral("a.txt"), QByteArray("a"));
