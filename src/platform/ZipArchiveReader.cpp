@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include "platform/HostNames.h"
 #include "platform/ZipErrors.h"
 
 namespace platform {
@@ -117,7 +118,7 @@ bool ZipArchiveReader::open(const QString& hostPath) {
     close();
     entries_.clear();
     comment_.clear();
-    fd_ = ::open(QFile::encodeName(hostPath).constData(), O_RDONLY | O_CLOEXEC);
+    fd_ = ::open(platform::HostBytes(hostPath).constData(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         return fail(VbNumberForErrno(errno), QString::fromLocal8Bit(std::strerror(errno)));
     struct stat st {};
@@ -454,7 +455,7 @@ bool EnsureZip64EndRecord(const QString& hostPath, quint64 entryCount, int* errn
     *errnoOut = 0;
     if (entryCount < 0xFFFF)
         return true;
-    const int fd = ::open(QFile::encodeName(hostPath).constData(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(platform::HostBytes(hostPath).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         *errnoOut = errno;
         return false;

@@ -19,7 +19,9 @@
 
 #include "destinations/NRV_Internet.h"
 #include "restore/frmRestore.h"
+#include "ui/HiddenMainWindow.h"
 #include "ui/controls/VbControl.h"
+#include "ui/frmWizard.h"
 #include "vb/ErrorHandling.h"
 
 frmMain_BackUp* fMainForm = nullptr;
@@ -1330,7 +1332,7 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
         else if (Key == QLatin1String("Update"))
             ChkNewVersion();
         else if (Key == QLatin1String("Restore"))
-            ShowModalWithMainHidden([this] {
+            WithMainWindowHidden(this, [&] {
                 frmRestore restore(this);
                 restore.Show();
             });
@@ -1343,18 +1345,6 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
     });
 }
 
-void frmMain_BackUp::ShowSetupWizard() {}
-void frmMain_BackUp::ShowAboutBox() {}
 
 void frmMain_BackUp::cmdSetupEmail_Click() {}
-
-
-
-
-
-void frmMain_BackUp::Command1_Click() {}
-void frmMain_BackUp::Label32_Click() {}
-void frmMain_BackUp::lblNRVHome_Click() {}
-void frmMain_BackUp::Label7_Click() {}
-void frmMain_BackUp::lblError_Click() {}
 

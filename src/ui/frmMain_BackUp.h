@@ -95,13 +95,6 @@ public:
     void SaveProfileAs();
     void DeleteProfile();
     void NewProfile();
-    // Hides this window, runs `showModal` (which shows a window modally and
-    // returns once it is closed and unloaded), then shows this window again.
-    void ShowModalWithMainHidden(const std::function<void()>& showModal);
-    // Filled by the set-up wizard and the about box: each shows its window
-    // modally, owned by this one, and returns when it is closed.
-    void ShowSetupWizard();
-    void ShowAboutBox();
     // The toolbar's Home: opens the maker's home page (the news page that
     // comes with it belongs to the news check).
     void LoadNews();
@@ -352,6 +345,8 @@ public:
 private:
     bool RunSynchronisation();
     void CloseRun();
+    void RemoveLeftoversOfAKilledRun();
+    void ReportUncopyable(const QString& folder);
     void StoreTooLarge(const QString& File);
     void DeleteOldArchives();
     bool DecryptArchive(const QString& inPath, const QString& outPath);

@@ -143,9 +143,6 @@ void frmMain_BackUp::Form_Resize() {
 void frmMain_BackUp::mnuHelp_Click() { OpenMakerPage(QStringLiteral("/nrv/help/vaultora_e.htm")); }
 void frmMain_BackUp::mnuHelp1_Click() { mnuHelp_Click(); }
 void frmMain_BackUp::mnuProduct_Click() { OpenMakerPage(QStringLiteral("/nrv/products/vaultora_e.htm")); }
-void frmMain_BackUp::mnuAbout_Click() {
-    vb::Quiet([&] { ShowAboutBox(); });
-}
 
 void frmMain_BackUp::cmdSetTray() {
     vb::Handler h(QStringLiteral("cmdSetTray_Click of Formular frmMain_BackUp"));

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The toolbar's own commands: the Help button's drop-down menu, the modal
-// windows that stand in for the main window while they are open, and New.
+// The toolbar's own commands: the Help button's drop-down menu and New.
 #include <QApplication>
 
 #include "common/Globals.h"
 #include "common/MakerSite.h"
 #include "ui/frmMain_BackUp.h"
+#include "ui/frmWizard.h"
 #include "vb/ErrorHandling.h"
 
 void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {
@@ -17,28 +17,11 @@ void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {
         else if (Key == QLatin1String("Forum"))
             OpenMakerPage(QStringLiteral("/cgi-bin/forum/x-forum.cgi?show=subject&page=1&subject=300"));
         else if (Key == QLatin1String("About"))
-            ShowAboutBox();
+            mnuAbout_Click();
     });
 }
 
-void frmMain_BackUp::ShowModalWithMainHidden(const std::function<void()>& showModal) {
-    // Meanwhile no main window is visible, so the closing of a message box
-    // must not end the program.
-    const bool quitOnClose = QApplication::quitOnLastWindowClosed();
-    QApplication::setQuitOnLastWindowClosed(false);
-    vb::Quiet([&] { hide(); });
-    vb::Quiet([&] {
-        if (showModal)
-            showModal();
-    });
-    // Shown again whatever the modal window did.
-    vb::Quiet([&] { show(); });
-    QApplication::setQuitOnLastWindowClosed(quitOnClose);
-}
-
-void frmMain_BackUp::NewProfile() {
-    vb::Quiet([] { WizardProfileText = LangText(213); });
-    ShowModalWithMainHidden([this] { ShowSetupWizard(); });
-}
+// New: the set-up wizard makes a new profile.
+void frmMain_BackUp::NewProfile() { ShowNewProfileWizard(); }
 
 void frmMain_BackUp::LoadNews() { OpenMakerPage(QStringLiteral("/nrv")); }

@@ -15,6 +15,7 @@
 #include "common/NRV_File_Dir.h"
 #include "run/ProgramEnd.h"
 #include "settings/SaveSettings.h"
+#include "ui/HiddenMainWindow.h"
 #include "ui/controls/VbControl.h"
 
 namespace {
@@ -331,7 +332,7 @@ TEST_F(MainWindowCommands, NewOpensTheWizardWithTheWindowHidden) {
     start();
     WizardProfileText.clear();
     bool hiddenMeanwhile = false;
-    form->ShowModalWithMainHidden([&] { hiddenMeanwhile = !form->isVisible(); });
+    WithMainWindowHidden(form.get(), [&] { hiddenMeanwhile = !form->isVisible(); });
     EXPECT_TRUE(hiddenMeanwhile);
     EXPECT_TRUE(form->isVisible());
     press(7);
