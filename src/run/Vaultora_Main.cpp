@@ -191,6 +191,7 @@ void Main() {
     h.Next(11, [] { SplashActive = true; });
     const bool splashShown = h.Next(11, [&] {
         splash = new frmSplash;
+        splash->SetNobodyToSee(platform::Dialogs::headless());
         splash->Show();
     });
     // The splash clears the flag at the end of its loading; one that could

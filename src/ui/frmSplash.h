@@ -27,6 +27,10 @@ public:
 
     void Form_Load();
 
+    // With no display nobody can see the window: it then counts the start and
+    // fills its labels as always, but does not keep the start waiting.
+    void SetNobodyToSee(bool nobody) { nobodyToSee_ = nobody; }
+
     glimmora::Glimmora* Glimmora1 = nullptr;
     ui::VbLabel* lblUseCounter = nullptr;
     ui::VbLabel* lblTitle = nullptr;
@@ -40,4 +44,5 @@ public:
 
 private:
     bool loaded_ = false;
+    bool nobodyToSee_ = false;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "common/Globals.h"
@@ -69,4 +70,24 @@ TEST(Splash, CountsTheStartsAndWaitsAboutThreeSeconds) {
         EXPECT_EQ(caption, k.caption);
         EXPECT_EQ(platform::GetSetting(settings::UserSettingsApp(), "Settings", "UseCounter"), k.storedAfter);
     }
+}
+
+TEST(Splash, WithNobodyToSeeItCountsTheStartWithoutWaiting) {
+    ProgramName = QStringLiteral("Vaultora");
+    UserName = QStringLiteral("GUEST");
+    platform::SaveSetting(settings::UserSettingsApp(), "Settings", "UseCounter", "5");
+    vb::SetClockForTest(QDateTime(QDate(2026, 3, 1), QTime(10, 0, 0, 200)), false);  // a clock that stands still
+    auto* splash = new frmSplash;
+    splash->SetNobodyToSee(true);
+    QElapsedTimer took;
+    took.start();
+    SplashActive = true;
+    splash->Show();
+    EXPECT_LT(took.elapsed(), 1000);
+    EXPECT_FALSE(SplashActive);
+    EXPECT_EQ(splash->lblUseCounter->Caption(), "6 times");
+    EXPECT_EQ(platform::GetSetting(settings::UserSettingsApp(), "Settings", "UseCounter"), "6");
+    splash->Unload();
+    QCoreApplication::processEvents();
+    vb::ResetClock();
 }
