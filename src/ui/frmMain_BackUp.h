@@ -42,6 +42,7 @@ class clsBlowfish;
 namespace platform {
 class CDWriterXP;
 class FsoFolder;
+class InetControl;
 }
 
 // The main window. Every control is a public member named like the control
@@ -263,6 +264,9 @@ public:
     ui::VbCommandButton* cmdFTPretrieve = nullptr;
     ui::VbCommandButton* cmdTestFTPconnection = nullptr;
     ui::VbCommandButton* cmdSelectPathFTPrestore = nullptr;
+    // The transfer controls (HTTP and FTP), made by their first user.
+    platform::InetControl* Inet1 = nullptr;
+    platform::InetControl* Inet2 = nullptr;
     ui::VbCommandButton* cmdConfigAS = nullptr;
 
     // programs before and after a run, synchronisation
