@@ -95,8 +95,8 @@ public:
     void SaveProfileAs();
     void DeleteProfile();
     void NewProfile();
-    // The toolbar's Home: opens the maker's home page (the news page that
-    // comes with it belongs to the news check).
+    // The toolbar's Home: opens the maker's home page and loads the news
+    // page into the run log.
     void LoadNews();
 
     // Every control in the order the window holds them (menu entries and

@@ -184,3 +184,18 @@ TEST(VersionCompare, MostSignificantPartFirst) {
     EXPECT_THROW(CompareVersions("3.x.1", 3, 1, 1), vb::VbError);
     EXPECT_THROW(CompareVersions("3.1.99999", 3, 1, 1), vb::VbError);
 }
+
+TEST_F(NewsCheck, HomeLoadsTheNewsIntoTheLogAndKeepsItWithoutAConnection) {
+    testenv::writeFile(server.root + QStringLiteral("/nrv/nrvnews.rtf"), news);
+    platform::Dialogs::scriptAnswers({});
+    form->RtbNews1->setText("old log\r\n");
+    form->LoadNews();
+    EXPECT_NE(form->RtbNews1->Text(), "old log\r\n");
+    EXPECT_EQ(form->RtbNews1->Text(), platform::RtfPlainText(QString::fromLatin1(news)));
+
+    settings::WriteUser("NewsServer", "http://127.0.0.1:1");
+    form->RtbNews1->setText("old log\r\n");
+    form->LoadNews();
+    EXPECT_EQ(form->RtbNews1->Text(), "old log\r\n");
+    EXPECT_FALSE(QFile::exists(testenv::commonDir() + "/error.log"));
+}
