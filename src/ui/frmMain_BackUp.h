@@ -504,6 +504,9 @@ public slots:
 
     // --- utilities ---
     void Command1_Click();
+    // The fuller listing of the window's texts, added to "vaultora.eng";
+    // nothing in the window calls it.
+    void Dump_Language_File();
     void frmZipStatistc_DblClick();
     void Label32_Click();
     void lblNRVHome_Click();
