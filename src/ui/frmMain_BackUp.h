@@ -98,6 +98,9 @@ public:
     // The toolbar's Home: opens the maker's home page and loads the news
     // page into the run log.
     void LoadNews();
+    // The fuller listing of the window's texts, added to "vaultora.eng";
+    // nothing in the window calls it.
+    void Dump_Language_File();
 
     // Every control in the order the window holds them (menu entries and
     // timers included), as VB's Controls collection.
@@ -504,9 +507,6 @@ public slots:
 
     // --- utilities ---
     void Command1_Click();
-    // The fuller listing of the window's texts, added to "vaultora.eng";
-    // nothing in the window calls it.
-    void Dump_Language_File();
     void frmZipStatistc_DblClick();
     void Label32_Click();
     void lblNRVHome_Click();
