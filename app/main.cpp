@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QStringList>
+#include <algorithm>
 
 #include "common/AppInstance.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
+#include "common/RunOutcome.h"
 #include "destinations/MailNotice.h"
 #include "platform/Paths.h"
 #include "platform/TerminationRequest.h"
@@ -24,6 +26,10 @@ int main(int argc, char** argv) {
         tail << QString::fromLocal8Bit(argv[i]);
 
     QApplication app(argc, argv);
+    // The program ends through its exit sequence only: closing the last
+    // visible window (a message box while the main window sits in the tray,
+    // or a modal window while the main window is hidden) is no way out.
+    QApplication::setQuitOnLastWindowClosed(false);
     platform::InstallPathLayer();
     InstallErrorLog();
     SetCommand(tail.join(QLatin1Char(' ')));
@@ -40,9 +46,11 @@ int main(int argc, char** argv) {
 
     Main();
 
-    int rc = 0;
+    // A start that ends without its window (a refused second start, a
+    // language file that cannot be loaded) tells why in its status.
+    int rc = ExitStatus();
     if (fMainForm && !endRequested)
-        rc = app.exec();
+        rc = std::max(app.exec(), ExitStatus());
     WaitForMailNotice();
     if (fMainForm) {
         fMainForm->Unload();

@@ -2,9 +2,11 @@
 #pragma once
 #include <QString>
 
-// One running program per user: the first instance holds a lock file in the
-// user's configuration folder (beside the settings database) for as long as
-// it runs. A lock left behind by an instance that died is taken over.
+// One running program per user: the first instance holds an advisory lock
+// (flock) on a file in the user's configuration folder (beside the settings
+// database) for as long as it runs. The kernel lets the lock go when the
+// process ends in any way, so whatever a dead instance left in the file (an
+// empty file, garbage, its process number) never refuses a start.
 
 // True when another instance of this user holds the lock. The first call
 // that finds the lock free takes it for this process and keeps it.

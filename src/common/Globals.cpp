@@ -19,6 +19,7 @@ bool SplashActive = false;
 bool bSoundAvailable = false;
 QString UserEmail;
 QString CurrentLanguage;
+QString WizardProfileText;
 LangTextTable LangText;
 
 QString LangTextTable::operator()(int k) const {

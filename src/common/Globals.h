@@ -30,6 +30,9 @@ extern bool bSoundAvailable;
 extern QString UserEmail;
 // Name of the loaded language file without its ".lng".
 extern QString CurrentLanguage;
+// What the set-up wizard is opened for (the toolbar's New sets it to the
+// "new profile" text); the wizard chooses its pages by it.
+extern QString WizardProfileText;
 
 // The text table of the loaded language file. Entry K is text number K.
 //

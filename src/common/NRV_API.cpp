@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QStyle>
 #include <QWidget>
+#include <utility>
 
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
@@ -59,11 +60,11 @@ void RemoveTrayIcon() {
     if (g_hook)
         QObject::disconnect(g_hook);
     g_hook = {};
-    if (TrayIconData) {
-        TrayIconData->hide();
-        TrayIconData->deleteLater();
-        TrayIconData = nullptr;
-    }
+    // The icon may be the sender of the click being handled (a double click
+    // restores the window from inside the icon's own mouse handling): it
+    // goes, and leaves the notification area, once that handling is over.
+    if (QSystemTrayIcon* icon = std::exchange(TrayIconData, nullptr))
+        icon->deleteLater();
 }
 
 void RestoreFromTray() {
@@ -92,9 +93,11 @@ void TrayWindowProc(QSystemTrayIcon::ActivationReason reason) {
             RestoreFromTray();
         break;
     case QSystemTrayIcon::Context:
+        // Opened without waiting for its choice: the choice (Show, Exit) then
+        // runs after the icon's own handling of the click is over.
         vb::Quiet([] {
             if (g_menu)
-                g_menu->exec(QCursor::pos());
+                g_menu->popup(QCursor::pos());
         });
         break;
     default:

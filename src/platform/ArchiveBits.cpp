@@ -7,6 +7,7 @@
 #include <chrono>
 #include <sys/stat.h>
 
+#include "platform/HostNames.h"
 #include "platform/Database.h"
 
 namespace platform {
@@ -19,7 +20,7 @@ struct Stamp {
 
 bool stamp(const QString& path, Stamp* out) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(platform::HostBytes(path).constData(), &st) != 0)
         return false;
     out->size = st.st_size;
     out->mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;

@@ -14,6 +14,7 @@
 
 #include "platform/FolderDialog.h"
 #include "platform/Paths.h"
+#include "vb/ErrorHandling.h"
 
 namespace platform {
 namespace {
@@ -252,7 +253,7 @@ QStringList QtFilters(const QString& filter) {
 }
 }  // namespace
 
-QString OpenFileName(const QString& title, const QString& filter, const QString& startFolder) {
+QString OpenFileName(const QString& title, const QString& filter, const QString& startFolder, int filterIndex) {
     const QString answer = askText("open file", QString(), title, [&] {
         QFileDialog dialog(owner(), windowTitle(title));
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -260,13 +261,19 @@ QString OpenFileName(const QString& title, const QString& filter, const QString&
         const QStringList filters = QtFilters(filter);
         if (!filters.isEmpty())
             dialog.setNameFilters(filters);
-        if (!startFolder.isEmpty())
-            dialog.setDirectory(platform::ToHost(startFolder));
+        if (filterIndex >= 1 && filterIndex <= filters.size())
+            dialog.selectNameFilter(filters[filterIndex - 1]);
+        QString folder = startFolder;
+        const qsizetype last = folder.lastIndexOf(QLatin1Char('\\'));
+        if (last >= 0 && (folder.indexOf(QLatin1Char('*'), last) >= 0 || folder.indexOf(QLatin1Char('?'), last) >= 0))
+            folder = folder.left(last);  // a start mask: its folder
+        if (!folder.isEmpty())
+            vb::Quiet([&] { dialog.setDirectory(platform::ToHost(folder)); });
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             return platform::ToWindows(dialog.selectedFiles().first());
         return QString();
     });
-    record(Dialogs::Kind::OpenFile, title, title, 0, startFolder, answer, {}, filter);
+    record(Dialogs::Kind::OpenFile, title, title, filterIndex, startFolder, answer, {}, filter);
     return answer;
 }
 

@@ -43,8 +43,11 @@ QString InputBox(const QString& prompt, const QString& title = {}, const QString
 QString BrowseFolder(const QString& prompt, const QString& startFolder = {}, bool includeFiles = false,
                      const QString& rootFolder = {});
 // The open-file dialog: the chosen file as a Windows path, "" when cancelled.
-// filter is VB's "Name (*.ext)|*.ext|..." list; startFolder a Windows path.
-QString OpenFileName(const QString& title, const QString& filter = {}, const QString& startFolder = {});
+// filter is VB's "Name (*.ext)|*.ext|..." list, filterIndex its entry selected
+// at the start (counted from 1); startFolder a Windows path, also one that
+// ends in a file mask ("C:\Pics\*.gif").
+QString OpenFileName(const QString& title, const QString& filter = {}, const QString& startFolder = {},
+                     int filterIndex = 1);
 // Opens a web address (http, https, ftp, mailto, file, or "www.") or a Windows
 // path with the desktop's handler. False when nothing could be opened.
 bool ShellOpen(const QString& urlOrWindowsPath);
@@ -56,7 +59,7 @@ public:
         Kind kind = Kind::MessageBox;
         QString title;        // as passed
         QString prompt;       // the text, the picker's prompt, or what ShellOpen got
-        int style = 0;        // MsgBox style; for the folder picker 1 when files are listed too
+        int style = 0;        // MsgBox style; folder picker: 1 when files are listed too; open-file: the filter index
         QString defaultText;  // the input box default or the picker's start folder
         QString rootFolder;   // the folder picker's root ("" for none)
         QString filter;       // the open-file dialog's filter
@@ -74,6 +77,8 @@ public:
 
     static bool scripted();
     static bool headless();
+    // Someone can answer a window shown modally: neither scripted nor headless.
+    static bool interactive() { return !scripted() && !headless(); }
     // The answer of a box that nobody can click: OK for OK only, No for Yes/No,
     // Abort for Abort/Retry/Ignore, Cancel for the others.
     static int defaultAnswer(int style);

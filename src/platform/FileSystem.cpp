@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/HostNames.h"
 #include "platform/ArchiveFlag.h"
 #include "platform/DriveTable.h"
 #include "platform/Drives.h"
@@ -22,7 +23,7 @@
 namespace platform {
 namespace {
 
-QByteArray enc(const QString& p) { return QFile::encodeName(p); }
+QByteArray enc(const QString& p) { return platform::HostBytes(p); }
 
 bool isDriveRoot(const QString& host) {
     const auto table = DriveTable::Current();

@@ -2,6 +2,7 @@
 #include "platform/HostFiles.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -13,15 +14,17 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "platform/HostNames.h"
 #include "platform/ArchiveFlag.h"
 #include "platform/DriveTable.h"
 #include "platform/Paths.h"
+#include "platform/WindowsPattern.h"
 #include "vb/VbError.h"
 
 namespace platform {
 namespace {
 
-QByteArray enc(const QString& p) { return QFile::encodeName(p); }
+QByteArray enc(const QString& p) { return platform::HostBytes(p); }
 
 bool isDotOrDotDot(const char* n) { return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)); }
 
@@ -46,21 +49,24 @@ void closeQuietly(int fd) {
         ::close(fd);
 }
 
-// Copies the rest of `in` to `out` with read/write.
-bool copyByReadWrite(int in, int out) {
+// Copies the bytes [from, to) of `in` to the same place in `out` with
+// pread/pwrite; `to` < 0 copies to the end. Sets *end to where it stopped.
+bool copyRangeByReadWrite(int in, int out, off_t from, off_t to, off_t* end) {
     std::vector<char> buf(1 << 20);
-    for (;;) {
-        const ssize_t n = ::read(in, buf.data(), buf.size());
+    off_t pos = from;
+    while (to < 0 || pos < to) {
+        const size_t want = to < 0 ? buf.size() : size_t(std::min<off_t>(off_t(buf.size()), to - pos));
+        const ssize_t n = ::pread(in, buf.data(), want, pos);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
         if (n == 0)
-            return true;
+            break;   // the file ended early (it shrank meanwhile)
         ssize_t done = 0;
         while (done < n) {
-            const ssize_t w = ::write(out, buf.data() + done, size_t(n - done));
+            const ssize_t w = ::pwrite(out, buf.data() + done, size_t(n - done), pos + done);
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
@@ -68,29 +74,71 @@ bool copyByReadWrite(int in, int out) {
             }
             done += w;
         }
+        pos += n;
     }
+    *end = pos;
+    return true;
 }
 
-bool copyContents(int in, int out) {
-    qint64 total = 0;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
-        if (n > 0) {
-            total += n;
+// The bytes [from, to) in the kernel where it can, else by read/write.
+bool copyRange(int in, int out, off_t from, off_t to, off_t* end) {
+    off_t inPos = from, outPos = from;
+    while (inPos < to) {
+        const ssize_t n = ::copy_file_range(in, &inPos, out, &outPos, size_t(to - inPos), 0);
+        if (n > 0)
             continue;
-        }
-        if (n == 0) {
-            // Some file systems report 0 where they cannot copy in the kernel;
-            // a plain read tells the end of the file from that.
-            return total > 0 ? true : copyByReadWrite(in, out);
-        }
+        if (n == 0)
+            break;   // the file ended early
         if (errno == EINTR)
             continue;
         if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF ||
             errno == ETXTBSY)
-            return copyByReadWrite(in, out);
+            return copyRangeByReadWrite(in, out, inPos, to, end);
         return false;
     }
+    *end = inPos;
+    return true;
+}
+
+// Copies `in` to `out` (both at offset 0, `out` empty). Only the data of a
+// sparse file is copied: its holes stay holes in the copy.
+bool copyContents(int in, int out) {
+    off_t pos = 0;
+    for (;;) {
+        off_t data = ::lseek(in, pos, SEEK_DATA);
+        if (data < 0 && errno == ENXIO) {
+            // No data after pos: the rest of the file, if any, is a hole.
+            struct stat st {};
+            if (::fstat(in, &st) != 0)
+                return false;
+            if (st.st_size <= pos)
+                break;
+            data = ::lseek(in, pos, SEEK_DATA);   // data written since?
+            if (data < 0 && errno == ENXIO)
+                return ::ftruncate(out, st.st_size) == 0;
+        }
+        if (data < 0) {
+            // No hole information here: the whole file as it is.
+            off_t end = 0;
+            return copyRangeByReadWrite(in, out, pos, -1, &end);
+        }
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            return false;
+        off_t end = data;
+        if (!copyRange(in, out, data, hole, &end))
+            return false;
+        if (end < hole) {
+            // The file shrank while it was read: the copy ends where it did.
+            pos = end;
+            break;
+        }
+        pos = hole;
+    }
+    struct stat copied {};
+    if (::fstat(out, &copied) != 0)
+        return false;
+    return copied.st_size >= pos || ::ftruncate(out, pos) == 0;
 }
 
 void removeTreeAt(int parentFd, const QByteArray& name, bool force) {
@@ -317,7 +365,7 @@ bool HostFolderReader::next(QString* name, EntryKind* kind, bool* isLink) {
         }
         if (k == EntryKind::Other)
             continue;
-        *name = QFile::decodeName(e->d_name);
+        *name = platform::HostText(e->d_name);
         *kind = k;
         if (isLink)
             *isLink = link;
@@ -341,7 +389,13 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         RaiseMissing(srcHost);
     if (s.kind != EntryKind::File)
         vb::Raise(vb::errPathFileAccess);
-    const HostStat d = StatHost(dstHost);
+    // A link in the target's place is replaced by the copy, never written
+    // through (nor taken for the source it may point at).
+    struct stat own {};
+    const bool dstIsLink = ::lstat(enc(dstHost).constData(), &own) == 0 && S_ISLNK(own.st_mode);
+    const HostStat d = dstIsLink ? HostStat{} : StatHost(dstHost);
+    if (dstIsLink && !overwrite)
+        vb::Raise(vb::errFileExists);
     if (d.kind == EntryKind::Folder || d.kind == EntryKind::Other)
         vb::Raise(vb::errPathFileAccess);
     if (d.kind == EntryKind::File) {
@@ -412,6 +466,91 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
     NoteEntryCreated(dstHost);
     if (!(copiedKnown ? ArchiveFlagIsSet(dstHost, copied.st_size, copied.st_mtim) : ArchiveFlagIsSet(dstHost)))
         SetArchiveFlag(dstHost);
+}
+
+void PreparePrivateFile(const QString& hostPath, bool empty) {
+    const QByteArray p = enc(hostPath);
+    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | (empty ? O_TRUNC : 0);
+    int fd = ::open(p.constData(), flags, 0600);
+    if (fd < 0 && errno == ELOOP) {
+        if (::unlink(p.constData()) != 0)
+            RaiseErrno(errno, false);
+        fd = ::open(p.constData(), flags | O_EXCL, 0600);
+    }
+    if (fd < 0)
+        RaiseErrno(errno, false);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        closeQuietly(fd);
+        vb::Raise(vb::errPathFileAccess);
+    }
+    ::fchmod(fd, 0600);
+    closeQuietly(fd);
+    NoteEntryCreated(hostPath);
+}
+
+QStringList ReplaceLinkedFolders(const QString& rootHost, const QString& folderHost) {
+    QStringList replaced;
+    const QString root = rootHost.endsWith(QLatin1Char('/')) ? rootHost.chopped(1) : rootHost;
+    if (!folderHost.startsWith(root + QLatin1Char('/')))
+        return replaced;
+    QString at = root;
+    for (const QString& part : folderHost.mid(root.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        at += QLatin1Char('/') + part;
+        const QByteArray p = enc(at);
+        struct stat st {};
+        if (::lstat(p.constData(), &st) != 0)
+            break;
+        if (!S_ISLNK(st.st_mode))
+            continue;
+        if (::unlink(p.constData()) != 0 || ::mkdir(p.constData(), 0777) != 0)
+            RaiseErrno(errno, false);
+        replaced << at;
+    }
+    return replaced;
+}
+
+bool IsCopyLeftoverName(const QString& name) {
+    static const QString prefix = QStringLiteral(".vaultora-copy-");
+    return name.size() == prefix.size() + 6 && name.startsWith(prefix);
+}
+
+bool RemoveHostLink(const QString& hostPath) {
+    const QByteArray p = enc(hostPath);
+    struct stat st {};
+    if (::lstat(p.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return false;
+    return ::unlink(p.constData()) == 0;
+}
+
+int RemoveLeftovers(const QString& folderHost, const QStringList& patterns) {
+    std::vector<WindowsPattern> wanted;
+    for (const QString& p : patterns)
+        wanted.emplace_back(p);
+    DIR* d = ::opendir(enc(folderHost).constData());
+    if (!d)
+        return 0;
+    std::vector<QByteArray> victims;
+    while (dirent* e = ::readdir(d)) {
+        if (isDotOrDotDot(e->d_name))
+            continue;
+        const QString name = platform::HostText(e->d_name);
+        for (const WindowsPattern& w : wanted)
+            if (w.matches(name)) {
+                victims.emplace_back(e->d_name);
+                break;
+            }
+    }
+    int removed = 0;
+    const int fd = ::dirfd(d);
+    for (const QByteArray& v : victims) {
+        struct stat st {};
+        if (::fstatat(fd, v.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) &&
+            ::unlinkat(fd, v.constData(), 0) == 0)
+            ++removed;
+    }
+    ::closedir(d);
+    return removed;
 }
 
 void RemoveHostFile(const QString& hostPath, bool force) {

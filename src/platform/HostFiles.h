@@ -2,6 +2,7 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <sys/types.h>
 
 #include "platform/PathResolver.h"
@@ -85,10 +86,39 @@ private:
 
 // Copies a regular file through a temporary name in the target's folder
 // that is renamed onto the target at the end, so the target is never left
-// half written. Keeps the modification time and the permission bits, as a
+// half written. A symbolic link in the target's place is replaced by the
+// copy, never written through. The holes of a sparse file stay holes. Keeps the modification time and the permission bits, as a
 // Windows copy keeps the last-write time and the attributes. With overwrite
 // false an existing target is error 58; a read-only target is error 70.
 void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite);
+
+// Makes sure `hostPath` is a plain file of mode 0600 that only its owner can
+// read, for a working file of a run (a temporary archive, its log, an
+// encrypted or decrypted copy): a symbolic link in its place is removed, not
+// followed; a missing file is created; with `empty` an existing one is
+// emptied. Raises the VB error.
+void PreparePrivateFile(const QString& hostPath, bool empty);
+
+// Removes a symbolic link at `hostPath` (never what it points at); true when
+// there was one.
+bool RemoveHostLink(const QString& hostPath);
+
+// The folders below `rootHost` on the way down to `folderHost` that are
+// symbolic links are replaced by real, empty folders (the links go, what they
+// point at stays as it is), so that nothing is written through them. Stops
+// at the first part that does not exist. The host paths of the links that
+// were replaced.
+QStringList ReplaceLinkedFolders(const QString& rootHost, const QString& folderHost);
+
+// The name of the partial file of a copy in progress, which a killed copy
+// leaves behind, and a test of a name for it.
+inline const QString kCopyLeftoverPattern = QStringLiteral(".vaultora-copy-*");
+bool IsCopyLeftoverName(const QString& name);
+
+// Removes what a killed run leaves directly in a folder: the files and links
+// (never followed) whose names match one of the Windows patterns, hidden
+// ones too. Passes over what it cannot remove; the number removed.
+int RemoveLeftovers(const QString& folderHost, const QStringList& patterns);
 
 // Removes one file (not a folder); a read-only file needs `force` (else 70).
 void RemoveHostFile(const QString& hostPath, bool force);

@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include "platform/HostNames.h"
 #include "platform/DriveTable.h"
 
 namespace platform {
@@ -21,7 +22,7 @@ bool isSep(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
 
 bool existsNoFollow(const QString& hostPath) {
     struct stat st {};
-    const QByteArray p = QFile::encodeName(hostPath);
+    const QByteArray p = platform::HostBytes(hostPath);
     return ::lstat(p.constData(), &st) == 0;
 }
 
@@ -56,7 +57,7 @@ NameCache& nameCache() {
 }
 
 bool readFolder(const QString& dir, const struct stat& st, FolderNames* out) {
-    const QByteArray p = QFile::encodeName(dir);
+    const QByteArray p = platform::HostBytes(dir);
     DIR* d = ::opendir(p.constData());
     if (!d)
         return false;
@@ -68,7 +69,7 @@ bool readFolder(const QString& dir, const struct stat& st, FolderNames* out) {
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        const QString name = QFile::decodeName(n);
+        const QString name = platform::HostText(n);
         out->byFolded[name.toCaseFolded()].append(name);
     }
     ::closedir(d);
@@ -91,7 +92,7 @@ QString lookupName(const QString& dir, const QString& name) {
     if (existsNoFollow(exact))
         return name;
     struct stat st {};
-    const QByteArray dp = QFile::encodeName(dir);
+    const QByteArray dp = platform::HostBytes(dir);
     if (::stat(dp.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return {};
     const QString key = name.toCaseFolded();
@@ -200,7 +201,7 @@ void noteEntry(const QString& hostPath, bool created) {
     if (it == c.folders.end())
         return;
     struct stat st {};
-    const QByteArray dp = QFile::encodeName(dir);
+    const QByteArray dp = platform::HostBytes(dir);
     if (::stat(dp.constData(), &st) != 0) {
         c.folders.erase(it);
         return;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <sys/stat.h>
 
+#include "platform/HostNames.h"
 #include "platform/DriveTable.h"
 #include "platform/Drives.h"
 #include "platform/HostFiles.h"
@@ -93,7 +94,7 @@ void copyTree(const QString& srcHost, const QString& dstHost, bool overwrite) {
     if (dst.kind == EntryKind::File || dst.kind == EntryKind::Other)
         vb::Raise(vb::errFileExists);
     if (dst.kind == EntryKind::Missing) {
-        const QByteArray p = QFile::encodeName(dstHost);
+        const QByteArray p = platform::HostBytes(dstHost);
         if (::mkdir(p.constData(), 0777) != 0 && errno != EEXIST)
             RaiseErrno(errno, false);
         NoteEntryCreated(dstHost);
@@ -290,7 +291,7 @@ FsoFolder ScriptingFileSystem::CreateFolder(const QString& path) const {
         vb::Raise(vb::errFileExists);
     if (StatHost(HostParent(host)).kind != EntryKind::Folder)
         vb::Raise(vb::errPathNotFound);
-    const QByteArray p = QFile::encodeName(host);
+    const QByteArray p = platform::HostBytes(host);
     if (::mkdir(p.constData(), 0777) != 0)
         RaiseErrno(errno, false);
     NoteEntryCreated(host);

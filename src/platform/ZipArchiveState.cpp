@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/HostNames.h"
 #include "platform/ZipErrors.h"
 #include "platform/Paths.h"
 #include "vb/VbError.h"
@@ -30,7 +31,7 @@ constexpr quint32 kFlagUtf8 = 0x0800;
 constexpr quint32 kMadeByUnix = (3u << 8) | 30u;
 constexpr size_t kIoBlock = size_t(1) << 20;
 
-QByteArray encodedHost(const QString& hostPath) { return QFile::encodeName(hostPath); }
+QByteArray encodedHost(const QString& hostPath) { return platform::HostBytes(hostPath); }
 
 [[noreturn]] void raiseFor(int number, const QString& path, const QString& detail = {}) {
     RaiseZipError(number, path, detail);
@@ -385,6 +386,8 @@ void ZipArchiveState::commitWriter() {
         failWriter(QStringLiteral("writing the ZIP64 end record failed"));
     }
     writerIo_.reset();
+    // Every entry's header and the directory are this process's own writing.
+    ZipArchiveReader::RememberWhole(hostPath_);
 }
 
 void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storePath, bool overwrite) {
@@ -392,7 +395,10 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     if (level < 0 || level > 9)
         vb::Raise(vb::errInvalidCall, QStringLiteral("Compression level must be 0 to 9"));
     const QString name = entryNameFor(windowsPath, storePath);
-    const QByteArray rawName = name.toUtf8();
+    // The name's own bytes, as the file has it: flagged as UTF-8 only when
+    // it is UTF-8 (a name of other bytes is stored raw, without the flag).
+    const QByteArray rawName = HostBytes(name);
+    const quint32 nameFlags = IsUtf8(rawName) ? kFlagUtf8 : 0;
     if (name.isEmpty() || rawName.size() > 0xFFFF)
         raiseFor(vb::errBadFileNameOrNumber, windowsPath);
     const QString host = ToHost(windowsPath);
@@ -448,7 +454,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
 
     if (zipOpenNewFileInZip4_64(writer_, rawName.constData(), &zfi, stamp.constData(), uInt(stamp.size()),
                                 stamp.constData(), uInt(stamp.size()), nullptr, method, level, 1, -MAX_WBITS,
-                                8, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, kFlagUtf8, zip64 ? 1 : 0) != ZIP_OK)
+                                8, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, nameFlags, zip64 ? 1 : 0) != ZIP_OK)
         failWriter(QStringLiteral("writing a local header failed"));
 
     auto put = [&](const unsigned char* data, size_t n) {
@@ -494,7 +500,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
 
     ZipEntryRecord r;
     r.name = name;
-    r.flags = kFlagUtf8;
+    r.flags = nameFlags;
     r.dosDate = quint32(zfi.dosDate);
     r.method = quint32(method);
     r.versionMadeBy = kMadeByUnix;
@@ -550,9 +556,6 @@ void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
         ahead_.reset();
         return;
     }
-    if (!ahead_)
-        ahead_ = std::make_unique<DeflateAhead>(s.bound, s.threads,
-                                                encodedHost(QFileInfo(hostPath_).absolutePath()));
     QList<QPair<QString, QByteArray>> files;
     files.reserve(windowsPaths.size());
     for (const QString& p : windowsPaths) {
@@ -560,6 +563,12 @@ void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
         if (!host.isEmpty())
             files.append({p, encodedHost(host)});
     }
+    if (files.isEmpty())
+        return;
+    // The workers start with the first files to read.
+    if (!ahead_)
+        ahead_ = std::make_unique<DeflateAhead>(s.bound, s.threads,
+                                                encodedHost(QFileInfo(hostPath_).absolutePath()));
     ahead_->enqueue(files, level);
 }
 
@@ -578,6 +587,10 @@ void ZipArchiveState::compact() {
     const int tfd = ::mkstemp(tmpl.data());
     if (tfd < 0)
         raiseErrno(errno, windowsPath_);
+    // The archive keeps its own mode when it is written anew.
+    struct stat old {};
+    if (::stat(encodedHost(hostPath_).constData(), &old) == 0)
+        ::fchmod(tfd, old.st_mode & 07777);
     ::close(tfd);
     struct TempGuard {
         QByteArray path;
@@ -655,7 +668,7 @@ void ZipArchiveState::compact() {
         zipClose(out, nullptr);
     }
     int e = 0;
-    if (failure.isEmpty() && !EnsureZip64EndRecord(QFile::decodeName(tmpl), copied, &e)) {
+    if (failure.isEmpty() && !EnsureZip64EndRecord(platform::HostText(tmpl), copied, &e)) {
         failure = QStringLiteral("writing failed");
         failNumber = VbNumberForErrno(e, vb::errDeviceIO);
     }

@@ -172,6 +172,14 @@ void DeflateAhead::releaseLocked(Job& job) {
     job.spillReserved = 0;
 }
 
+void DeflateAhead::popFrontLocked(bool drop) {
+    if (drop)
+        dropLocked(queue_.front());
+    queue_.pop_front();
+    if (next_ > 0)
+        --next_;
+}
+
 void DeflateAhead::dropLocked(const std::shared_ptr<Job>& job) {
     job->dropped = true;
     if (job->state == Job::Done) {
@@ -188,10 +196,8 @@ std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) 
     if (it == queue_.end())
         return nullptr;
     // The files before it were passed over by the writer.
-    while (queue_.front()->key != key || queue_.front()->level != level) {
-        dropLocked(queue_.front());
-        queue_.pop_front();
-    }
+    while (queue_.front()->key != key || queue_.front()->level != level)
+        popFrontLocked(true);
     const std::shared_ptr<Job> job = queue_.front();
     if (job->state != Job::Done && job->state != Job::Left) {
         // It is the first now: it may take room beyond the others.
@@ -201,7 +207,7 @@ std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) 
         done_.wait(lk, [&] { return job->state == Job::Done || job->state == Job::Left; });
         writerWaiting_ = false;
     }
-    queue_.pop_front();
+    popFrontLocked(false);
     std::unique_ptr<DeflatedFile> out;
     if (job->state == Job::Done) {
         releaseLocked(*job);
@@ -220,6 +226,7 @@ void DeflateAhead::clear() {
         for (const auto& j : queue_)
             dropLocked(j);
         queue_.clear();
+        next_ = 0;
     }
     room_.notify_all();
 }
@@ -238,22 +245,10 @@ void DeflateAhead::work() {
         std::shared_ptr<Job> job;
         {
             std::unique_lock lk(m_);
-            wake_.wait(lk, [&] {
-                if (ending_)
-                    return true;
-                for (const auto& j : queue_)
-                    if (j->state == Job::Queued)
-                        return true;
-                return false;
-            });
+            wake_.wait(lk, [&] { return ending_ || next_ < queue_.size(); });
             if (ending_)
                 return;
-            for (const auto& j : queue_) {
-                if (j->state == Job::Queued) {
-                    job = j;
-                    break;
-                }
-            }
+            job = queue_[next_++];
             job->state = Job::Working;
         }
         auto finish = [&](Job::State state, std::unique_ptr<DeflatedFile> out) {

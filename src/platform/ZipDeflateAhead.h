@@ -114,6 +114,7 @@ private:
     struct Job;
     void work();
     void dropLocked(const std::shared_ptr<Job>& job);
+    void popFrontLocked(bool drop);
     void releaseLocked(Job& job);
 
     const size_t bound_;
@@ -127,7 +128,8 @@ private:
     std::condition_variable done_;    // the writer: a job finished
     int waitingForRoom_ = 0;
     bool writerWaiting_ = false;
-    std::deque<std::shared_ptr<Job>> queue_;
+    std::deque<std::shared_ptr<Job>> queue_;   // not yet taken by the writer, in order
+    size_t next_ = 0;                          // the first of them no worker has picked
     size_t held_ = 0;
     size_t peak_ = 0;
     bool ending_ = false;

@@ -170,7 +170,15 @@ voidpf ZCALLBACK openFile(voidpf opaque, const void* filename, int mode) {
         io->noteErrno(EINVAL);
         return nullptr;
     }
-    const int fd = ::open(static_cast<const char*>(filename), flags, 0666);
+    // An archive is written only where it is: never through a link. A new
+    // archive holds the user's files (in an encrypted run, in the clear), so
+    // it is made for its owner alone; a link in its place is removed.
+    if (writable)
+        flags |= O_NOFOLLOW;
+    const char* name = static_cast<const char*>(filename);
+    int fd = ::open(name, flags, 0600);
+    if (fd < 0 && errno == ELOOP && (flags & O_CREAT) && ::unlink(name) == 0)
+        fd = ::open(name, flags | O_EXCL, 0600);
     if (fd < 0) {
         io->noteErrno(errno);
         return nullptr;

@@ -19,7 +19,7 @@ public:
     ZipFileIo& operator=(const ZipFileIo&) = delete;
 
     // The function table to hand to zipOpen2_64 / unzOpen2_64; the file name
-    // passed with it is the host path encoded with QFile::encodeName.
+    // passed with it is the host path encoded with platform::HostBytes.
     zlib_filefunc64_def* functions() { return &functions_; }
 
     int lastErrno() const { return lastErrno_; }

@@ -18,13 +18,12 @@
 #include "ui/frmMain_BackUp.h"
 #include "vb/Conversions.h"
 #include "vb/ErrorHandling.h"
+#include "common/MakerSite.h"
+#include "ui/frmAbout.h"
 
 using namespace ui;
 
 namespace {
-
-// The maker's web server; the support forum lies there.
-const QString kMakerWebHost = QStringLiteral("https://www.vaultora.example");
 
 const QString kSettings = QStringLiteral("Settings");
 
@@ -321,10 +320,13 @@ void frmRestore::tbTools_ButtonClick(const QString& Key) {
 void frmRestore::tbTools_ButtonMenuClick(const QString& Key) {
     vb::Quiet([&] {
         if (Key == QLatin1String("Forum")) {
-            platform::ShellOpen(kMakerWebHost + QStringLiteral("/cgi-bin/forum/x-forum.cgi?show=subject&page=1&subject=") +
-                                ProductCode);
+            platform::ShellOpen(MakerPage(QStringLiteral("/cgi-bin/forum/x-forum.cgi?show=subject&page=1&subject=") +
+                                          ProductCode));
+        } else if (Key == QLatin1String("About")) {
+            frmAbout about(this);
+            about.ShowModal();
         }
-        // "Product", "Tips" and "About" have no page of their own here.
+        // "Product" and "Tips" have no page of their own here.
     });
 }
 

@@ -4,6 +4,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/ArchiveBits.h"
 #include "platform/Dialogs.h"
@@ -11,6 +12,7 @@
 #include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
 #include "platform/PathResolver.h"
+#include "platform/Paths.h"
 #include "platform/ScriptingFileSystem.h"
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
@@ -65,7 +67,8 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
     bool copied = false;
     bool clearFlag = true;
     bool leftOut = false;   // new files only, and this one is not new
-    h.Try([&] {
+    // A failure names the file in the error log: it is not backed up.
+    TryFor(h, File, [&] {
         // room on the destination
         h.Erl = 2;
         // The source is looked up once; the copy and its flag work on the host file.
@@ -99,6 +102,18 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // target folder changes.
         const QString folder = sParsePath(target);
         if (!cd && !(folder == lastTargetFolder && !lastTargetFolder.isEmpty())) {
+            // Nothing is written through a link inside the destination: a
+            // linked folder on the way is replaced by a real one.
+            vb::Quiet([&] {
+                const platform::HostPath mapped = platform::ResolveWindowsPath(folder);
+                if (!mapped.ok())
+                    return;
+                for (const QString& link :
+                     platform::ReplaceLinkedFolders(platform::HostPathOrRaise(D), mapped.path))
+                    WriteErrorLog(false, ProgramName, label, 4, 0,
+                                  QStringLiteral("A link in the destination was replaced by a folder: ") +
+                                      platform::ToWindows(link));
+            });
             if (!platform::ScriptingFileSystem().FolderExists(folder))
                 CreateDirectoryStruct(folder);
             lastTargetFolder = folder;
@@ -154,7 +169,8 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             if (!copied) {
                 // The folder may have gone since it was built: build it again.
                 CreateDirectoryStruct(folder);
-                copied = copy.Try([&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); });
+                copied = TryFor(copy, File,
+                                [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); });
             }
             if (!copied)
                 clearFlag = false;

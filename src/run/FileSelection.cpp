@@ -6,6 +6,10 @@
 #include <QDateTime>
 
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
+#include "platform/FolderListing.h"
+#include "platform/HostFiles.h"
+#include "platform/ScriptingFileSystem.h"
 #include "platform/FileSystem.h"
 #include "settings/FilterMasks.h"
 #include "ui/frmMain_BackUp.h"
@@ -34,6 +38,13 @@ void frmMain_BackUp::Find_Files(const QString& Mask) {
         // The folder with its trailing "\": the mask without its "*.*".
         const QString prefix = vb::Left(Mask, vb::Len(Mask) - 3);
         FileList.append(QString());
+        // A source folder that is not there (a drive not plugged in, a
+        // folder renamed) backs nothing up: that is told, not passed over.
+        if (!platform::ScriptingFileSystem().FolderExists(prefix)) {
+            ReportNotBackedUp(h.label(), 1, vb::errPathNotFound, QStringLiteral("The source folder is missing"), prefix);
+            return;
+        }
+        ReportUncopyable(prefix);
         qsizetype upper = FileList.size() - 1;
         const int everyFile = platform::vbNormal | platform::vbReadOnly | platform::vbHidden |
                               platform::vbSystem;
@@ -50,6 +61,22 @@ void frmMain_BackUp::Find_Files(const QString& Mask) {
             ++upper;
         }
     });
+}
+
+// The entries of a source folder that no mode can back up (FIFOs, sockets,
+// devices) are named in the error log, unless the user's filters leave them
+// out anyway.
+void frmMain_BackUp::ReportUncopyable(const QString& folder) {
+    QStringList names;
+    vb::Quiet([&] { names = platform::ListUncopyableEntries(platform::HostPathOrRaise(folder)); });
+    for (const QString& name : names) {
+        if (name.startsWith(QLatin1Char('.')) && chkHiddenFolders->Value() == 0)
+            continue;
+        if (File_Excluded(folder + name))
+            continue;
+        ReportNotBackedUp(QStringLiteral("Find_Files of Formular frmMain_BackUp"), 1, vb::errPathFileAccess,
+                          QStringLiteral("Not a file that can be copied"), folder + name);
+    }
 }
 
 bool frmMain_BackUp::File_Filter(const QString& File) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/HostNames.h"
 #include "common/NRV_File_Dir.h"
 #include "platform/FileSystem.h"
 #include "platform/HostFiles.h"
@@ -85,7 +86,7 @@ void writeAll(int fd, const char* buf, qint64 n) {
 class PendingFile {
 public:
     PendingFile(const QString& folderHost, const QString& finalHost) : final_(finalHost) {
-        tmpl_ = QFile::encodeName(folderHost) + "/.vaultora-piece-XXXXXX";
+        tmpl_ = platform::HostBytes(folderHost) + "/.vaultora-piece-XXXXXX";
         fd_.reset(::mkostemp(tmpl_.data(), O_CLOEXEC));
         if (fd_.get() < 0) {
             tmpl_.clear();
@@ -105,7 +106,7 @@ public:
             platform::RaiseErrno(errno, false);
         if (!fd_.close())
             platform::RaiseErrno(errno, false);
-        if (::rename(tmpl_.constData(), QFile::encodeName(final_).constData()) != 0)
+        if (::rename(tmpl_.constData(), platform::HostBytes(final_).constData()) != 0)
             platform::RaiseErrno(errno, false);
         tmpl_.clear();
         platform::NoteEntryCreated(final_);
@@ -171,7 +172,7 @@ bool SplitFiles(const QString& source, const QString& destFolder, qint32 pieceSi
         const QString sourceHost = platform::HostPathOrRaise(sourcePath);
         if (platform::StatHost(sourceHost).kind != platform::EntryKind::File)
             platform::RaiseMissing(sourceHost);
-        Fd in(::open(QFile::encodeName(sourceHost).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+        Fd in(::open(platform::HostBytes(sourceHost).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
         if (in.get() < 0)
             platform::RaiseErrno(errno, true);
 

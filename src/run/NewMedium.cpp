@@ -2,6 +2,7 @@
 // The new-medium prompt, the Stop command and the encryption progress of the
 // main window.
 #include "common/Globals.h"
+#include "common/RunOutcome.h"
 #include "platform/Dialogs.h"
 #include "run/NewMediumHook.h"
 #include "run/ProgramEnd.h"
@@ -36,6 +37,7 @@ void frmMain_BackUp::Insert_new_media(bool flag) {
     });
     if (answer != platform::vbOK) {
         // Nothing of the run is finished: the program ends here.
+        ReportNotBackedUp(h.label(), 2, 0, LangText(124) + QLatin1Char(' ') + LangText(128), txtPathBackUp->Text());
         h.Next(2, [&] {
             platform::MsgBox(LangText(127) + vb::vbCrLf + LangText(128) + vb::vbCrLf + LangText(129),
                              platform::vbInformation, QStringLiteral("Vaultora"));

@@ -12,6 +12,7 @@
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchiveNaming.h"
 #include "run/ArchivePaths.h"
@@ -29,11 +30,26 @@
 
 using namespace run_display;
 
+namespace {
+
+bool SamePathText(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// A symbolic link under a working file's name goes before the file is made.
+void RemoveLinkAt(const QString& windowsPath) {
+    vb::Quiet([&] { platform::RemoveHostLink(platform::HostPathOrRaise(windowsPath)); });
+}
+
+}  // namespace
+
 QString frmMain_BackUp::ArchiveKey() const {
     return ArchiveKeyFor(txtEncryptPassword->Text());
 }
 
 bool frmMain_BackUp::DecryptArchive(const QString& inPath, const QString& outPath) {
+    // The archive in the clear is for its owner's eyes only.
+    if (!SamePathText(inPath, outPath) &&
+        !vb::Quiet([&] { platform::PreparePrivateFile(platform::HostPathOrRaise(outPath), true); }))
+        return false;
     Cypher = new clsBlowfish(this);
     connect(Cypher, &clsBlowfish::Progress, this, &frmMain_BackUp::cypher_Progress);
     const bool ok = Cypher->DecryptFile(inPath, outPath, true, ArchiveKey(), false);
@@ -188,8 +204,10 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                     } else {
                         h.Erl = 13;
                         txtZipArchive->setText(ArchiveDestPath);
-                        if (FileExists(ArchiveDestPath))
+                        if (FileExists(ArchiveDestPath)) {
                             platform::FileCopy(ArchiveDestPath, ArchiveTempPath);
+                            platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveTempPath), false);
+                        }
                     }
                     h.Erl = 14;
                     const QString destLog =
@@ -266,6 +284,8 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                 vb::Close(LogFileNo);
                 LogFileNo = qint16(vb::FreeFile());
                 h.Erl = 27;
+                // A link under the archive's name is removed, never written through.
+                RemoveLinkAt(ArchiveTempPath);
                 if (FileExists(ArchiveTempPath)) {
                     vb::Handler openProblem(QStringLiteral("Open_Zip ziparchive_problem of Formular frmMain_BackUp"));
                     openProblem.Erl = 27;
@@ -290,8 +310,10 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                 if (chkMedia->Value() == 1)
                     txtZipArchive->setText(ArchiveDestPath + (encrypt ? QStringLiteral(".cry") : QString()));
                 h.Erl = 31;
-                if (chkWriteLog->Value() == 1)
+                if (chkWriteLog->Value() == 1) {
+                    platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveLogPath), false);
                     vb::Open(ArchiveLogPath, vb::OpenMode::Append, LogFileNo);
+                }
                 h.Erl = 32;
                 vb::DoEvents();
                 result = true;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/RunOutcome.h"
 #include "destinations/MailNotice.h"
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
@@ -24,8 +25,9 @@ void End() {
     }
     std::fflush(nullptr);
     // No destructors of static objects and no Qt shutdown: the program stops
-    // here, in the middle of the run, as End does.
-    std::_Exit(0);
+    // here, in the middle of the run, as End does. The status tells how the
+    // run went.
+    std::_Exit(ExitStatus());
 }
 
 bool ProgramEnded() { return ended; }

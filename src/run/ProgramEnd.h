@@ -3,7 +3,8 @@
 #include <functional>
 
 // VB's End statement: the program stops at once, in the middle of whatever
-// it was doing. Open file numbers are closed first.
+// it was doing. Open file numbers are closed first. The exit status is the
+// outcome of the run (see common/RunOutcome.h).
 //
 // Tests replace the stop with a hook; End() then returns, and the code after
 // each call of End() leaves its procedure when ProgramEnded() is true, so an

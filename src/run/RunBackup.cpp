@@ -11,10 +11,12 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
 #include "destinations/NRV_modShutDown.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/ArchiveBits.h"
 #include "platform/Dialogs.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
@@ -47,6 +49,14 @@ qint16 AttributesAs16(qint32 attributes) {
     if (attributes < -32768 || attributes > 32767)
         vb::Raise(vb::errOverflow);
     return qint16(attributes);
+}
+
+// True when at least one entry of the source list is ticked.
+bool HasTickedEntry(ui::VbListBox* list) {
+    for (int i = 0; i < list->ListCount(); ++i)
+        if (list->Selected(i) && !list->List(i).startsWith(QLatin1String("**")))
+            return true;
+    return false;
 }
 
 QString ElapsedText() {
@@ -90,7 +100,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         std::vector<Choice> chosen;
         int taken = 0;
     };
-    constexpr int kFilesAhead = 256;   // files chosen beyond the folder at work
+    constexpr int kFilesAhead = 4096;  // files chosen beyond the folder at work
     std::map<int, FolderPlan> plans;   // by List1 index
     int plannedUpTo = 0;               // entries below this were looked at for a plan
     int hintedAhead = 0;
@@ -149,6 +159,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         vb::DoEvents();
         h.Erl = 5;
         CancelBackUp = false;
+        DeliveredArchive.clear();
         TimerRT->setEnabled(false);
         txtTotalFiles->setText(QStringLiteral("0"));
         txtBackUpTime->setText(QStringLiteral("0"));
@@ -165,9 +176,11 @@ void frmMain_BackUp::cmdBackUpNow() {
             Save_Settings();
         h.Erl = 8;
         DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0);
+        RemoveLeftoversOfAKilledRun();
         h.Erl = 9;
         const bool mediumReady = Update_Media();
         if (chkMedia->Value() == 1 && !mediumReady) {
+            ReportCouldNotRun(h.label(), 9, 0, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
             platform::MsgBox(LangText(15) + vb::vbCrLf + LangText(127), platform::vbCritical, LangText(16));
             return Go::Closing;
         }
@@ -198,6 +211,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                 OpenCopy2CD();
             h.Erl = 25;
             if (vb::Val(txtMaxZIPsize->Text()) * kMb * 1.2 > Get_DiskFree(BackupTempPath)) {
+                ReportCouldNotRun(h.label(), 25, 0, LangText(111) + QLatin1Char(' ') + BackupTempPath);
                 platform::MsgBox(LangText(111) + vb::vbCrLf + LangText(112) + vb::vbCrLf + LangText(113),
                                  platform::vbCritical, LangText(16));
                 return Go::After;
@@ -206,8 +220,11 @@ void frmMain_BackUp::cmdBackUpNow() {
             ZipArchive = std::make_unique<platform::ZipArchiveComponent>();
             Status(105);
             h.Erl = 27;
-            if (!Open_Zip(false))
+            if (!Open_Zip(false)) {
+                if (!ProgramEnded())
+                    ReportCouldNotRun(h.label(), 27, 0, LangText(107));
                 return ProgramEnded() ? Go::Ended : Go::After;
+            }
         } else {
             h.Erl = 28;
             txtCompSize->setText(QString());
@@ -227,8 +244,17 @@ void frmMain_BackUp::cmdBackUpNow() {
         int i = 0;
         PlayClip(zipMode ? QStringLiteral("compress.AVI") : QStringLiteral("FILECOPY.AVI"));
         h.Erl = 32;
-        if (!Update_Media())
+        if (!Update_Media()) {
+            ReportCouldNotRun(h.label(), 32, 0, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
             return Go::Closing;
+        }
+        // An unattended run of a profile that has nothing ticked could not
+        // back anything up.
+        if (RunMode && !HasTickedEntry(List1)) {
+            ReportCouldNotRun(h.label(), 32, 0,
+                              QStringLiteral("The profile has no source entry to back up: ") + cmbProfiles->Text());
+            return Go::Closing;
+        }
         if (zipMode) {
             h.Erl = 33;
             ZipSizeLimit = vb::Val(txtMaxZIPsize->Text()) * kMb * 10;
@@ -239,8 +265,10 @@ void frmMain_BackUp::cmdBackUpNow() {
         // --- the walk of the source list ---------------------------------
         while (i < List1->ListCount()) {
             h.Erl = 40;
-            if (!Update_Media())
+            if (!Update_Media()) {
+                ReportNotBackedUp(h.label(), 40, 0, LangText(15), txtPathBackUp->Text());
                 return Go::Closing;
+            }
             h.Erl = 41;
             ZipSizeLimit = vb::Val(txtMaxZIPsize->Text()) * kMb;
             if (zipMode && chkMedia->Value() == 1) {
@@ -344,7 +372,10 @@ void frmMain_BackUp::cmdBackUpNow() {
             } else if (!skip) {
                 // a single file
                 h.Erl = 48;
-                if (FileExists(entry)) {
+                if (!FileExists(entry))
+                    ReportNotBackedUp(h.label(), 48, vb::errFileNotFound, QStringLiteral("The source file is missing"),
+                                      entry);
+                else {
                     file = entry;
                     CurrentFileAttr = AttributesAs16(GetAttributes(entry));
                     if (!((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
@@ -393,6 +424,7 @@ void frmMain_BackUp::cmdBackUpNow() {
 
     Go go = Go::After;
     if (!h.Try([&] { go = body(); })) {
+        MarkIncomplete();   // the run ended at the error; what came after it is not backed up
         // The error line is written; the trace line tells what the run was at.
         WriteLog(BackupDestination, BackupTempPath, txtMaxZIPsize->Text(), lblDriveInfo(1)->Caption(), gFreeSpace,
                  entry, file, CurrentFileAttr, optBuMode(0)->Value(), n);
@@ -413,6 +445,24 @@ void frmMain_BackUp::cmdBackUpNow() {
     CloseRun();
 }
 
+// What a run that was killed leaves: links and hidden working files in the
+// temporary folder, and the hidden partial copies in the destination folders.
+void frmMain_BackUp::RemoveLeftoversOfAKilledRun() {
+    vb::Quiet([&] {
+        platform::RemoveLeftovers(platform::HostPathOrRaise(txtPathTemp->Text()),
+                                  {QStringLiteral("*_BackUp_*"), platform::kCopyLeftoverPattern,
+                                   QStringLiteral(".vaultora-zip-*"), QStringLiteral(".vaultora-piece-*"),
+                                   QStringLiteral("????????registry.*"),
+                                   // a link in place of the folder of split pieces
+                                   QStringLiteral("splitfile")});
+    });
+    for (const QString& folder : {txtPathBackUp->Text(), txtDestinySync->Text()})
+        vb::Quiet([&] {
+            if (!folder.isEmpty())
+                platform::RemoveLeftovers(platform::HostPathOrRaise(folder), {platform::kCopyLeftoverPattern});
+        });
+}
+
 // The closing phase of every run. Each step that fails is logged and the
 // phase goes on with the next one, so a run always ends here once.
 void frmMain_BackUp::CloseRun() {
@@ -424,13 +474,23 @@ void frmMain_BackUp::CloseRun() {
         ZipArchive->Close();
     });
     h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    // A run stopped before its end (the session ending, a stop request) has
+    // not backed up all that was asked of it.
+    if (RunMode && CancelBackUp)
+        ReportNotBackedUp(h.label(), 80, 0, LangText(120), cmbProfiles->Text());
     if (RunMode) {
-        h.Next(81, [&] { Unload(); });
-        End();
+        // The program's one way out: it unloads the window and ends.
+        h.Next(81, [&] { mnuExit_Click(); });
+        if (!ProgramEnded())
+            End();
         return;
     }
     h.Next(82, [&] {
         if (CancelBackUp) {
+            // The volume at work when Stop came was not finished: the box
+            // names the last one that reached its destination, if any.
+            if (optBuMode(0)->Value())
+                txtZipArchive->setText(DeliveredArchive);
             StatusText(LangText(120));
             Speak(LangText(120));
         } else {
@@ -486,6 +546,7 @@ void frmMain_BackUp::CloseRun() {
 // closing phase.
 bool frmMain_BackUp::RunSynchronisation() {
     if (txtSourceSync->Text().isEmpty() || txtDestinySync->Text().isEmpty()) {
+        ReportCouldNotRun(QStringLiteral("cmdBackUpNow"), 11, 0, LangText(281));
         platform::MsgBox(LangText(281) + vb::vbCrLf + LangText(282), platform::vbInformation,
                          QStringLiteral("Info"));
         return false;

@@ -2,13 +2,18 @@
 #include "run/Vaultora_FileSync.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QSet>
 #include <sys/stat.h>
 
+#include "platform/HostNames.h"
 #include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "common/RunOutcome.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
+#include "platform/HostFiles.h"
 #include "platform/ScriptingFileSystem.h"
 #include "run/ArchivePaths.h"
 #include "run/RunDisplay.h"
@@ -93,9 +98,77 @@ int direction(qint32 code) {
     return (code & 3) == 2 ? 2 : 1;
 }
 
+
+const QString kFilesLabel = QStringLiteral("SynchronizeFiles of Modul Vaultora_FileSync");
+const QString kDirLabel = QStringLiteral("SynchronizeDir of Modul Vaultora_FileSync");
+
+// One step of the walk on `what`; a failure names it in the error log.
+template <class F>
+bool Attempt(const QString& label, int erl, const QString& what, F&& step) {
+    vb::Handler h(label);
+    h.Erl = erl;
+    return TryFor(h, what, std::forward<F>(step));
+}
+
+// The entries of a folder that cannot be copied (FIFOs, sockets, devices),
+// each named in the error log.
+void ReportUncopyable(const QString& folder, const QStringList& names) {
+    for (const QString& name : names)
+        ReportNotBackedUp(kFilesLabel, 5, vb::errPathFileAccess, QStringLiteral("Not a file that can be copied"),
+                          withSlash(folder) + name);
+}
+
+// A symbolic link inside the destination tree is never written through.
+bool IsLinkHost(const QString& host) {
+    struct stat st {};
+    return !host.isEmpty() && ::lstat(platform::HostBytes(host).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// A folder the destination lacks: made, and filled with the source folder's
+// whole tree. Every file is tried on its own; the files get no lines.
+void CopyWholeFolder(const QString& source, const QString& destination) {
+    platform::FsoFolder from;
+    if (!Attempt(kDirLabel, 2, source, [&] { from = Fso().GetFolder(source); }))
+        return;
+    if (!Fso().FolderExists(destination) &&
+        !Attempt(kDirLabel, 2, source, [&] { Fso().CreateFolder(destination); }))
+        return;
+    const QString to = withSlash(destination);
+    std::vector<platform::ListedFile> files;
+    QStringList others;
+    if (!Attempt(kDirLabel, 2, source, [&] { files = platform::ListFolderFiles(from.hostPath(), &others); }))
+        return;
+    ReportUncopyable(source, others);
+    for (const platform::ListedFile& f : files) {
+        Attempt(kFilesLabel, 2, from.Path() + QLatin1Char('\\') + f.name,
+                [&] { Fso().CopyFile(withSlash(from.Path()) + f.name, to + f.name, true); });
+        yieldRow();
+        if (CancelBackUp)
+            return;
+    }
+    std::vector<platform::FsoFolder> subFolders;
+    if (!Attempt(kDirLabel, 2, source, [&] { subFolders = from.SubFolders(); }))
+        return;
+    for (const platform::FsoFolder& sub : subFolders) {
+        CopyWholeFolder(sub.Path(), to + sub.Name());
+        if (CancelBackUp)
+            return;
+    }
+}
+
+// The comparison, with the names of the entries that cannot be copied.
+CompareTable Compare(const QString& first, const QString& second, QStringList* firstOthers,
+                     QStringList* secondOthers);
+
 }  // namespace
 
-CompareTable CompareFiles(QString first, QString second) {
+CompareTable CompareFiles(QString first, QString second) { return Compare(first, second, nullptr, nullptr); }
+
+namespace {
+
+CompareTable Compare(const QString& first, const QString& second, QStringList* firstOthers,
+                     QStringList* secondOthers) {
+
     // Opening either folder may fail; that goes to the caller.
     const platform::FsoFolder a = Fso().GetFolder(first);
     const platform::FsoFolder b = Fso().GetFolder(second);
@@ -103,8 +176,22 @@ CompareTable CompareFiles(QString first, QString second) {
     // Each folder is read once, with the times, sizes and modes of its files.
     // Once both are open, a listing that fails is passed over (no rows).
     std::vector<platform::ListedFile> firstFiles, secondFiles;
-    vb::Quiet([&] { firstFiles = platform::ListFolderFiles(a.hostPath()); });
-    vb::Quiet([&] { secondFiles = platform::ListFolderFiles(b.hostPath()); });
+    vb::Quiet([&] { firstFiles = platform::ListFolderFiles(a.hostPath(), firstOthers); });
+    vb::Quiet([&] { secondFiles = platform::ListFolderFiles(b.hostPath(), secondOthers); });
+    // The partial copies that a killed run left are no files of the user's:
+    // they are neither compared nor copied, and go from the destination.
+    auto dropLeftovers = [](std::vector<platform::ListedFile>& files, const QString& folderHost, bool remove) {
+        std::erase_if(files, [&](const platform::ListedFile& f) {
+            if (!platform::IsCopyLeftoverName(f.name))
+                return false;
+            if (remove)
+                vb::Quiet([&] { platform::RemoveHostFile(folderHost + QLatin1Char('/') + f.name, true); });
+            return true;
+        });
+    };
+    dropLeftovers(firstFiles, a.hostPath(), false);
+    dropLeftovers(secondFiles, b.hostPath(), true);
+
     CompareTable table;
     table.reserve(firstFiles.size() + secondFiles.size());
 
@@ -125,6 +212,14 @@ CompareTable CompareFiles(QString first, QString second) {
             row.code = -2;
         } else {
             const platform::ListedFile& there = secondFiles[size_t(other.value())];
+            if (there.isLink) {
+                // The second folder's copy is a link: it is replaced by a
+                // real copy, never written through.
+                row.code = -2;
+                row.replacesLink = true;
+                table.push_back(std::move(row));
+                continue;
+            }
             const qint64 d = there.mtimeSeconds - here.mtimeSeconds;
             if (d < 0)
                 row.code = 1;
@@ -144,27 +239,42 @@ CompareTable CompareFiles(QString first, QString second) {
     return table;
 }
 
+
+}  // namespace
+
 void SynchronizeFiles(QString source, QString destination, bool bothWays) {
     showTime();
     writeLine(column(source) + kTo + destination);
     yieldStep();
-    const CompareTable table = CompareFiles(source, destination);
+    QStringList sourceOthers, destinationOthers;
+    const CompareTable table = Compare(source, destination, &sourceOthers, &destinationOthers);
     yieldStep();
+    ReportUncopyable(source, sourceOthers);
+    if (bothWays)
+        ReportUncopyable(destination, destinationOthers);
     if (CancelBackUp)
         return;
     source = withSlash(source);
     destination = withSlash(destination);
+    // Each file is tried on its own: one that cannot be copied is named in
+    // the error log, and the others still are.
     for (const CompareRow& row : table) {
         const int way = direction(row.code);
         showTime();
         if (way == 1) {
             writeLine(column(source + row.name) + kTo + destination + row.name);
             yieldRow();
-            Fso().CopyFile(source + row.name, destination + row.name, true);
+            const bool copied = Attempt(kFilesLabel, 3, source + row.name,
+                                        [&] { Fso().CopyFile(source + row.name, destination + row.name, true); });
+            if (copied && row.replacesLink)
+                WriteErrorLog(false, ProgramName, kFilesLabel, 3, 0,
+                              QStringLiteral("A link in the destination was replaced by a copy of the file: ") +
+                                  destination + row.name);
         } else if (way == 2 && bothWays) {
             writeLine(column(source + row.name) + kBack + destination + row.name);
             yieldRow();
-            Fso().CopyFile(destination + row.name, source + row.name, true);
+            Attempt(kFilesLabel, 4, destination + row.name,
+                    [&] { Fso().CopyFile(destination + row.name, source + row.name, true); });
         }
         yieldRow();
         if (CancelBackUp)
@@ -173,14 +283,15 @@ void SynchronizeFiles(QString source, QString destination, bool bothWays) {
 }
 
 void SynchronizeDir(QString source, QString destination, bool bothWays) {
-    // Every failure is passed over and the work goes on with the next step.
+    // Every failure is named in the error log and the work goes on with the
+    // next step.
     platform::FsoFolder from, to;
     const bool opened = vb::Quiet([&] {
         from = Fso().GetFolder(source);
         to = Fso().GetFolder(destination);
     });
     if (!opened) {
-        vb::Quiet([&] { Fso().CopyFolder(source, destination, true); });
+        CopyWholeFolder(source, destination);
         return;
     }
     vb::Quiet([&] {
@@ -188,7 +299,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
         writeLine(column(source) + kTo + destination);
     });
     yieldStep();
-    vb::Quiet([&] { SynchronizeFiles(source, destination, bothWays); });
+    Attempt(kDirLabel, 4, source, [&] { SynchronizeFiles(source, destination, bothWays); });
     yieldStep();
     if (CancelBackUp)
         return;
@@ -197,7 +308,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
 
     QSet<QString> sourceFolders;
     std::vector<platform::FsoFolder> subFolders;
-    vb::Quiet([&] { subFolders = from.SubFolders(); });
+    Attempt(kDirLabel, 6, source, [&] { subFolders = from.SubFolders(); });
     for (const platform::FsoFolder& sub : subFolders) {
         QString name, path;
         vb::Quiet([&] {
@@ -218,7 +329,15 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
             writeLine(column(path) + kTo + destination + name);
         });
         yieldStep();
-        SynchronizeDir(path, destination + name, bothWays);
+        // A link in the destination tree is not followed: it goes, and a
+        // real folder takes its place.
+        const QString target = destination + name;
+        const QString targetHost = to.hostPath() + QLatin1Char('/') + name;
+        if (IsLinkHost(targetHost) &&
+            Attempt(kDirLabel, 6, path, [&] { platform::RemoveHostFile(targetHost, true); }))
+            WriteErrorLog(false, ProgramName, kDirLabel, 6, 0,
+                          QStringLiteral("A link in the destination was replaced by a folder: ") + target);
+        SynchronizeDir(path, target, bothWays);
         yieldStep();
         if (CancelBackUp)
             return;
@@ -227,7 +346,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
         return;
 
     std::vector<platform::FsoFolder> destinationFolders;
-    vb::Quiet([&] { destinationFolders = to.SubFolders(); });
+    Attempt(kDirLabel, 8, destination, [&] { destinationFolders = to.SubFolders(); });
     for (const platform::FsoFolder& sub : destinationFolders) {
         vb::Quiet([&] {
             const QString name = sub.Name();
@@ -236,7 +355,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
             showTime();
             writeLine(column(sub.Path()) + kTo + source + name);
             yieldStep();
-            Fso().CopyFolder(sub.Path(), source + name, true);
+            CopyWholeFolder(sub.Path(), source + name);
         });
         yieldStep();
         if (CancelBackUp)

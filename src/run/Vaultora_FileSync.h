@@ -5,8 +5,9 @@
 
 // Folder synchronisation: the files of one folder (SynchronizeFiles) or of a
 // folder tree (SynchronizeDir) are brought up to date in the other folder,
-// one way or both ways, the newer copy of a file winning. Nothing is ever
-// deleted. Windows paths. Names that differ only in case are the same name.
+// one way or both ways, the newer copy of a file winning. No file or folder
+// of the user's is ever deleted (only links inside the destination tree, which
+// are replaced, and the partial copies a killed run left there). Windows paths. Names that differ only in case are the same name.
 //
 // Every step writes its line at the top of the main window's run log and
 // keeps the elapsed-time box current; the Stop command is seen between
@@ -22,6 +23,7 @@
 struct CompareRow {
     QString name;
     qint32 code = 0;
+    bool replacesLink = false;   // the second folder's copy is a symbolic link (code -2)
 };
 using CompareTable = std::vector<CompareRow>;
 
@@ -29,12 +31,19 @@ using CompareTable = std::vector<CompareRow>;
 // only the second folder has. A folder that cannot be opened raises.
 CompareTable CompareFiles(QString first, QString second);
 
-// The files directly in the two folders. No error handling of its own: the
-// first failure (a folder that cannot be opened, a copy onto a read-only
-// file) ends it and goes to the caller; the copies made so far stay.
+// The files directly in the two folders. Each file is tried on its own: one
+// that cannot be copied (unreadable, a read-only target, a full disk) is
+// named in the error log and the run counts as incomplete, and the other
+// files are still copied; so are entries that cannot be copied at all
+// (FIFOs, sockets, devices). A folder that cannot be opened raises to the
+// caller. A file of the destination that is a symbolic link is replaced by a
+// real copy (told in the error log), never written through.
 void SynchronizeFiles(QString source, QString destination, bool bothWays);
 
 // The whole tree below the source; in two-way mode also the sub-folders that
-// only the destination has. Failures are passed over. A destination folder
-// that is missing is made by one copy of the whole source folder.
+// only the destination has. Every failure is named in the error log and the
+// walk goes on. A destination folder that is missing is made and filled with
+// the whole source folder, each file tried on its own. A sub-folder of the
+// destination that is a symbolic link is not followed: the link is removed
+// and a real folder takes its place.
 void SynchronizeDir(QString source, QString destination, bool bothWays);

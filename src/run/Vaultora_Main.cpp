@@ -9,6 +9,7 @@
 #include "common/NRV_Language.h"
 #include "common/NRV_PlaySound.h"
 #include "common/NRV_WindowsTopMost.h"
+#include "common/RunOutcome.h"
 #include "platform/Dialogs.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsKeys.h"
@@ -108,6 +109,13 @@ void ApplyCommandLine(const QString& commandLine) {
                 }
             }
             if (!found) {
+                // An unattended run was asked for a profile that is not
+                // there: what it backs up is not what was asked.
+                if (s.run)
+                    h.Next(166, [&] {
+                        ReportCouldNotRun(h.label(), 166, 0,
+                                          QStringLiteral("There is no profile of this name: ") + s.profile);
+                    });
                 h.Next(166, [&] {
                     const qint16 index =
                         vb::CInt(settings::ReadUser(QStringLiteral("ProfileIndex"), QStringLiteral("0")));
@@ -139,11 +147,27 @@ void Main() {
     h.Next(4, [] { bSoundAvailable = HasSound(); });
     h.Next(5, [] { GetPCInfos(); });
     h.Next(6, [] { CreateErrorLogHeader(); });
-    h.Next(8, [] { CurrentLanguage = settings::ReadUser(QStringLiteral("Language"), QStringLiteral("english")); });
+    // Settings that cannot be read at all (a settings folder that cannot be
+    // made or written) are told as what they are, and the program ends.
+    if (!h.Next(8, [] { CurrentLanguage = settings::ReadUser(QStringLiteral("Language"), QStringLiteral("english")); })) {
+        const QString reason = QStringLiteral("The settings cannot be used: ") + h.Err.Description;
+        ReportCouldNotRun(h.label(), 8, h.Err.Number, reason);
+        h.Next(8, [&] {
+            platform::MsgBox(reason + vb::vbCrLf + QStringLiteral("The program will be terminated now."),
+                             platform::vbCritical, ProgramName);
+        });
+        return;
+    }
     bool languageLoaded = false;
     h.Next(9, [&] { languageLoaded = set_language(CurrentLanguage + QStringLiteral(".lng")); });
-    if (!languageLoaded)
+    if (!languageLoaded) {
+        h.Next(9, [] {
+            ReportCouldNotRun(QStringLiteral("Main of Modul Vaultora_Main"), 9, vb::errFileNotFound,
+                              QStringLiteral("The language file could not be loaded: ") + CurrentLanguage +
+                                  QStringLiteral(".lng"));
+        });
         return;
+    }
     // The speech set-up comes once the texts are loaded: its hint is made of
     // them.
     h.Next(7, [] { Ini_TTS(); });
@@ -152,6 +176,10 @@ void Main() {
     bool another = true;  // a failing test goes on into its true branch
     h.Next(10, [&] { another = PrevInstance(); });
     if (another) {
+        h.Next(10, [] {
+            ReportCouldNotRun(QStringLiteral("Main of Modul Vaultora_Main"), 10, 0,
+                              LangText(306) + QStringLiteral(" This start was refused."));
+        });
         h.Next(10, [] {
             platform::MsgBox(LangText(306) + vb::vbCrLf + LangText(127), platform::vbExclamation,
                              ProgramName + QStringLiteral(" Info"));
@@ -163,6 +191,7 @@ void Main() {
     h.Next(11, [] { SplashActive = true; });
     const bool splashShown = h.Next(11, [&] {
         splash = new frmSplash;
+        splash->SetNobodyToSee(platform::Dialogs::headless());
         splash->Show();
     });
     // The splash clears the flag at the end of its loading; one that could

@@ -7,9 +7,11 @@
 #include <QFile>
 #include <sys/stat.h>
 
+#include "platform/HostNames.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
 #include "crypto/clsBlowfish.h"
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/Vaultora_CDWriterXP.h"
@@ -17,6 +19,7 @@
 #include "platform/ArchiveFlag.h"
 #include "platform/Database.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
@@ -88,6 +91,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 ZipArchive->Close();
             })) {
             StopClip();
+            ReportNotBackedUp(test.label(), 4, test.Err.Number, LangText(276), ArchiveTempPath);
             platform::MsgBox(LangText(107) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143) + vb::vbCrLf +
                                  LangText(276),
                              platform::vbCritical, LangText(109));
@@ -130,6 +134,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 ProgressBar3->setValue(0);
                 ProgressBar3->show();
                 Refresh();
+                platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveTempPath + QStringLiteral(".cry")), true);
                 Cypher = new clsBlowfish(this);
                 connect(Cypher, &clsBlowfish::Progress, this, &frmMain_BackUp::cypher_Progress);
                 ok = Cypher->EncryptFile(ArchiveTempPath, ArchiveTempPath + QStringLiteral(".cry"), true,
@@ -146,8 +151,8 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
             encrypted = true;
             if (!ok) {
                 // Without the encrypted file there is nothing to carry on.
-                vb::Handler(QStringLiteral("Zip_Copy error_encrypt"))
-                    .Log(vb::ErrInfo{vb::errPathFileAccess, QStringLiteral("The archive could not be encrypted")});
+                ReportNotBackedUp(QStringLiteral("Zip_Copy error_encrypt"), 9, vb::errPathFileAccess,
+                                  QStringLiteral("The archive could not be encrypted"), ArchiveTempPath);
                 failed = true;
                 break;
             }
@@ -195,6 +200,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                             }
                         }
                     } else {
+                        ReportNotBackedUp(h.label(), 10, 0, LangText(137), ArchiveDestPath);
                         step(10, [&] {
                             platform::MsgBox(LangText(137) + vb::vbCrLf + LangText(138) + vb::vbCrLf + LangText(139),
                                              platform::vbCritical | platform::vbOKOnly, LangText(16));
@@ -297,7 +303,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 } else {
                     failed = true;
                     StopClip();
-                    WriteErrorLog(true, ProgramName, QStringLiteral("Zip_Copy error_ftp"), 12, 0, QString());
+                    ReportNotBackedUp(QStringLiteral("Zip_Copy error_ftp"), 12, 0, LangText(141), ArchiveName);
                     platform::MsgBox(LangText(141) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143),
                                      platform::vbCritical, LangText(109));
                 }
@@ -310,6 +316,9 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     // destination, or when none of its destinations can tell.
     const bool checkable = (media && !cdRecorder) || chkFTP->Value() == 1;
     SettleArchiveBits(verified || (!failed && !checkable));
+    // The volume that a Stop later in the run leaves named in the box.
+    if (!failed)
+        vb::Quiet([&] { DeliveredArchive = txtZipArchive->Text(); });
 
     // 13. the final stage
     if (CleanTemp && !cdRecorder) {
@@ -336,7 +345,7 @@ void frmMain_BackUp::SettleArchiveBits(bool clear) {
                 vb::Quiet([&] {
                     const QString& host = f.hostPath;
                     struct stat st {};
-                    if (!host.isEmpty() && ::stat(QFile::encodeName(host).constData(), &st) == 0 &&
+                    if (!host.isEmpty() && ::stat(platform::HostBytes(host).constData(), &st) == 0 &&
                         qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.writtenSecs)
                         platform::ClearArchiveFlag(host, qint64(st.st_size), st.st_mtim);
                 });

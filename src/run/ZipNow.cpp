@@ -7,6 +7,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
@@ -61,7 +62,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         return ZipArchive->Files().Count();
     };
 
-    const bool ok = h.Try([&] {
+    const bool ok = TryFor(h, File, [&] {
         // file-count limit
         for (;;) {
             h.Erl = 1;
@@ -79,6 +80,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
                     continue;
                 }
                 Status(144);
+                ReportNotBackedUp(h.label(), h.Erl, 0, LangText(144), File);
                 return;
             }
             break;
@@ -106,6 +108,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
                         continue;
                     }
                     Status(145);
+                    ReportNotBackedUp(h.label(), h.Erl, 0, LangText(145), File);
                     return;
                 }
             }
@@ -132,13 +135,18 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         h.Erl = 14;
         // The file's attributes never keep it from being read here, so they
         // stay as they are while it is stored.
-        const bool added = vb::Quiet([&] {
+        vb::ErrInfo addError;
+        try {
             ZipArchive->Files().AddFileByName(File, Slider1->Value(), true, chkOverwriteFile->Value() == 1);
-        });
+        } catch (...) {
+            addError = vb::ErrFrom(std::current_exception());
+        }
         h.Erl = 16;
         after = entryCount() - 1;
-        if (!added || after == before) {
+        if (addError || after == before) {
             line = nameField() + archive_log::kFileLocked;
+            ReportNotBackedUp(h.label(), 14, addError.Number,
+                              addError ? addError.Description : QStringLiteral("The file was not stored"), File);
             return;
         }
         const platform::ZipArchiveEntry stored = ZipArchive->Files().Item(after);
@@ -199,6 +207,8 @@ void frmMain_BackUp::StoreTooLarge(const QString& File) {
     const double pieceSize = std::min(ZipSizeLimit - 10000, 2147483647.0);
     if (chkSplit->Value() == 0 || pieceSize < 1) {
         const QString line = field + archive_log::kTooLargeSkipped;
+        ReportNotBackedUp(QStringLiteral("WriteToZip"), 4, 0, QStringLiteral("Larger than an archive volume, skipped"),
+                          File);
         LogLine(line);
         if (chkWriteLog->Value() == 1)
             archive_log::Write(LogFileNo, line);

@@ -193,4 +193,7 @@ void Load_Settings() {
         f.tbTools->setEnabled(true);
     });
     step(22, [&] { f.RtbNews1->setText(LangText(3)); });
+    // The status line said "Loading" for each entry of the source list; the
+    // load is over now.
+    step(22, [&] { f.txtNews->setText(LangText(3)); });
 }

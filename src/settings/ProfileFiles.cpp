@@ -120,7 +120,18 @@ void loadProfile(const QString& name) {
         while (!vb::Eof(fileNo)) {
             h.Erl = 4;
             const QString entry = vb::LineInput(fileNo);
-            if (vb::Left(entry, 2) == QLatin1String("**")) {
+            // An entry longer than any path can be is no entry: it is passed
+            // over with a log line (a list entry of megabytes would take the
+            // list minutes to show).
+            const bool marker = vb::Left(entry, 2) == QLatin1String("**");
+            if ((marker ? entry.size() - kAutoAddMarker.size() : entry.size()) > kLongestPath) {
+                WriteErrorLog(false, ProgramName, h.label(), 4, vb::errBadFileNameOrNumber,
+                              QStringLiteral("An entry longer than any path is passed over (%1 characters) in %2")
+                                  .arg(entry.size())
+                                  .arg(ProfileFilePath(name)));
+                continue;
+            }
+            if (marker) {
                 h.Erl = 5;
                 f.txtNews->setText(LangText(204));
                 f.RtbNews1->setText(LangText(204) + vb::vbCrLf + f.RtbNews1->Text());

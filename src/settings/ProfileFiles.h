@@ -11,6 +11,9 @@
 // time the profile is loaded; the folder follows the prefix.
 inline const QString kAutoAddMarker = QStringLiteral("** automatically add new subdirectories to ");
 
+// The longest path an entry can hold (the longest path Windows takes).
+inline constexpr qsizetype kLongestPath = 32767;
+
 // The full paths of the files of the source folder a run is working on,
 // followed by one empty element; the run and its file search share it, and a
 // profile load resets it to one empty element.

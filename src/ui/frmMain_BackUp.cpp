@@ -14,10 +14,14 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "destinations/NRV_Internet.h"
 #include "restore/frmRestore.h"
+#include "ui/HiddenMainWindow.h"
 #include "ui/controls/VbControl.h"
+#include "ui/frmWizard.h"
 #include "vb/ErrorHandling.h"
 
 frmMain_BackUp* fMainForm = nullptr;
@@ -34,6 +38,30 @@ QLabel* caption(const QString& text, QWidget* parent = nullptr) {
 }
 
 QGroupBox* group(const QString& title) { return new QGroupBox(title); }
+
+// A unit caption ("Mb", "s") beside a value box: shown and hidden with it.
+class FollowVisibility : public QObject {
+public:
+    FollowVisibility(QWidget* box, QWidget* follower) : QObject(follower), follower_(follower) {
+        box->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShowToParent)
+            follower_->setVisible(true);
+        else if (event->type() == QEvent::HideToParent)
+            follower_->setVisible(false);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* follower_;
+};
+
+QLabel* unitCaption(const QString& text, QWidget* box) {
+    QLabel* l = caption(text);
+    new FollowVisibility(box, l);
+    return l;
+}
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = false) {
     auto* h = new QHBoxLayout;
@@ -123,6 +151,9 @@ frmMain_BackUp::frmMain_BackUp(QWidget* parent) : QMainWindow(parent) {
     SSTab1->addTab(scrolled(buildZipTab()), QStringLiteral("ZIP Options"));
     SSTab1->addTab(buildScheduleTab(), QStringLiteral("Schedule"));
     SSTab1->setTab(0);
+    // The run overview only displays: it stays readable while a run or a
+    // load has the tabs switched off.
+    SSTab1->setDisplayPage(0);
     v->addWidget(SSTab1, 1);
     v->addWidget(buildBottomStrip());
     setCentralWidget(central);
@@ -262,6 +293,12 @@ QWidget* frmMain_BackUp::buildOverviewTab() {
     txtRemainSpace = counter("txtRemainSpace");
     txtZipArchive = make<VbTextBox>(QStringLiteral("txtZipArchive"));
     txtZipArchive->setLocked(true);
+    // Volumes differ at the end of their names: a name too long for the box
+    // shows its end, and the whole name is the box's tool tip.
+    connect(txtZipArchive, &QLineEdit::textChanged, txtZipArchive, [box = txtZipArchive](const QString& text) {
+        box->setCursorPosition(int(text.size()));
+        box->setToolTip(text);
+    });
 
     Label41.slot(0) = make<VbLabel>(QStringLiteral("Label41_0"), QStringLiteral("Archive size:"));
     Label18 = make<VbLabel>(QStringLiteral("Label18"), QStringLiteral("Files in archive:"));
@@ -277,7 +314,7 @@ QWidget* frmMain_BackUp::buildOverviewTab() {
     int r = 0;
     g->addWidget(Label41(0), r, 0);
     g->addWidget(txtZipSize, r, 1);
-    g->addWidget(caption(QStringLiteral("Mb")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("Mb"), txtZipSize), r++, 2);
     g->addWidget(Label18, r, 0);
     g->addWidget(txtAnzFiles, r, 1);
     g->addWidget(Label19, r++, 2);
@@ -285,16 +322,16 @@ QWidget* frmMain_BackUp::buildOverviewTab() {
     g->addWidget(txtTotalFiles, r++, 1);
     g->addWidget(Label44(0), r, 0);
     g->addWidget(txtTotalSize, r, 1);
-    g->addWidget(caption(QStringLiteral("Mb")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("Mb"), txtTotalSize), r++, 2);
     g->addWidget(Label56, r, 0);
     g->addWidget(txtCompSize, r, 1);
     g->addWidget(Label42, r++, 2);
     g->addWidget(caption(QStringLiteral("Backup time:")), r, 0);
     g->addWidget(txtBackUpTime, r, 1);
-    g->addWidget(caption(QStringLiteral("s")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("s"), txtBackUpTime), r++, 2);
     g->addWidget(caption(QStringLiteral("Remaining space:")), r, 0);
     g->addWidget(txtRemainSpace, r, 1);
-    g->addWidget(caption(QStringLiteral("Mb")), r++, 2);
+    g->addWidget(unitCaption(QStringLiteral("Mb"), txtRemainSpace), r++, 2);
     g->addWidget(caption(QStringLiteral("Archive:")), r, 0);
     g->addWidget(txtZipArchive, r++, 1, 1, 2);
     right->addLayout(g);
@@ -1120,22 +1157,75 @@ void frmMain_BackUp::wireEvents() {
 // ---------------------------------------------------------------------------
 // form properties
 
-float frmMain_BackUp::Left() const { return PixelsToTwips(frameGeometry().x()); }
-float frmMain_BackUp::Top() const { return PixelsToTwips(frameGeometry().y()); }
-float frmMain_BackUp::Width() const { return PixelsToTwips(frameGeometry().width()); }
-float frmMain_BackUp::Height() const { return PixelsToTwips(frameGeometry().height()); }
-
-void frmMain_BackUp::setLeft(float twips) { move(TwipsToPixels(twips), frameGeometry().y()); }
-void frmMain_BackUp::setTop(float twips) { move(frameGeometry().x(), TwipsToPixels(twips)); }
-
-void frmMain_BackUp::setWidth(float twips) {
-    const int frameExtra = frameGeometry().width() - width();
-    resize(std::max(1, TwipsToPixels(twips) - frameExtra), QMainWindow::height());
+// The frame of the window as Left, Top, Width and Height give it: a
+// maximised window gives its normal place, which is what a later start
+// restores (the maximised state itself is not kept).
+QRect frmMain_BackUp::placementFrame() const {
+    if (placement_.isOpen())
+        return placement_.wanted();
+    if (WindowState() == 2 && normalGeometry().isValid())
+        return normalGeometry().marginsAdded(frameMargins());
+    return frameGeometry();
 }
 
+QMargins frmMain_BackUp::frameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+float frmMain_BackUp::Left() const { return PixelsToTwips(placementFrame().x()); }
+float frmMain_BackUp::Top() const { return PixelsToTwips(placementFrame().y()); }
+float frmMain_BackUp::Width() const { return PixelsToTwips(placementFrame().width()); }
+float frmMain_BackUp::Height() const { return PixelsToTwips(placementFrame().height()); }
+
+void frmMain_BackUp::setFrame(const std::function<void(QRect&)>& change) {
+    QRect frame = placement_.isOpen() ? placement_.wanted() : frameGeometry();
+    change(frame);
+    placement_.want(frame);
+    fitFrame();
+    // A window manager tells its frame within moments of the first show;
+    // after that, moves and resizes are the user's own.
+    if (!fitTimer_) {
+        fitTimer_ = new QTimer(this);
+        fitTimer_->setSingleShot(true);
+        connect(fitTimer_, &QTimer::timeout, this, [this] { placement_.close(); });
+    }
+    fitTimer_->stop();
+    if (isVisible())
+        fitTimer_->start(3000);
+}
+
+void frmMain_BackUp::fitFrame() {
+    const QMargins margins = frameMargins();
+    const QRect client = placement_.clientFor(margins);
+    resize(client.size());
+    move(placement_.wanted().topLeft());  // a window's position is that of its frame
+    if (isVisible() && !margins.isNull())
+        placement_.close();
+}
+
+void frmMain_BackUp::refitFrame() {
+    if (!isVisible() || !placement_.isOpen())
+        return;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        placement_.close();
+        return;
+    }
+    if (fitTimer_ && !fitTimer_->isActive())
+        fitTimer_->start(3000);
+    if (placement_.needsRefit(frameMargins()))
+        fitFrame();
+}
+
+void frmMain_BackUp::setLeft(float twips) { setFrame([&](QRect& r) { r.moveLeft(TwipsToPixels(twips)); }); }
+void frmMain_BackUp::setTop(float twips) { setFrame([&](QRect& r) { r.moveTop(TwipsToPixels(twips)); }); }
+void frmMain_BackUp::setWidth(float twips) {
+    setFrame([&](QRect& r) { r.setWidth(std::max(1, TwipsToPixels(twips))); });
+}
 void frmMain_BackUp::setHeight(float twips) {
-    const int frameExtra = frameGeometry().height() - QMainWindow::height();
-    resize(QMainWindow::width(), std::max(1, TwipsToPixels(twips) - frameExtra));
+    setFrame([&](QRect& r) { r.setHeight(std::max(1, TwipsToPixels(twips))); });
 }
 
 int frmMain_BackUp::WindowState() const {
@@ -1148,6 +1238,7 @@ int frmMain_BackUp::WindowState() const {
 }
 
 void frmMain_BackUp::setWindowState(int state) {
+    placement_.close();  // the window's place is settled
     switch (state) {
     case 0: QMainWindow::setWindowState(Qt::WindowNoState); break;
     case 1: QMainWindow::setWindowState(Qt::WindowMinimized); break;
@@ -1188,19 +1279,22 @@ void frmMain_BackUp::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    int cancel = 0;
-    Form_QueryUnload(cancel, 0);  // closed from the window's menu or the session
-    if (cancel != 0) {
-        event->ignore();
-        return;
-    }
-    unloading_ = true;
-    Form_Unload(cancel);
-    event->accept();
+    // The window has no close box of its own, but a window manager may still
+    // offer one (or a key for it): closing the window is the program's exit.
+    event->ignore();
+    mnuExit_Click();
+    if (unloading_)
+        event->accept();
+}
+
+void frmMain_BackUp::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    refitFrame();
 }
 
 void frmMain_BackUp::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    refitFrame();
     placeAnimation();
     Form_Resize();
 }
@@ -1220,12 +1314,6 @@ void frmMain_BackUp::placeAnimation() {
 // Event handlers whose behaviour later work fills in. The window's life
 // cycle (loading, unloading, exit, tray) is in frmMain_Lifecycle.cpp.
 
-void frmMain_BackUp::Form_Resize() {}
-
-void frmMain_BackUp::mnuHelp_Click() {}
-void frmMain_BackUp::mnuHelp1_Click() {}
-void frmMain_BackUp::mnuAbout_Click() {}
-void frmMain_BackUp::mnuProduct_Click() {}
 void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
     // Toolbar commands mostly skip their errors silently.
     vb::Quiet([&] {
@@ -1235,36 +1323,27 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             cmdBackUpNow();
         else if (Key == QLatin1String("Stop"))
             cmdCancelBackUp_Click();
-        else if (Key == QLatin1String("Restore")) {
-            // The main window is hidden while the restore window is open and
-            // comes back whatever that window did. Meanwhile no visible main
-            // window is left, so closing a message box must not end the program.
-            const bool quitOnClose = QApplication::quitOnLastWindowClosed();
-            QApplication::setQuitOnLastWindowClosed(false);
-            hide();
-            vb::Quiet([&] {
+        else if (Key == QLatin1String("SaveAs"))
+            SaveProfileAs();
+        else if (Key == QLatin1String("New"))
+            NewProfile();
+        else if (Key == QLatin1String("Delete"))
+            DeleteProfile();
+        else if (Key == QLatin1String("Update"))
+            ChkNewVersion();
+        else if (Key == QLatin1String("Restore"))
+            WithMainWindowHidden(this, [&] {
                 frmRestore restore(this);
                 restore.Show();
             });
-            show();
-            QApplication::setQuitOnLastWindowClosed(quitOnClose);
-        }
+        else if (Key == QLatin1String("Help"))
+            mnuHelp_Click();
+        else if (Key == QLatin1String("Home"))
+            LoadNews();
+        else if (Key == QLatin1String("Minimize"))
+            cmdSetTray();
     });
 }
-void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {}
 
 
 
-
-
-
-void frmMain_BackUp::Command1_Click() {}
-void frmMain_BackUp::Label32_Click() {}
-void frmMain_BackUp::lblNRVHome_Click() {}
-void frmMain_BackUp::Label7_Click() {}
-void frmMain_BackUp::lblError_Click() {}
-
-void frmMain_BackUp::cmdFTPretrieve_Click() {}
-void frmMain_BackUp::cmdTestFTPconnection_Click() {}
-
-void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QStringList>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,15 +31,18 @@
 #include "ui/controls/VbTextBox.h"
 #include "ui/controls/VbTimer.h"
 #include "ui/controls/VbToolbar.h"
+#include "ui/WindowPlacement.h"
 #include "platform/TaskScheduler.h"
 #include "platform/ZipArchiveComponent.h"
 
 class QAction;
 class QMenu;
+class QTimer;
 class clsBlowfish;
 namespace platform {
 class CDWriterXP;
 class FsoFolder;
+class InetControl;
 }
 
 // The main window. Every control is a public member named like the control
@@ -81,6 +85,22 @@ public:
     // mnuPopup; Show or a double click brings it back). Where the desktop
     // has no notification area the window is minimised instead.
     void cmdSetTray();
+
+    // --- profiles and the toolbar's own commands (frmMain_Profiles.cpp,
+    // frmMain_Toolbar.cpp) ---
+    // Saves the options and sources as the profile named in txtProfile and
+    // makes it the shown one.
+    void cmdSaveProfile();
+    // The toolbar's Save (asks for the name), Delete and New.
+    void SaveProfileAs();
+    void DeleteProfile();
+    void NewProfile();
+    // The toolbar's Home: opens the maker's home page and loads the news
+    // page into the run log.
+    void LoadNews();
+    // The fuller listing of the window's texts, added to "vaultora.eng";
+    // nothing in the window calls it.
+    void Dump_Language_File();
 
     // Every control in the order the window holds them (menu entries and
     // timers included), as VB's Controls collection.
@@ -247,6 +267,9 @@ public:
     ui::VbCommandButton* cmdFTPretrieve = nullptr;
     ui::VbCommandButton* cmdTestFTPconnection = nullptr;
     ui::VbCommandButton* cmdSelectPathFTPrestore = nullptr;
+    // The transfer controls (HTTP and FTP), made by their first user.
+    platform::InetControl* Inet1 = nullptr;
+    platform::InetControl* Inet2 = nullptr;
     ui::VbCommandButton* cmdConfigAS = nullptr;
 
     // programs before and after a run, synchronisation
@@ -318,10 +341,15 @@ public:
     double TotalCompressed = 0;
     double CurrentZipSize = 0;
     double CurrentFileSize = 0;
+    // The name shown for the last volume of this run that reached its
+    // destination ("" before the first).
+    QString DeliveredArchive;
 
 private:
     bool RunSynchronisation();
     void CloseRun();
+    void RemoveLeftoversOfAKilledRun();
+    void ReportUncopyable(const QString& folder);
     void StoreTooLarge(const QString& File);
     void DeleteOldArchives();
     bool DecryptArchive(const QString& inPath, const QString& outPath);
@@ -526,6 +554,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     template <class T, class... A>
@@ -554,6 +583,17 @@ private:
     QList<QObject*> controls_;
     bool unloading_ = false;
     platform::CDWriterXP* cdWriter_ = nullptr;   // a child of the window
+
+    // Placement: the frame asked for by Left, Top, Width and Height, fitted
+    // again once the window manager's frame is known.
+    QRect placementFrame() const;
+    QMargins frameMargins() const;
+    void setFrame(const std::function<void(QRect&)>& change);
+    void fitFrame();
+    void refitFrame();
+    void KeepReachable();
+    ui::FramePlacement placement_;
+    QTimer* fitTimer_ = nullptr;
 };
 
 // The one main window of the program (nullptr until it is built).

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life cycle: loading, unloading, the exit sequence and
 // the way into the notification area and back.
-#include <optional>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
 
 #include "common/AppInstance.h"
 #include "common/Globals.h"
+#include "common/MakerSite.h"
 #include "common/NRV_API.h"
 #include "common/NRV_API_Shell.h"
 #include "common/NRV_PlaySound.h"
@@ -15,10 +19,12 @@
 #include "settings/LoadSettings.h"
 #include "settings/SaveSettings.h"
 #include "settings/SettingsKeys.h"
+#include "ui/controls/VbControl.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Conversions.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
+#include "vb/FileNumbers.h"
 #include "vb/Strings.h"
 
 namespace {
@@ -45,30 +51,42 @@ void frmMain_BackUp::Form_Load() {
         if (vb::Trim(cmbProfiles->Text()).isEmpty())
             cmbProfiles->setText(QStringLiteral("Standard"));
     });
-    std::optional<float> height, width;
     h.Next(6, [&] { setLeft(vb::CSng(Placement("MainLeft", "1000"))); });
     h.Next(6, [&] { setTop(vb::CSng(Placement("MainTop", "1000"))); });
-    h.Next(6, [&] {
-        height = vb::CSng(Placement("MainHeight", "7785"));
-        setHeight(*height);
-    });
-    h.Next(6, [&] {
-        width = vb::CSng(Placement("MainWidth", "9730"));
-        setWidth(*width);
-    });
+    h.Next(6, [&] { setHeight(vb::CSng(Placement("MainHeight", "7785"))); });
+    h.Next(6, [&] { setWidth(vb::CSng(Placement("MainWidth", "9730"))); });
+    // A place stored for a screen that is gone would leave the window where
+    // nobody can reach it.
+    h.Next(6, [&] { KeepReachable(); });
+    h.Next(7, [&] { SSTab1->setTab(0); });
     h.Next(8, [&] { show(); });
     h.Next(8, [&] { Refresh(); });
     h.Next(8, [] { vb::DoEvents(); });
-    // Width and height count the window's frame, which is only known once the
-    // window is on the screen; without this the window would grow by its
-    // frame at every start.
-    vb::Quiet([&] {
-        if (height)
-            setHeight(*height);
-        if (width)
-            setWidth(*width);
-    });
+    // Where the frame is known as soon as the window is shown, the client
+    // area is fitted to it now; otherwise when the window manager tells it.
+    h.Next(8, [&] { refitFrame(); });
     h.Next(9, [] { Load_Settings(); });
+    h.Next(10, [&] {
+        RtbNews1->setText(LangText(3) + vb::vbCrLf + vb::vbCrLf + LangText(205) + vb::vbCrLf + LangText(206) +
+                          vb::vbCrLf + LangText(207) + QStringLiteral(" - ") + MakerWebSite);
+    });
+    h.Next(11, [] { vb::DoEvents(); });
+    h.Next(12, [&] { tbTools->Buttons(3).setEnabled(true); });
+    h.Next(13, [&] { AniGIF1->Play(); });
+}
+
+void frmMain_BackUp::KeepReachable() {
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens << primary->availableGeometry();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            screens << screen->availableGeometry();
+    const QRect frame = placementFrame();
+    const int margin = ui::TwipsToPixels(1000);
+    const QRect reachable = ui::ReachableFrame(frame, screens, QPoint(margin, margin));
+    if (reachable != frame)
+        setFrame([&](QRect& r) { r = reachable; });
 }
 
 void frmMain_BackUp::Form_QueryUnload(int& Cancel, int UnloadMode) {
@@ -84,10 +102,24 @@ void frmMain_BackUp::Form_QueryUnload(int& Cancel, int UnloadMode) {
 void frmMain_BackUp::Form_Unload(int& Cancel) {
     Q_UNUSED(Cancel);
     vb::Handler h(QStringLiteral("Form_Unload of Formular frmMain_BackUp"));
+    // The other windows, the newest first.
+    QList<QWidget*> others;
+    h.Next(1, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != this && w->isWindow() && !qobject_cast<QMenu*>(w) && w->isVisible())
+                others << w;
+    });
+    for (qsizetype i = others.size() - 1; i >= 0; --i)
+        h.Next(1, [&] { others[i]->close(); });
     h.Next(1, [] { RemoveTrayIcon(); });
+    h.Next(2, [] { vb::CloseAll(); });
+    h.Next(3, [&] { ZipArchive.reset(); });
     h.Next(4, [] { ReleaseVoiceText(); });
 }
 
+// Each way out of the program comes here: the toolbar's Exit, the menu bar,
+// the tray menu, a close from the window manager, the end of an unattended
+// run, a Cancel at the new-medium prompt.
 void frmMain_BackUp::mnuExit_Click() {
     vb::Quiet([&] { Animation1->Stop(); });
     vb::Quiet([&] { Animation2->Stop(); });
@@ -103,6 +135,14 @@ void frmMain_BackUp::mnuExit_Click() {
 }
 
 void frmMain_BackUp::mnuExit1_Click() { mnuExit_Click(); }
+
+void frmMain_BackUp::Form_Resize() {
+    // Nothing to do: the window's layout follows its size by itself.
+}
+
+void frmMain_BackUp::mnuHelp_Click() { OpenMakerPage(QStringLiteral("/nrv/help/vaultora_e.htm")); }
+void frmMain_BackUp::mnuHelp1_Click() { mnuHelp_Click(); }
+void frmMain_BackUp::mnuProduct_Click() { OpenMakerPage(QStringLiteral("/nrv/products/vaultora_e.htm")); }
 
 void frmMain_BackUp::cmdSetTray() {
     vb::Handler h(QStringLiteral("cmdSetTray_Click of Formular frmMain_BackUp"));

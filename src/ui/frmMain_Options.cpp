@@ -140,18 +140,6 @@ void frmMain_BackUp::txtInclusions_LostFocus() {
     h.Next(20, [] { load_backup_inclusions(); });
 }
 
-// Entering the profile box saves the profile shown so far, so that picking
-// another one loses nothing.
-void frmMain_BackUp::cmbProfiles_GotFocus() {
-    vb::Handler h(QStringLiteral("cmbProfiles_GotFocus of Formular frmMain_BackUp"));
-    h.Next(10, [] { Save_Settings(); });
-}
-
-void frmMain_BackUp::cmbProfiles_Click() {
-    vb::Handler h(QStringLiteral("cmbProfiles_Click of Formular frmMain_BackUp"));
-    h.Next(10, [] { Load_Settings(); });
-}
-
 void frmMain_BackUp::frmZipStatistc_DblClick() {
     vb::Handler h(QStringLiteral("frmZipStatistc_DblClick of Formular frmMain_BackUp"));
     h.Next(10, [&] { txtTotalFiles->setText(QStringLiteral("0")); });

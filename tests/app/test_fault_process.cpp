@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built program as a process meeting faults: killed in the middle of a
 // ZIP run, and started on garbage (a settings database that is no database,
-// a language file that cannot be read, a profile file of noise). Each start
-// is bounded in time; every archive left behind passes unzip -t.
+// a language file that cannot be read, a profile file of noise), refused,
+// or onto a destination that is full or read-only; each ends with the exit
+// status that tells how it went. Each start is bounded in time; every
+// archive left behind passes unzip -t.
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
+#include <fcntl.h>
 #include <map>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
+#include "common/AppInstance.h"
 #include "platform/Database.h"
 #include "run/ZipRunFixture.h"
 #include "settings/SaveSettings.h"
@@ -17,6 +24,27 @@
 using namespace ziprun;
 
 namespace {
+
+// A small file system of its own for the destination (root only).
+class SmallMount {
+public:
+    SmallMount(const QString& where, const char* options) : where_(QFile::encodeName(where)) {
+        QDir().mkpath(where);
+        ok_ = ::geteuid() == 0 && ::mount("tmpfs", where_.constData(), "tmpfs", 0, options) == 0;
+    }
+    ~SmallMount() {
+        if (ok_)
+            ::umount2(where_.constData(), MNT_DETACH);
+    }
+    bool ok() const { return ok_; }
+    void remountReadOnly() {
+        ok_ = ok_ && ::mount(nullptr, where_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+private:
+    QByteArray where_;
+    bool ok_ = false;
+};
 
 class ProcessFaults : public ZipRunTest {
 protected:
@@ -33,12 +61,20 @@ protected:
         program.start(testenv::builtProgram(), args);
         ASSERT_TRUE(program.waitForStarted(10000));
     }
-    // Runs the profile saved as "P" to its end, into the test's destination.
-    void RunToTheEnd(int timeoutMs = 120000) {
+    // Starts the program, waits for its end and gives its exit status.
+    int StatusOf(const QStringList& args) {
+        Start(args);
+        EXPECT_TRUE(program.waitForFinished(60000)) << program.readAll().toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        return program.exitCode();
+    }
+    // Runs the profile saved as "P" to its end, into the test's destination;
+    // the program ends with `status`.
+    void RunToTheEnd(int timeoutMs = 120000, int status = 0) {
         Start({QStringLiteral("/run"), QStringLiteral("/profile:P"), QStringLiteral("/dir:") + Win(dest)});
         ASSERT_TRUE(program.waitForFinished(timeoutMs)) << program.readAll().toStdString();
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << program.readAll().toStdString();
-        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(program.exitCode(), status);
     }
 
     // Name and SHA-256 of every file of a folder.
@@ -65,6 +101,7 @@ TEST_F(ProcessFaults, AKilledZipRunLeavesTheDestinationAsItWasAndTheNextRunCompl
     f().chkAppendArchive->setValue(1);
     f().txtMaxZIPsize->setText(QStringLiteral("500"));
     WriteSource(QStringLiteral("first.txt"), QByteArray("the first run's file\n").repeated(100));
+    QDir().mkpath(src + QStringLiteral("/big"));   // empty for the first run
     AddSource(Win(src) + QStringLiteral("\\*.*"));
     AddSource(Win(src) + QStringLiteral("\\big\\*.*"));
     Save_Settings();
@@ -114,10 +151,12 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
     struct Case {
         const char* name;
         Kind kind;
+        int status;   // the program's exit status
     } const cases[] = {
-        {"a settings database that is no database", SettingsDatabase},
-        {"a language file whose text number cannot be read", LanguageFile},
-        {"a profile file of noise", ProfileFile},
+        // The damaged database is replaced by an empty one, and the run goes on.
+        {"a settings database that is no database", SettingsDatabase, 0},
+        {"a language file whose text number cannot be read", LanguageFile, 2},
+        {"a profile file of noise", ProfileFile, 2},
     };
     const QString language = testenv::commonDir() + QStringLiteral("/language/english.lng");
     const QByteArray english = testenv::readFile(language);
@@ -146,7 +185,7 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
             break;
         }
         program.setProcessEnvironment(env);
-        RunToTheEnd(60000);
+        RunToTheEnd(60000, c.status);
         testenv::writeFile(language, english);
         const QString errors = ErrorLog();
         switch (c.kind) {
@@ -164,9 +203,107 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
             break;
         case ProfileFile:
             EXPECT_TRUE(FilesIn(dest, QStringLiteral("*.zip")).isEmpty());  // nothing to back up
+            EXPECT_TRUE(errors.contains(QStringLiteral("no source entry to back up: P"))) << errors.toStdString();
             break;
         }
         ExpectEveryArchivePassesUnzipTest();
         program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    }
+}
+
+// The exit status of "/run": 0 when the run completed as asked, 1 when it
+// ran but something was not backed up, 2 when it could not run at all; a
+// run that did not complete always leaves an error-log line.
+TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
+    enum Start { Complete, NoSuchProfile, NothingTicked, SecondStart, UnusableSettings };
+    struct Case {
+        const char* name;
+        Start start;
+        int status;
+        const char* logged;   // a text of the error-log line ("" none)
+    } const cases[] = {
+        {"a run that completes", Complete, 0, ""},
+        {"a profile that is not there", NoSuchProfile, 2, "There is no profile of this name: Nope"},
+        {"a profile with nothing to back up", NothingTicked, 2, "no source entry to back up"},
+        {"a second start while one runs", SecondStart, 2, "This start was refused"},
+        {"a settings folder that cannot be made", UnusableSettings, 2, "The settings cannot be used: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        WriteSource(QStringLiteral("a.txt"), QByteArray("a file\n"));
+        AddSource(Win(src) + QStringLiteral("\\*.*"));
+        if (c.start == NothingTicked)
+            f().List1->setSelected(0, false);
+        Save_Settings();
+        int held = -1;
+        if (c.start == SecondStart) {
+            // Another instance holds the lock for as long as this test wants.
+            QDir().mkpath(QFileInfo(InstanceLockPath()).absolutePath());
+            held = ::open(QFile::encodeName(InstanceLockPath()).constData(), O_RDWR | O_CREAT, 0600);
+            ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString blocked = testenv::tempDir(QStringLiteral("blocked")) + QStringLiteral("/a file");
+        if (c.start == UnusableSettings) {
+            // The settings folder would have to be made below a file.
+            testenv::writeFile(blocked, "not a folder");
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), blocked);
+        }
+        program.setProcessEnvironment(env);
+        const QString profile = c.start == NoSuchProfile ? QStringLiteral("/profile:Nope") : QStringLiteral("/profile:P");
+        EXPECT_EQ(StatusOf({QStringLiteral("/run"), profile, QStringLiteral("/dir:") + Win(dest)}), c.status)
+            << program.readAll().toStdString();
+        if (held >= 0)
+            ::close(held);
+        const QString errors = ErrorLog();
+        if (*c.logged) {
+            EXPECT_TRUE(errors.contains(QString::fromUtf8(c.logged))) << errors.toStdString();
+        }
+        if (c.start == Complete) {
+            EXPECT_EQ(FilesIn(dest, QStringLiteral("*.zip")).size(), 1);
+        }
+        if (c.start == UnusableSettings) {   // the message names the folder
+            EXPECT_TRUE(errors.contains(blocked + QStringLiteral("/vaultora"))) << errors.toStdString();
+        }
+        program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    }
+}
+
+TEST_F(ProcessFaults, ExitStatusOfAFullOrReadOnlyDestinationIsOne) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a small file system for the destination needs root";
+    struct Case {
+        const char* name;
+        int mode;        // optBuMode: 0 ZIP, 1 copy
+        bool readOnly;   // else full
+    } const cases[] = {
+        {"ZIP onto a full destination", 0, false},
+        {"copy onto a full destination", 1, false},
+        {"ZIP onto a read-only destination", 0, true},
+        {"copy onto a read-only destination", 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        SmallMount mount(dest, "size=256k");
+        if (!mount.ok())
+            GTEST_SKIP() << "tmpfs cannot be mounted here";
+        if (c.readOnly)
+            mount.remountReadOnly();
+        WriteSource(QStringLiteral("small.txt"), QByteArray("small\n"));
+        WriteSource(QStringLiteral("large.bin"), Incompressible(1024 * 1024, 5));
+        AddSource(Win(src) + QStringLiteral("\\*.*"));
+        f().optBuMode(c.mode)->setValue(true);
+        Save_Settings();
+        const int status = StatusOf({QStringLiteral("/run"), QStringLiteral("/profile:P")});
+        EXPECT_EQ(status, 1) << program.readAll().toStdString();
+        // The error log says what was not backed up: the archive that did
+        // not reach the destination, or the file that was not copied.
+        const QString errors = ErrorLog();
+        if (c.mode == 0)
+            EXPECT_TRUE(errors.contains(LangText(124) + QLatin1Char(' ') + LangText(128))) << errors.toStdString();
+        else
+            EXPECT_TRUE(errors.contains(Win(src) + QStringLiteral("\\large.bin"))) << errors.toStdString();
     }
 }

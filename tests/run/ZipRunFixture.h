@@ -21,6 +21,7 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_GetSystemInfos.h"
 #include "common/NRV_Language.h"
+#include "common/RunOutcome.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "run/ArchiveNaming.h"
@@ -132,6 +133,7 @@ protected:
 
     void SetUp() override {
         SetEndHookForTest([] {});
+        ResetRunOutcome();
         platform::Dialogs::scriptAnswers({});
         src = testenv::tempDir(QStringLiteral("src"));
         dest = testenv::tempDir(QStringLiteral("dest"));

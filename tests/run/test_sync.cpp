@@ -274,35 +274,34 @@ TEST_F(Sync, TwoEmptyFoldersGiveOnlyThePairLines) {
     EXPECT_EQ(written(), (QStringList{L(win(src)) + "  -->>  " + win(dst)}));
 }
 
-TEST_F(Sync, AReadOnlyDestinationFileEndsTheFilesOfThatFolder) {
-    std::vector<Entry> source, destination;
-    for (int i = 0; i < 6; ++i) {
-        source.push_back({QString("f%1.txt").arg(i), "new", kT0 + 10});
-        destination.push_back({QString("f%1.txt").arg(i), "old", kT0, i == 3});
+TEST_F(Sync, AReadOnlyDestinationFileIsNamedInTheErrorLogAndTheOtherFilesAreCopied) {
+    for (const bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "the tree" : "one level");
+        QDir(src).removeRecursively();
+        QDir(dst).removeRecursively();
+        QFile::remove(testenv::commonDir() + "/error.log");
+        std::vector<Entry> source, destination;
+        for (int i = 0; i < 6; ++i) {
+            source.push_back({QString("f%1.txt").arg(i), "new", kT0 + 10});
+            destination.push_back({QString("f%1.txt").arg(i), "old", kT0, i == 3});
+        }
+        source.push_back({"sub/s.txt", "s"});
+        make(src, source);
+        make(dst, destination);
+        if (whole)
+            SynchronizeDir(win(src), win(dst), false);
+        else
+            SynchronizeFiles(win(src), win(dst), false);
+        const QMap<QString, QByteArray> got = tree(dst);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(got[QString("f%1.txt").arg(i)], i == 3 ? "old" : "new") << i;
+        EXPECT_EQ(got.value("sub/s.txt"), whole ? QByteArray("s") : QByteArray());
+        const QStringList lines = logLines();
+        ASSERT_EQ(lines.size(), 1) << lines.join("\n").toStdString();
+        EXPECT_TRUE(lines[0].contains("  70  ")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].endsWith(win(src) + "\\f3.txt")) << lines[0].toStdString();
+        QFile::setPermissions(dst + "/f3.txt", QFile::ReadOwner | QFile::WriteOwner);
     }
-    source.push_back({"sub/s.txt", "s"});
-    make(src, source);
-    make(dst, destination);
-    const QStringList order = listingOrder(src);
-    const int blocked = int(order.indexOf("f3.txt"));
-
-    // One level: the failure goes to the caller; the files before it were copied.
-    int number = 0;
-    try {
-        SynchronizeFiles(win(src), win(dst), false);
-    } catch (const vb::VbError& e) {
-        number = e.number();
-    }
-    EXPECT_EQ(number, 70);
-    const QMap<QString, QByteArray> after = tree(dst);
-    for (int i = 0; i < order.size(); ++i)
-        EXPECT_EQ(after[order[i]], i < blocked ? "new" : "old") << order[i].toStdString();
-
-    // The tree: the rest of that folder is skipped, the walk goes on below it.
-    SynchronizeDir(win(src), win(dst), false);
-    EXPECT_EQ(tree(dst)["f3.txt"], "old");
-    EXPECT_EQ(tree(dst)["sub/s.txt"], "s");
-    EXPECT_TRUE(logLines().isEmpty());
 }
 
 TEST_F(Sync, TheLogKeepsTheNewest2000Characters) {

@@ -29,10 +29,14 @@ TEST_F(SettingsTest, GarbageProfileFilesLoadWhatCanBeReadAndNothingElse) {
         bool logged;          // an error-log line of the loader
     } cases[] = {
         {"random bytes", randomBytes(128 * 1024, 5).replace(':', '.').replace('\\', '/').replace('*', '+'), {}, false},
-        {"NUL bytes", QByteArray(64 * 1024, '\0'), {}, false},
-        {"one line of 4 MB", QByteArray(4 * 1024 * 1024, 'a'), {}, false},
-        {"an entry of 1 MB", "C:\\" + QByteArray(1024 * 1024, 'x') + "\r\n-1 \r\n",
-         {"[x] C:\\" + QString(1024 * 1024, 'x')}, false},
+        {"NUL bytes", QByteArray(64 * 1024, '\0'), {}, true},
+        {"one line of 4 MB", QByteArray(4 * 1024 * 1024, 'a'), {}, true},
+        // Longer than any path: passed over with a log line, and quickly.
+        {"an entry of 1 MB", "C:\\" + QByteArray(1024 * 1024, 'x') + "\r\n-1 \r\nC:\\A\\*.*\r\n-1 \r\n",
+         {"[x] C:\\A\\*.*"}, true},
+        {"an entry of 16 MB", "C:\\" + QByteArray(16 * 1024 * 1024, 'x') + "\r\n-1 \r\n", {}, true},
+        {"an entry as long as a path can be", "C:\\" + QByteArray(int(kLongestPath) - 3, 'x') + "\r\n-1 \r\n",
+         {"[x] C:\\" + QString(int(kLongestPath) - 3, 'x')}, false},
         {"NUL inside an entry", QByteArray("C:\\a\0b\\*.*\r\n-1 \r\n", 17), {QStringLiteral("[x] C:\\a") + QChar(0) + "b\\*.*"}, false},
         {"bytes that are no UTF-8", "C:\\Caf\xe9\\*.*\r\n-1 \r\n", {QStringLiteral("[x] C:\\Caf\u00e9\\*.*")}, false},
         {"flags that are no numbers", "C:\\A\\*.*\r\n\xff\xfe\r\nC:\\B\\*.*\r\n1e400\r\nC:\\C\\*.*\r\n&HFFFF\r\n",

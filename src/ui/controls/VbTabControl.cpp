@@ -22,6 +22,14 @@ VbTabControl::VbTabControl(const QString& name, QWidget* parent) : QTabWidget(pa
     });
 }
 
+void VbTabControl::setEnabled(bool on) {
+    enabled_ = on;
+    tabBar()->setEnabled(on);
+    for (int i = 0; i < count(); ++i)
+        if (i != displayPage_)
+            widget(i)->setEnabled(on);
+}
+
 void VbTabControl::check(int tab) const {
     if (tab < 0 || tab >= count())
         RaiseInvalidValue();

@@ -27,6 +27,13 @@ public:
     // The page widget of a tab, where its controls are placed.
     QWidget* page(int tab) const { return widget(tab); }
 
+    // Switching the control off takes its tabs and the controls on its pages
+    // out of reach. A page that only displays (see setDisplayPage) stays
+    // live, so that its texts stay legible and its log can be scrolled.
+    void setEnabled(bool on);
+    bool isEnabled() const { return enabled_ && QTabWidget::isEnabled(); }
+    void setDisplayPage(int tab) { displayPage_ = tab; }
+
 signals:
     void Click(int previousTab);
     void GotFocus();
@@ -36,6 +43,8 @@ private:
     void check(int tab) const;
     VbFocusFilter* focus_;
     int current_ = -1;
+    int displayPage_ = -1;
+    bool enabled_ = true;
 };
 
 }  // namespace ui
