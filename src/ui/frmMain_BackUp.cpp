@@ -1346,5 +1346,4 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
 }
 
 
-void frmMain_BackUp::cmdSetupEmail_Click() {}
 
