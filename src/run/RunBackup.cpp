@@ -20,6 +20,7 @@
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
+#include "run/CopyNow.h"
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
 #include "run/RunPrograms.h"
@@ -319,7 +320,12 @@ void frmMain_BackUp::cmdBackUpNow() {
                 } else {
                     FileList = QStringList{QString()};
                     Find_Files(entry);
+                    copy_source::EnterFolder(vb::Left(entry, vb::Len(entry) - 3));
                 }
+                // What the copy walk kept of the folder is dropped however the folder's loop ends.
+                struct ForgetListed {
+                    ~ForgetListed() { copy_source::Forget(); }
+                } forgetListed;
                 n = qint32(FileList.size()) - 2;
                 SetBar(ProgressBar2, 0, true);
                 float bar2 = 0;
@@ -340,7 +346,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                             continue;
                         }
                     } else {
-                        CurrentFileAttr = AttributesAs16(GetAttributes(file));
+                        CurrentFileAttr = AttributesAs16(copy_source::Attributes(file));
                         if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
                             chkHiddenFolders->Value() == 0)
                             continue;
