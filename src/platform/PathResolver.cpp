@@ -186,6 +186,74 @@ void forgetRecentHosts() {
     ++r.generation;
 }
 
+// Adds the Windows components of `rest` to `host`, dropping "." and applying
+// ".." to the host path built so far (and lowering *keep when it climbs
+// into the leading components).
+void appendWindowsParts(const QString& rest, QStringList* host, qsizetype* keep) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isSep(rest[i]))
+            continue;
+        const QString part = rest.mid(start, i - start);
+        start = i + 1;
+        if (part.isEmpty() || part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!host->isEmpty())
+                host->removeLast();
+            *keep = std::min(*keep, host->size());
+            continue;
+        }
+        host->append(part);
+    }
+}
+
+// The host path that a folder of a drive path ("X:\a\b\") or of a path
+// rooted at "/" ("\a\b\") is made of, before any look at the disk: it
+// follows from the drive table alone, so it is kept for that table. The files
+// of a folder are mapped by joining their names to it.
+struct FolderHosts {
+    std::mutex lock;
+    std::shared_ptr<const DriveTable> table;
+    QHash<QString, QString> byFolder;
+};
+
+FolderHosts& folderHosts() {
+    static FolderHosts f;
+    return f;
+}
+
+bool joinedFolderHost(const QString& folder, const std::shared_ptr<const DriveTable>& table, QString* hostOut) {
+    FolderHosts& c = folderHosts();
+    std::lock_guard<std::mutex> g(c.lock);
+    if (c.table != table) {
+        c.byFolder.clear();
+        c.table = table;
+    }
+    const auto hit = c.byFolder.constFind(folder);
+    if (hit != c.byFolder.cend()) {
+        *hostOut = *hit;
+        return true;
+    }
+    QStringList host;
+    QString rest;
+    if (folder.size() >= 2 && folder[1] == QLatin1Char(':')) {
+        const DriveRoot* d = table->drive(folder[0]);
+        if (!d)
+            return false;
+        host = d->hostRoot.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        rest = folder.mid(2);
+    } else {
+        rest = folder;
+    }
+    qsizetype keep = host.size();
+    appendWindowsParts(rest, &host, &keep);
+    if (c.byFolder.size() >= 1024)
+        c.byFolder.clear();
+    *hostOut = c.byFolder.insert(folder, joinHost(host, host.size())).value();
+    return true;
+}
+
 void noteEntry(const QString& hostPath, bool created) {
     forgetRecentHosts();
     const int slash = int(hostPath.lastIndexOf(QLatin1Char('/')));
@@ -276,6 +344,29 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
         out.status = HostPathStatus::Ok;
         return out;
     }
+    // A name in a folder of a drive (or of "/"): joined to the folder's host
+    // path, which is all a full mapping would do when the name exists as
+    // written.
+    const bool driveOrSlash = (s.size() >= 2 && s[1] == QLatin1Char(':') && s[0].isLetter() && s[0].unicode() < 128) ||
+                              (isSep(s[0]) && !(s.size() >= 2 && isSep(s[1])));
+    if (driveOrSlash) {
+        qsizetype cut = s.size() - 1;
+        while (cut >= 0 && !isSep(s[cut]))
+            --cut;
+        const QString name = cut > 0 ? s.mid(cut + 1) : QString();
+        QString folderHost;
+        if (!name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+            joinedFolderHost(s.left(cut + 1), table, &folderHost)) {
+            const QString candidate =
+                folderHost == QLatin1String("/") ? QLatin1Char('/') + name : folderHost + QLatin1Char('/') + name;
+            if (existsNoFollow(candidate)) {
+                rememberHost(windowsPathIn, candidate, table);
+                out.status = HostPathStatus::Ok;
+                out.path = candidate;
+                return out;
+            }
+        }
+    }
     QStringList host;   // host components of the root
     QString rest;       // the Windows part below the root
 
@@ -310,27 +401,10 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
         rest = s;
     }
 
-    // Add the Windows components, dropping "." and applying ".." to the
-    // host path built so far.
     // The leading host components that are taken as they are (the drive's
     // root); ".." may climb out of it.
     qsizetype keep = host.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= rest.size(); ++i) {
-        if (i < rest.size() && !isSep(rest[i]))
-            continue;
-        const QString part = rest.mid(start, i - start);
-        start = i + 1;
-        if (part.isEmpty() || part == QLatin1String("."))
-            continue;
-        if (part == QLatin1String("..")) {
-            if (!host.isEmpty())
-                host.removeLast();
-            keep = std::min(keep, host.size());
-            continue;
-        }
-        host.append(part);
-    }
+    appendWindowsParts(rest, &host, &keep);
 
     out.status = HostPathStatus::Ok;
     out.path = joinHost(host, host.size());
