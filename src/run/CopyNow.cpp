@@ -19,6 +19,7 @@
 #include "platform/ScriptingFileSystem.h"
 #include "run/CopyNow.h"
 #include "run/ProgramEnd.h"
+#include "run/SourceFolder.h"
 #include "run/RunDisplay.h"
 #include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
@@ -60,11 +61,7 @@ QString TargetHost(const QString& target, const QString& folder) {
 
 // ---- one look at each source file ----
 
-struct ListedFolder {
-    QString windows;   // "C:\Data\"
-    QString host;      // "" when it could not be mapped
-    std::shared_ptr<const platform::DriveTable> table;
-} listedFolder;
+SourceFolder listedFolder;
 
 struct LookedAt {
     QString file;      // the Windows path; "" when nothing is kept
@@ -109,40 +106,22 @@ void MeasureFreeSpace(const QString& destination) {
 
 void copy_source::EnterFolder(const QString& windowsFolder) {
     lookedAt.file.clear();
-    listedFolder.windows = windowsFolder;
-    listedFolder.table = platform::DriveTable::Current();
-    const platform::HostPath mapped = platform::ResolveWindowsPath(windowsFolder);
-    listedFolder.host = mapped.ok() ? mapped.path : QString();
+    listedFolder.enter(windowsFolder);
 }
 
 void copy_source::Forget() {
     lookedAt.file.clear();
-    listedFolder = ListedFolder{};
+    listedFolder.clear();
 }
 
 qint32 copy_source::Attributes(const QString& file) {
     lookedAt.file.clear();
-    const ListedFolder& folder = listedFolder;
-    // A name of the folder's listing is the name on disk: it is joined to the
-    // folder's host path as it is. Anything else is mapped as a whole.
-    const QString name = file.mid(folder.windows.size());
-    if (folder.host.isEmpty() || file.size() <= folder.windows.size() || !file.startsWith(folder.windows) ||
-        name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
-        name == QLatin1String("..") || platform::DriveTable::Current() != folder.table)
-        return GetAttributes(file);
-    vb::Handler h(QStringLiteral("GetAttributes of Modul Vaultora_Sub"));
-    qint32 result = -1;
-    h.Try([&] {
-        const QString host = folder.host == QLatin1String("/") ? QLatin1Char('/') + name
-                                                               : folder.host + QLatin1Char('/') + name;
-        const platform::HostStat st = platform::StatHost(host);
-        if (st.kind == platform::EntryKind::Missing)
-            return;
-        const quint32 a = platform::AttributesOf(host, st);
-        result = qint32(a ? a : platform::kFileAttributeNormal);
+    QString host;
+    platform::HostStat st;
+    const qint32 a = listedFolder.attributes(file, &host, &st);
+    if (!host.isEmpty())
         lookedAt = {file, host, st};
-    });
-    return result;
+    return a;
 }
 
 bool frmMain_BackUp::Copy_Now(const QString& File) {

@@ -23,6 +23,7 @@
 #include "run/CopyNow.h"
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
+#include "run/SourceFolder.h"
 #include "run/RunPrograms.h"
 #include "run/Vaultora_Disk.h"
 #include "run/Vaultora_FileSync.h"
@@ -112,12 +113,14 @@ void frmMain_BackUp::cmdBackUpNow() {
         Find_Files(mask);
         std::swap(listing, FileList);
         plan.files = std::move(listing);
+        SourceFolder folder;
+        folder.enter(vb::Left(mask, vb::Len(mask) - 3));
         const qint32 last = qint32(plan.files.size()) - 2;
         plan.chosen.resize(size_t(std::max(last + 1, 0)));
         for (qint32 j = 0; j <= last; ++j) {
             Choice& c = plan.chosen[size_t(j)];
             const QString& f = plan.files.at(j);
-            c.attr = AttributesAs16(GetAttributes(f));
+            c.attr = AttributesAs16(folder.attributes(f));
             if ((c.attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0)
                 continue;
             CurrentFileAttr = c.attr;
