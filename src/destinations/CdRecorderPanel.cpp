@@ -138,7 +138,13 @@ void frmMain_BackUp::chkUseCDRecorder_Click() {
                 if (SavedCdDevice >= 0)
                     cboDevices->setListIndex(SavedCdDevice);
             });
-            h.Next(7, [&] { cboWriteSpeed->setListIndex(SavedCdSpeed); });
+            // A profile saved while no recorder was listed holds -1 (or an
+            // index the new recorder's list lacks): the first speed stays
+            // chosen rather than an empty box.
+            h.Next(7, [&] {
+                if (SavedCdSpeed >= 0 && SavedCdSpeed < cboWriteSpeed->ListCount())
+                    cboWriteSpeed->setListIndex(SavedCdSpeed);
+            });
             h.Next(8, [&] { chkAppendArchive->setValue(0); });
             h.Next(9, [&] { Update_Media(); });
             vb::DoEvents();

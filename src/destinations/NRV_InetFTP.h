@@ -2,23 +2,84 @@
 #pragma once
 #include <QString>
 
-// FTP transfers of a run: the connection test with the listing of the
-// remote backup folder, the retrieval of files and the upload of an archive
-// and its log, with the profile's FTP settings.
+#include "platform/InetControl.h"
+
+// The FTP client of the program. It drives the main window's transfer
+// control Inet2 and turns its asynchronous commands into blocking
+// operations: connect and walk into the remote folder, upload one file, list
+// and download files, delete a file, check the connection. Each step is shown
+// in lblFTPstatus and put on top of the run log (without the run's length
+// cap); a listing lands in lstServerFiles.
 //
-// FTP transfers are not offered yet: each call puts one line at the top of
-// the run log saying so and returns false, so no run reports a transfer it
-// did not make.
+// A connection lives for one operation: the first "DIR" connects (and lists
+// the login folder), the operation's commands follow, "CLOSE" ends it. The
+// connection settings are read from the main window's controls at the start
+// of every operation.
+//
+// A command whose request ends in the failure state fails the operation
+// (except "MKDIR", where a folder that exists already is expected), so a
+// refused login, upload or download is never reported as done. Waiting lets
+// pending events run (the Stop command, timers); every command is followed
+// by a one-second settle wait for late state events.
 
-// Connects to the remote backup folder (extended by `subFolder`), lists it
-// into lstServerFiles and closes the connection. True when both worked.
-bool FTPtest_connection(const QString& subFolder, bool createFolders);
+// --- the operations; true on success ---
+// One runs at a time: an operation called while another one is under way
+// (from an event handled during its waits) fails at once.
 
-// Fetches `remoteName` (every listed file when `localName` is empty) into
-// `localFolder`. True when every requested file was fetched.
-bool FTPretrieve_files(const QString& subFolder, const QString& remoteName,
-                       const QString& localFolder, const QString& localName);
+// Uploads `LocalFile` into the remote base folder (txtFTPdir) extended by the
+// folder part of `RemotePath`, under its file part. `CreateFolders`: missing
+// remote folders are created.
+bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& RemotePath);
 
-// Sends `localPath` to the remote backup folder under the file-name part of
-// `remoteName`. True on success.
-bool FTPcopy_files(bool flag, const QString& localPath, const QString& remoteName);
+// Lists the files matching `Mask` in the remote folder (txtFTPdir &
+// `SubPath`) and fetches them into `LocalDir` (created when missing): under
+// their own names when `LocalName` is empty, else only the entry equal to
+// `Mask`, stored as `LocalName`. True when at least one file was requested
+// and every requested file arrived whole.
+bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QString& LocalDir,
+                       const QString& LocalName);
+
+// Deletes `RemoteName` in the remote base folder.
+bool FTPdelete_files(bool CreateFolders, const QString& RemoteName);
+
+// Connects into the remote folder and lists it; the listing stays in
+// lstServerFiles.
+bool FTPtest_connection(const QString& SubPath, bool CreateFolders);
+
+// --- the steps ---
+
+// Connects (the first "DIR") and walks into txtFTPdir & SubPath.
+bool FTP_ini(bool CreateFolders, const QString& SubPath);
+// Sends one command and waits until it ended. False when it could not be
+// started or the server refused it (a refused "MKDIR" still counts as sent).
+bool SendCommand(const platform::FtpCommand& Command);
+// Walks the remote path segment by segment ("/" before "\"), creating each
+// folder first when `Create`.
+bool CreateChange_FTPDirectory(const QString& Path, bool Create);
+void FTP_Reset();
+void FTP_Close();
+// The state handler behind fMainForm's Inet2_StateChanged.
+void InetFTP_StateChanged(qint16 State);
+
+// The remote port of a port text: a whole number from 1 to 65535. Raises 13
+// for text that is not a number, 6 outside the range.
+qint32 FtpPortNumber(const QString& text);
+
+// An operation is under way.
+bool FtpOperationRunning();
+
+// --- module state ---
+extern bool FtpListing;      // the next completion delivers a listing
+extern bool FtpDownloading;  // the next completion delivers a download
+
+// Waits as the module does (Wait of whole seconds, events running).
+void FtpWait(qint32 Seconds);
+
+// The main window's FTP control (made on first use, its StateChanged
+// connected to Inet2_StateChanged).
+platform::InetControl& FtpControl();
+
+// Tests: waits last `waitScale` times as long, and the request time-outs
+// (60 s until the first "DIR" succeeded, 20 s after it) become the given
+// seconds. Reset with (1.0, 60, 20).
+void SetFtpTimingForTest(double waitScale, qint32 connectTimeout, qint32 commandTimeout);

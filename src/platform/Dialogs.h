@@ -77,6 +77,8 @@ public:
 
     static bool scripted();
     static bool headless();
+    // Someone can answer a window shown modally: neither scripted nor headless.
+    static bool interactive() { return !scripted() && !headless(); }
     // The answer of a box that nobody can click: OK for OK only, No for Yes/No,
     // Abort for Abort/Retry/Ignore, Cancel for the others.
     static int defaultAnswer(int style);

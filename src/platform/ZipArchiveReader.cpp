@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ZipArchiveReader.h"
 
+#include <algorithm>
+#include <deque>
+#include <mutex>
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -81,7 +85,47 @@ QDateTime dosToDateTime(quint32 dos) {
     return QDateTime(d, t);
 }
 
+// Files known to be whole: written by this process, or checked entry by
+// entry, and not changed since.
+struct FileIdentity {
+    dev_t dev;
+    ino_t ino;
+    off_t size;
+    struct timespec mtime;
+    bool operator==(const FileIdentity& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec;
+    }
+};
+std::mutex g_wholeMutex;
+std::deque<FileIdentity> g_whole;  // the most recent few
+
+FileIdentity identityOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim}; }
+
+void rememberWhole(const struct stat& st) {
+    std::lock_guard lk(g_wholeMutex);
+    const FileIdentity id = identityOf(st);
+    std::erase_if(g_whole, [&](const FileIdentity& f) { return f.dev == id.dev && f.ino == id.ino; });
+    g_whole.push_back(id);
+    while (g_whole.size() > 16)
+        g_whole.pop_front();
+}
+
+bool knownWhole(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return false;
+    std::lock_guard lk(g_wholeMutex);
+    return std::find(g_whole.begin(), g_whole.end(), identityOf(st)) != g_whole.end();
+}
+
 }  // namespace
+
+void ZipArchiveReader::RememberWhole(const QString& hostPath) {
+    struct stat st {};
+    if (::stat(HostBytes(hostPath).constData(), &st) == 0)
+        rememberWhole(st);
+}
 
 ZipArchiveReader::~ZipArchiveReader() { close(); }
 
@@ -274,6 +318,8 @@ bool ZipArchiveReader::readDirectory() {
     // Each entry's own header must be where the directory says, under the
     // same name: a directory that points elsewhere is damaged, and an append
     // would carry the damage into an archive that no reader reads whole.
+    if (knownWhole(fd_))
+        return true;
     QByteArray local;
     for (const ZipEntryRecord& e : entries_) {
         const quint64 need = 30 + quint64(e.rawName.size());
@@ -286,6 +332,9 @@ bool ZipArchiveReader::readDirectory() {
             std::memcmp(local.constData() + 30, e.rawName.constData(), size_t(e.rawName.size())) != 0)
             return fail(kErrInvalidFileFormat, "the local header of " + e.name + " does not match the directory");
     }
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0)
+        rememberWhole(st);
     return true;
 }
 

@@ -73,6 +73,11 @@ public:
     // dropped with everything after it.
     static QByteArray withoutZip64Block(const QByteArray& extra);
 
+    // The file as it is now (its device, inode, size and modification time)
+    // was written whole by this process's archive component: when it is
+    // opened again unchanged, its entries' headers need no second look.
+    static void RememberWhole(const QString& hostPath);
+
 private:
     bool fail(int number, const QString& detail);
     bool readAt(quint64 offset, char* out, size_t n);

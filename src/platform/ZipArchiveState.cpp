@@ -386,6 +386,8 @@ void ZipArchiveState::commitWriter() {
         failWriter(QStringLiteral("writing the ZIP64 end record failed"));
     }
     writerIo_.reset();
+    // Every entry's header and the directory are this process's own writing.
+    ZipArchiveReader::RememberWhole(hostPath_);
 }
 
 void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storePath, bool overwrite) {

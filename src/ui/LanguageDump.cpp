@@ -9,9 +9,14 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QToolBar>
+#include <QFile>
 #include <QWidget>
 #include <optional>
 
+#include "ui/controls/VbComboBox.h"
+#include "ui/controls/VbRichTextBox.h"
+#include "ui/controls/VbTextBox.h"
+#include "ui/controls/VbToolbar.h"
 #include "vb/Cp1252.h"
 
 namespace {
@@ -134,8 +139,19 @@ void WriteLanguageDump(const QObject* window, const QString& dumpHostPath, const
         };
         if (silent.contains(type))
             continue;
-        if (type == QLatin1String("SSTab") || type == QLatin1String("TabStrip") || type == QLatin1String("Toolbar"))
-            continue;  // their members (tabs, buttons) have no name of their own: no line can be read
+        if (type == QLatin1String("Toolbar")) {
+            // Each button's caption and tool tip, under the toolbar's number.
+            if (auto* bar = qobject_cast<const ui::VbToolbar*>(c)) {
+                auto* tools = const_cast<ui::VbToolbar*>(bar);
+                for (int i = 1; i <= tools->Count(); ++i) {
+                    out.line(out.dump, QStringLiteral("C") + num + tools->Buttons(i).Caption());
+                    out.line(out.dump, QStringLiteral("O") + num + tools->Buttons(i).ToolTipText());
+                }
+            }
+            continue;
+        }
+        if (type == QLatin1String("SSTab"))
+            continue;  // the tab strip has no "Buttons" collection: its lines cannot be read
         if (type == QLatin1String("ProgressBar")) {
             tipLine();
             tipCode();
@@ -148,4 +164,73 @@ void WriteLanguageDump(const QObject* window, const QString& dumpHostPath, const
     }
     writeWhole(dumpHostPath, out.dump);
     writeWhole(codeHostPath, out.code);
+}
+
+namespace {
+
+// A control array member's index, read from its "<name>_<index>" name.
+std::optional<int> arrayIndex(const QObject* o) {
+    static const QRegularExpression member(QStringLiteral("^.*_(\\d+)$"));
+    const QRegularExpressionMatch m = member.match(o->objectName());
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1).toInt();
+}
+
+std::optional<QString> textOf(const QObject* o) {
+    if (auto* t = qobject_cast<const ui::VbTextBox*>(o))
+        return t->Text();
+    if (auto* t = qobject_cast<const ui::VbComboBox*>(o))
+        return t->Text();
+    if (auto* t = qobject_cast<const ui::VbRichTextBox*>(o))
+        return t->Text();
+    return std::nullopt;  // the other controls have no text of their own
+}
+
+}  // namespace
+
+void AppendLanguagePropertyDump(const QObject* window, const QString& dumpHostPath) {
+    QByteArray dump;
+    auto line = [&](const QString& text) { dump += vb::EncodeCp1252(text) + "\r\n"; };
+    for (const QObject* c : window->findChildren<QObject*>()) {
+        if (!isControl(c))
+            continue;
+        const QString type = typeName(c);
+        const QString head = vbName(c) + c->property("Tag").toString();
+        auto textLine = [&] {
+            if (const auto t = textOf(c))
+                line(head + *t);
+        };
+        auto captionLine = [&] {
+            if (const auto t = caption(c))
+                line(head + *t);
+        };
+        auto indexLine = [&] {
+            const auto index = arrayIndex(c);
+            const auto tip = toolTip(c);
+            if (index && tip)
+                line(head + QString::number(*index) + *tip);
+        };
+        static const QStringList silent = {QStringLiteral("StatusBar"), QStringLiteral("PictureBox"),
+                                           QStringLiteral("Image"), QStringLiteral("Timer"),
+                                           // members without a name of their own give no line
+                                           QStringLiteral("SSTab"), QStringLiteral("TabStrip"),
+                                           QStringLiteral("Toolbar"), QStringLiteral("ListView")};
+        if (silent.contains(type))
+            continue;
+        if (type == QLatin1String("RichTextBox") || type == QLatin1String("TextBox") ||
+            type == QLatin1String("ComboBox")) {
+            textLine();
+        } else if (type == QLatin1String("Frame") || type == QLatin1String("Label") || type == QLatin1String("Menu") ||
+                   type == QLatin1String("CommandButton") || type == QLatin1String("CheckBox")) {
+            captionLine();
+        } else {
+            textLine();
+            captionLine();
+        }
+        indexLine();
+    }
+    QFile f(dumpHostPath);
+    if (f.open(QIODevice::Append))
+        f.write(dump);
 }

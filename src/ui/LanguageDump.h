@@ -13,3 +13,10 @@ class QObject;
 // file), in the Windows-1252 code page with CR LF line ends; a file that
 // cannot be written is left as it was.
 void WriteLanguageDump(const QObject* window, const QString& dumpHostPath, const QString& codeHostPath);
+
+// The fuller listing of the same window, added to the end of the dump file:
+// "<name><tag><text>" for text boxes and combo boxes, "<name><tag><caption>"
+// for frames, labels, menu entries, buttons and check boxes, both for the
+// other controls, and "<name><tag><index><tool tip>" for a member of a
+// control array. A value the control does not have drops its line.
+void AppendLanguagePropertyDump(const QObject* window, const QString& dumpHostPath);

@@ -128,9 +128,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 void frmAbout::ShowModal() {
     Form_Load();
     // Nobody could close a modal box without a display.
-    if (platform::Dialogs::headless() || platform::Dialogs::scripted())
-        return;
-    exec();
+    if (platform::Dialogs::interactive())
+        exec();
 }
 
 void frmAbout::Form_Load() {

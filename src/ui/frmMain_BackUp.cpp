@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "destinations/NRV_Internet.h"
 #include "restore/frmRestore.h"
 #include "ui/HiddenMainWindow.h"
 #include "ui/controls/VbControl.h"
@@ -1328,6 +1329,8 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
             NewProfile();
         else if (Key == QLatin1String("Delete"))
             DeleteProfile();
+        else if (Key == QLatin1String("Update"))
+            ChkNewVersion();
         else if (Key == QLatin1String("Restore"))
             WithMainWindowHidden(this, [&] {
                 frmRestore restore(this);
@@ -1343,9 +1346,4 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
 }
 
 
-void frmMain_BackUp::cmdSetupEmail_Click() {}
 
-void frmMain_BackUp::cmdFTPretrieve_Click() {}
-void frmMain_BackUp::cmdTestFTPconnection_Click() {}
-
-void frmMain_BackUp::Inet2_StateChanged(qint16 State) {}

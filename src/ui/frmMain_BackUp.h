@@ -42,6 +42,7 @@ class clsBlowfish;
 namespace platform {
 class CDWriterXP;
 class FsoFolder;
+class InetControl;
 }
 
 // The main window. Every control is a public member named like the control
@@ -94,9 +95,12 @@ public:
     void SaveProfileAs();
     void DeleteProfile();
     void NewProfile();
-    // The toolbar's Home: opens the maker's home page (the news page that
-    // comes with it belongs to the news check).
+    // The toolbar's Home: opens the maker's home page and loads the news
+    // page into the run log.
     void LoadNews();
+    // The fuller listing of the window's texts, added to "vaultora.eng";
+    // nothing in the window calls it.
+    void Dump_Language_File();
 
     // Every control in the order the window holds them (menu entries and
     // timers included), as VB's Controls collection.
@@ -263,6 +267,9 @@ public:
     ui::VbCommandButton* cmdFTPretrieve = nullptr;
     ui::VbCommandButton* cmdTestFTPconnection = nullptr;
     ui::VbCommandButton* cmdSelectPathFTPrestore = nullptr;
+    // The transfer controls (HTTP and FTP), made by their first user.
+    platform::InetControl* Inet1 = nullptr;
+    platform::InetControl* Inet2 = nullptr;
     ui::VbCommandButton* cmdConfigAS = nullptr;
 
     // programs before and after a run, synchronisation

@@ -107,6 +107,15 @@ void frmMain_BackUp::cmdSetupFTP_Click() {
     ShowAll({Frame11}, false);
 }
 
+// The e-mail destination has no set-up panel of its own: the button says so
+// rather than doing nothing.
+void frmMain_BackUp::cmdSetupEmail_Click() {
+    vb::Handler h(QStringLiteral("cmdSetupEmail_Click of Formular frmMain_BackUp"));
+    if (!h.Next(10, [] { InNextVersion(); }))
+        vb::DoEvents();
+    vb::DoEvents();
+}
+
 void frmMain_BackUp::cmdSetupMedia_Click() {
     ShowAll({Frame3}, true);
     ShowAll({Frame10, Frame11}, false);
@@ -301,6 +310,9 @@ void frmMain_BackUp::txtMaxZIPsize_LostFocus() {
     h.Next(10, [&] {
         const QString t = txtMaxZIPsize->Text();
         if (!vb::IsNumeric(t)) {
+            // A run reads a size without a number as 0 and would leave every
+            // file out as too large: the default comes back with the message.
+            txtMaxZIPsize->setText(QStringLiteral("100"));
             platform::MsgBox(LangText(228), platform::vbOKOnly, LangText(16));
             return;
         }

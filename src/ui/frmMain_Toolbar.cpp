@@ -5,6 +5,8 @@
 #include "common/Globals.h"
 #include "common/MakerSite.h"
 #include "ui/frmMain_BackUp.h"
+#include "destinations/NRV_Internet.h"
+#include "ui/controls/VbRichTextBox.h"
 #include "ui/frmWizard.h"
 #include "vb/ErrorHandling.h"
 
@@ -24,4 +26,14 @@ void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {
 // New: the set-up wizard makes a new profile.
 void frmMain_BackUp::NewProfile() { ShowNewProfileWizard(); }
 
-void frmMain_BackUp::LoadNews() { OpenMakerPage(QStringLiteral("/nrv")); }
+// Home: the maker's home page, and the news page into the run log. Without
+// a connection the log keeps its text; nothing is reported.
+void frmMain_BackUp::LoadNews() {
+    OpenMakerPage(QStringLiteral("/nrv"));
+    vb::Quiet([&] {
+        platform::InetControl& inet = HttpControl();
+        inet.URL = NewsServerBase() + QStringLiteral("/nrv/nrvnews.rtf");
+        const QString page = inet.OpenURL();
+        RtbNews1->setTextRTF(page);
+    });
+}

@@ -118,3 +118,7 @@ void frmMain_BackUp::Command1_Click() {
         WriteLanguageDump(this, folder + QStringLiteral("/vaultora.eng"), folder + QStringLiteral("/vaultora2.tmp"));
     });
 }
+
+void frmMain_BackUp::Dump_Language_File() {
+    vb::Quiet([&] { AppendLanguagePropertyDump(this, platform::ProgramFolderHost() + QStringLiteral("/vaultora.eng")); });
+}

@@ -154,9 +154,8 @@ frmWizard::frmWizard(QWidget* parent) : QDialog(parent) {
 void frmWizard::ShowModal() {
     Form_Load();
     // Nobody could close a modal window without a display.
-    if (platform::Dialogs::headless() || platform::Dialogs::scripted())
-        return;
-    exec();
+    if (platform::Dialogs::interactive())
+        exec();
 }
 
 // The gate compares with the language's own text 213, which the New command

@@ -144,6 +144,19 @@ TEST_F(CdRecorderTest, WithoutARecorderTheFolderStaysTheDestination) {
     EXPECT_EQ(form->lblDriveInfo(4)->Caption(), LangText(5));   // the folder was checked again
 }
 
+TEST_F(CdRecorderTest, ASavedSpeedTheListLacksLeavesTheFirstSpeedShown) {
+    fake->recorders = {{"stdio", "/tmp/disc.iso", "Image file", 0, false}, {"E", "CDR-1", "Maker", 8, false}};
+    for (const qint16 saved : {qint16(-1), qint16(7)}) {
+        SCOPED_TRACE(saved);
+        form->chkUseCDRecorder->setValue(0);
+        SavedCdDevice = 0;
+        SavedCdSpeed = saved;
+        form->chkUseCDRecorder->setValue(1);
+        EXPECT_EQ(form->cboWriteSpeed->ListIndex(), 0);
+        EXPECT_EQ(form->cboWriteSpeed->Text(), "Default");
+    }
+}
+
 TEST_F(CdRecorderTest, TickingTheRecorderListsItAndRestoresTheProfilesChoice) {
     fake->recorders = {{"E", "CDR-1", "Maker", 8, false}, {"stdio", "/tmp/disc.iso", "Image file", 16, true}};
     SavedCdDevice = 1;

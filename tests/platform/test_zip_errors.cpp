@@ -247,3 +247,30 @@ open(sys.argv[1], "wb").write(local + cen + rec + loc + end)
     EXPECT_EQ(e[0].toObject()["sha"].toString(), sha256("hello, zip64"));
     EXPECT_EQ(e[1].toObject()["sha"].toString(), sha256("appended"));
 }
+
+TEST(ZipArchiveErrors, AnArchiveChangedAfterItWasWrittenIsCheckedAgain) {
+    // An archive this process wrote opens again without a second look at
+    // its entries; once it changed on disk, its headers are checked again.
+    const QString dir = testenv::tempDir("zip-rewritten");
+    testenv::writeFile(dir + "/a.txt", "first file");
+    testenv::writeFile(dir + "/b.txt", "second file");
+    const QString p = dir + "/w.zip";
+    {
+        ZipArchiveComponent c;
+        c.Create(win(p));
+        c.Files().AddFileByName(win(dir + "/a.txt"), 6, false, false);
+        c.Files().AddFileByName(win(dir + "/b.txt"), 6, false, false);
+        c.Close();
+        c.Open(win(p));
+        EXPECT_EQ(c.Files().Count(), 2);
+        c.Close();
+    }
+    // The second entry's local header no longer names it: damaged.
+    QByteArray bytes = testenv::readFile(p);
+    const qsizetype at = bytes.indexOf("b.txt");
+    ASSERT_GT(at, 0);
+    bytes[at] = 'x';
+    testenv::writeFile(p, bytes);
+    ZipArchiveComponent c;
+    expectVbError(321, [&] { c.Open(win(p)); });
+}

@@ -65,8 +65,8 @@ TEST_F(OptionRules, ArchiveSizeAndFileCountChecks) {
     } table[] = {
         {w->txtMaxZIPsize, "0.69", "100", size229}, {w->txtMaxZIPsize, "0.7", "0.7", ""},
         {w->txtMaxZIPsize, "1000", "1000", ""},     {w->txtMaxZIPsize, "1000.5", "100", size229},
-        {w->txtMaxZIPsize, "-3", "100", size229},   {w->txtMaxZIPsize, "abc", "abc", size228},
-        {w->txtMaxZIPsize, "", "", size228},        {w->txtMaxFiles, "2.5", "2", ""},
+        {w->txtMaxZIPsize, "-3", "100", size229},   {w->txtMaxZIPsize, "abc", "100", size228},
+        {w->txtMaxZIPsize, "", "100", size228},         {w->txtMaxFiles, "2.5", "2", ""},
         {w->txtMaxFiles, "3.5", "4", ""},           {w->txtMaxFiles, "7", "7", ""},
         {w->txtMaxFiles, "0", "100", files242},     {w->txtMaxFiles, "", "100", files242},
         {w->txtMaxFiles, "xyz", "100", files242},   {w->txtMaxFiles, "-5", "100", files242},
@@ -275,6 +275,13 @@ TEST_F(OptionRules, SetUpButtonsSwitchPanelsAndOnlyMediaTicks) {
     EXPECT_FALSE(ui::Visible(w->Frame10));
     EXPECT_FALSE(ui::Visible(w->Frame11));
     EXPECT_EQ(w->chkMedia->Value(), 1);
+
+    // The e-mail button has no panel: it tells the user so, and its click
+    // (the real button's) changes nothing else.
+    Dialogs::scriptAnswers({});
+    emit w->cmdSetupEmail->Click();
+    EXPECT_EQ(prompts(), QStringList{LangText(21) + "\r\n" + LangText(22)});
+    EXPECT_TRUE(ui::Visible(w->Frame3));
 }
 
 TEST_F(OptionRules, ModesShowHideTickAndLock) {

@@ -8,6 +8,7 @@
 #include "platform/ZipTestSupport.h"
 #include "settings/SettingsTest.h"
 #include "ui/LanguageDump.h"
+#include "ui/controls/VbToolbar.h"
 #include "ui/controls/VbCheckBox.h"
 #include "ui/controls/VbLabel.h"
 #include "ui/controls/VbOptionButton.h"
@@ -128,6 +129,26 @@ TEST(LanguageDump, LinesOfAWindowsControls) {
     a->setText("Bye");
     WriteLanguageDump(&w, dir + "/vaultora.eng", dir + "/vaultora2.tmp");
     EXPECT_TRUE(testenv::readFile(dir + "/vaultora.eng").startsWith("C1Bye\r\nO1The greeting\r\nC3Sound"));
+
+    // The fuller listing goes to the end of the dump: name, tag, then the
+    // text or caption; a control array's member adds its index and tool tip.
+    const QByteArray before = testenv::readFile(dir + "/vaultora.eng");
+    a->setProperty("Tag", "t");
+    AppendLanguagePropertyDump(&w, dir + "/vaultora.eng");
+    EXPECT_EQ(testenv::readFile(dir + "/vaultora.eng"),
+              before + "lblAtBye\r\ntxtNametyped\r\nchkSoundSound\r\noptModeZip \xE9\r\noptMode0\r\n"
+                       "optModeCopy\r\noptMode1\r\nmnuFile&File\r\nlblEmpty\r\n");
+}
+
+TEST(LanguageDump, TheToolbarGivesItsButtonsLinesUnderItsNumber) {
+    QWidget w;
+    auto* bar = new ui::VbToolbar("tbTools", &w);
+    bar->AddButton("Exit", "Exit", "Leave the program");
+    bar->AddButton("Start", "Start", "Start the backup");
+    const QString dir = testenv::tempDir("dump-toolbar");
+    WriteLanguageDump(&w, dir + "/vaultora.eng", dir + "/vaultora2.tmp");
+    EXPECT_EQ(testenv::readFile(dir + "/vaultora.eng"), "C1Exit\r\nO1Leave the program\r\nC1Start\r\nO1Start the backup\r\n");
+    EXPECT_EQ(testenv::readFile(dir + "/vaultora2.tmp"), "");
 }
 
 TEST_F(UtilitiesTest, GenerateTextWritesBothFilesBesideTheProgram) {

@@ -3,6 +3,7 @@
 
 #include <QScrollBar>
 
+#include "platform/RtfReader.h"
 #include "ui/controls/VbControl.h"
 
 namespace ui {
@@ -21,6 +22,13 @@ void VbRichTextBox::setText(const QString& text) {
     soon_.stop();
     text_ = text;
     display(text);
+}
+
+void VbRichTextBox::setTextRTF(const QString& rtf) {
+    soon_.stop();
+    text_ = platform::RtfPlainText(rtf);
+    platform::ReadRtf(rtf, document());
+    verticalScrollBar()->setValue(0);
 }
 
 void VbRichTextBox::setTextSoon(const QString& text) {

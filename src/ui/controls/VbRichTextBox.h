@@ -15,6 +15,10 @@ public:
 
     QString Text() const { return text_; }
     void setText(const QString& text);
+    // Shows a Rich Text Format page (the news) with its formatting; Text
+    // becomes the page's plain text. The next change of Text shows plain
+    // text again.
+    void setTextRTF(const QString& rtf);
     // Puts one line in front of the log: line & CR LF & the former text.
     void PrependLine(const QString& line);
     // Like setText, for writers of many lines a second (a run's line per

@@ -1,0 +1,89 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""A small FTP server for the transfer tests, on 127.0.0.1 and a free port.
+
+It serves --root to one user, prints "PORT <n>" on its first line of output
+and runs until it is killed (or --lifetime seconds passed, so that a test that
+dies never leaves it behind).
+
+--readonly DIR      the user may list and read DIR (relative to the root,
+                    made when missing) but not write there
+--no-retrieve DIR   the user may do everything in DIR but download (made
+                    when missing)
+--throttle N        data connections move at most N bytes a second
+--stall-after N     an upload stops being read after N bytes (the server
+                    stays silent: a stalled peer)
+"""
+import argparse
+import logging
+import os
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, DTPHandler
+from pyftpdlib.servers import FTPServer
+
+from peer_common import announce
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--user", default="tester")
+    ap.add_argument("--password", default="secret")
+    ap.add_argument("--readonly", action="append", default=[])
+    ap.add_argument("--no-retrieve", action="append", default=[])
+    ap.add_argument("--throttle", type=int, default=0)
+    ap.add_argument("--stall-after", type=int, default=0)
+    ap.add_argument("--lifetime", type=float, default=300)
+    args = ap.parse_args()
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    for d in args.readonly:
+        os.makedirs(os.path.join(args.root, d), exist_ok=True)
+        authorizer.override_perm(args.user, os.path.join(args.root, d), perm="elr", recursive=True)
+
+    for d in args.no_retrieve:
+        os.makedirs(os.path.join(args.root, d), exist_ok=True)
+        authorizer.override_perm(args.user, os.path.join(args.root, d), perm="eladfmwMT", recursive=True)
+
+    if args.throttle:
+        class Dtp(ThrottledDTPHandler):
+            read_limit = args.throttle
+            write_limit = args.throttle
+    else:
+        Dtp = DTPHandler
+
+    if args.stall_after:
+        limit = args.stall_after
+
+        class StallingDtp(Dtp):
+            seen = 0
+
+            def handle_read(self):
+                if self.seen >= limit:
+                    self.del_channel()   # never read again
+                    return
+                before = self.tot_bytes_received
+                super().handle_read()
+                self.seen += self.tot_bytes_received - before
+
+            handle_read_event = handle_read
+        Dtp = StallingDtp
+
+    class Handler(FTPHandler):
+        pass
+    Handler.authorizer = authorizer
+    Handler.dtp_handler = Dtp
+    Handler.passive_ports = None
+    Handler.banner = "test server ready"
+    Handler.auth_failed_timeout = 0.1
+
+    logging.basicConfig(level=logging.WARNING)
+
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    announce(server.socket.getsockname()[1], args.lifetime)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
