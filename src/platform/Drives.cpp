@@ -13,6 +13,7 @@
 
 #include "platform/DriveTable.h"
 #include "platform/Paths.h"
+#include "vb/Clock.h"
 
 namespace platform {
 namespace {
@@ -160,14 +161,9 @@ MountFactsCache& mountFactsCache() {
     return c;
 }
 
-qint64 steadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 bool takeMountFacts(const std::shared_ptr<const DriveTable>& table, const MountEntry* m, DriveFacts* f) {
     const QString links = currentLinksRoot();
-    const qint64 now = steadyMs();
+    const qint64 now = vb::SteadyMs();
     MountFactsCache& c = mountFactsCache();
     std::lock_guard<std::mutex> g(c.lock);
     for (const KeptMountFacts& k : c.slot) {
@@ -189,7 +185,7 @@ void keepMountFacts(const std::shared_ptr<const DriveTable>& table, const MountE
     std::lock_guard<std::mutex> g(c.lock);
     KeptMountFacts& k = c.slot[c.next];
     c.next = (c.next + 1) % 4;
-    k = {table, m, links, steadyMs(), f};
+    k = {table, m, links, vb::SteadyMs(), f};
 }
 
 bool isLetterSpec(const QString& s) {

@@ -14,6 +14,7 @@
 
 #include "platform/HostNames.h"
 #include "platform/DriveTable.h"
+#include "vb/Clock.h"
 
 namespace platform {
 namespace {
@@ -149,14 +150,9 @@ RecentPaths& recentPaths() {
     return r;
 }
 
-qint64 steadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 bool recentHost(const QString& windows, const std::shared_ptr<const DriveTable>& table, QString* host) {
     RecentPaths& r = recentPaths();
-    const qint64 now = steadyMs();
+    const qint64 now = vb::SteadyMs();
     std::lock_guard<std::mutex> g(r.lock);
     for (const RecentPath& p : r.slot) {
         if (p.generation == r.generation && p.table == table && now - p.at < kRecentMs && now >= p.at &&
@@ -176,7 +172,7 @@ void rememberHost(const QString& windows, const QString& host, const std::shared
     p.windows = windows;
     p.host = host;
     p.table = table;
-    p.at = steadyMs();
+    p.at = vb::SteadyMs();
     p.generation = r.generation;
 }
 

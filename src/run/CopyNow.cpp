@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copy mode: each selected file copied as a plain file into the destination
 // folder, with or without its folder structure, or put on the disc image.
-#include <chrono>
 #include <limits>
 
 #include "common/Globals.h"
@@ -23,6 +22,7 @@
 #include "run/RunDisplay.h"
 #include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
+#include "vb/Clock.h"
 #include "vb/Conversions.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
@@ -90,16 +90,11 @@ constexpr double kNearlyFull = 64.0 * 1048576;
 constexpr qint64 kCluster = 128 * 1024;
 qint64 freeMeasuredAt = std::numeric_limits<qint64>::min() / 2;
 
-qint64 SteadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 double SpaceTaken(qint64 size) { return double((size + kCluster - 1) / kCluster * kCluster + kCluster); }
 
 void MeasureFreeSpace(const QString& destination) {
     gFreeSpace = Get_DiskFree(destination);
-    freeMeasuredAt = SteadyMs();
+    freeMeasuredAt = vb::SteadyMs();
 }
 
 }  // namespace
@@ -267,7 +262,7 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // Counters that change with every file: shown at most once a frame.
         SetCounter(txtTotalSize, vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
         SetCounter(txtTotalFiles, vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
-        const qint64 now = SteadyMs();
+        const qint64 now = vb::SteadyMs();
         if (chkUseCDRecorder->Value() == 1 || !copied || now - freeMeasuredAt >= kMeasureEveryMs ||
             now < freeMeasuredAt || gFreeSpace - SpaceTaken(size) < kNearlyFull)
             MeasureFreeSpace(txtPathBackUp->Text());
