@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/NRV_File_Dir.h"
 
+#include <algorithm>
+
+
 #include "common/NRV_ErrorLog.h"
 #include "platform/ScriptingFileSystem.h"
 #include "vb/Clock.h"
@@ -113,15 +116,24 @@ void CreateDirectoryStruct(QString sPath) {
                 return;
             begin = shareEnd + 1;
         }
+        // The folders along the path, parents first; the whole path is the last.
+        QStringList levels;
         for (qsizetype pos = begin; pos < sPath.size();) {
             const qsizetype next = sPath.indexOf(QLatin1Char('\\'), pos);
             if (next < 0)
                 break;
-            const QString upTo = sPath.left(next);
-            if (!DirExists(upTo) && upTo.size() > 3)
-                Fso().CreateFolder(upTo);
+            levels << sPath.left(next);
             pos = next + 1;
         }
+        // Looked at from the deepest parent up to the first that exists (a
+        // new folder in a deep tree costs a look or two, not one per level),
+        // then built from there down.
+        qsizetype first = levels.size() - 1;   // the first level to build
+        while (first > 0 && !DirExists(levels.at(first - 1)))
+            --first;
+        for (qsizetype i = std::max<qsizetype>(first, 0); i < levels.size(); ++i)
+            if (levels.at(i).size() > 3)
+                Fso().CreateFolder(levels.at(i));
     });
     if (!ok)
         WriteLog(sPath);

@@ -9,6 +9,7 @@
 
 #include "platform/HostNames.h"
 #include "platform/Database.h"
+#include "vb/Clock.h"
 
 namespace platform {
 namespace {
@@ -35,11 +36,6 @@ QString key(const QString& hostPath) { return QDir::cleanPath(QDir(hostPath).abs
 // a change by another running copy of the program shows soon.
 constexpr qint64 kFolderCacheMs = 500;
 constexpr int kFolderRowLimit = 4096;   // a folder with more records below it is asked file by file
-
-qint64 steadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 struct FolderRecords {
     QString folder;              // the key of the folder ("" = none cached)
@@ -105,7 +101,7 @@ bool recordOf(const QString& k, Stamp* out) {
     int use = cache.slot[0].folder == folder ? 0 : cache.slot[1].folder == folder ? 1 : 1 - cache.last;
     cache.last = use;
     FolderRecords& f = cache.slot[use];
-    const qint64 now = steadyMs();
+    const qint64 now = vb::SteadyMs();
     if (f.folder != folder || f.db != &db || now - f.readAt >= kFolderCacheMs || now < f.readAt) {
         f.folder.clear();
         f.rows.clear();
@@ -201,7 +197,7 @@ void ClearArchiveBitSoon(const QString& hostPath, qint64 size, const struct time
     const QString dbPath = Database::shared().path();
     if (!p.rows.isEmpty() && p.dbPath != dbPath)
         p.rows.clear();   // made for a database that is no longer the current one
-    const qint64 now = steadyMs();
+    const qint64 now = vb::SteadyMs();
     if (p.rows.isEmpty()) {
         p.dbPath = dbPath;
         p.since = now;

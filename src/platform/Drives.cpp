@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <chrono>
 #include <mutex>
 
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include "platform/DriveTable.h"
 #include "platform/Paths.h"
+#include "vb/Clock.h"
 
 namespace platform {
 namespace {
@@ -134,6 +136,58 @@ int driveTypeOf(const MountEntry* m) {
     return 3;
 }
 
+// What a mount tells of its drive besides its room (type, file system, share,
+// label, serial): a run asks for every source entry, so it is kept, and
+// looked up again when the mount table changes, or a second later (a label
+// can change without it).
+constexpr qint64 kMountFactsMs = 1000;
+
+struct KeptMountFacts {
+    std::shared_ptr<const DriveTable> table;
+    const MountEntry* mount = nullptr;
+    QString linksRoot;
+    qint64 at = 0;
+    DriveFacts facts;
+};
+
+struct MountFactsCache {
+    std::mutex lock;
+    KeptMountFacts slot[4];
+    int next = 0;
+};
+
+MountFactsCache& mountFactsCache() {
+    static MountFactsCache c;
+    return c;
+}
+
+bool takeMountFacts(const std::shared_ptr<const DriveTable>& table, const MountEntry* m, DriveFacts* f) {
+    const QString links = currentLinksRoot();
+    const qint64 now = vb::SteadyMs();
+    MountFactsCache& c = mountFactsCache();
+    std::lock_guard<std::mutex> g(c.lock);
+    for (const KeptMountFacts& k : c.slot) {
+        if (k.table == table && k.mount == m && k.linksRoot == links && now >= k.at && now - k.at < kMountFactsMs) {
+            f->driveType = k.facts.driveType;
+            f->fileSystem = k.facts.fileSystem;
+            f->shareName = k.facts.shareName;
+            f->volumeName = k.facts.volumeName;
+            f->serialNumber = k.facts.serialNumber;
+            return true;
+        }
+    }
+    return false;
+}
+
+void keepMountFacts(const std::shared_ptr<const DriveTable>& table, const MountEntry* m, const DriveFacts& f) {
+    MountFactsCache& c = mountFactsCache();
+    const QString links = currentLinksRoot();
+    std::lock_guard<std::mutex> g(c.lock);
+    KeptMountFacts& k = c.slot[c.next];
+    c.next = (c.next + 1) % 4;
+    k = {table, m, links, vb::SteadyMs(), f};
+}
+
 bool isLetterSpec(const QString& s) {
     return s.size() >= 1 && s[0].unicode() < 128 && s[0].isLetter() &&
            (s.size() == 1 || s[1] == QLatin1Char(':'));
@@ -201,6 +255,8 @@ DriveFacts GetDriveFacts(const QString& spec) {
     if (real.isEmpty())
         real = hostFolder;
     const MountEntry* m = table->mounts().holding(real);
+    if (m && takeMountFacts(table, m, &f))
+        return f;
     f.driveType = driveTypeOf(m);
     if (m) {
         f.fileSystem = fileSystemName(m->fsType);
@@ -209,6 +265,7 @@ DriveFacts GetDriveFacts(const QString& spec) {
             f.shareName = QStringLiteral("\\\\") + unc.join(QLatin1Char('\\'));
         f.volumeName = deviceLinkName(QStringLiteral("by-label"), *m);
         f.serialNumber = serialFromUuid(deviceLinkName(QStringLiteral("by-uuid"), *m));
+        keepMountFacts(table, m, f);
     }
     return f;
 }

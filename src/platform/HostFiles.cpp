@@ -100,6 +100,27 @@ bool copyRange(int in, int out, off_t from, off_t to, off_t* end) {
     return true;
 }
 
+// Copies all of a file without holes: `in` to its end, however far it has
+// grown meanwhile, to the same place in `out` (empty).
+bool copyDense(int in, int out) {
+    off_t inPos = 0, outPos = 0;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, &inPos, out, &outPos, size_t(1) << 30, 0);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF ||
+            errno == ETXTBSY) {
+            off_t end = 0;
+            return copyRangeByReadWrite(in, out, inPos, -1, &end);
+        }
+        return false;
+    }
+}
+
 // Copies `in` to `out` (both at offset 0, `out` empty). Only the data of a
 // sparse file is copied: its holes stay holes in the copy.
 bool copyContents(int in, int out) {
@@ -269,6 +290,7 @@ HostStat StatHost(const QString& hostPath) {
     out.size = qint64(sx.stx_size);
     out.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     out.ino = ino_t(sx.stx_ino);
+    out.blocks = qint64(sx.stx_blocks);
     out.mtime = {time_t(sx.stx_mtime.tv_sec), long(sx.stx_mtime.tv_nsec)};
     out.atime = {time_t(sx.stx_atime.tv_sec), long(sx.stx_atime.tv_nsec)};
     if (sx.stx_mask & STATX_BTIME)
@@ -383,27 +405,28 @@ void HostFolderReader::close() {
 
 // ---- changes ----
 
-void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite) {
-    const HostStat s = StatHost(srcHost);
+void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
+    const HostStat s = source ? *source : StatHost(srcHost);
     if (s.kind == EntryKind::Missing)
         RaiseMissing(srcHost);
     if (s.kind != EntryKind::File)
         vb::Raise(vb::errPathFileAccess);
     // A link in the target's place is replaced by the copy, never written
     // through (nor taken for the source it may point at).
+    const QByteArray dp = enc(dstHost);
     struct stat own {};
-    const bool dstIsLink = ::lstat(enc(dstHost).constData(), &own) == 0 && S_ISLNK(own.st_mode);
-    const HostStat d = dstIsLink ? HostStat{} : StatHost(dstHost);
+    const bool dstThere = ::lstat(dp.constData(), &own) == 0;
+    const bool dstIsLink = dstThere && S_ISLNK(own.st_mode);
     if (dstIsLink && !overwrite)
         vb::Raise(vb::errFileExists);
-    if (d.kind == EntryKind::Folder || d.kind == EntryKind::Other)
-        vb::Raise(vb::errPathFileAccess);
-    if (d.kind == EntryKind::File) {
+    if (dstThere && !dstIsLink) {
+        if (!S_ISREG(own.st_mode))
+            vb::Raise(vb::errPathFileAccess);
         if (!overwrite)
             vb::Raise(vb::errFileExists);
-        if (!(d.mode & S_IWUSR))
+        if (!(own.st_mode & S_IWUSR))
             vb::Raise(vb::errPermissionDenied);
-        if (d.dev == s.dev && d.ino == s.ino)
+        if (own.st_dev == s.dev && own.st_ino == s.ino)
             return;   // the file onto itself: nothing to do
     }
     // A missing target folder (or a file in its place) is told by the
@@ -412,8 +435,11 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
 
     const QByteArray sp = enc(srcHost);
     const int in = ::open(sp.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (in < 0)
+    if (in < 0) {
+        if (errno == ENOENT)
+            RaiseMissing(srcHost);   // gone since it was looked at
         RaiseErrno(errno, true);
+    }
     QByteArray tmpl = enc(dir) + "/.vaultora-copy-XXXXXX";
     const int out = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (out < 0) {
@@ -427,7 +453,10 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         ::unlink(tmpl.constData());
         RaiseErrno(e, false);
     };
-    if (!copyContents(in, out))
+    // A file with as many blocks as its size needs has no holes: it is
+    // copied in one go, without asking where its data lies.
+    const bool dense = s.blocks * 512 >= s.size;
+    if (!(dense ? copyDense(in, out) : copyContents(in, out)))
         fail(errno);
     struct stat fst {};
     if (::fstat(in, &fst) == 0) {
@@ -444,7 +473,6 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         ::unlink(tmpl.constData());
         RaiseErrno(e, false);
     }
-    const QByteArray dp = enc(dstHost);
     int rc;
     if (overwrite) {
         rc = ::rename(tmpl.constData(), dp.constData());

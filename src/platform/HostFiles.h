@@ -38,6 +38,7 @@ struct HostStat {
     qint64 size = 0;
     dev_t dev = 0;
     ino_t ino = 0;
+    qint64 blocks = 0;   // 512-byte blocks allocated: fewer than the size needs tells of holes
     struct timespec mtime {};
     struct timespec atime {};
     struct timespec btime {};   // creation; the modification time where the file system keeps none
@@ -90,7 +91,10 @@ private:
 // copy, never written through. The holes of a sparse file stay holes. Keeps the modification time and the permission bits, as a
 // Windows copy keeps the last-write time and the attributes. With overwrite
 // false an existing target is error 58; a read-only target is error 70.
-void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite);
+// `source`, when given, is the status of the source just read by the caller
+// (a plain file): it is not looked up again.
+void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite,
+                  const HostStat* source = nullptr);
 
 // Makes sure `hostPath` is a plain file of mode 0600 that only its owner can
 // read, for a working file of a run (a temporary archive, its log, an

@@ -14,6 +14,7 @@
 
 #include "platform/HostNames.h"
 #include "platform/DriveTable.h"
+#include "vb/Clock.h"
 
 namespace platform {
 namespace {
@@ -149,14 +150,9 @@ RecentPaths& recentPaths() {
     return r;
 }
 
-qint64 steadyMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 bool recentHost(const QString& windows, const std::shared_ptr<const DriveTable>& table, QString* host) {
     RecentPaths& r = recentPaths();
-    const qint64 now = steadyMs();
+    const qint64 now = vb::SteadyMs();
     std::lock_guard<std::mutex> g(r.lock);
     for (const RecentPath& p : r.slot) {
         if (p.generation == r.generation && p.table == table && now - p.at < kRecentMs && now >= p.at &&
@@ -176,7 +172,7 @@ void rememberHost(const QString& windows, const QString& host, const std::shared
     p.windows = windows;
     p.host = host;
     p.table = table;
-    p.at = steadyMs();
+    p.at = vb::SteadyMs();
     p.generation = r.generation;
 }
 
@@ -184,6 +180,74 @@ void forgetRecentHosts() {
     RecentPaths& r = recentPaths();
     std::lock_guard<std::mutex> g(r.lock);
     ++r.generation;
+}
+
+// Adds the Windows components of `rest` to `host`, dropping "." and applying
+// ".." to the host path built so far (and lowering *keep when it climbs
+// into the leading components).
+void appendWindowsParts(const QString& rest, QStringList* host, qsizetype* keep) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && !isSep(rest[i]))
+            continue;
+        const QString part = rest.mid(start, i - start);
+        start = i + 1;
+        if (part.isEmpty() || part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!host->isEmpty())
+                host->removeLast();
+            *keep = std::min(*keep, host->size());
+            continue;
+        }
+        host->append(part);
+    }
+}
+
+// The host path that a folder of a drive path ("X:\a\b\") or of a path
+// rooted at "/" ("\a\b\") is made of, before any look at the disk: it
+// follows from the drive table alone, so it is kept for that table. The files
+// of a folder are mapped by joining their names to it.
+struct FolderHosts {
+    std::mutex lock;
+    std::shared_ptr<const DriveTable> table;
+    QHash<QString, QString> byFolder;
+};
+
+FolderHosts& folderHosts() {
+    static FolderHosts f;
+    return f;
+}
+
+bool joinedFolderHost(const QString& folder, const std::shared_ptr<const DriveTable>& table, QString* hostOut) {
+    FolderHosts& c = folderHosts();
+    std::lock_guard<std::mutex> g(c.lock);
+    if (c.table != table) {
+        c.byFolder.clear();
+        c.table = table;
+    }
+    const auto hit = c.byFolder.constFind(folder);
+    if (hit != c.byFolder.cend()) {
+        *hostOut = *hit;
+        return true;
+    }
+    QStringList host;
+    QString rest;
+    if (folder.size() >= 2 && folder[1] == QLatin1Char(':')) {
+        const DriveRoot* d = table->drive(folder[0]);
+        if (!d)
+            return false;
+        host = d->hostRoot.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        rest = folder.mid(2);
+    } else {
+        rest = folder;
+    }
+    qsizetype keep = host.size();
+    appendWindowsParts(rest, &host, &keep);
+    if (c.byFolder.size() >= 1024)
+        c.byFolder.clear();
+    *hostOut = c.byFolder.insert(folder, joinHost(host, host.size())).value();
+    return true;
 }
 
 void noteEntry(const QString& hostPath, bool created) {
@@ -276,6 +340,29 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
         out.status = HostPathStatus::Ok;
         return out;
     }
+    // A name in a folder of a drive (or of "/"): joined to the folder's host
+    // path, which is all a full mapping would do when the name exists as
+    // written.
+    const bool driveOrSlash = (s.size() >= 2 && s[1] == QLatin1Char(':') && s[0].isLetter() && s[0].unicode() < 128) ||
+                              (isSep(s[0]) && !(s.size() >= 2 && isSep(s[1])));
+    if (driveOrSlash) {
+        qsizetype cut = s.size() - 1;
+        while (cut >= 0 && !isSep(s[cut]))
+            --cut;
+        const QString name = cut > 0 ? s.mid(cut + 1) : QString();
+        QString folderHost;
+        if (!name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+            joinedFolderHost(s.left(cut + 1), table, &folderHost)) {
+            const QString candidate =
+                folderHost == QLatin1String("/") ? QLatin1Char('/') + name : folderHost + QLatin1Char('/') + name;
+            if (existsNoFollow(candidate)) {
+                rememberHost(windowsPathIn, candidate, table);
+                out.status = HostPathStatus::Ok;
+                out.path = candidate;
+                return out;
+            }
+        }
+    }
     QStringList host;   // host components of the root
     QString rest;       // the Windows part below the root
 
@@ -310,27 +397,10 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
         rest = s;
     }
 
-    // Add the Windows components, dropping "." and applying ".." to the
-    // host path built so far.
     // The leading host components that are taken as they are (the drive's
     // root); ".." may climb out of it.
     qsizetype keep = host.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= rest.size(); ++i) {
-        if (i < rest.size() && !isSep(rest[i]))
-            continue;
-        const QString part = rest.mid(start, i - start);
-        start = i + 1;
-        if (part.isEmpty() || part == QLatin1String("."))
-            continue;
-        if (part == QLatin1String("..")) {
-            if (!host.isEmpty())
-                host.removeLast();
-            keep = std::min(keep, host.size());
-            continue;
-        }
-        host.append(part);
-    }
+    appendWindowsParts(rest, &host, &keep);
 
     out.status = HostPathStatus::Ok;
     out.path = joinHost(host, host.size());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copy mode: each selected file copied as a plain file into the destination
 // folder, with or without its folder structure, or put on the disc image.
+#include <limits>
+
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
@@ -14,10 +16,13 @@
 #include "platform/PathResolver.h"
 #include "platform/Paths.h"
 #include "platform/ScriptingFileSystem.h"
+#include "run/CopyNow.h"
 #include "run/ProgramEnd.h"
+#include "run/SourceFolder.h"
 #include "run/RunDisplay.h"
 #include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
+#include "vb/Clock.h"
 #include "vb/Conversions.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
@@ -54,7 +59,65 @@ QString TargetHost(const QString& target, const QString& folder) {
     return platform::HostPathOrRaise(target);
 }
 
+// ---- one look at each source file ----
+
+SourceFolder listedFolder;
+
+struct LookedAt {
+    QString file;      // the Windows path; "" when nothing is kept
+    QString host;
+    platform::HostStat st;
+} lookedAt;
+
+// The status kept for `file` by the walk (once: the next look is new).
+bool TakeLookedAt(const QString& file, QString* host, platform::HostStat* st) {
+    if (lookedAt.file.isEmpty() || lookedAt.file != file)
+        return false;
+    *host = lookedAt.host;
+    *st = lookedAt.st;
+    lookedAt.file.clear();
+    return true;
+}
+
+// ---- the free space of the destination ----
+
+// Measured after a copy at most a few times a second; in between what each
+// copy takes is subtracted, rounded up to large clusters so that the figure
+// errs low. Near the end of the room, and before a file is found not to fit,
+// it is measured for every file, as a decision needs the true figure.
+constexpr qint64 kMeasureEveryMs = 250;
+constexpr double kNearlyFull = 64.0 * 1048576;
+constexpr qint64 kCluster = 128 * 1024;
+qint64 freeMeasuredAt = std::numeric_limits<qint64>::min() / 2;
+
+double SpaceTaken(qint64 size) { return double((size + kCluster - 1) / kCluster * kCluster + kCluster); }
+
+void MeasureFreeSpace(const QString& destination) {
+    gFreeSpace = Get_DiskFree(destination);
+    freeMeasuredAt = vb::SteadyMs();
+}
+
 }  // namespace
+
+void copy_source::EnterFolder(const QString& windowsFolder) {
+    lookedAt.file.clear();
+    listedFolder.enter(windowsFolder);
+}
+
+void copy_source::Forget() {
+    lookedAt.file.clear();
+    listedFolder.clear();
+}
+
+qint32 copy_source::Attributes(const QString& file) {
+    lookedAt.file.clear();
+    QString host;
+    platform::HostStat st;
+    const qint32 a = listedFolder.attributes(file, &host, &st);
+    if (!host.isEmpty())
+        lookedAt = {file, host, st};
+    return a;
+}
 
 bool frmMain_BackUp::Copy_Now(const QString& File) {
     const QString label = QStringLiteral("Copy_Now of Formular frmMain_BackUp");
@@ -71,12 +134,19 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
     TryFor(h, File, [&] {
         // room on the destination
         h.Erl = 2;
-        // The source is looked up once; the copy and its flag work on the host file.
-        const QString sourceHost = platform::HostPathOrRaise(File);
-        const platform::HostStat st = platform::StatHost(sourceHost);
+        // The source is looked up once (by the walk, when it listed the
+        // file); the copy and its flag work on the host file.
+        QString sourceHost;
+        platform::HostStat st;
+        if (!TakeLookedAt(File, &sourceHost, &st)) {
+            sourceHost = platform::HostPathOrRaise(File);
+            st = platform::StatHost(sourceHost);
+        }
         if (st.kind != platform::EntryKind::File)
             platform::RaiseMissing(sourceHost);
         size = st.size;
+        if (gFreeSpace < double(size) + kNearlyFull)
+            MeasureFreeSpace(txtPathBackUp->Text());
         while (gFreeSpace < double(size)) {
             AskForNewMedium(false);
             if (ProgramEnded())
@@ -165,12 +235,12 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             // log, and the file keeps its archive flag for the next run.
             vb::Handler copy(label);
             copy.Erl = 8;
-            copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true); });
+            copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st); });
             if (!copied) {
                 // The folder may have gone since it was built: build it again.
                 CreateDirectoryStruct(folder);
                 copied = TryFor(copy, File,
-                                [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true); });
+                                [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st); });
             }
             if (!copied)
                 clearFlag = false;
@@ -192,7 +262,12 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // Counters that change with every file: shown at most once a frame.
         SetCounter(txtTotalSize, vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
         SetCounter(txtTotalFiles, vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
-        gFreeSpace = Get_DiskFree(txtPathBackUp->Text());
+        const qint64 now = vb::SteadyMs();
+        if (chkUseCDRecorder->Value() == 1 || !copied || now - freeMeasuredAt >= kMeasureEveryMs ||
+            now < freeMeasuredAt || gFreeSpace - SpaceTaken(size) < kNearlyFull)
+            MeasureFreeSpace(txtPathBackUp->Text());
+        else
+            gFreeSpace -= SpaceTaken(size);
         SetCounter(txtRemainSpace, vb::Format(gFreeSpace / kMb, QStringLiteral("###0.0")));
     });
     h.Next(11, [&] { LogLine(shorten_path(File, 71)); });

@@ -20,8 +20,10 @@
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchivePaths.h"
+#include "run/CopyNow.h"
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
+#include "run/SourceFolder.h"
 #include "run/RunPrograms.h"
 #include "run/Vaultora_Disk.h"
 #include "run/Vaultora_FileSync.h"
@@ -111,12 +113,14 @@ void frmMain_BackUp::cmdBackUpNow() {
         Find_Files(mask);
         std::swap(listing, FileList);
         plan.files = std::move(listing);
+        SourceFolder folder;
+        folder.enter(vb::Left(mask, vb::Len(mask) - 3));
         const qint32 last = qint32(plan.files.size()) - 2;
         plan.chosen.resize(size_t(std::max(last + 1, 0)));
         for (qint32 j = 0; j <= last; ++j) {
             Choice& c = plan.chosen[size_t(j)];
             const QString& f = plan.files.at(j);
-            c.attr = AttributesAs16(GetAttributes(f));
+            c.attr = AttributesAs16(folder.attributes(f));
             if ((c.attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0)
                 continue;
             CurrentFileAttr = c.attr;
@@ -319,7 +323,12 @@ void frmMain_BackUp::cmdBackUpNow() {
                 } else {
                     FileList = QStringList{QString()};
                     Find_Files(entry);
+                    copy_source::EnterFolder(vb::Left(entry, vb::Len(entry) - 3));
                 }
+                // What the copy walk kept of the folder is dropped however the folder's loop ends.
+                struct ForgetListed {
+                    ~ForgetListed() { copy_source::Forget(); }
+                } forgetListed;
                 n = qint32(FileList.size()) - 2;
                 SetBar(ProgressBar2, 0, true);
                 float bar2 = 0;
@@ -340,7 +349,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                             continue;
                         }
                     } else {
-                        CurrentFileAttr = AttributesAs16(GetAttributes(file));
+                        CurrentFileAttr = AttributesAs16(copy_source::Attributes(file));
                         if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
                             chkHiddenFolders->Value() == 0)
                             continue;

@@ -39,6 +39,8 @@ QDateTime preciseNow() {
 }
 }  // namespace
 
+qint64 SteadyMs() { return steadyMs(); }
+
 QDateTime Now() {
     QDateTime t = preciseNow();
     const QTime tm = t.time();

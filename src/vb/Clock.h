@@ -14,6 +14,9 @@ QDate Date();
 QTime Time();          // whole seconds
 double Timer();        // seconds since midnight, with fractions
 qint64 MonotonicMs();  // milliseconds of a steady clock (no jumps at midnight)
+// Milliseconds of the real steady clock, which tests never move: for the
+// ages of caches and the pace of repeated work.
+qint64 SteadyMs();
 
 // running = false: the clock stands at `now` until advanced;
 // running = true: it starts at `now` and goes on in real time.

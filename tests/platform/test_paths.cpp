@@ -242,6 +242,27 @@ TEST_F(PathsTest, RecentMappingsEndWithTheLayersOwnChanges) {
     EXPECT_EQ(FileLen(w + "\\Note.txt"), 5);
 }
 
+// The names of a folder are mapped by joining them to the folder's host path
+// as it was worked out before: that path follows its drive when the drive
+// moves, and a name that is not there as written is still looked up.
+TEST_F(PathsTest, NamesInAFolderMappedBeforeFollowTheDriveAndTheDisk) {
+    const QString a = testenv::tempDir("drive-a");
+    const QString b = testenv::tempDir("drive-b");
+    testenv::writeFile(a + "/sub/x.txt", "a");
+    testenv::writeFile(b + "/sub/x.txt", "b");
+    testenv::writeFile(b + "/sub/y.txt", "b");
+    SetDriveOverride('Q', a);
+    EXPECT_EQ(ToHost("Q:\\sub\\x.txt"), a + "/sub/x.txt");
+    SetDriveOverride('Q', b);
+    EXPECT_EQ(ToHost("Q:\\sub\\x.txt"), b + "/sub/x.txt");
+    // renamed by someone else: the folder's kept path has no such name now
+    ASSERT_TRUE(QDir().rename(b + "/sub", b + "/SUB"));
+    EXPECT_EQ(ToHost("Q:\\sub\\y.txt"), b + "/SUB/y.txt");
+    EXPECT_EQ(ToHost("Q:\\sub\\Y.TXT"), b + "/SUB/y.txt");
+    EXPECT_EQ(ToHost("Q:\\sub\\z.txt"), b + "/SUB/z.txt");
+    SetDriveOverride('Q', QString());
+}
+
 TEST_F(PathsTest, RoundTripsOfExistingPaths) {
     const QString dir = testenv::tempDir("round");
     testenv::writeFile(dir + "/A b/c.d", "x");

@@ -137,6 +137,20 @@ TEST(DriveFacts, KindLabelSerialAndShareOfMounts) {
     SetDeviceLinksRootForTest({});
 }
 
+// The facts a mount gives are kept for the run's many questions, and asked
+// again as soon as the mount table changes.
+TEST(DriveFacts, AChangedMountTableIsSeenAtOnce) {
+    const QString stick = testenv::tempDir("m1-again");
+    {
+        FakeMounts mounts({{stick, "vfat", "/dev/sdy1"}});
+        EXPECT_EQ(GetDriveFacts("D:").fileSystem, "FAT32");
+        EXPECT_EQ(GetDriveFacts("D:").driveType, 3);
+    }
+    FakeMounts remounted({{stick, "exfat", "/dev/sdy1"}, {testenv::tempDir("m2-again"), "cifs", "//S/Share"}});
+    EXPECT_EQ(GetDriveFacts("D:").fileSystem, "exFAT");
+    EXPECT_EQ(GetDriveFacts("E:").shareName, "\\\\S\\Share");
+}
+
 // Unmounts at the end of the test, whatever happens in it.
 class TmpfsMount {
 public:

@@ -97,4 +97,36 @@ TEST_F(FullMedium, UnattendedTheProgramEndsAtThePromptAndKeepsOldArchives) {
     EXPECT_TRUE(shown[1].prompt.startsWith(LangText(127)));
 }
 
+// Copy mode keeps count of the room it uses between measurements: the file
+// of a folder that no longer fits still brings the prompt before it is
+// copied, and after the user made room the copy goes on with it.
+TEST_F(FullMedium, CopyModeAsksForANewMediumWhenTheNextFileOfAFolderDoesNotFit) {
+    f().optBuMode(1)->setValue(true);
+    f().chkInclSubDirStruct->setValue(0);
+    f().List1->Clear();
+    const QByteArray parts[] = {Incompressible(250 * 1024, 3), Incompressible(250 * 1024, 4),
+                                Incompressible(250 * 1024, 5)};
+    for (int i = 0; i < 3; ++i)
+        WriteSource(QStringLiteral("three/part%1.bin").arg(i), parts[i]);
+    AddSource(Win(src) + QStringLiteral("\\three\\*.*"));
+    int prompts = 0;
+    int copiedBeforePrompt = -1;
+    SetNewMediumHookForTest([&] {
+        ++prompts;
+        copiedBeforePrompt = int(FilesIn(backup()).size());
+        QFile::remove(mount + QStringLiteral("/filler"));
+    });
+    platform::Dialogs::scriptAnswers({int(platform::vbOK)});
+
+    Run();
+
+    EXPECT_EQ(prompts, 1);
+    EXPECT_EQ(copiedBeforePrompt, 2);
+    EXPECT_FALSE(ProgramEnded());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(testenv::readFile(backup() + QStringLiteral("/part%1.bin").arg(i)), parts[i]) << i;
+    EXPECT_EQ(f().txtTotalFiles->Text(), QStringLiteral("3"));
+    EXPECT_TRUE(ErrorLog().isEmpty()) << ErrorLog().toStdString();
+}
+
 }  // namespace
