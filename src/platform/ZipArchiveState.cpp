@@ -256,9 +256,9 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
             read[i].replaced = entries_[i].replaced;
             read[i].failed = entries_[i].failed;
         }
-        entries_ = read;
+        entries_ = std::move(read);  // the reader needs only the records it is handed
     } else {
-        entries_ = read;
+        entries_ = std::move(read);
         comment_ = r->comment();
         visible_.clear();
         liveByName_.clear();
