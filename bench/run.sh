@@ -329,7 +329,7 @@ data=([zip0]=mixed [zip6]=mixed [zip6many]=many [copy]=mixed [syncchanged]=mixed
       [encrypt]="$cipher_mib MiB" [decrypt]="$cipher_mib MiB")
 peer=([zip0]="zip -r -0" [zip6]="zip -r -6" [zip6many]="zip -r -6" [copy]="cp -a" [syncchanged]="rsync -a"
       [syncunchanged]="rsync -a" [encrypt]="openssl enc -bf-cbc" [decrypt]="openssl enc -d -bf-cbc")
-target=([zip0]="" [zip6]=1.3 [zip6many]=2.0 [copy]=1.3 [syncchanged]="" [syncunchanged]=2.0 [encrypt]=1.5 [decrypt]=1.5)
+target=([zip0]=1.1 [zip6]=0.5 [zip6many]=1.2 [copy]=2.0 [syncchanged]="" [syncunchanged]=1.2 [encrypt]=1.5 [decrypt]=1.5)
 
 for job in $jobs; do
   [ -n "${label[$job]:-}" ] || { echo "bench: unknown job $job" >&2; exit 2; }
