@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QStringList>
+#include <QThreadPool>
 #include <algorithm>
 
 #include "common/AppInstance.h"
@@ -30,6 +31,11 @@ int main(int argc, char** argv) {
     // visible window (a message box while the main window sits in the tray,
     // or a modal window while the main window is hidden) is no way out.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's raster engine hands every large fill to the global thread pool: the
+    // first paint of the window would start a thread per core and wake them
+    // all for each fill. The program's windows are small, so one helper paints
+    // them as fast at a fraction of the cost. Nothing else uses that pool.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
     platform::InstallPathLayer();
     InstallErrorLog();
     SetCommand(tail.join(QLatin1Char(' ')));

@@ -2,6 +2,7 @@
 #include "platform/InetControl.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -46,8 +47,57 @@ QString FtpCommand::Text() const {
 
 namespace {
 
+// libcurl, and the TLS, Kerberos and directory libraries it brings, is loaded
+// when the first transfer is set up, not with the program.
+struct CurlApi {
+    decltype(&curl_global_init) global_init = nullptr;
+    decltype(&curl_easy_init) easy_init = nullptr;
+    decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
+    decltype(&curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&curl_multi_init) multi_init = nullptr;
+    decltype(&curl_multi_cleanup) multi_cleanup = nullptr;
+    decltype(&curl_multi_setopt) multi_setopt = nullptr;
+    decltype(&curl_multi_add_handle) multi_add_handle = nullptr;
+    decltype(&curl_multi_remove_handle) multi_remove_handle = nullptr;
+    decltype(&curl_multi_info_read) multi_info_read = nullptr;
+    decltype(&curl_multi_socket_action) multi_socket_action = nullptr;
+    decltype(&curl_slist_append) slist_append = nullptr;
+    decltype(&curl_slist_free_all) slist_free_all = nullptr;
+};
+CurlApi g_curl;
+
+bool loadCurl() {
+    void* lib = ::dlopen(VAULTORA_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (!lib)
+        return false;
+    CurlApi api;
+    const bool complete = true
+        && (api.global_init = reinterpret_cast<decltype(api.global_init)>(::dlsym(lib, "curl_global_init")))
+        && (api.easy_init = reinterpret_cast<decltype(api.easy_init)>(::dlsym(lib, "curl_easy_init")))
+        && (api.easy_cleanup = reinterpret_cast<decltype(api.easy_cleanup)>(::dlsym(lib, "curl_easy_cleanup")))
+        && (api.easy_setopt = reinterpret_cast<decltype(api.easy_setopt)>(::dlsym(lib, "curl_easy_setopt")))
+        && (api.easy_getinfo = reinterpret_cast<decltype(api.easy_getinfo)>(::dlsym(lib, "curl_easy_getinfo")))
+        && (api.easy_strerror = reinterpret_cast<decltype(api.easy_strerror)>(::dlsym(lib, "curl_easy_strerror")))
+        && (api.multi_init = reinterpret_cast<decltype(api.multi_init)>(::dlsym(lib, "curl_multi_init")))
+        && (api.multi_cleanup = reinterpret_cast<decltype(api.multi_cleanup)>(::dlsym(lib, "curl_multi_cleanup")))
+        && (api.multi_setopt = reinterpret_cast<decltype(api.multi_setopt)>(::dlsym(lib, "curl_multi_setopt")))
+        && (api.multi_add_handle = reinterpret_cast<decltype(api.multi_add_handle)>(::dlsym(lib, "curl_multi_add_handle")))
+        && (api.multi_remove_handle = reinterpret_cast<decltype(api.multi_remove_handle)>(::dlsym(lib, "curl_multi_remove_handle")))
+        && (api.multi_info_read = reinterpret_cast<decltype(api.multi_info_read)>(::dlsym(lib, "curl_multi_info_read")))
+        && (api.multi_socket_action = reinterpret_cast<decltype(api.multi_socket_action)>(::dlsym(lib, "curl_multi_socket_action")))
+        && (api.slist_append = reinterpret_cast<decltype(api.slist_append)>(::dlsym(lib, "curl_slist_append")))
+        && (api.slist_free_all = reinterpret_cast<decltype(api.slist_free_all)>(::dlsym(lib, "curl_slist_free_all")))
+        ;
+    if (!complete)
+        return false;
+    g_curl = api;
+    return g_curl.global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+}
+
 void ensureCurl() {
-    static const bool ready = [] { return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; }();
+    static const bool ready = loadCurl();
     if (!ready)
         vb::Raise(vb::errCantCreateObject, QStringLiteral("The transfer library could not be started"));
 }
@@ -126,16 +176,22 @@ struct InetControl::Impl {
     bool flushQueued = false;
 
     explicit Impl(InetControl* owner) : q(owner) {
-        ensureCurl();
-        multi = curl_multi_init();
-        if (!multi)
-            vb::Raise(vb::errCantCreateObject, QStringLiteral("The transfer library could not be started"));
-        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Impl::onSocket);
-        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
-        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Impl::onTimer);
-        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, q, [this] { action(CURL_SOCKET_TIMEOUT, 0); });
+    }
+
+    // The transfer library starts with the control's first transfer.
+    void startMulti() {
+        if (multi)
+            return;
+        ensureCurl();
+        multi = g_curl.multi_init();
+        if (!multi)
+            vb::Raise(vb::errCantCreateObject, QStringLiteral("The transfer library could not be started"));
+        g_curl.multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Impl::onSocket);
+        g_curl.multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
+        g_curl.multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Impl::onTimer);
+        g_curl.multi_setopt(multi, CURLMOPT_TIMERDATA, this);
     }
 
     ~Impl() {
@@ -146,17 +202,18 @@ struct InetControl::Impl {
             delete s.write;
         }
         socks.clear();
-        curl_multi_cleanup(multi);
+        if (multi)
+            g_curl.multi_cleanup(multi);
     }
 
     void dropEasy() {
         if (easy) {
-            curl_multi_remove_handle(multi, easy);
-            curl_easy_cleanup(easy);
+            g_curl.multi_remove_handle(multi, easy);
+            g_curl.easy_cleanup(easy);
             easy = nullptr;
         }
         if (quote) {
-            curl_slist_free_all(quote);
+            g_curl.slist_free_all(quote);
             quote = nullptr;
         }
         upload.close();
@@ -204,7 +261,7 @@ struct InetControl::Impl {
 
     void action(curl_socket_t fd, int events) {
         int running = 0;
-        curl_multi_socket_action(multi, fd, events, &running);
+        g_curl.multi_socket_action(multi, fd, events, &running);
         checkDone();
     }
 
@@ -272,7 +329,7 @@ struct InetControl::Impl {
         if (sawConnect || !easy)
             return;
         curl_off_t connectUs = 0;
-        if (curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectUs) == CURLE_OK && connectUs > 0) {
+        if (g_curl.easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectUs) == CURLE_OK && connectUs > 0) {
             sawConnect = true;
             queueState(icConnected);
         }
@@ -328,19 +385,20 @@ struct InetControl::Impl {
     }
 
     CURL* newEasy() {
-        CURL* e = curl_easy_init();
+        startMulti();
+        CURL* e = g_curl.easy_init();
         if (!e)
             vb::Raise(vb::errOutOfMemory);
         errbuf[0] = 0;
-        curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errbuf);
-        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
-        curl_easy_setopt(e, CURLOPT_PRIVATE, this);
-        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
-        curl_easy_setopt(e, CURLOPT_XFERINFODATA, this);
-        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::onWrite);
-        curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+        g_curl.easy_setopt(e, CURLOPT_ERRORBUFFER, errbuf);
+        g_curl.easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        g_curl.easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
+        g_curl.easy_setopt(e, CURLOPT_PRIVATE, this);
+        g_curl.easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+        g_curl.easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
+        g_curl.easy_setopt(e, CURLOPT_XFERINFODATA, this);
+        g_curl.easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::onWrite);
+        g_curl.easy_setopt(e, CURLOPT_WRITEDATA, this);
         return e;
     }
 
@@ -422,7 +480,8 @@ struct InetControl::Impl {
             const QString raw = (c.verb == FtpCommand::Verb::MkDir ? QStringLiteral("MKD ")
                                                                    : QStringLiteral("DELE ")) +
                                 relative(c.remote);
-            quote = curl_slist_append(nullptr, raw.toUtf8().constData());
+            startMulti();
+            quote = g_curl.slist_append(nullptr, raw.toUtf8().constData());
             break;
         }
         case FtpCommand::Verb::Close:
@@ -432,50 +491,50 @@ struct InetControl::Impl {
         CURL* e = newEasy();
         easy = e;
         const QByteArray urlBytes = url.toUtf8();
-        curl_easy_setopt(e, CURLOPT_URL, urlBytes.constData());
-        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");
-        curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &Impl::onDebug);
-        curl_easy_setopt(e, CURLOPT_DEBUGDATA, this);
-        curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);
+        g_curl.easy_setopt(e, CURLOPT_URL, urlBytes.constData());
+        g_curl.easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");
+        g_curl.easy_setopt(e, CURLOPT_DEBUGFUNCTION, &Impl::onDebug);
+        g_curl.easy_setopt(e, CURLOPT_DEBUGDATA, this);
+        g_curl.easy_setopt(e, CURLOPT_VERBOSE, 1L);
         if (!q->UserName.isEmpty()) {
-            curl_easy_setopt(e, CURLOPT_USERNAME, q->UserName.toUtf8().constData());
-            curl_easy_setopt(e, CURLOPT_PASSWORD, q->Password.toUtf8().constData());
+            g_curl.easy_setopt(e, CURLOPT_USERNAME, q->UserName.toUtf8().constData());
+            g_curl.easy_setopt(e, CURLOPT_PASSWORD, q->Password.toUtf8().constData());
         }
         // A fresh login for every command: the control keeps the folder.
-        curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
-        curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
-        curl_easy_setopt(e, CURLOPT_FTPPORT, nullptr);   // passive
+        g_curl.easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
+        g_curl.easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
+        g_curl.easy_setopt(e, CURLOPT_FTPPORT, nullptr);   // passive
         const long timeout = std::max<long>(1, q->RequestTimeout);
-        curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, timeout);
-        curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout);
+        g_curl.easy_setopt(e, CURLOPT_CONNECTTIMEOUT, timeout);
+        g_curl.easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout);
         // A time without progress, not a limit on the whole transfer.
-        curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, timeout);
+        g_curl.easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        g_curl.easy_setopt(e, CURLOPT_LOW_SPEED_TIME, timeout);
         switch (c.verb) {
         case FtpCommand::Verb::Dir:
-            curl_easy_setopt(e, CURLOPT_DIRLISTONLY, 1L);
+            g_curl.easy_setopt(e, CURLOPT_DIRLISTONLY, 1L);
             break;
         case FtpCommand::Verb::Send:
-            curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
-            curl_easy_setopt(e, CURLOPT_READFUNCTION, &Impl::onRead);
-            curl_easy_setopt(e, CURLOPT_READDATA, this);
-            curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.size()));
-            curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+            g_curl.easy_setopt(e, CURLOPT_UPLOAD, 1L);
+            g_curl.easy_setopt(e, CURLOPT_READFUNCTION, &Impl::onRead);
+            g_curl.easy_setopt(e, CURLOPT_READDATA, this);
+            g_curl.easy_setopt(e, CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.size()));
+            g_curl.easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
             // The last bytes of an upload may sit in the connection's buffers
             // for a while before a slow server has read them and answers: the
             // final reply gets more time than a stall of the data.
-            curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout * 6);
+            g_curl.easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout * 6);
             break;
         case FtpCommand::Verb::Get:
-            curl_easy_setopt(e, CURLOPT_BUFFERSIZE, 512L * 1024L);
+            g_curl.easy_setopt(e, CURLOPT_BUFFERSIZE, 512L * 1024L);
             break;
         case FtpCommand::Verb::Cd:
-            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+            g_curl.easy_setopt(e, CURLOPT_NOBODY, 1L);
             break;
         case FtpCommand::Verb::MkDir:
         case FtpCommand::Verb::Delete:
-            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-            curl_easy_setopt(e, CURLOPT_QUOTE, quote);
+            g_curl.easy_setopt(e, CURLOPT_NOBODY, 1L);
+            g_curl.easy_setopt(e, CURLOPT_QUOTE, quote);
             break;
         case FtpCommand::Verb::Close:
             break;
@@ -486,7 +545,7 @@ struct InetControl::Impl {
 
     void begin() {
         busy = true;
-        if (curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        if (g_curl.multi_add_handle(multi, easy) != CURLM_OK) {
             dropEasy();
             download.reset();
             busy = false;
@@ -496,7 +555,7 @@ struct InetControl::Impl {
 
     void checkDone() {
         int left = 0;
-        while (CURLMsg* m = curl_multi_info_read(multi, &left)) {
+        while (CURLMsg* m = g_curl.multi_info_read(multi, &left)) {
             if (m->msg == CURLMSG_DONE && m->easy_handle == easy)
                 finish(m->data.result);
         }
@@ -506,11 +565,11 @@ struct InetControl::Impl {
         result = code;
         done = true;
         long response = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response);
+        g_curl.easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response);
         httpStatus = response;
         if (!http)
             noteConnect();
-        const QString error = QString::fromUtf8(errbuf[0] ? errbuf : curl_easy_strerror(code));
+        const QString error = QString::fromUtf8(errbuf[0] ? errbuf : g_curl.easy_strerror(code));
         dropEasy();
         emit q->RequestEnded();
         if (http)
@@ -628,15 +687,15 @@ QString InetControl::OpenURL() {
     CURL* e = d->newEasy();
     d->easy = e;
     const QByteArray urlBytes = URL.toUtf8();
-    curl_easy_setopt(e, CURLOPT_URL, urlBytes.constData());
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(16) * 1024 * 1024);
+    g_curl.easy_setopt(e, CURLOPT_URL, urlBytes.constData());
+    g_curl.easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    g_curl.easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    g_curl.easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+    g_curl.easy_setopt(e, CURLOPT_MAXREDIRS, 5L);
+    g_curl.easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(16) * 1024 * 1024);
     const long timeout = std::max<long>(1, RequestTimeout);
-    curl_easy_setopt(e, CURLOPT_TIMEOUT, timeout);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, std::min<long>(15, timeout));
+    g_curl.easy_setopt(e, CURLOPT_TIMEOUT, timeout);
+    g_curl.easy_setopt(e, CURLOPT_CONNECTTIMEOUT, std::min<long>(15, timeout));
     d->begin();
     while (!d->done)
         WaitForProgress(100);
@@ -647,7 +706,7 @@ QString InetControl::OpenURL() {
         vb::Raise(icErrTimeout, QStringLiteral("The request timed out"));
     if (d->result != CURLE_OK)
         vb::Raise(icErrCannotConnect, QStringLiteral("Unable to fetch the document: ") +
-                                          QString::fromUtf8(curl_easy_strerror(d->result)));
+                                          QString::fromUtf8(g_curl.easy_strerror(d->result)));
     if (d->httpStatus >= 400)
         vb::Raise(icErrHttpStatus, QStringLiteral("The server answered %1").arg(d->httpStatus));
     return decodeDocument(body);
