@@ -12,18 +12,13 @@
 #include "common/NRV_Language.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "support/ProgramSession.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 
 class FormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        ProgramName = "Vaultora";
-        GetPCInfos();
-        ASSERT_TRUE(set_language("english.lng"));
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(testenv::StartProgramSession()); }
     void SetUp() override {
         platform::Dialogs::scriptAnswers({});
         form = std::make_unique<frmMain_BackUp>();

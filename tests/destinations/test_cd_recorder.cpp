@@ -3,6 +3,8 @@
 // against a scripted CD-writer component.
 #include <gtest/gtest.h>
 
+#include "destinations/FormFixture.h"
+
 #include <QFile>
 #include <QLocale>
 #include <memory>
@@ -33,41 +35,32 @@ QStringList ShownTexts() {
 
 }  // namespace
 
-class CdRecorderTest : public ::testing::Test {
+class CdRecorderTest : public FormFixture {
 protected:
     static void SetUpTestSuite() {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        ProgramName = QStringLiteral("Vaultora");
-        GetPCInfos();
+        FormFixture::SetUpTestSuite();
         QLocale::setDefault(QLocale::c());
-        ASSERT_TRUE(set_language(QStringLiteral("english.lng")));
     }
     void SetUp() override {
-        platform::Dialogs::scriptAnswers({});
+        // The window makes its writer when first asked for it: the fake's.
         platform::SetCDWriterFactory([this] {
             auto w = std::make_unique<FakeCdWriter>();
             fake = w.get();
             return std::unique_ptr<platform::CDWriterXP>(std::move(w));
         });
-        form = std::make_unique<frmMain_BackUp>();
+        FormFixture::SetUp();
         form->CDWriterXP1();
         form->chkMedia->setValue(1);
         form->txtPathBackUp->setText("C:\\");
         CdWriting = false;
         SavedCdDevice = 0;
         SavedCdSpeed = 0;
-        QFile::remove(ErrorLogFile());
     }
     void TearDown() override {
-        form.reset();
+        FormFixture::TearDown();
         platform::SetCDWriterFactory({});
-        platform::Dialogs::reset();
-        vb::ResetClock();
         CdWriting = false;
     }
-    static QString ErrorLogFile() { return testenv::commonDir() + QStringLiteral("/error.log"); }
-    static QString ErrorLog() { return QString::fromUtf8(testenv::readFile(ErrorLogFile())); }
 
     QStringList SpeedList() const {
         QStringList out;
@@ -84,7 +77,6 @@ protected:
     }
 
     FakeCdWriter* fake = nullptr;
-    std::unique_ptr<frmMain_BackUp> form;
 };
 
 TEST_F(CdRecorderTest, TheSpeedListCountsDownFromTheRecordersMaximum) {

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "support/ProgramSession.h"
 #include "support/TestEnv.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -123,13 +124,7 @@ inline QStringList FilesIn(const QString& hostDir, const QString& filter = QStri
 
 class ZipRunTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        platform::InstallPathLayer();
-        InstallErrorLog();
-        ProgramName = QStringLiteral("Vaultora");
-        GetPCInfos();
-        ASSERT_TRUE(set_language(QStringLiteral("english.lng")));
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(testenv::StartProgramSession()); }
 
     void SetUp() override {
         SetEndHookForTest([] {});
