@@ -81,6 +81,7 @@ namespace {
 // What the walk decided for one file of a folder in ZIP mode.
 struct Choice {
     int attr = 0;        // its attributes as the walk read them
+    bool hidden = false; // left out as a hidden or system file
     bool take = false;   // it goes into the archive
 };
 }  // namespace
@@ -102,6 +103,14 @@ void frmMain_BackUp::cmdBackUpNow() {
         std::vector<Choice> chosen;
         int taken = 0;
     };
+    // Hidden and system files are left out unless the profile takes them.
+    auto leftOutAsHidden = [&](int attr) {
+        return (attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0;
+    };
+    // An entry "<folder>\*.*" that is ticked (not a marker entry).
+    auto isTickedFolder = [&](int index, const QString& text) {
+        return !text.startsWith(QLatin1String("**")) && List1->Selected(index) && text.endsWith(QLatin1Char('*'));
+    };
     constexpr int kFilesAhead = 4096;  // files chosen beyond the folder at work
     std::map<int, FolderPlan> plans;   // by List1 index
     int plannedUpTo = 0;               // entries below this were looked at for a plan
@@ -121,7 +130,8 @@ void frmMain_BackUp::cmdBackUpNow() {
             Choice& c = plan.chosen[size_t(j)];
             const QString& f = plan.files.at(j);
             c.attr = AttributesAs16(folder.attributes(f));
-            if ((c.attr & (platform::vbHidden | platform::vbSystem)) && chkHiddenFolders->Value() == 0)
+            c.hidden = leftOutAsHidden(c.attr);
+            if (c.hidden)
                 continue;
             CurrentFileAttr = c.attr;
             CurrentArchiveBit = (c.attr & platform::vbArchive) != 0;
@@ -291,7 +301,7 @@ void frmMain_BackUp::cmdBackUpNow() {
             h.Erl = 43;
             entry = List1->List(i);
             const bool skip = entry.startsWith(QLatin1String("**")) || !List1->Selected(i);
-            if (!skip && entry.endsWith(QLatin1Char('*'))) {
+            if (isTickedFolder(i, entry)) {
                 // a folder entry
                 h.Erl = 44;
                 std::vector<Choice> chosen;
@@ -313,8 +323,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                          ++k) {
                         plannedUpTo = k + 1;
                         const QString next = List1->List(k);
-                        if (next.startsWith(QLatin1String("**")) || !List1->Selected(k) ||
-                            !next.endsWith(QLatin1Char('*')))
+                        if (!isTickedFolder(k, next))
                             continue;
                         FolderPlan& plan = plans.emplace(k, planFolder(next)).first->second;
                         hint(plan);
@@ -344,14 +353,12 @@ void frmMain_BackUp::cmdBackUpNow() {
                             Zip_Now(file);
                             if (ProgramEnded())
                                 return Go::Ended;
-                        } else if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
-                                   chkHiddenFolders->Value() == 0) {
+                        } else if (chosen[size_t(j)].hidden) {
                             continue;
                         }
                     } else {
                         CurrentFileAttr = AttributesAs16(copy_source::Attributes(file));
-                        if ((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
-                            chkHiddenFolders->Value() == 0)
+                        if (leftOutAsHidden(CurrentFileAttr))
                             continue;
                         CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
                         h.Erl = 46;
@@ -387,8 +394,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                 else {
                     file = entry;
                     CurrentFileAttr = AttributesAs16(GetAttributes(entry));
-                    if (!((CurrentFileAttr & (platform::vbHidden | platform::vbSystem)) &&
-                          chkHiddenFolders->Value() == 0)) {
+                    if (!leftOutAsHidden(CurrentFileAttr)) {
                         CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
                         h.Erl = 49;
                         if (!File_Filter(entry)) {
