@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/SpeechVoice.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 #include <espeak-ng/speak_lib.h>
 
+#include "platform/LateLibrary.h"
 #include "vb/VbError.h"
 
 namespace {
@@ -27,15 +27,11 @@ bool libraryPresent() { return ::access(VAULTORA_ESPEAK_LIBRARY, R_OK) == 0; }
 bool startEngine() {
     if (g_engineUp)
         return true;
-    void* lib = ::dlopen(VAULTORA_ESPEAK_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (!lib)
-        return false;
+    void* lib = platform::OpenLateLibrary(VAULTORA_ESPEAK_LIBRARY);
     Engine e;
-    e.initialize = reinterpret_cast<decltype(e.initialize)>(::dlsym(lib, "espeak_Initialize"));
-    e.synth = reinterpret_cast<decltype(e.synth)>(::dlsym(lib, "espeak_Synth"));
-    e.cancel = reinterpret_cast<decltype(e.cancel)>(::dlsym(lib, "espeak_Cancel"));
-    e.terminate = reinterpret_cast<decltype(e.terminate)>(::dlsym(lib, "espeak_Terminate"));
-    if (!e.initialize || !e.synth || !e.cancel || !e.terminate)
+    if (!lib || !platform::Resolve(lib, "espeak_Initialize", e.initialize) ||
+        !platform::Resolve(lib, "espeak_Synth", e.synth) || !platform::Resolve(lib, "espeak_Cancel", e.cancel) ||
+        !platform::Resolve(lib, "espeak_Terminate", e.terminate))
         return false;
     // DONT_EXIT: a missing voice data folder is reported, not a reason for
     // the engine to end the whole program.

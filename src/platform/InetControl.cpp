@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/InetControl.h"
+#include "platform/LateLibrary.h"
 
 #include <curl/curl.h>
-#include <dlfcn.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -69,26 +69,26 @@ struct CurlApi {
 CurlApi g_curl;
 
 bool loadCurl() {
-    void* lib = ::dlopen(VAULTORA_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void* lib = OpenLateLibrary(VAULTORA_CURL_LIBRARY);
     if (!lib)
         return false;
     CurlApi api;
     const bool complete = true
-        && (api.global_init = reinterpret_cast<decltype(api.global_init)>(::dlsym(lib, "curl_global_init")))
-        && (api.easy_init = reinterpret_cast<decltype(api.easy_init)>(::dlsym(lib, "curl_easy_init")))
-        && (api.easy_cleanup = reinterpret_cast<decltype(api.easy_cleanup)>(::dlsym(lib, "curl_easy_cleanup")))
-        && (api.easy_setopt = reinterpret_cast<decltype(api.easy_setopt)>(::dlsym(lib, "curl_easy_setopt")))
-        && (api.easy_getinfo = reinterpret_cast<decltype(api.easy_getinfo)>(::dlsym(lib, "curl_easy_getinfo")))
-        && (api.easy_strerror = reinterpret_cast<decltype(api.easy_strerror)>(::dlsym(lib, "curl_easy_strerror")))
-        && (api.multi_init = reinterpret_cast<decltype(api.multi_init)>(::dlsym(lib, "curl_multi_init")))
-        && (api.multi_cleanup = reinterpret_cast<decltype(api.multi_cleanup)>(::dlsym(lib, "curl_multi_cleanup")))
-        && (api.multi_setopt = reinterpret_cast<decltype(api.multi_setopt)>(::dlsym(lib, "curl_multi_setopt")))
-        && (api.multi_add_handle = reinterpret_cast<decltype(api.multi_add_handle)>(::dlsym(lib, "curl_multi_add_handle")))
-        && (api.multi_remove_handle = reinterpret_cast<decltype(api.multi_remove_handle)>(::dlsym(lib, "curl_multi_remove_handle")))
-        && (api.multi_info_read = reinterpret_cast<decltype(api.multi_info_read)>(::dlsym(lib, "curl_multi_info_read")))
-        && (api.multi_socket_action = reinterpret_cast<decltype(api.multi_socket_action)>(::dlsym(lib, "curl_multi_socket_action")))
-        && (api.slist_append = reinterpret_cast<decltype(api.slist_append)>(::dlsym(lib, "curl_slist_append")))
-        && (api.slist_free_all = reinterpret_cast<decltype(api.slist_free_all)>(::dlsym(lib, "curl_slist_free_all")))
+        && Resolve(lib, "curl_global_init", api.global_init)
+        && Resolve(lib, "curl_easy_init", api.easy_init)
+        && Resolve(lib, "curl_easy_cleanup", api.easy_cleanup)
+        && Resolve(lib, "curl_easy_setopt", api.easy_setopt)
+        && Resolve(lib, "curl_easy_getinfo", api.easy_getinfo)
+        && Resolve(lib, "curl_easy_strerror", api.easy_strerror)
+        && Resolve(lib, "curl_multi_init", api.multi_init)
+        && Resolve(lib, "curl_multi_cleanup", api.multi_cleanup)
+        && Resolve(lib, "curl_multi_setopt", api.multi_setopt)
+        && Resolve(lib, "curl_multi_add_handle", api.multi_add_handle)
+        && Resolve(lib, "curl_multi_remove_handle", api.multi_remove_handle)
+        && Resolve(lib, "curl_multi_info_read", api.multi_info_read)
+        && Resolve(lib, "curl_multi_socket_action", api.multi_socket_action)
+        && Resolve(lib, "curl_slist_append", api.slist_append)
+        && Resolve(lib, "curl_slist_free_all", api.slist_free_all)
         ;
     if (!complete)
         return false;

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <dlfcn.h>
+
+// A shared library loaded when it is first needed rather than at the start,
+// and its functions looked up by name.
+namespace platform {
+
+// Null when the library cannot be loaded.
+inline void* OpenLateLibrary(const char* path) { return ::dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+
+// Sets `fn` to the library's function `name`; false when there is none.
+template <class F>
+bool Resolve(void* library, const char* name, F& fn) {
+    fn = reinterpret_cast<F>(::dlsym(library, name));
+    return fn != nullptr;
+}
+
+}  // namespace platform
