@@ -53,7 +53,6 @@ public:
     // How many threads read ahead (0: none, every file is read when added),
     // and the most memory the read-ahead holds; for tests and measurements.
     static void setReadAhead(int threads, size_t boundBytes);
-    size_t readAheadPeakBytes() const { return ahead_ ? ahead_->peakHeldBytes() : 0; }
     void extract(int physicalIndex, quint64 session, const QString& windowsFolder);
 
     // The stored name for a Windows path: the path below its drive or share

@@ -231,10 +231,6 @@ void DeflateAhead::clear() {
     room_.notify_all();
 }
 
-size_t DeflateAhead::peakHeldBytes() const {
-    std::lock_guard lk(m_);
-    return peak_;
-}
 
 size_t DeflateAhead::PeakHeldEver() { return peakEver.load(); }
 void DeflateAhead::ResetPeakHeldEver() { peakEver = 0; }
@@ -326,7 +322,6 @@ void DeflateAhead::work() {
             } else {
                 held_ += need;
                 job->reserved = need;
-                peak_ = std::max(peak_, held_);
                 size_t seen = peakEver.load();
                 while (held_ > seen && !peakEver.compare_exchange_weak(seen, held_)) {
                 }

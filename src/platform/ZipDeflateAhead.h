@@ -105,7 +105,6 @@ public:
     // Drops every queued file.
     void clear();
 
-    size_t peakHeldBytes() const;
     // The most that any read-ahead held at once since the last reset; for tests.
     static size_t PeakHeldEver();
     static void ResetPeakHeldEver();
@@ -131,7 +130,6 @@ private:
     std::deque<std::shared_ptr<Job>> queue_;   // not yet taken by the writer, in order
     size_t next_ = 0;                          // the first of them no worker has picked
     size_t held_ = 0;
-    size_t peak_ = 0;
     bool ending_ = false;
     std::vector<std::thread> threads_;
 };
