@@ -471,8 +471,6 @@ def clip_delete(c, t):
         x, y = arc_path(14, 24, 58, 36, u, 14)
         s = lerp(1.0, 0.5, u)
         c.layer(1.0 if p < 0.7 else (0.8 - p) / 0.1, lambda kk: doc(kk, x, y, s))
-        if p > 0.55:
-            trash(c, 58, 40, lid) if False else None
     # The bin's front covers the file as it drops in.
     if 0.55 < p < 0.8:
         c.poly([(49, 34), (67, 34), (65, 52), (51, 52)], fill=STEEL_LIGHT)
