@@ -11,6 +11,7 @@
 #include "destinations/MailNotice.h"
 #include "platform/Paths.h"
 #include "platform/TerminationRequest.h"
+#include "platform/UnseenWindows.h"
 #include "run/Vaultora_Main.h"
 #include "ui/frmMain_BackUp.h"
 
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
     // all for each fill. The program's windows are small, so one helper paints
     // them as fast at a fraction of the cost. Nothing else uses that pool.
     QThreadPool::globalInstance()->setMaxThreadCount(1);
+    // Without a display the windows are not painted at all.
+    const platform::UnseenWindows unseen;
     platform::InstallPathLayer();
     InstallErrorLog();
     SetCommand(tail.join(QLatin1Char(' ')));

@@ -35,6 +35,8 @@ void ZipArchiveFiles::AddFileByName(const QString& path, qint32 level, bool stor
     state_->addFile(path, int(level), storePath, overwrite);
 }
 
-void ZipArchiveFiles::Prefetch(const QStringList& paths, qint32 level) { state_->prefetch(paths, int(level)); }
+void ZipArchiveFiles::Prefetch(const QStringList& paths, qint32 level, const QStringList& hostPaths) {
+    state_->prefetch(paths, int(level), hostPaths);
+}
 
 }  // namespace platform

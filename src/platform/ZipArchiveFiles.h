@@ -38,7 +38,9 @@ public:
     // AddFileByName then stores exactly what it would have stored reading
     // them itself. A later call adds to the list; the files the adds pass
     // over are dropped.
-    void Prefetch(const QStringList& paths, qint32 level);
+    // `hostPaths`, when the caller knows them, holds each file's host path
+    // in the same order ("" for one to be mapped here).
+    void Prefetch(const QStringList& paths, qint32 level, const QStringList& hostPaths = {});
 
 private:
     std::shared_ptr<ZipArchiveState> state_;

@@ -170,6 +170,29 @@ ZipArchiveState::~ZipArchiveState() {
 }
 
 QString ZipArchiveState::entryNameFor(const QString& windowsPath, bool storePath) {
+    // The usual path, "X:\folders\name" with nothing to resolve, is the
+    // part below the drive as it stands.
+    const qsizetype n = windowsPath.size();
+    if (n >= 4 && windowsPath[1] == ':' && windowsPath[2] == '\\') {
+        bool plain = true;
+        qsizetype part = 3;   // where the current component starts
+        for (qsizetype i = 3; i <= n && plain; ++i) {
+            if (i < n && windowsPath[i] == '/') {
+                plain = false;
+            } else if (i == n || windowsPath[i] == '\\') {
+                const qsizetype len = i - part;
+                plain = len > 0 && !(windowsPath[part] == '.' && (len == 1 || (len == 2 && windowsPath[part + 1] == '.')));
+                part = i + 1;
+            }
+        }
+        if (plain) {
+            if (!storePath)
+                return windowsPath.mid(windowsPath.lastIndexOf('\\') + 1);
+            QString name = windowsPath.mid(3);
+            name.replace('\\', '/');
+            return name;
+        }
+    }
     QString p = windowsPath;
     p.replace('/', '\\');
     if (p.startsWith(QLatin1String("\\\\"))) {
@@ -401,12 +424,9 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     const quint32 nameFlags = IsUtf8(rawName) ? kFlagUtf8 : 0;
     if (name.isEmpty() || rawName.size() > 0xFFFF)
         raiseFor(vb::errBadFileNameOrNumber, windowsPath);
-    const QString host = ToHost(windowsPath);
-    if (host.isEmpty())
-        raiseFor(vb::errPathNotFound, windowsPath);
-
     // The source is opened first: a file that cannot be read leaves the archive untouched.
-    // A file read ahead comes with what its worker found; any other is read here.
+    // A file read ahead comes with what its worker found (its path was
+    // mapped when it was queued); any other is mapped and read here.
     std::unique_ptr<DeflatedFile> ahead = ahead_ ? ahead_->take(windowsPath, level) : nullptr;
     SourceFile src;
     struct stat st {};
@@ -415,6 +435,9 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
             raiseErrno(ahead->openErrno, windowsPath);
         st = ahead->st;
     } else {
+        const QString host = ToHost(windowsPath);
+        if (host.isEmpty())
+            raiseFor(vb::errPathNotFound, windowsPath);
         src.fd = OpenSourceFile(encodedHost(host));
         if (src.fd < 0)
             raiseErrno(errno, windowsPath);
@@ -447,7 +470,9 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     quint32 dosAttributes = 0;
     if (!(st.st_mode & S_IWUSR))
         dosAttributes |= 0x01;  // read-only
-    if (QFileInfo(host).fileName().startsWith('.'))
+    // The mapping keeps a name's first character, so the Windows name tells.
+    const qsizetype nameAt = std::max(windowsPath.lastIndexOf('\\'), windowsPath.lastIndexOf('/')) + 1;
+    if (nameAt < windowsPath.size() && windowsPath[nameAt] == '.')
         dosAttributes |= 0x02;  // hidden
     zfi.external_fa = (quint32(st.st_mode & 0xFFFF) << 16) | dosAttributes;
     const QByteArray stamp = timestampField(st.st_mtim.tv_sec);
@@ -550,7 +575,9 @@ void ZipArchiveState::setReadAhead(int threads, size_t boundBytes) {
     readAheadSettings() = ReadAheadSettings{std::max(threads, 0), boundBytes};
 }
 
-void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
+int ZipArchiveState::readAheadThreads() { return readAheadSettings().threads; }
+
+void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level, const QStringList& hostPaths) {
     const ReadAheadSettings& s = readAheadSettings();
     if (!open_ || s.threads <= 0 || level < 0 || level > 9) {
         ahead_.reset();
@@ -558,8 +585,10 @@ void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level) {
     }
     QList<QPair<QString, QByteArray>> files;
     files.reserve(windowsPaths.size());
-    for (const QString& p : windowsPaths) {
-        const QString host = ToHost(p);
+    const bool hostsGiven = hostPaths.size() == windowsPaths.size();
+    for (qsizetype i = 0; i < windowsPaths.size(); ++i) {
+        const QString& p = windowsPaths.at(i);
+        const QString host = hostsGiven && !hostPaths.at(i).isEmpty() ? hostPaths.at(i) : ToHost(p);
         if (!host.isEmpty())
             files.append({p, encodedHost(host)});
     }

@@ -49,10 +49,11 @@ public:
     // and deflate them ahead while the archive is written in order. Files
     // added without such a hint, or in another order, are read when added.
     // A later call adds to the list.
-    void prefetch(const QStringList& windowsPaths, int level);
+    void prefetch(const QStringList& windowsPaths, int level, const QStringList& hostPaths = {});
     // How many threads read ahead (0: none, every file is read when added),
     // and the most memory the read-ahead holds; for tests and measurements.
     static void setReadAhead(int threads, size_t boundBytes);
+    static int readAheadThreads();
     void extract(int physicalIndex, quint64 session, const QString& windowsFolder);
 
     // The stored name for a Windows path: the path below its drive or share

@@ -83,6 +83,8 @@ struct Choice {
     int attr = 0;        // its attributes as the walk read them
     bool hidden = false; // left out as a hidden or system file
     bool take = false;   // it goes into the archive
+    QString host;        // its host path when the walk saw a plain file, else ""
+    qint64 size = 0;     // and its length then
 };
 }  // namespace
 
@@ -129,7 +131,12 @@ void frmMain_BackUp::cmdBackUpNow() {
         for (qint32 j = 0; j <= last; ++j) {
             Choice& c = plan.chosen[size_t(j)];
             const QString& f = plan.files.at(j);
-            c.attr = AttributesAs16(folder.attributes(f));
+            platform::HostStat st;
+            c.attr = AttributesAs16(folder.attributes(f, &c.host, &st));
+            if (st.kind == platform::EntryKind::File)
+                c.size = st.size;
+            else
+                c.host.clear();
             c.hidden = leftOutAsHidden(c.attr);
             if (c.hidden)
                 continue;
@@ -143,10 +150,13 @@ void frmMain_BackUp::cmdBackUpNow() {
     };
     auto hint = [&](const FolderPlan& plan) {
         QStringList files;
+        QStringList hosts;
         for (size_t j = 0; j < plan.chosen.size(); ++j)
-            if (plan.chosen[j].take)
+            if (plan.chosen[j].take) {
                 files << plan.files.at(qsizetype(j));
-        vb::Quiet([&] { ZipArchive->Files().Prefetch(files, Slider1->Value()); });
+                hosts << plan.chosen[j].host;
+            }
+        vb::Quiet([&] { ZipArchive->Files().Prefetch(files, Slider1->Value(), hosts); });
     };
 
     auto body = [&]() -> Go {
@@ -350,6 +360,11 @@ void frmMain_BackUp::cmdBackUpNow() {
                         CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
                         h.Erl = 46;
                         if (chosen[size_t(j)].take) {
+                            struct Listed {
+                                ListedFile& f;
+                                ~Listed() { f = {}; }
+                            } listed{listedFile_};
+                            listedFile_ = {file, chosen[size_t(j)].host, chosen[size_t(j)].size};
                             Zip_Now(file);
                             if (ProgramEnded())
                                 return Go::Ended;

@@ -62,6 +62,9 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         return ZipArchive->Files().Count();
     };
 
+    // A file of the walk's listing is not looked at again for its length.
+    const bool listed = !listedFile_.hostPath.isEmpty() && listedFile_.windowsPath == File;
+
     const bool ok = TryFor(h, File, [&] {
         // file-count limit
         for (;;) {
@@ -89,7 +92,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         // size limits and free space
         for (;;) {
             h.Erl = 3;
-            CurrentFileSize = double(platform::FileLen(File));
+            CurrentFileSize = double(listed ? listedFile_.size : platform::FileLen(File));
             h.Erl = 4;
             if (chkMaxZIPsize->Value() == 1) {
                 if (CurrentFileSize > ZipSizeLimit) {
@@ -162,9 +165,10 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.
         if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed)
-            // Kept by its host path, mapped here while the mapping of the
-            // file just read is fresh (the flags are settled much later).
-            storedFiles_.push_back({platform::ToHost(File), u, stored.ModificationSecs()});
+            // Kept by its host path, as the listing saw it or mapped here
+            // while the mapping of the file just read is fresh (the flags are
+            // settled much later).
+            storedFiles_.push_back({listed ? listedFile_.hostPath : platform::ToHost(File), u, stored.ModificationSecs()});
         h.Erl = 18;
         txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
         txtAnzFiles->setTextSoon(QString::number(after + 1));

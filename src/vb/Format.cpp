@@ -2,6 +2,7 @@
 #include "vb/Format.h"
 
 #include <cmath>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -177,7 +178,7 @@ Section parseSection(const QString& p) {
 template <class T>
 QString formatSection(T value, const Section& s, bool withSign) {
     const QString point = DecimalPoint();
-    const QString group = GroupSeparator();
+    const QString group = s.grouping ? GroupSeparator() : QString();
     Digits d;
     if constexpr (std::is_same_v<T, double>)
         d = digitsOf(s.percent ? value * 100 : value, s.fractionSlots);
@@ -248,28 +249,78 @@ QString formatSection(T value, const Section& s, bool withSign) {
     return out;
 }
 
-template <class T>
-QString formatNumber(T value, const QString& pattern) {
+// A number pattern as read: its sections (positive, negative, zero; a
+// missing or empty one is absent), or one of the named formats that are not
+// patterns.
+struct NumberPattern {
+    enum Kind { Sections, Plain, GeneralNumber } kind = Sections;
+    std::optional<Section> positive, negative, zero;
+};
+
+NumberPattern readNumberPattern(const QString& pattern) {
+    NumberPattern out;
     QString p = pattern;
     const QString named = pattern.trimmed().toLower();
-    if (named.isEmpty())
-        return CStr(value);
-    if (named == QLatin1String("general number"))
-        return NumberText(double(value), DecimalPoint());
+    if (named.isEmpty()) {
+        out.kind = NumberPattern::Plain;
+        return out;
+    }
+    if (named == QLatin1String("general number")) {
+        out.kind = NumberPattern::GeneralNumber;
+        return out;
+    }
     if (named == QLatin1String("fixed"))
         p = QStringLiteral("0.00");
     else if (named == QLatin1String("standard"))
         p = QStringLiteral("#,##0.00");
     else if (named == QLatin1String("percent"))
         p = QStringLiteral("0.00%");
-
     const QStringList sections = splitSections(p);
+    out.positive = parseSection(sections[0]);
+    if (sections.size() >= 2 && !sections[1].isEmpty())
+        out.negative = parseSection(sections[1]);
+    if (sections.size() >= 3 && !sections[2].isEmpty())
+        out.zero = parseSection(sections[2]);
+    return out;
+}
+
+// The patterns used last, read once: a run formats its counters with the
+// same few patterns for every file.
+const NumberPattern& numberPattern(const QString& pattern) {
+    struct Cached {
+        QString text;
+        NumberPattern read;
+    };
+    thread_local std::vector<Cached> cache;
+    thread_local size_t nextSlot = 0;
+    constexpr size_t kSlots = 8;
+    for (const Cached& c : cache)
+        if (c.text == pattern)
+            return c.read;
+    Cached fresh{pattern, readNumberPattern(pattern)};
+    if (cache.size() < kSlots) {
+        cache.push_back(std::move(fresh));
+        return cache.back().read;
+    }
+    Cached& slot = cache[nextSlot];
+    nextSlot = (nextSlot + 1) % kSlots;
+    slot = std::move(fresh);
+    return slot.read;
+}
+
+template <class T>
+QString formatNumber(T value, const QString& pattern) {
+    const NumberPattern& p = numberPattern(pattern);
+    if (p.kind == NumberPattern::Plain)
+        return CStr(value);
+    if (p.kind == NumberPattern::GeneralNumber)
+        return NumberText(double(value), DecimalPoint());
     const bool negative = value < 0;
-    if (negative && sections.size() >= 2 && !sections[1].isEmpty())
-        return formatSection(value, parseSection(sections[1]), false);
-    if (value == 0 && sections.size() >= 3 && !sections[2].isEmpty())
-        return formatSection(value, parseSection(sections[2]), false);
-    return formatSection(value, parseSection(sections[0]), negative);
+    if (negative && p.negative)
+        return formatSection(value, *p.negative, false);
+    if (value == 0 && p.zero)
+        return formatSection(value, *p.zero, false);
+    return formatSection(value, *p.positive, negative);
 }
 
 // ---- dates ---------------------------------------------------------------

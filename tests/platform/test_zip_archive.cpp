@@ -171,9 +171,16 @@ TEST(ZipArchive, EntryNamesAreThePathBelowTheRoot) {
         {"C:\\.\\a\\\\b.txt", "a/b.txt"},
         {"\\\\?\\C:\\long\\path.txt", "long/path.txt"},
         {"C:\\", ""},
+        {"C:\\a\\.hidden", "a/.hidden"},
+        {"C:\\a\\..b\\...", "a/..b/..."},
+        {"C:\\a\\b\\", "a/b"},
+        {"C:\\a\\b\\..", "a"},
+        {"C:\\a\\b/c", "a/b/c"},
     };
     for (const Case& k : cases)
         EXPECT_EQ(platform::ZipArchiveState::entryNameFor(k.path, true), QString::fromUtf8(k.name)) << k.path;
+    EXPECT_EQ(platform::ZipArchiveState::entryNameFor("C:\\a\\b\\c.txt", false), "c.txt");
+    EXPECT_EQ(platform::ZipArchiveState::entryNameFor("C:\\a\\b\\..\\c.txt", false), "c.txt");
 }
 
 TEST(ZipArchive, OpenAppendsAfterTheOldEntriesAndKeepsTheComment) {

@@ -15,6 +15,7 @@
 #include "ZipRunFixture.h"
 #include "crypto/clsBlowfish.h"
 #include "platform/Drives.h"
+#include "platform/ZipArchiveState.h"
 #include "run/NewMediumHook.h"
 #include "run/ProgramEnd.h"
 
@@ -52,6 +53,7 @@ TEST_F(ZipRunFaults, UnreadableSourcesAreLoggedAndTheRunGoesOn) {
         {"a FIFO as a source entry", FifoAsAnEntry, {"a.txt", "c.txt"}, 0},  // a missing single file is passed over
         {"files removed between listing and reading", RemovedAfterListing, {}, -1},
     };
+    const int threads = platform::ZipArchiveState::readAheadThreads();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
@@ -73,6 +75,9 @@ TEST_F(ZipRunFaults, UnreadableSourcesAreLoggedAndTheRunGoesOn) {
         case RemovedAfterListing:
             // Many files, so that the run lets events in while it is in the
             // folder; once the first files are in, every file of it goes.
+            // Files are read at their turn here: one read ahead before it
+            // went is stored as it was read.
+            platform::ZipArchiveState::setReadAhead(0, size_t(128) << 20);
             for (int i = 0; i < kMany; ++i)
                 WriteSource(QStringLiteral("many/f%1.txt").arg(i), QByteArray("file ") + QByteArray::number(i));
             remover.setInterval(0);
@@ -96,6 +101,7 @@ TEST_F(ZipRunFaults, UnreadableSourcesAreLoggedAndTheRunGoesOn) {
             Run();
         }
         remover.stop();
+        platform::ZipArchiveState::setReadAhead(threads, size_t(128) << 20);
         EXPECT_FALSE(watchdog.fired()) << "the run waited for a writer of the FIFO";
         EXPECT_LT(t.elapsed(), 60000);
 
