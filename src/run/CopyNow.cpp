@@ -63,22 +63,6 @@ QString TargetHost(const QString& target, const QString& folder) {
 
 SourceFolder listedFolder;
 
-struct LookedAt {
-    QString file;      // the Windows path; "" when nothing is kept
-    QString host;
-    platform::HostStat st;
-} lookedAt;
-
-// The status kept for `file` by the walk (once: the next look is new).
-bool TakeLookedAt(const QString& file, QString* host, platform::HostStat* st) {
-    if (lookedAt.file.isEmpty() || lookedAt.file != file)
-        return false;
-    *host = lookedAt.host;
-    *st = lookedAt.st;
-    lookedAt.file.clear();
-    return true;
-}
-
 // ---- the free space of the destination ----
 
 // Measured after a copy at most a few times a second; in between what each
@@ -100,22 +84,22 @@ void MeasureFreeSpace(const QString& destination) {
 }  // namespace
 
 void copy_source::EnterFolder(const QString& windowsFolder) {
-    lookedAt.file.clear();
+    LookedAt().clear();
     listedFolder.enter(windowsFolder);
 }
 
 void copy_source::Forget() {
-    lookedAt.file.clear();
+    LookedAt().clear();
     listedFolder.clear();
 }
 
 qint32 copy_source::Attributes(const QString& file) {
-    lookedAt.file.clear();
+    LookedAt().clear();
     QString host;
     platform::HostStat st;
     const qint32 a = listedFolder.attributes(file, &host, &st);
     if (!host.isEmpty())
-        lookedAt = {file, host, st};
+        LookedAt().keep(file, host, st);
     return a;
 }
 
@@ -138,7 +122,7 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // file); the copy and its flag work on the host file.
         QString sourceHost;
         platform::HostStat st;
-        if (!TakeLookedAt(File, &sourceHost, &st)) {
+        if (!LookedAt().take(File, &sourceHost, &st)) {
             sourceHost = platform::HostPathOrRaise(File);
             st = platform::StatHost(sourceHost);
         }

@@ -84,7 +84,7 @@ struct Choice {
     bool hidden = false; // left out as a hidden or system file
     bool take = false;   // it goes into the archive
     QString host;        // its host path when the walk saw a plain file, else ""
-    qint64 size = 0;     // and its length then
+    platform::HostStat st;  // and what it saw then
 };
 }  // namespace
 
@@ -131,11 +131,8 @@ void frmMain_BackUp::cmdBackUpNow() {
         for (qint32 j = 0; j <= last; ++j) {
             Choice& c = plan.chosen[size_t(j)];
             const QString& f = plan.files.at(j);
-            platform::HostStat st;
-            c.attr = AttributesAs16(folder.attributes(f, &c.host, &st));
-            if (st.kind == platform::EntryKind::File)
-                c.size = st.size;
-            else
+            c.attr = AttributesAs16(folder.attributes(f, &c.host, &c.st));
+            if (c.st.kind != platform::EntryKind::File)
                 c.host.clear();
             c.hidden = leftOutAsHidden(c.attr);
             if (c.hidden)
@@ -344,7 +341,8 @@ void frmMain_BackUp::cmdBackUpNow() {
                     Find_Files(entry);
                     copy_source::EnterFolder(vb::Left(entry, vb::Len(entry) - 3));
                 }
-                // What the copy walk kept of the folder is dropped however the folder's loop ends.
+                // What the walk kept of the folder and of its last file is
+                // dropped however the folder's loop ends.
                 struct ForgetListed {
                     ~ForgetListed() { copy_source::Forget(); }
                 } forgetListed;
@@ -360,11 +358,10 @@ void frmMain_BackUp::cmdBackUpNow() {
                         CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
                         h.Erl = 46;
                         if (chosen[size_t(j)].take) {
-                            struct Listed {
-                                ListedFile& f;
-                                ~Listed() { f = {}; }
-                            } listed{listedFile_};
-                            listedFile_ = {file, chosen[size_t(j)].host, chosen[size_t(j)].size};
+                            if (chosen[size_t(j)].host.isEmpty())
+                                LookedAt().clear();
+                            else
+                                LookedAt().keep(file, chosen[size_t(j)].host, chosen[size_t(j)].st);
                             Zip_Now(file);
                             if (ProgramEnded())
                                 return Go::Ended;

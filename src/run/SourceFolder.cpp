@@ -16,6 +16,26 @@ void SourceFolder::enter(const QString& windowsFolder) {
 
 void SourceFolder::clear() { *this = SourceFolder{}; }
 
+void LookedAtFile::keep(const QString& file, const QString& host, const platform::HostStat& st) {
+    file_ = file;
+    host_ = host;
+    st_ = st;
+}
+
+bool LookedAtFile::take(const QString& file, QString* host, platform::HostStat* st) {
+    if (file_.isEmpty() || file_ != file)
+        return false;
+    *host = host_;
+    *st = st_;
+    file_.clear();
+    return true;
+}
+
+LookedAtFile& LookedAt() {
+    static LookedAtFile kept;
+    return kept;
+}
+
 qint32 SourceFolder::attributes(const QString& file, QString* host, platform::HostStat* st) const {
     if (host)
         host->clear();

@@ -29,3 +29,21 @@ private:
     QString host_;      // "" when it could not be mapped
     std::shared_ptr<const platform::DriveTable> table_;
 };
+
+// The look the walk took at the file it hands on next (to the copy or to
+// the archive), kept so that handling the file takes no second look.
+class LookedAtFile {
+public:
+    void keep(const QString& file, const QString& host, const platform::HostStat& st);
+    // What was kept for `file` (a Windows path), once: the next look is new.
+    bool take(const QString& file, QString* host, platform::HostStat* st);
+    void clear() { file_.clear(); }
+
+private:
+    QString file_;  // "" when nothing is kept
+    QString host_;
+    platform::HostStat st_;
+};
+
+// The walk's one.
+LookedAtFile& LookedAt();

@@ -16,6 +16,7 @@
 #include "run/NRV_FileSplit.h"
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
+#include "run/SourceFolder.h"
 #include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Conversions.h"
@@ -63,7 +64,9 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
     };
 
     // A file of the walk's listing is not looked at again for its length.
-    const bool listed = !listedFile_.hostPath.isEmpty() && listedFile_.windowsPath == File;
+    QString listedHost;
+    platform::HostStat listedSt;
+    const bool listed = LookedAt().take(File, &listedHost, &listedSt);
 
     const bool ok = TryFor(h, File, [&] {
         // file-count limit
@@ -92,7 +95,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         // size limits and free space
         for (;;) {
             h.Erl = 3;
-            CurrentFileSize = double(listed ? listedFile_.size : platform::FileLen(File));
+            CurrentFileSize = double(listed ? listedSt.size : platform::FileLen(File));
             h.Erl = 4;
             if (chkMaxZIPsize->Value() == 1) {
                 if (CurrentFileSize > ZipSizeLimit) {
@@ -168,7 +171,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
             // Kept by its host path, as the listing saw it or mapped here
             // while the mapping of the file just read is fresh (the flags are
             // settled much later).
-            storedFiles_.push_back({listed ? listedFile_.hostPath : platform::ToHost(File), u, stored.ModificationSecs()});
+            storedFiles_.push_back({listed ? listedHost : platform::ToHost(File), u, stored.ModificationSecs()});
         h.Erl = 18;
         txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
         txtAnzFiles->setTextSoon(QString::number(after + 1));

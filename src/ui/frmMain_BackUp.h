@@ -367,14 +367,6 @@ private:
     };
     std::vector<StoredFile> storedFiles_;
     void SettleArchiveBits(bool clear);
-    // The file the walk is storing, as its listing saw it: its host path and
-    // length, so that storing it takes no further look at the disk.
-    struct ListedFile {
-        QString windowsPath;
-        QString hostPath;  // "" when the listing did not see a plain file
-        qint64 size = 0;
-    };
-    ListedFile listedFile_;
 
 public:
     // --- file search and filters (defined in src/run/FileSelection.cpp) --
