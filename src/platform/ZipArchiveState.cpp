@@ -470,9 +470,8 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     quint32 dosAttributes = 0;
     if (!(st.st_mode & S_IWUSR))
         dosAttributes |= 0x01;  // read-only
-    // The mapping keeps a name's first character, so the Windows name tells.
-    const qsizetype nameAt = std::max(windowsPath.lastIndexOf('\\'), windowsPath.lastIndexOf('/')) + 1;
-    if (nameAt < windowsPath.size() && windowsPath[nameAt] == '.')
+    // The mapping keeps a name's first character, so the entry's name tells.
+    if (name[name.lastIndexOf('/') + 1] == '.')
         dosAttributes |= 0x02;  // hidden
     zfi.external_fa = (quint32(st.st_mode & 0xFFFF) << 16) | dosAttributes;
     const QByteArray stamp = timestampField(st.st_mtim.tv_sec);

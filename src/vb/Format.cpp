@@ -254,7 +254,8 @@ QString formatSection(T value, const Section& s, bool withSign) {
 // patterns.
 struct NumberPattern {
     enum Kind { Sections, Plain, GeneralNumber } kind = Sections;
-    std::optional<Section> positive, negative, zero;
+    Section positive;
+    std::optional<Section> negative, zero;
 };
 
 NumberPattern readNumberPattern(const QString& pattern) {
@@ -320,7 +321,7 @@ QString formatNumber(T value, const QString& pattern) {
         return formatSection(value, *p.negative, false);
     if (value == 0 && p.zero)
         return formatSection(value, *p.zero, false);
-    return formatSection(value, *p.positive, negative);
+    return formatSection(value, p.positive, negative);
 }
 
 // ---- dates ---------------------------------------------------------------
