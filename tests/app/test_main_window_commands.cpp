@@ -301,7 +301,7 @@ TEST_F(MainWindowCommands, DeletingTwiceKeepsTheNewestBackup) {
     profileFile("Home");
     storeUser("ProfileText", "Home");
     start();
-    for (const QByteArray content : {QByteArray("C:\\Old\\*.*\r\n-1 \r\n"), QByteArray("C:\\New\\*.*\r\n 0 \r\n")}) {
+    for (const QByteArray& content : {QByteArray("C:\\Old\\*.*\r\n-1 \r\n"), QByteArray("C:\\New\\*.*\r\n 0 \r\n")}) {
         profileFile("Travel", content);
         form->cmbProfiles->AddItem("Travel");
         form->cmbProfiles->setListIndex(form->cmbProfiles->findText("Travel"));
