@@ -85,8 +85,16 @@ void frmMain_BackUp::CDWriterXP1_WritingTrack(qint16 track, qint64 written, qint
 
 void frmMain_BackUp::CDWriterXP1_WriteError(qint32 errorType, qint32 code) {
     // The message comes first: the waiting BurnCD goes on only once it is closed.
+    QString text;
+    vb::Quiet([&] { text = GetWriteErrorText(*CDWriterXP1(), errorType, code); });
+    vb::Quiet([&] { platform::MsgBox(text, platform::vbCritical, ProgramName); });
+    // The reason the run gives for what the disc does not hold.
     vb::Quiet([&] {
-        platform::MsgBox(GetWriteErrorText(*CDWriterXP1(), errorType, code), platform::vbCritical, ProgramName);
+        QString extra;
+        if (!(errorType == 3 && code == 1051))
+            extra = CDWriterXP1()->ExtendedErrorData();
+        CdWriteFailure = extra.isEmpty() || text.contains(extra) ? text : text + QStringLiteral(" (") + extra +
+                                                                              QLatin1Char(')');
     });
     vb::Quiet([] { News(QStringLiteral("A write error occurred..")); });
     vb::Quiet([&] {
@@ -100,6 +108,7 @@ void frmMain_BackUp::CDWriterXP1_WriteError(qint32 errorType, qint32 code) {
 void frmMain_BackUp::CDWriterXP1_WriteComplete() {
     vb::Quiet([] { News(QStringLiteral("Writing Complete!")); });
     vb::Quiet([] { CdWriting = false; });
+    CdWriteCompleted = true;
     vb::Quiet([&] { ProgressBar3->hide(); });
     vb::Quiet([&] { EnableCdRecorderControls(); });
     vb::Quiet([&] {

@@ -19,6 +19,8 @@
 bool CdWriting = false;
 qint64 CdTrackSize = 0;
 qint64 CdCacheTotal = 0;
+QString CdWriteFailure;
+bool CdWriteCompleted = false;
 
 namespace {
 
@@ -34,8 +36,9 @@ void CloseFormerSession() {
         Critical(QStringLiteral("Error attempting to Close former Session!"));
 }
 
-// How long BurnCD waits: 10 seconds for the write to start, then at most
-// 1801 steps of a second; after a cancel, the bounded wait for the drive.
+// How long BurnCD waits: at most 10 seconds for the write to start, then at
+// most 1801 steps of a second; after a cancel, the bounded wait for the
+// drive.
 constexpr qint32 kStartSeconds = 10;
 constexpr int kMaxSteps = 1800;
 constexpr qint64 kCancelWaitMs = 60000;
@@ -72,21 +75,22 @@ namespace {
 // Runs `change` with the image path of the entry for FilePath in the folder
 // CdPath; an error is logged with the label and leaves the entry as it was.
 template <class F>
-void ChangeImage(const QString& label, const QString& CdPath, const QString& FilePath, F&& change) {
+bool ChangeImage(const QString& label, const QString& CdPath, const QString& FilePath, F&& change) {
     vb::Handler h(label);
-    h.Try([&] {
+    const bool done = h.Try([&] {
         h.Erl = 1;
         const QString entry = CdImageFolder(CdPath) + sParseFile(FilePath);
         h.Erl = 5;
         change(Writer(), entry);
     });
     vb::DoEvents();
+    return done;
 }
 
 }  // namespace
 
-void AddImage2CD(const QString& CdPath, const QString& FilePath) {
-    ChangeImage(QStringLiteral("AddImage2CD of Formular frmOptions"), CdPath, FilePath,
+bool AddImage2CD(const QString& CdPath, const QString& FilePath) {
+    return ChangeImage(QStringLiteral("AddImage2CD of Formular frmOptions"), CdPath, FilePath,
                 [&](platform::CDWriterXP& w, const QString& entry) { w.AddFile(entry, FilePath); });
 }
 
@@ -102,6 +106,11 @@ void OpenCopy2CD() {
         h.Erl = 1;
         w.RefreshDiscInfo();
         h.Erl = 2;
+        const QString notReady = w.NotReadyReason();
+        if (!notReady.isEmpty()) {
+            Critical(notReady);
+            return;
+        }
         const qint32 status = w.DiscStatus();
         if (status == 2 || status == 3) {
             Critical(QStringLiteral("Disk closed") + kCrLf + QStringLiteral("Please insert a new media."));
@@ -130,10 +139,18 @@ void OpenCopy2CD() {
     vb::DoEvents();
 }
 
-void BurnCD() {
+bool BurnCD() {
     vb::Handler h(QStringLiteral("BurnCD of Formular frmOptions"));
     frmMain_BackUp* f = fMainForm;
-    h.Try([&] {
+    CdWriteFailure.clear();
+    CdWriteCompleted = false;
+    // Only an image that holds something is written: an empty one would
+    // only fail, with its messages and its wait.
+    bool empty = false;
+    vb::Quiet([&] { empty = CdImageSize() <= 0; });
+    if (empty)
+        return true;
+    const bool ran = h.Try([&] {
         platform::CDWriterXP& w = Writer();
         h.Erl = 1;
         CdWriting = true;
@@ -151,10 +168,14 @@ void BurnCD() {
         h.Erl = 3;
         run_display::PlayClip(QStringLiteral("adddatacd.avi"));
         h.Erl = 4;
-        Wait(kStartSeconds);
+        // A write that failed before it started has said so by now.
+        for (qint32 s = 0; s < kStartSeconds && CdWriting && !w.WriteStarted(); ++s)
+            Wait(1);
         h.Erl = 5;
         if (!w.WriteStarted()) {
             Critical(QStringLiteral("Disc Write could not be started."));
+            if (CdWriteFailure.isEmpty())
+                CdWriteFailure = QStringLiteral("Disc Write could not be started.");
             CdWriting = false;
             f->ProgressBar3->hide();
         }
@@ -169,8 +190,7 @@ void BurnCD() {
         if (CdWriting && w.Busy()) {
             // The write did not end in time. It is stopped before the run
             // goes on and deletes the temporary files the image reads.
-            WriteErrorLog(false, ProgramName, QStringLiteral("BurnCD of Formular frmOptions"), 6, 0,
-                          QStringLiteral("The disc write did not end within 30 minutes and was cancelled."));
+            CdWriteFailure = QStringLiteral("The disc write did not end within 30 minutes and was cancelled.");
             w.CancelWrite();
             const qint64 until = vb::MonotonicMs() + kCancelWaitMs;
             while (w.Busy() && vb::MonotonicMs() < until)
@@ -187,6 +207,12 @@ void BurnCD() {
         f->EnableCdRecorderControls();
     });
     vb::DoEvents();
+    if (!ran && CdWriteFailure.isEmpty())
+        CdWriteFailure = h.Err.Description;
+    const bool written = ran && CdWriteCompleted && CdWriteFailure.isEmpty();
+    if (!written && CdWriteFailure.isEmpty())
+        CdWriteFailure = QStringLiteral("The disc write did not end.");
+    return written;
 }
 
 QString DeviceErrorText(qint32 code) {

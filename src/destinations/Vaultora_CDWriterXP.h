@@ -23,15 +23,21 @@ extern qint64 CdCacheTotal;
 void OpenCopy2CD();
 
 // Adds `FilePath` to the disc image in the folder `CdPath` ("" the disc's
-// root; a drive or network prefix is dropped).
-void AddImage2CD(const QString& CdPath, const QString& FilePath);
+// root; a drive or network prefix is dropped). False when it is not in the
+// image (the error is logged).
+bool AddImage2CD(const QString& CdPath, const QString& FilePath);
 
 // Takes that entry out of the disc image again.
 void RemoveImage2CD(const QString& CdPath, const QString& FilePath);
 
 // Writes the collected image to the disc as a new session and waits for the
-// end (at most about 30 minutes; then the write is cancelled).
-void BurnCD();
+// end (at most about 30 minutes; then the write is cancelled). True when the
+// disc holds the image now; an empty image is not written and is true. A
+// write that failed leaves its reason in CdWriteFailure.
+bool BurnCD();
+extern QString CdWriteFailure;
+// Set by the write-complete event: the last write ended well.
+extern bool CdWriteCompleted;
 
 // The disc folder of an image entry: trimmed, without a drive ("D:\", also a
 // bare "D:") or network prefix, without leading "\", ending in "\" unless it

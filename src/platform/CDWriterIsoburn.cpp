@@ -32,11 +32,15 @@ using ::burn_disc_status;   // the one name libisoburn asks for there
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <mutex>
+#include <unistd.h>
 
 #include "platform/CDWriterXP.h"
 #include "platform/DriveTable.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "vb/VbError.h"
 
@@ -46,11 +50,12 @@ namespace {
 constexpr qint64 kSector = 2048;
 // One speed factor of a CD in libburn's kilobytes (1000 bytes) per second.
 constexpr double kCdSpeed1x = 176.4;
-// Sectors of an image besides the files' data: system area, volume
-// descriptors, path tables, the session alignment of a grown image and the
-// padding at its end.
+// A bound on the sectors of a session besides the files' data (system
+// area, volume descriptors, path tables, the session alignment of a grown
+// image, the padding at its end), and on those of each entry's directory
+// records in the three trees. Below it the image surely fits; near the
+// disc's free space libisofs works out the session's true size.
 constexpr qint64 kImageOverhead = 512;
-// Sectors per entry for its directory records in the three trees.
 constexpr qint64 kEntryOverhead = 2;
 
 // libburn and libisofs are set up once per process. libburn's signal
@@ -146,8 +151,13 @@ public:
     const QMap<QString, Entry>& entries() const { return entries_; }
     bool isEmpty() const { return entries_.isEmpty(); }
 
+    // Grows with every change, so that a size worked out for the image can
+    // tell whether it still holds.
+    quint64 version() const { return version_; }
+
     void add(const QString& name, const Entry& e) {
         remove(name);
+        ++version_;
         entries_.insert(name, e);
         dataSectors_ += Sectors(e.size);
         for (const QString& f : FoldersOf(name))
@@ -157,6 +167,7 @@ public:
         const auto it = entries_.constFind(name);
         if (it == entries_.cend())
             return;
+        ++version_;
         dataSectors_ -= Sectors(it->size);
         for (const QString& f : FoldersOf(name))
             if (--folders_[f] == 0)
@@ -164,6 +175,7 @@ public:
         entries_.erase(it);
     }
     void clear() {
+        ++version_;
         entries_.clear();
         folders_.clear();
         dataSectors_ = 0;
@@ -186,6 +198,7 @@ private:
     QMap<QString, Entry> entries_;
     QHash<QString, int> folders_;
     qint64 dataSectors_ = 0;
+    quint64 version_ = 0;
 };
 
 class IsoburnWriter final : public CDWriterXP {
@@ -287,6 +300,10 @@ public:
         case BURN_DISC_FULL: return 2;
         default: return 3;
         }
+    }
+    QString NotReadyReason() override {
+        Open();
+        return notReady_;
     }
     qint32 DiscType() override {
         if (!Open())
@@ -398,7 +415,10 @@ public:
     qint64 ImageSpace() override {
         if (entries_.isEmpty())
             return 0;
-        return kImageOverhead + importedNodes_ * kEntryOverhead + entries_.sectors(kEntryOverhead);
+        const qint64 bound = kImageOverhead + importedNodes_ * kEntryOverhead + entries_.sectors(kEntryOverhead);
+        if (!Open() || bound <= FreeBytes() / kSector)
+            return bound;
+        return MeasuredSectors(bound);
     }
 
     // --- the write ----------------------------------------------------------
@@ -436,20 +456,13 @@ public:
                 return;
             }
         }
-        if (!BuildTree())
+        if (!CreateImageFile())
+            return;
+        if (!BuildTree(true))
             return;
 
-        isoburn_imgen_opts* opts = nullptr;
-        if (isoburn_igopt_new(&opts, 0) <= 0) {
-            Fail(1, 0);
-            return;
-        }
-        isoburn_igopt_set_level(opts, 3);   // files of 4 GB and more
-        isoburn_igopt_set_extensions(opts, isoburn_igopt_rockridge | isoburn_igopt_joliet);
-        burn_disc* disc = nullptr;
-        const int prepared = isoburn_prepare_disc(drive_, &disc, opts);
-        isoburn_igopt_destroy(&opts, 0);
-        if (prepared <= 0 || !disc) {
+        burn_disc* disc = PrepareDisc(false);
+        if (!disc) {
             Fail(5, 0);
             return;
         }
@@ -548,12 +561,23 @@ private:
     bool Open() {
         if (drive_)
             return true;
-        if (selected_ < 0 || selected_ >= devices_.size() || !LibraryReady(nullptr))
+        notReady_.clear();
+        QString failure;
+        if (selected_ < 0 || selected_ >= devices_.size())
+            return false;
+        if (!LibraryReady(&failure)) {
+            notReady_ = QStringLiteral("The disc writer library cannot be set up: ") + failure;
+            return false;
+        }
+        if (current().pseudo && !ImageFileCanBeMade(&notReady_))
             return false;
         const QByteArray adr = current().address.toLocal8Bit();
         burn_drive_info* infos = nullptr;
         if (isoburn_drive_aquire(&infos, const_cast<char*>(adr.constData()), 0) <= 0 || !infos) {
-            messages_ << TakeMessages();
+            const QStringList why = TakeMessages();
+            messages_ << why;
+            notReady_ = QStringLiteral("The recorder %1 cannot be opened").arg(DeviceTextB(qint16(selected_))) +
+                        (why.isEmpty() ? QString() : QStringLiteral(": ") + why.join(QStringLiteral("; ")));
             return false;
         }
         infos_ = infos;
@@ -565,6 +589,7 @@ private:
     }
 
     void Close() {
+        measuredVersion_ = ~quint64(0);
         if (image_) {
             iso_image_unref(image_);
             image_ = nullptr;
@@ -635,8 +660,8 @@ private:
         if (current().capacity >= 0) {
             int lba = 0, nwa = 0;
             qint64 used = 0;
-            if (isoburn_disc_get_status(drive_) != BURN_DISC_BLANK &&
-                isoburn_disc_track_lba_nwa(drive_, nullptr, 0, &lba, &nwa) == 1)
+            // (A blank image file starts its first session at sector 32.)
+            if (isoburn_disc_track_lba_nwa(drive_, nullptr, 0, &lba, &nwa) == 1)
                 used = qint64(nwa) * kSector;
             free = std::min(free, current().capacity - used);
         }
@@ -652,7 +677,7 @@ private:
 
     // Puts the image's entries into the tree of the new session; an entry
     // of the same path from the previous session is replaced.
-    bool BuildTree() {
+    bool BuildTree(bool report) {
         iso_image_set_volume_id(image_, VolumeLabel.left(32).toUtf8().constData());
         const QMap<QString, CollectedImage::Entry>& entries = entries_.entries();
         for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
@@ -681,14 +706,102 @@ private:
                 iso_tree_add_new_node(image_, dir, name.constData(), QFile::encodeName(it->host).constData(),
                                       &added) < 0) {
                 const QString file = it->windows;
-                messages_ << TakeMessages();
+                const QStringList why = TakeMessages();
                 // The tree holds part of the entries now: it is read again
                 // before another write.
                 ReadImage();
-                Post([this, file] { emit FileError(0, file); });
-                Fail(2, 0);
+                if (report) {
+                    messages_ << why;
+                    Post([this, file] { emit FileError(0, file); });
+                    Fail(2, 0);
+                }
                 return false;
             }
+        }
+        return true;
+    }
+
+    // The session's layout worked out by libisoburn: the disc to write, or
+    // with `sizeOnly` one only to be measured and given up again. Null when
+    // it cannot be laid out.
+    burn_disc* PrepareDisc(bool sizeOnly) {
+        isoburn_imgen_opts* opts = nullptr;
+        if (isoburn_igopt_new(&opts, 0) <= 0)
+            return nullptr;
+        isoburn_igopt_set_level(opts, 3);   // files of 4 GB and more
+        isoburn_igopt_set_extensions(opts, isoburn_igopt_rockridge | isoburn_igopt_joliet |
+                                               (sizeOnly ? isoburn_igopt_will_cancel : 0));
+        burn_disc* disc = nullptr;
+        const int prepared = isoburn_prepare_disc(drive_, &disc, opts);
+        isoburn_igopt_destroy(&opts, 0);
+        if (prepared <= 0 || !disc) {
+            if (disc)
+                burn_disc_free(disc);
+            return nullptr;
+        }
+        return disc;
+    }
+
+    // The sectors of the session that the collected entries make, as
+    // libisofs lays it out, with the sectors before it that the disc skips
+    // (a grown image file aligns each session); `bound` when the image cannot
+    // be laid out. The tree of the disc is read anew afterwards.
+    qint64 MeasuredSectors(qint64 bound) {
+        if (measuredVersion_ == entries_.version())
+            return measured_;
+        if (!image_)
+            ReadImage();
+        qint64 sectors = bound;
+        if (image_ && BuildTree(false)) {
+            if (burn_disc* disc = PrepareDisc(true)) {
+                sectors = burn_disc_get_sectors(disc);
+                isoburn_cancel_prepared_write(drive_, nullptr, 0);
+                burn_disc_free(disc);
+            }
+            ReadImage();
+        }
+        TakeMessages();
+        measured_ = sectors;
+        measuredVersion_ = entries_.version();
+        return sectors;
+    }
+
+    // A pseudo-drive's image file exists, or its folder takes a new one; the
+    // reason otherwise.
+    bool ImageFileCanBeMade(QString* why) {
+        const QFileInfo file(current().b);
+        if (file.exists() || file.isSymLink())
+            return true;
+        const QString folder = file.absolutePath();
+        const QByteArray f = QFile::encodeName(folder);
+        QString reason;
+        if (!QFileInfo(folder).isDir())
+            reason = QStringLiteral("the folder %1 does not exist").arg(ToWindows(folder));
+        else if (::access(f.constData(), W_OK | X_OK) != 0)
+            reason = QString::fromLocal8Bit(std::strerror(errno));
+        if (reason.isEmpty())
+            return true;
+        *why = QStringLiteral("The disc image file %1 cannot be created: %2").arg(ToWindows(file.filePath()), reason);
+        return false;
+    }
+
+    // The image file of a pseudo-drive that is not there yet is made before
+    // the write, readable by its owner only, like the archives it holds.
+    bool CreateImageFile() {
+        if (!current().pseudo)
+            return true;
+        const QString path = current().b;
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            return true;
+        try {
+            PreparePrivateFile(path, false);
+        } catch (const vb::VbError& e) {
+            QString why;
+            if (ImageFileCanBeMade(&why))
+                why = QStringLiteral("The disc image file %1 cannot be created: %2").arg(ToWindows(path), e.description());
+            messages_ << why;
+            Fail(3, 1051);
+            return false;
         }
         return true;
     }
@@ -795,6 +908,9 @@ private:
     IsoImage* image_ = nullptr;
     qint64 importedNodes_ = 0;
     CollectedImage entries_;
+    quint64 measuredVersion_ = ~quint64(0);
+    qint64 measured_ = 0;
+    QString notReady_;
 
     QTimer poll_;
     burn_disc* disc_ = nullptr;

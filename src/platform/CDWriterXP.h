@@ -55,6 +55,9 @@ public:
     // Reads the disc again; the image starts anew, empty.
     virtual void RefreshDiscInfo() = 0;
     virtual bool DiscReady() = 0;
+    // Why the selected recorder cannot be used at all (it cannot be opened,
+    // or the image file of a pseudo-drive cannot be created); "" when it can.
+    virtual QString NotReadyReason() { return {}; }
     virtual qint32 DiscStatus() = 0;     // 0 empty, 1 open (appendable), 2 closed, 3 other
     virtual qint32 DiscType() = 0;       // 0 CD-DA/CD-ROM, 16 CD-I, 32 CD-ROM XA, 255 undefined
     virtual qint16 SessionCount() = 0;
@@ -75,6 +78,8 @@ public:
     // Windows path. An entry of the same image path is replaced.
     virtual void AddFile(const QString& imagePath, const QString& localFile) = 0;
     virtual void RemoveFile(const QString& imagePath) = 0;
+    // The space the next session takes on the disc with the entries
+    // collected so far (0 for none).
     virtual qint64 ImageSpace() = 0;
 
     // --- the write ---------------------------------------------------------

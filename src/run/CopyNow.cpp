@@ -129,9 +129,11 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         if (st.kind != platform::EntryKind::File)
             platform::RaiseMissing(sourceHost);
         size = st.size;
+        const bool cd = chkUseCDRecorder->Value() == 1;
         if (gFreeSpace < double(size) + kNearlyFull)
             MeasureFreeSpace(txtPathBackUp->Text());
-        while (gFreeSpace < double(size)) {
+        // (The disc's room is the disc image's own question, below.)
+        while (!cd && gFreeSpace < double(size)) {
             AskForNewMedium(false);
             if (ProgramEnded())
                 return;
@@ -142,7 +144,6 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         h.Erl = 3;
         const QString D = txtPathBackUp->Text();
         const bool network = File.startsWith(QLatin1String("\\\\"));
-        const bool cd = chkUseCDRecorder->Value() == 1;
         QString target;
         if (chkInclSubDirStruct->Value() == 1) {
             const QString below = network ? vb::Mid(File, 2) : vb::Mid(File, 4);
@@ -186,33 +187,19 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             return;
         }
         if (cd) {
-            for (;;) {
-                const QString folder = sParsePath(target);
-                vb::Quiet([&] { AddImage2CD(folder, File); });
-                double free = 0, image = 0;
-                vb::Quiet([&] {
-                    free = double(FreeCdSpace());
-                    image = CdImageSize();
-                });
-                if (!(free < image)) {
-                    copied = true;
-                    break;
-                }
-                vb::Quiet([&] {
-                    RemoveImage2CD(folder, File);
-                    BurnCD();
-                });
-                int answer = platform::vbCancel;
-                vb::Quiet([&] {
-                    answer = platform::MsgBox(LangText(308), platform::vbOKCancel | platform::vbExclamation,
-                                              ProgramName);
-                });
-                if (answer != platform::vbOK) {
-                    clearFlag = false;   // on no disc: straight to the counters
-                    break;
-                }
-                vb::Quiet([&] { OpenCopy2CD(); });
+            // The file is backed up once the disc holds it: its archive flag
+            // waits for the write.
+            QString why;
+            if (PutOnDiscImage(sParsePath(target), {File}, &why)) {
+                copied = true;
+                std::vector<StoredFile> flag;
+                if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit)
+                    flag.push_back({sourceHost, st.size, qint64(st.mtime.tv_sec)});
+                onDiscImage_.push_back({File, std::move(flag), {}});
+            } else {
+                LeftOffDisc(File, why, {});
             }
+            clearFlag = false;
         } else {
             // The copy goes through a temporary name and replaces the target
             // only when complete. A copy that fails is written to the error

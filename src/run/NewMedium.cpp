@@ -8,6 +8,7 @@
 #include "run/ProgramEnd.h"
 #include "run/RunDisplay.h"
 #include "run/Vaultora_Disk.h"
+#include "platform/CDWriterXP.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/ErrorHandling.h"
 #include "vb/Strings.h"
@@ -37,7 +38,19 @@ void frmMain_BackUp::Insert_new_media(bool flag) {
     });
     if (answer != platform::vbOK) {
         // Nothing of the run is finished: the program ends here.
-        ReportNotBackedUp(h.label(), 2, 0, LangText(124) + QLatin1Char(' ') + LangText(128), txtPathBackUp->Text());
+        // A recorder is named by its list line, with what keeps it from
+        // being used, if anything.
+        QString medium = txtPathBackUp->Text();
+        QString reason = LangText(124) + QLatin1Char(' ') + LangText(128);
+        vb::Quiet([&] {
+            if (chkUseCDRecorder->Value() != 1)
+                return;
+            medium = cboDevices->Text();
+            const QString notReady = CDWriterXP1()->NotReadyReason();
+            if (!notReady.isEmpty())
+                reason += QStringLiteral(" (") + notReady + QLatin1Char(')');
+        });
+        ReportNotBackedUp(h.label(), 2, 0, reason, medium);
         h.Next(2, [&] {
             platform::MsgBox(LangText(127) + vb::vbCrLf + LangText(128) + vb::vbCrLf + LangText(129),
                              platform::vbInformation, QStringLiteral("Vaultora"));

@@ -190,6 +190,8 @@ void frmMain_BackUp::cmdBackUpNow() {
         TotalCompressed = 0;
         DeliveredThisRun.clear();
         storedFiles_.clear();
+        onDiscImage_.clear();
+        keptWorkingFiles_.clear();
         h.Erl = 6;
         BackUpStartTime = vb::CLng(double(vb::CSng(vb::Timer())));
         h.Erl = 7;
@@ -444,8 +446,10 @@ void frmMain_BackUp::cmdBackUpNow() {
         h.Erl = 61;
         if (zipMode)
             Zip_Copy(true, true);
-        else if (chkUseCDRecorder->Value() == 1)
-            BurnCD();
+        // The disc is written with what the image holds: a copy run's files,
+        // or volumes waiting when the last one did not get as far.
+        if (!ProgramEnded() && chkUseCDRecorder->Value() == 1)
+            WriteDiscImage();
         return ProgramEnded() ? Go::Ended : Go::After;
     };
 
@@ -457,6 +461,12 @@ void frmMain_BackUp::cmdBackUpNow() {
                  entry, file, CurrentFileAttr, optBuMode(0)->Value(), n);
         go = Go::After;
     }
+    // What the image holds now no disc got: the run ended before the write.
+    vb::Quiet([&] {
+        if (!onDiscImage_.empty())
+            DiscImageNotWritten(CancelBackUp ? QStringLiteral("The run was stopped before the disc was written")
+                                             : QStringLiteral("The run ended before the disc was written"));
+    });
     // The archive flags cleared by copies and not written yet.
     vb::Quiet([] { platform::FlushArchiveBits(); });
     if (go == Go::Ended || ProgramEnded())
@@ -500,7 +510,8 @@ void frmMain_BackUp::CloseRun() {
             vb::Raise(vb::errObjectNotSet);
         ZipArchive->Close();
     });
-    h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    // The working files of a delivery that did not happen are left.
+    h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0, keptWorkingFiles_); });
     // A run stopped before its end (the session ending, a stop request) has
     // not backed up all that was asked of it.
     if (RunMode && CancelBackUp)

@@ -107,8 +107,9 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     bool encrypted = false;
     bool delivered = false;  // the archive reached its destination whole
     while (!finalStage) {
-        // 6. room on the medium
-        if (media) {
+        // 6. room on the medium (a disc's room is the disc image's own
+        // question below, asked with the size of the session it writes)
+        if (media && !cdRecorder) {
             for (;;) {
                 bool fits = true;
                 step(6, [&] {
@@ -220,38 +221,27 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                     retry = true;
                 }
             } else {
+                QStringList files{ArchiveTempPath};
                 step(10, [&] {
-                    const bool withLog = chkWriteLog->Value() == 1;
-                    for (;;) {
-                        AddImage2CD(QString(), ArchiveTempPath);
-                        bool logAdded = false;
-                        if (withLog) {
-                            Status(289);
-                            vb::Close(LogFileNo);
-                            if (FileExists(ArchiveLogPath)) {
-                                AddImage2CD(QString(), ArchiveLogPath);
-                                logAdded = true;
-                            }
-                        }
-                        if (double(FreeCdSpace()) < CdImageSize()) {
-                            RemoveImage2CD(QString(), ArchiveTempPath);
-                            if (logAdded)
-                                RemoveImage2CD(QString(), ArchiveLogPath);
-                            BurnCD();
-                            if (platform::MsgBox(LangText(308), platform::vbOKCancel | platform::vbExclamation,
-                                                 ProgramName) == platform::vbOK) {
-                                OpenCopy2CD();
-                                continue;
-                            }
-                            break;  // Cancel: this archive stays off the disc
-                        }
-                        if (BurnNow)
-                            BurnCD();
-                        break;
+                    if (chkWriteLog->Value() == 1) {
+                        Status(289);
+                        vb::Close(LogFileNo);
+                        if (FileExists(ArchiveLogPath))
+                            files << ArchiveLogPath;
                     }
                 });
-                // The disc writer does not tell whether the disc was written,
-                // so old archives are not deleted on the strength of it.
+                // The volume's files keep their archive flags until the disc
+                // holds it; an intermediate volume waits on the image for the
+                // write at the next full disc or at the end of the run.
+                QString why;
+                if (PutOnDiscImage(QString(), files, &why)) {
+                    onDiscImage_.push_back({ArchiveTempPath, storedFiles_, files});
+                    if (BurnNow && !WriteDiscImage())
+                        failed = true;
+                } else {
+                    LeftOffDisc(ArchiveTempPath, why, files);
+                    failed = true;
+                }
             }
             if (retry)
                 continue;
@@ -313,8 +303,9 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     }
 
     // The archive flags of the volume's files: cleared when it reached its
-    // destination, or when none of its destinations can tell.
-    const bool checkable = (media && !cdRecorder) || chkFTP->Value() == 1;
+    // destination, or when none of its destinations can tell. (On a disc
+    // they are cleared once the disc is written.)
+    const bool checkable = media || chkFTP->Value() == 1;
     SettleArchiveBits(verified || (!failed && !checkable));
     // The volume that a Stop later in the run leaves named in the box.
     if (!failed)
@@ -337,7 +328,12 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
 void frmMain_BackUp::SettleArchiveBits(bool clear) {
     std::vector<StoredFile> files;
     files.swap(storedFiles_);
-    if (!clear || files.empty())
+    if (clear)
+        ClearArchiveBits(files);
+}
+
+void frmMain_BackUp::ClearArchiveBits(const std::vector<StoredFile>& files) {
+    if (files.empty())
         return;
     vb::Quiet([&] {
         platform::Database::shared().transaction([&] {

@@ -367,6 +367,36 @@ private:
     };
     std::vector<StoredFile> storedFiles_;
     void SettleArchiveBits(bool clear);
+    static void ClearArchiveBits(const std::vector<StoredFile>& files);
+
+    // --- the disc image of the run (defined in src/run/DiscDelivery.cpp) --
+    // What this run has put on the disc image and the disc does not hold
+    // yet: each volume or copied file, the files whose archive flags wait for
+    // the write, and the working files the image reads it from.
+    struct OnDiscImage {
+        QString what;
+        std::vector<StoredFile> files;
+        QStringList working;
+    };
+    std::vector<OnDiscImage> onDiscImage_;
+    // Working files of deliveries that did not happen: the run's clean-up
+    // leaves them in the temporary folder.
+    QStringList keptWorkingFiles_;
+    // Puts the files into the image folder `folder`. When the image then no
+    // longer fits the disc they are taken out again, what the image held
+    // before is written, and a new disc is asked for: OK tries again on it,
+    // Cancel leaves them off every disc. True when they are on the image;
+    // otherwise *why says why not.
+    bool PutOnDiscImage(const QString& folder, const QStringList& files, QString* why);
+    // Writes the disc image, when it holds anything. What it held is then on
+    // the disc (its files' archive flags are cleared) or, when the write
+    // failed, reported as not backed up. True when written.
+    bool WriteDiscImage();
+    // What the image still holds is on no disc: each is reported with `why`.
+    void DiscImageNotWritten(const QString& why);
+    // One delivery to the disc that did not happen: its error-log line, and
+    // its working files kept.
+    void LeftOffDisc(const QString& what, const QString& why, const QStringList& working);
 
 public:
     // --- file search and filters (defined in src/run/FileSelection.cpp) --

@@ -19,32 +19,12 @@
 #include "common/AppInstance.h"
 #include "platform/Database.h"
 #include "run/ZipRunFixture.h"
+#include "support/SmallMount.h"
 #include "settings/SaveSettings.h"
 
 using namespace ziprun;
 
 namespace {
-
-// A small file system of its own for the destination (root only).
-class SmallMount {
-public:
-    SmallMount(const QString& where, const char* options) : where_(QFile::encodeName(where)) {
-        QDir().mkpath(where);
-        ok_ = ::geteuid() == 0 && ::mount("tmpfs", where_.constData(), "tmpfs", 0, options) == 0;
-    }
-    ~SmallMount() {
-        if (ok_)
-            ::umount2(where_.constData(), MNT_DETACH);
-    }
-    bool ok() const { return ok_; }
-    void remountReadOnly() {
-        ok_ = ok_ && ::mount(nullptr, where_.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    QByteArray where_;
-    bool ok_ = false;
-};
 
 class ProcessFaults : public ZipRunTest {
 protected:
@@ -286,7 +266,7 @@ TEST_F(ProcessFaults, ExitStatusOfAFullOrReadOnlyDestinationIsOne) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
-        SmallMount mount(dest, "size=256k");
+        testenv::SmallMount mount(dest, "size=256k");
         if (!mount.ok())
             GTEST_SKIP() << "tmpfs cannot be mounted here";
         if (c.readOnly)

@@ -53,6 +53,8 @@ public:
 
     void RefreshDiscInfo() override { calls << QStringLiteral("RefreshDiscInfo"); }
     bool DiscReady() override { return ready; }
+    QString notReady;
+    QString NotReadyReason() override { return notReady; }
     qint32 DiscStatus() override { return status; }
     qint32 DiscType() override { return type; }
     qint16 SessionCount() override { return sessions; }

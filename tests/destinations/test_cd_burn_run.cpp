@@ -6,12 +6,16 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
+#include <iostream>
 #include <vector>
 
 #include "FastClock.h"
 #include "run/ZipRunFixture.h"
+#include "support/SmallMount.h"
 #include "destinations/Vaultora_CDWriterXP.h"
+#include "platform/ArchiveFlag.h"
 #include "platform/CDWriterXP.h"
+#include "settings/SaveSettings.h"
 
 using namespace ziprun;
 
@@ -74,7 +78,7 @@ protected:
         const int last = f().cboDevices->ListCount() - 1;
         ASSERT_GE(last, 0);
         f().cboDevices->setListIndex(last);
-        ASSERT_EQ(f().cboDevices->Text(), Win(disc).left(1) + ": Image file " + Win(iso));
+        ASSERT_TRUE(f().cboDevices->Text().endsWith(": Image file " + Win(iso))) << f().cboDevices->Text().toStdString();
     }
     void RunOn(const QDate& day) {
         const FastClock clock(day);
@@ -133,21 +137,175 @@ TEST_F(CdBurnRun, TwoRunsMakeTwoSessionsThatHoldBothArchives) {
     EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
 }
 
-TEST_F(CdBurnRun, AnArchiveThatWouldOverflowTheDiscAsksForANewOne) {
-    Start("@1200K");
-    f().txtMaxZIPsize->setText("1");   // an archive of at most 1 MB fits the disc's free space
-    WriteSource("big.bin", Incompressible(400 * 1024, 2));
-    AddSource(Win(src) + "\\*.*");
-    platform::Dialogs::scriptAnswers({});   // every box gets its default: Cancel for the new disc
-    RunOn(QDate::currentDate());
-    bool asked = false;
+namespace {
+
+// The error-log lines that hold `text`.
+QStringList LinesWith(const QString& log, const QString& text) {
+    QStringList out;
+    for (const QString& line : log.split(QLatin1Char('\n')))
+        if (line.contains(text))
+            out << line;
+    return out;
+}
+
+QStringList ShownTexts() {
+    QStringList out;
     for (const platform::Dialogs::Shown& s : platform::Dialogs::shown())
-        if (s.prompt == LangText(308))
-            asked = true;
-    EXPECT_TRUE(asked);
-    // Nothing went on the disc.
-    EXPECT_FALSE(QFileInfo(iso).size() > 0 && Sessions(iso) > 0);
-    EXPECT_FALSE(CdWriting);
+        out << s.prompt;
+    return out;
+}
+
+}  // namespace
+
+// A blank disc with room takes the archive: the size asked of libisofs is
+// the session's own, not a fixed allowance.
+TEST_F(CdBurnRun, AnArchiveFitsABlankDiscWithRoomForIt) {
+    Start("@1200K");
+    f().txtMaxZIPsize->setText("1");
+    WriteSource("big.bin", Incompressible(700 * 1024, 2));
+    AddSource(Win(src) + "\\*.*");
+    RunOn(QDate::currentDate());
+    ASSERT_EQ(ErrorLog().toStdString(), "");
+    EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Complete);
+    EXPECT_EQ(Sessions(iso), 1);
+    const QString out = testenv::tempDir("x");
+    const QMap<QString, QByteArray> tree = NewestTree(iso, out);
+    ASSERT_TRUE(tree.contains(TodaysName(1))) << tree.keys().join(",").toStdString();
+    EXPECT_EQ(ReadWithPython(out + "/" + TodaysName(1)).find("big.bin")->data, Incompressible(700 * 1024, 2));
+    // The image file the program made is its owner's only, like its archives.
+    EXPECT_EQ(QFileInfo(iso).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+              QFile::Permissions());
+    EXPECT_TRUE(ShownTexts().isEmpty()) << ShownTexts().join("|").toStdString();
+}
+
+// A delivery to the disc that does not happen fails the run: one error-log
+// line names the archive and why, the working archive stays in the
+// temporary folder, and the files keep their archive flags, so that the
+// next run onto a good disc backs them up.
+TEST_F(CdBurnRun, AnArchiveTheDiscDoesNotGetIsReportedAndBackedUpNextTime) {
+    enum Drive { DevFull, MissingFolder, FullDisc, FullFileSystem };
+    struct Case {
+        const char* name;
+        Drive drive;
+        bool archiveNamed;   // else the recorder: the run ends before an archive is finished
+        const char* why;     // in that error-log line
+        const char* shown;   // a message shown ("" none)
+    } const cases[] = {
+        {"a drive that cannot be written", DevFull, true, "The disc write failed: ", ""},
+        {"an image folder that is missing", MissingFolder, false, "cannot be created: the folder",
+         "cannot be created: the folder"},
+        {"a disc without room, and no new disc", FullDisc, true, "The disc has no room for it", ""},
+        {"a file system without room", FullFileSystem, true, "The disc has no room for it", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (form)
+            ZipRunTest::TearDown();
+        disc = testenv::tempDir(QStringLiteral("disc"));
+        iso = disc + QStringLiteral("/backup-disc.iso");
+        std::unique_ptr<testenv::SmallMount> mount;
+        QString capacity;
+        switch (c.drive) {
+        case DevFull: iso = QStringLiteral("/dev/full"); break;
+        case MissingFolder: iso = disc + QStringLiteral("/gone/backup-disc.iso"); break;
+        case FullDisc: capacity = QStringLiteral("@790K"); break;   // the archive, not its session
+        case FullFileSystem:
+            mount = std::make_unique<testenv::SmallMount>(disc, "size=768k");
+            if (!mount->ok()) {
+                std::cout << "tmpfs cannot be mounted here: the row is left out\n";
+                continue;
+            }
+            break;
+        }
+        qputenv("VAULTORA_CD_DRIVES", ("stdio:" + iso + capacity).toLocal8Bit());
+        ZipRunTest::SetUp();
+        f().chkUseCDRecorder->setValue(1);
+        f().cboDevices->setListIndex(f().cboDevices->ListCount() - 1);
+        ASSERT_TRUE(f().cboDevices->Text().endsWith(Win(iso)));
+        f().optNewOnly->setValue(true);
+        f().txtMaxZIPsize->setText("1");   // a volume as large as the disc's room
+        const QString file = WriteSource("big.bin", Incompressible(700 * 1024, 7));
+        AddSource(Win(src) + "\\*.*");
+        platform::Dialogs::scriptAnswers({});   // every box its default: Cancel for a new disc
+        RunOn(QDate::currentDate());
+
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+        const QString archive = Win(temp) + "\\" + TodaysName(1);
+        const QStringList lines = LinesWith(ErrorLog(), c.archiveNamed ? archive : Win(iso));
+        ASSERT_EQ(lines.size(), 1) << ErrorLog().toStdString();
+        EXPECT_TRUE(lines[0].contains(c.why)) << lines[0].toStdString();
+        if (c.archiveNamed)
+            EXPECT_TRUE(QFileInfo::exists(temp + "/" + TodaysName(1)));   // the working archive is kept
+        EXPECT_TRUE(platform::ArchiveFlagIsSet(file));
+        const QString shown = ShownTexts().join("|");
+        if (*c.shown)
+            EXPECT_TRUE(shown.contains(c.shown)) << shown.toStdString();
+        // An empty image is never written.
+        EXPECT_FALSE(shown.contains("Tracks have been added")) << shown.toStdString();
+        if (c.drive != DevFull)
+            EXPECT_FALSE(shown.contains("Disc Write could not be started.")) << shown.toStdString();
+        EXPECT_FALSE(CdWriting);
+
+        // The next run onto a good disc takes the file that was left out.
+        ZipRunTest::TearDown();
+        iso = testenv::tempDir(QStringLiteral("good")) + QStringLiteral("/disc.iso");
+        qputenv("VAULTORA_CD_DRIVES", ("stdio:" + iso).toLocal8Bit());
+        const QString sources = src;
+        ZipRunTest::SetUp();
+        src = sources;
+        f().chkUseCDRecorder->setValue(1);
+        f().cboDevices->setListIndex(f().cboDevices->ListCount() - 1);
+        f().optNewOnly->setValue(true);
+        AddSource(Win(src) + "\\*.*");
+        RunOn(QDate::currentDate());
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Complete) << ErrorLog().toStdString();
+        const QString out = testenv::tempDir("x");
+        const QMap<QString, QByteArray> tree = NewestTree(iso, out);
+        ASSERT_EQ(tree.size(), 2) << tree.keys().join(",").toStdString();   // the archive and its log
+        const QString name = tree.firstKey().endsWith(".log") ? tree.lastKey() : tree.firstKey();
+        const ZipListing z = ReadWithPython(out + "/" + name);
+        ASSERT_NE(z.find("big.bin"), nullptr);
+        EXPECT_EQ(z.find("big.bin")->data, Incompressible(700 * 1024, 7));
+        EXPECT_FALSE(platform::ArchiveFlagIsSet(file));
+    }
+}
+
+// A disc that already holds a session and has no room for the next one
+// keeps that session whole.
+TEST_F(CdBurnRun, ADiscWithoutRoomKeepsItsEarlierSession) {
+    Start("@1100K");
+    f().txtMaxZIPsize->setText("1");
+    WriteSource("a.bin", Incompressible(300 * 1024, 8));
+    AddSource(Win(src) + "\\*.*");
+    RunOn(QDate::currentDate());
+    ASSERT_EQ(ErrorLog().toStdString(), "");
+    const QMap<QString, QByteArray> first = NewestTree(iso, testenv::tempDir("x1"));
+    WriteSource("b.bin", Incompressible(630 * 1024, 9));   // fits the room left, not with its session
+    RunOn(QDate::currentDate());
+    EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+    EXPECT_EQ(LinesWith(ErrorLog(), TodaysName(2)).size(), 1) << ErrorLog().toStdString();
+    EXPECT_EQ(Sessions(iso), 1);
+    EXPECT_EQ(NewestTree(iso, testenv::tempDir("x2")), first);
+}
+
+// In copy mode a disc write that fails reports each file it held, and each
+// keeps its archive flag.
+TEST_F(CdBurnRun, ACopyRunWhoseDiscWriteFailsReportsEachFile) {
+    iso = QStringLiteral("/dev/full");
+    Start();
+    f().optBuMode(1)->setValue(true);
+    f().optNewOnly->setValue(true);
+    const QString a = WriteSource("a.txt", "first");
+    const QString b = WriteSource("b.txt", "second");
+    AddSource(Win(src) + "\\*.*");
+    RunOn(QDate::currentDate());
+    EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+    for (const QString& file : {a, b}) {
+        const QStringList lines = LinesWith(ErrorLog(), Win(file));
+        ASSERT_EQ(lines.size(), 1) << ErrorLog().toStdString();
+        EXPECT_TRUE(lines[0].contains("The disc write failed: "));
+        EXPECT_TRUE(platform::ArchiveFlagIsSet(file));
+    }
 }
 
 // libburn's set-up and a write leave the program's signal handling as it
@@ -247,4 +405,57 @@ TEST(CdPseudoDrives, AddressesAndDeclaredCapacities) {
     EXPECT_EQ(d[1].capacity, -1);
     EXPECT_EQ(d[2].capacity, 8LL * 1024 * 1024 * 1024);   // beyond 32 bits
     EXPECT_EQ(d[3].capacity, 1024);
+}
+
+// The built program, unattended ("/run"), onto a recorder whose disc cannot
+// be written: exit status 1, one error-log line that names the archive and
+// the writer's reason; a run onto a good image then ends with 0 and the
+// disc holds the file.
+TEST_F(CdBurnRun, AnUnattendedRunWhoseDiscIsNotWrittenEndsWithStatusOne) {
+    struct Case {
+        const char* name;
+        const char* drive;   // "" a good image file
+        int status;
+    } const cases[] = {
+        {"a drive that cannot be written", "/dev/full", 1},
+        {"a good image file", "", 0},
+    };
+    const QString good = disc + "/good.iso";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        iso = *c.drive ? QString::fromUtf8(c.drive) : good;
+        if (form)
+            ZipRunTest::TearDown();
+        const QString sources = src;
+        Start();
+        if (!sources.isEmpty())
+            src = sources;
+        f().optNewOnly->setValue(true);
+        const QString file = src + "/a.txt";
+        if (!QFileInfo::exists(file))
+            WriteSource("a.txt", "backed up once the disc holds it");
+        AddSource(Win(src) + "\\*.*");
+        Save_Settings();
+        QProcess program;
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(testenv::builtProgram(), {"/run", "/profile:P"});
+        ASSERT_TRUE(program.waitForFinished(120000)) << program.readAll().toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), c.status) << program.readAll().toStdString();
+        const QStringList lines = LinesWith(ErrorLog(), TodaysName(1));
+        if (c.status == 1) {
+            ASSERT_EQ(lines.size(), 1) << ErrorLog().toStdString();
+            EXPECT_TRUE(lines[0].contains("The disc write failed: ")) << lines[0].toStdString();
+            EXPECT_TRUE(platform::ArchiveFlagIsSet(file));
+        } else {
+            EXPECT_TRUE(lines.isEmpty()) << ErrorLog().toStdString();
+            EXPECT_EQ(Sessions(iso), 1);
+            const QString out = testenv::tempDir("x");
+            const QMap<QString, QByteArray> tree = NewestTree(iso, out);
+            ASSERT_TRUE(tree.contains(TodaysName(1))) << tree.keys().join(",").toStdString();
+            EXPECT_EQ(ReadWithPython(out + "/" + TodaysName(1)).find("a.txt")->data,
+                      QByteArray("backed up once the disc holds it"));
+        }
+        QFile::remove(ErrorLogFile());
+    }
 }

@@ -241,6 +241,7 @@ TEST_F(CdRecorderTest, OpeningADiscForANewImage) {
         bool closeOk, importOk;
         QStringList calls;   // CloseSession / ImportSession
         QStringList shown;
+        QString notReady = {};
     };
     const QString closed = "Disk closed\r\nPlease insert a new media.";
     const QList<Case> cases = {
@@ -256,6 +257,9 @@ TEST_F(CdRecorderTest, OpeningADiscForANewImage) {
         {"import fails", 1, 3, true, false, {"ImportSession(true)"},
          {"Previous Session could not be imported\r\nOnly ISO/Joliet tracks (Mode1) can be imported.",
           "The CD recorder will exit now\r\nInsert a new media."}},
+        // A recorder that cannot be used says why, not that the disc is closed.
+        {"cannot be used", 3, 3, true, true, {}, {"The disc image file Z:\\x\\d.iso cannot be created: no folder"},
+         "The disc image file Z:\\x\\d.iso cannot be created: no folder"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -265,6 +269,7 @@ TEST_F(CdRecorderTest, OpeningADiscForANewImage) {
         fake->sessionStatus = c.session;
         fake->closeOk = c.closeOk;
         fake->importOk = c.importOk;
+        fake->notReady = c.notReady;
         OpenCopy2CD();
         EXPECT_EQ(fake->calls.value(0), "RefreshDiscInfo");
         EXPECT_EQ(fake->calls.mid(1), c.calls);
@@ -410,9 +415,13 @@ TEST_F(CdRecorderTest, BurningWritesTheImageAndWaitsForTheEnd) {
     form->chkUseCDRecorder->setValue(1);
     form->chkUseBurnProof->setValue(1);
     const FastClock clock;
-    AddImage2CD("", "C:\\x\\a.zip");
+    // An empty image is not written at all.
+    EXPECT_TRUE(BurnCD());
+    EXPECT_TRUE(fake->calls.filter("StartWrite").isEmpty());
+    EXPECT_TRUE(AddImage2CD("", "C:\\x\\a.zip"));
     fake->calls.clear();
-    BurnCD();
+    EXPECT_TRUE(BurnCD());
+    EXPECT_EQ(CdWriteFailure, "");
     const QString today = vb::Date().toString("yyyy-MM-dd");
     EXPECT_EQ(fake->calls,
               (QStringList{"StartWrite(true) label=" + today + " after=0 settings=10111", "AfterWriteAction"}));
@@ -425,8 +434,10 @@ TEST_F(CdRecorderTest, BurningWritesTheImageAndWaitsForTheEnd) {
     // A write that does not start.
     fake->outcome = FakeCdWriter::Outcome::NotStarted;
     fake->started = false;
-    BurnCD();
+    AddImage2CD("", "C:\\x\\a.zip");
+    EXPECT_FALSE(BurnCD());
     EXPECT_EQ(ShownTexts(), QStringList{"Disc Write could not be started."});
+    EXPECT_EQ(CdWriteFailure, "Disc Write could not be started.");
     EXPECT_FALSE(CdWriting);
     EXPECT_TRUE(form->ProgressBar3->isHidden());
 
@@ -435,8 +446,11 @@ TEST_F(CdRecorderTest, BurningWritesTheImageAndWaitsForTheEnd) {
     fake->outcome = FakeCdWriter::Outcome::Error;
     fake->errorType = 3;
     fake->errorCode = 1008;
-    BurnCD();
+    AddImage2CD("", "C:\\x\\a.zip");
+    EXPECT_FALSE(BurnCD());
     EXPECT_EQ(ShownTexts(), QStringList{"A buffer under-run has occurred (1008)."});
+    // The reason the run reports carries the writer's own details.
+    EXPECT_EQ(CdWriteFailure, "A buffer under-run has occurred (1008). (" + fake->extended + ")");
     EXPECT_FALSE(CdWriting);
     EXPECT_TRUE(form->cboDevices->isEnabled());
 }
@@ -446,12 +460,13 @@ TEST_F(CdRecorderTest, AWriteThatNeverEndsIsCancelledAfterThirtyMinutes) {
     form->chkUseCDRecorder->setValue(1);
     const FastClock clock;
     fake->outcome = FakeCdWriter::Outcome::NeverEnds;
+    AddImage2CD("", "C:\\x\\a.zip");
     const qint64 start = vb::MonotonicMs();
-    BurnCD();
+    EXPECT_FALSE(BurnCD());
     // (Every step of the wait takes at least a second of the clock.)
-    EXPECT_GE(vb::MonotonicMs() - start, (10 + 1800) * 1000LL);
+    EXPECT_GE(vb::MonotonicMs() - start, 1800 * 1000LL);
     EXPECT_EQ(Calls("CancelWrite").size(), 1);
-    EXPECT_TRUE(ErrorLog().contains("BurnCD of Formular frmOptions"));
+    EXPECT_EQ(CdWriteFailure, "The disc write did not end within 30 minutes and was cancelled.");
     EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
     // The drive still writes: the flag stands, and the recorder cannot be
     // changed, not even from code.
