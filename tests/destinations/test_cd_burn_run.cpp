@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FastClock.h"
+#include "ShownTexts.h"
 #include "run/ZipRunFixture.h"
 #include "support/SmallMount.h"
 #include "destinations/Vaultora_CDWriterXP.h"
@@ -145,13 +146,6 @@ QStringList LinesWith(const QString& log, const QString& text) {
     for (const QString& line : log.split(QLatin1Char('\n')))
         if (line.contains(text))
             out << line;
-    return out;
-}
-
-QStringList ShownTexts() {
-    QStringList out;
-    for (const platform::Dialogs::Shown& s : platform::Dialogs::shown())
-        out << s.prompt;
     return out;
 }
 

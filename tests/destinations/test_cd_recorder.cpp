@@ -11,6 +11,7 @@
 
 #include "FakeCdWriter.h"
 #include "FastClock.h"
+#include "ShownTexts.h"
 #include "support/TestEnv.h"
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -23,17 +24,6 @@
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 #include "vb/Format.h"
-
-namespace {
-
-QStringList ShownTexts() {
-    QStringList out;
-    for (const platform::Dialogs::Shown& s : platform::Dialogs::shown())
-        out << s.prompt;
-    return out;
-}
-
-}  // namespace
 
 class CdRecorderTest : public FormFixture {
 protected:
