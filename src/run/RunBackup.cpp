@@ -242,7 +242,8 @@ void frmMain_BackUp::cmdBackUpNow() {
             Status(105);
             h.Erl = 27;
             if (!Open_Zip(false)) {
-                if (!ProgramEnded())
+                // (A failed FTP check has said why already.)
+                if (!ProgramEnded() && CurrentRunOutcome() != RunOutcome::NotRun)
                     ReportCouldNotRun(h.label(), 27, 0, LangText(107));
                 return ProgramEnded() ? Go::Ended : Go::After;
             }
