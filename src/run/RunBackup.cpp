@@ -578,6 +578,14 @@ bool frmMain_BackUp::RunSynchronisation() {
                          QStringLiteral("Info"));
         return false;
     }
+    // A folder synchronised with itself, or with a folder inside it, would be
+    // copied into itself: refused before anything is made or copied.
+    const QString clash = SyncFoldersClash(txtSourceSync->Text(), txtDestinySync->Text());
+    if (!clash.isEmpty()) {
+        ReportCouldNotRun(QStringLiteral("cmdBackUpNow"), 11, 0, clash);
+        platform::MsgBox(clash + vb::vbCrLf + LangText(282), platform::vbExclamation, LangText(16));
+        return false;
+    }
     Speak(LangText(283));
     StatusText(LangText(283));
     CreateDirectoryStruct(txtSourceSync->Text());
