@@ -417,12 +417,11 @@ QString SyncFoldersClash(const QString& source, const QString& destination) {
     const RealPlace d = RealPlaceOf(to.path);
     const bool destinationInSource = Within(d, s);
     const bool sourceInDestination = Within(s, d);
-    const QString pair = QStringLiteral(": ") + source + kTo + destination;
     if (destinationInSource && sourceInDestination)
-        return QStringLiteral("The source and the destination of the synchronisation are the same folder") + pair;
+        return QStringLiteral("The source and the destination of the synchronisation are the same folder");
     if (destinationInSource)
-        return QStringLiteral("The destination of the synchronisation lies inside its source folder") + pair;
+        return QStringLiteral("The destination of the synchronisation lies inside its source folder");
     if (sourceInDestination)
-        return QStringLiteral("The source of the synchronisation lies inside its destination folder") + pair;
+        return QStringLiteral("The source of the synchronisation lies inside its destination folder");
     return {};
 }
