@@ -241,7 +241,7 @@ bool DelDir(QString sDir) {
     return result;
 }
 
-void DeleteFiles(QString sPattern, qint32 iDays, const QStringList& keep) {
+void DeleteFiles(QString sPattern, qint32 iDays) {
     vb::Handler h(Label("DeleteFiles"));
     QString name;
     const bool ok = h.Try([&] {
@@ -256,10 +256,7 @@ void DeleteFiles(QString sPattern, qint32 iDays, const QStringList& keep) {
             QString path = folder + name;
             // Only the calendar day of the last change counts.
             const QDate day = platform::FileDateTime(path).date();
-            bool kept = false;
-            for (const QString& k : keep)
-                kept = kept || sParseFile(k).compare(name, Qt::CaseInsensitive) == 0;
-            if (day <= lastDay && !kept && FileExists(path))
+            if (day <= lastDay && FileExists(path))
                 platform::Kill(path);
         }
         vb::DoEvents();

@@ -57,9 +57,8 @@ bool compare_files(const QString& sFile1, const QString& sFile2);
 bool DelDir(QString sDir);
 
 // Deletes the plain files matching sPattern dated iDays days ago or earlier
-// (by calendar day). A pattern ending in "*.*" deletes nothing. The files
-// of the folder named like one in `keep` (without regard to case) are left.
-void DeleteFiles(QString sPattern, qint32 iDays, const QStringList& keep = {});
+// (by calendar day). A pattern ending in "*.*" deletes nothing.
+void DeleteFiles(QString sPattern, qint32 iDays);
 
 // The number of plain files matching sPattern (hidden, system and folders not
 // counted); 0 when none or on failure. Lets pending events run once.

@@ -23,6 +23,13 @@ extern qint32 BackUpStartTime;
 // When the last run ended without a cancel.
 extern QDateTime LastBackUpDate;
 
+// Moves an archive that reached none of its destinations, with its log, out
+// of the way of the temporary folder's clean-up, into a folder of its own
+// below "<temporary folder>\undelivered"; the log is named after the
+// archive there. The folder (Windows path), or "" when the archive could not
+// be moved.
+QString KeepUndelivered(const QString& tempFolder, const QString& archive, const QString& log);
+
 // The archives and logs this run has put into the destination folder. Old
 // archives are never deleted when they are one of these.
 extern QStringList DeliveredThisRun;

@@ -5,11 +5,14 @@
 // left off a full disc, is reported as not backed up and its working files
 // stay in the temporary folder.
 #include "common/Globals.h"
+#include "common/NRV_ErrorLog.h"
+#include "common/NRV_File_Dir.h"
 #include "common/NRV_Language.h"
 #include "common/RunOutcome.h"
 #include "destinations/Vaultora_CDWriterXP.h"
 #include "platform/CDWriterXP.h"
 #include "platform/Dialogs.h"
+#include "run/ArchivePaths.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/ErrorHandling.h"
 #include "vb/Strings.h"
@@ -72,12 +75,34 @@ void frmMain_BackUp::DiscImageNotWritten(const QString& why) {
     std::vector<OnDiscImage> lost;
     lost.swap(onDiscImage_);
     for (const OnDiscImage& d : lost)
-        LeftOffDisc(d.what, why, d.working);
+        LeftOffDisc(d.what, why, d.archive);
 }
 
-void frmMain_BackUp::LeftOffDisc(const QString& what, const QString& why, const QStringList& working) {
+void frmMain_BackUp::LeftOffDisc(const QString& what, const QString& why, const QString& archive) {
     const QString label = optBuMode(0)->Value() ? QStringLiteral("Zip_Copy error_cd")
                                                 : QStringLiteral("Copy_Now of Formular frmMain_BackUp");
     ReportNotBackedUp(label, 10, 0, why, what);
-    keptWorkingFiles_ << working;
+    if (!archive.isEmpty())
+        undeliveredToDisc_ << archive;
+}
+
+void frmMain_BackUp::DeliveredElsewhere(const QString& archive) {
+    undeliveredToDisc_.removeAll(archive);
+    for (OnDiscImage& d : onDiscImage_)
+        if (d.archive == archive)
+            d.archive.clear();
+}
+
+void frmMain_BackUp::KeepUndeliveredToDisc() {
+    QStringList archives;
+    archives.swap(undeliveredToDisc_);
+    for (const QString& archive : archives) {
+        if (!FileExists(archive))
+            continue;
+        const QString kept = KeepUndelivered(txtPathTemp->Text(), archive, archive + QStringLiteral(".log"));
+        if (!kept.isEmpty())
+            WriteErrorLog(false, ProgramName, QStringLiteral("Zip_Copy error_cd"), 10, 0,
+                          QStringLiteral("The archive that was not written to a disc is kept in ") + kept +
+                              QStringLiteral(": ") + sParseFile(archive));
+    }
 }

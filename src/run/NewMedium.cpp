@@ -51,6 +51,11 @@ void frmMain_BackUp::Insert_new_media(bool flag) {
                 reason += QStringLiteral(" (") + notReady + QLatin1Char(')');
         });
         ReportNotBackedUp(h.label(), 2, 0, reason, medium);
+        // What waits on the disc image gets no disc either.
+        vb::Quiet([&] {
+            DiscImageNotWritten(QStringLiteral("The run ended at the new-medium prompt before the disc was written"));
+            KeepUndeliveredToDisc();
+        });
         h.Next(2, [&] {
             platform::MsgBox(LangText(127) + vb::vbCrLf + LangText(128) + vb::vbCrLf + LangText(129),
                              platform::vbInformation, QStringLiteral("Vaultora"));

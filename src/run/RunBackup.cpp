@@ -202,7 +202,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         DeliveredThisRun.clear();
         storedFiles_.clear();
         onDiscImage_.clear();
-        keptWorkingFiles_.clear();
+        undeliveredToDisc_.clear();
         h.Erl = 6;
         BackUpStartTime = vb::CLng(double(vb::CSng(vb::Timer())));
         h.Erl = 7;
@@ -482,6 +482,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         if (!onDiscImage_.empty())
             DiscImageNotWritten(CancelBackUp ? QStringLiteral("The run was stopped before the disc was written")
                                              : QStringLiteral("The run ended before the disc was written"));
+        KeepUndeliveredToDisc();
     });
     // The archive flags cleared by copies and not written yet.
     vb::Quiet([] { platform::FlushArchiveBits(); });
@@ -526,8 +527,7 @@ void frmMain_BackUp::CloseRun() {
             vb::Raise(vb::errObjectNotSet);
         ZipArchive->Close();
     });
-    // The working files of a delivery that did not happen are left.
-    h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0, keptWorkingFiles_); });
+    h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
     // A run stopped before its end (the session ending, a stop request) has
     // not backed up all that was asked of it.
     if (RunMode && CancelBackUp)

@@ -42,11 +42,8 @@ constexpr double kMb = 1048576.0;
 
 bool SamePath(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-// Moves an archive that reached none of its destinations, with its log, out
-// of the way of the temporary folder's clean-up, into a folder of its own
-// below "<temporary folder>\\undelivered"; the log is named after the
-// archive there. The folder (Windows path), or "" when the archive could not
-// be moved.
+}  // namespace
+
 QString KeepUndelivered(const QString& tempFolder, const QString& archive, const QString& log) {
     QString kept;
     vb::Quiet([&] {
@@ -64,8 +61,6 @@ QString KeepUndelivered(const QString& tempFolder, const QString& archive, const
     });
     return kept;
 }
-
-}  // namespace
 
 void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     vb::Handler h(QStringLiteral("Zip_Copy"));
@@ -260,11 +255,11 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 // write at the next full disc or at the end of the run.
                 QString why;
                 if (PutOnDiscImage(QString(), files, &why)) {
-                    onDiscImage_.push_back({ArchiveTempPath, storedFiles_, files});
+                    onDiscImage_.push_back({ArchiveTempPath, storedFiles_, ArchiveTempPath});
                     if (BurnNow && !WriteDiscImage())
                         failed = true;
                 } else {
-                    LeftOffDisc(ArchiveTempPath, why, files);
+                    LeftOffDisc(ArchiveTempPath, why, ArchiveTempPath);
                     failed = true;
                 }
             }
@@ -322,6 +317,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                         StopClip();
                     }
                     verified = true;
+                    DeliveredElsewhere(ArchiveTempPath);
                     if (!media)
                         DeleteOldArchives();
                 } else {

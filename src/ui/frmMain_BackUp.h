@@ -376,12 +376,13 @@ private:
     struct OnDiscImage {
         QString what;
         std::vector<StoredFile> files;
-        QStringList working;
+        QString archive;   // a volume's working archive ("" for a copied file)
     };
     std::vector<OnDiscImage> onDiscImage_;
-    // Working files of deliveries that did not happen: the run's clean-up
-    // leaves them in the temporary folder.
-    QStringList keptWorkingFiles_;
+    // Working archives of this run that no destination got: kept at the
+    // run's end, out of the way of the temporary folder's clean-up.
+    QStringList undeliveredToDisc_;
+    void KeepUndeliveredToDisc();
     // Puts the files into the image folder `folder`. When the image then no
     // longer fits the disc they are taken out again, what the image held
     // before is written, and a new disc is asked for: OK tries again on it,
@@ -395,8 +396,11 @@ private:
     // What the image still holds is on no disc: each is reported with `why`.
     void DiscImageNotWritten(const QString& why);
     // One delivery to the disc that did not happen: its error-log line, and
-    // its working files kept.
-    void LeftOffDisc(const QString& what, const QString& why, const QStringList& working);
+    // its working archive (if any) to be kept.
+    void LeftOffDisc(const QString& what, const QString& why, const QString& archive);
+    // The volume reached another destination (the server): it is not kept
+    // when the disc does not get it.
+    void DeliveredElsewhere(const QString& archive);
 
 public:
     // --- file search and filters (defined in src/run/FileSelection.cpp) --

@@ -228,8 +228,16 @@ TEST_F(CdBurnRun, AnArchiveTheDiscDoesNotGetIsReportedAndBackedUpNextTime) {
         const QStringList lines = LinesWith(ErrorLog(), c.archiveNamed ? archive : Win(iso));
         ASSERT_EQ(lines.size(), 1) << ErrorLog().toStdString();
         EXPECT_TRUE(lines[0].contains(c.why)) << lines[0].toStdString();
-        if (c.archiveNamed)
-            EXPECT_TRUE(QFileInfo::exists(temp + "/" + TodaysName(1)));   // the working archive is kept
+        if (c.archiveNamed) {
+            // The working archive is kept, with its log, out of the way of
+            // the next run's clean-up; the error log says where.
+            const QStringList kept = QDir(temp + "/undelivered").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            ASSERT_EQ(kept.size(), 1);
+            const QString folder = temp + "/undelivered/" + kept[0];
+            EXPECT_TRUE(UnzipTestPasses(folder + "/" + TodaysName(1)));
+            EXPECT_TRUE(QFileInfo::exists(folder + "/" + TodaysName(1) + ".log"));
+            EXPECT_EQ(LinesWith(ErrorLog(), "kept in " + Win(folder)).size(), 1) << ErrorLog().toStdString();
+        }
         EXPECT_TRUE(platform::ArchiveFlagIsSet(file));
         const QString shown = ShownTexts().join("|");
         if (*c.shown)
@@ -277,7 +285,7 @@ TEST_F(CdBurnRun, ADiscWithoutRoomKeepsItsEarlierSession) {
     WriteSource("b.bin", Incompressible(630 * 1024, 9));   // fits the room left, not with its session
     RunOn(QDate::currentDate());
     EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
-    EXPECT_EQ(LinesWith(ErrorLog(), TodaysName(2)).size(), 1) << ErrorLog().toStdString();
+    EXPECT_EQ(LinesWith(ErrorLog(), Win(temp) + "\\" + TodaysName(2)).size(), 1) << ErrorLog().toStdString();
     EXPECT_EQ(Sessions(iso), 1);
     EXPECT_EQ(NewestTree(iso, testenv::tempDir("x2")), first);
 }
@@ -436,7 +444,7 @@ TEST_F(CdBurnRun, AnUnattendedRunWhoseDiscIsNotWrittenEndsWithStatusOne) {
         ASSERT_TRUE(program.waitForFinished(120000)) << program.readAll().toStdString();
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), c.status) << program.readAll().toStdString();
-        const QStringList lines = LinesWith(ErrorLog(), TodaysName(1));
+        const QStringList lines = LinesWith(ErrorLog(), Win(temp) + "\\" + TodaysName(1));
         if (c.status == 1) {
             ASSERT_EQ(lines.size(), 1) << ErrorLog().toStdString();
             EXPECT_TRUE(lines[0].contains("The disc write failed: ")) << lines[0].toStdString();
