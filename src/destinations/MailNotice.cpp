@@ -276,7 +276,7 @@ void MailNotice::OnDataArrival() {
     if (!lines.isEmpty())
         received_.prepend((lines.join(kCrLf) + kCrLf).toLatin1());
     if (received_.size() > kMaxReply)
-        Fail("sckSMTP_DataArrival", 5, 0, QStringLiteral("The server's reply is too long"));
+        Abandon(QStringLiteral("The server's reply is too long"));
 }
 
 void MailNotice::HandleReply(const QString& reply) {
