@@ -125,6 +125,10 @@ TEST_F(FtpRun, AnArchiveThatCannotBeFetchedIsNotReplaced) {
     WriteSource(QStringLiteral("c.txt"), QByteArray("new c"));
     Run();
     EXPECT_EQ(testenv::readFile(moved), before);
+    // The error log names the archive and the server's answer.
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("FTP download of ") + QFileInfo(archive).fileName() +
+                                    QStringLiteral(" failed: 550 ")))
+        << ErrorLog().toStdString();
 }
 
 // An appending run whose upload fails (the data connection dropped, the
