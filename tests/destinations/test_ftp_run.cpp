@@ -184,6 +184,8 @@ TEST_F(FtpRun, AFailedUploadInAnAppendingRunLosesNothing) {
         EXPECT_TRUE(z.find(QStringLiteral("/a.txt")));
         EXPECT_TRUE(z.find(QStringLiteral("/c.txt")));
         EXPECT_TRUE(QFile::exists(kept[0] + QStringLiteral(".log")));
+        for (const QString& file : {kept[0], kept[0] + QStringLiteral(".log")})
+            EXPECT_EQ(QFile::permissions(file) & 0x0FFF, QFile::ReadUser | QFile::WriteUser) << file.toStdString();
         EXPECT_TRUE(TempIsClean());
     }
 
