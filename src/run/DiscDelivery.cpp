@@ -2,8 +2,8 @@
 // What a run puts on the disc image, and what becomes of it: a volume or a
 // copied file counts as backed up only once the disc holds it. Until then
 // the archive flags of its files stay set; a write that fails, or a file
-// left off a full disc, is reported as not backed up and its working files
-// stay in the temporary folder.
+// left off a full disc, is reported as not backed up, and a volume's working
+// archive is kept at the run's end as an undelivered one.
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
