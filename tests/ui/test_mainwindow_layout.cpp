@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWidget>
 
 #include "ui/controls/VbControl.h"
@@ -50,6 +52,16 @@ QStringList overlappingControls(const frmMain_BackUp& w) {
     return bad;
 }
 
+// Tab pages that would need a horizontal scroll bar: their controls are
+// wider than the window.
+QStringList tooWidePages(const frmMain_BackUp& w) {
+    QStringList bad;
+    for (QScrollArea* area : w.SSTab1->findChildren<QScrollArea*>())
+        if (area->isVisible() && area->horizontalScrollBar()->maximum() > 0)
+            bad << QString("%1 px too wide").arg(area->horizontalScrollBar()->maximum());
+    return bad;
+}
+
 }  // namespace
 
 // Every tab at the design size: no control squeezed away, cut off or lying
@@ -67,6 +79,7 @@ TEST(MainWindowLayout, EveryTabFitsAtDesignSize) {
         QApplication::processEvents();
         EXPECT_EQ(misplacedControls(w).join(' ').toStdString(), "") << what.toStdString();
         EXPECT_EQ(overlappingControls(w).join(' ').toStdString(), "") << what.toStdString();
+        EXPECT_EQ(tooWidePages(w).join(' ').toStdString(), "") << what.toStdString();
         if (!shots.isEmpty())
             w.grab().save(shots + "/" + what + ".png");
     };
