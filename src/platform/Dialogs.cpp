@@ -311,15 +311,27 @@ QString OpenFileName(const QString& title, const QString& filter, const QString&
     return answer;
 }
 
-bool ShowTextFile(const QString& title, const QString& windowsPath) {
-    bool answer = false;
+// A yes/no action nobody may see: the scripted answer (false when the script
+// is used up), or false without a display, said on standard error. False when
+// the action is to be done for real.
+static bool answeredWithoutDisplay(const char* what, const QString& title, const QString& text,
+                                   const QString& notDone, bool* answer) {
     QVariant scripted;
     if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toBool();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("text", title, windowsPath, QStringLiteral("not shown (no display)"));
-    } else {
+        *answer = scripted.toBool();
+        return true;
+    }
+    if (!Dialogs::scripted() && !Dialogs::headless())
+        return false;
+    if (!Dialogs::scripted())
+        tell(what, title, text, notDone);
+    *answer = false;
+    return true;
+}
+
+bool ShowTextFile(const QString& title, const QString& windowsPath) {
+    bool answer = false;
+    if (!answeredWithoutDisplay("text", title, windowsPath, QStringLiteral("not shown (no display)"), &answer)) {
         QFile file(platform::ToHost(windowsPath));
         if (file.open(QIODevice::ReadOnly)) {
             auto* window = new QDialog(nullptr, Qt::Window);
@@ -348,13 +360,8 @@ bool ShowTextFile(const QString& title, const QString& windowsPath) {
 bool ShellOpen(const QString& urlOrWindowsPath) {
     const QString what = urlOrWindowsPath.trimmed();
     bool answer = false;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toBool();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("open", QString(), what, QStringLiteral("not opened (no display)"));
-    } else if (!what.isEmpty()) {
+    if (!answeredWithoutDisplay("open", QString(), what, QStringLiteral("not opened (no display)"), &answer) &&
+        !what.isEmpty()) {
         QUrl url;
         if (looksLikeUrl(what))
             url = QUrl(what);

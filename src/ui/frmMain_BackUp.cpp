@@ -873,8 +873,6 @@ QWidget* frmMain_BackUp::buildZipTab() {
     chkWriteLog = make<VbCheckBox>(QStringLiteral("chkWriteLog"), QStringLiteral("Write an archive log"));
     chkOverwriteFile = make<VbCheckBox>(QStringLiteral("chkOverwriteFile"),
                                         QStringLiteral("Replace older files in the archive"));
-    left->addWidget(chkWriteLog);
-    left->addWidget(chkOverwriteFile);
 
     auto* extras = group(QStringLiteral("Add to the archive"));
     chkInclRegistry = make<VbCheckBox>(QStringLiteral("chkInclRegistry"), QStringLiteral("Registry"));
@@ -949,14 +947,18 @@ QWidget* frmMain_BackUp::buildZipTab() {
         l->addLayout(row({txtMaxZIPsize, caption(QStringLiteral("Mb per volume"))}, true), 1, 1);
         l->addWidget(chkSplit, 2, 0, 1, 2);
         l->addWidget(chkAppendArchive, 3, 0, 1, 2);
-        l->addWidget(chkDeleteArchive, 4, 0);
-        l->addLayout(row({txtDeleteArchive, caption(QStringLiteral("days"))}, true), 4, 1);
+        // The long caption has the row to itself, so the column of boxes
+        // stays narrow enough for the default window.
+        l->addLayout(row({chkDeleteArchive, txtDeleteArchive, caption(QStringLiteral("days"))}, true), 4, 0, 1, 2);
         l->addWidget(chkEncrypt, 5, 0, 1, 2);
         l->addWidget(caption(QStringLiteral("Password:")), 6, 0);
         l->addLayout(row({txtEncryptPassword, chkRemeberPassword}), 6, 1);
         l->setColumnStretch(1, 1);
     }
     rightCol->addWidget(Frame8);
+    // Below the archive options, so that both columns fit the default window.
+    rightCol->addWidget(chkWriteLog);
+    rightCol->addWidget(chkOverwriteFile);
     rightCol->addStretch(1);
     return page;
 }

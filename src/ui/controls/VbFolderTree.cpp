@@ -81,6 +81,7 @@ void VbFolderTree::syncDrives() {
             computer_->insertChild(pos, node);
         }
         node->setText(0, DriveCaption(d));
+        node->setToolTip(0, node->text(0));  // a long mount point is cut in a narrow tree
         ++pos;
     }
 }
