@@ -338,13 +338,19 @@ bool RenameOnto(const QString& part, const QString& name) {
     const QString aside = name + QStringLiteral(".old");
     bool done = false;
     setFlags(false, false);
+    bool restored = true;
     if (SendCommand(FtpCommand::rename(name, aside))) {
         setFlags(false, false);
         done = SendCommand(FtpCommand::rename(part, name));
         setFlags(false, false);
-        SendCommand(done ? FtpCommand::remove(aside) : FtpCommand::rename(aside, name));
+        if (done)
+            SendCommand(FtpCommand::remove(aside));
+        else
+            restored = SendCommand(FtpCommand::rename(aside, name));
     }
     lastFailure = done ? FtpFailure() : failure;
+    if (!restored)
+        lastFailure.answer += QStringLiteral(" (the server's earlier file is left as ") + aside + QLatin1Char(')');
     return done;
 }
 
