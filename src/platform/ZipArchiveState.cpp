@@ -255,6 +255,7 @@ void ZipArchiveState::resetToClosed() {
     entries_.clear();
     visible_.clear();
     liveByName_.clear();
+    earlierSameName_.clear();
     damaged_ = false;
     damageNumber_ = 0;
     damageText_.clear();
@@ -285,9 +286,18 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         comment_ = r->comment();
         visible_.clear();
         liveByName_.clear();
+        earlierSameName_.assign(entries_.size(), -1);
+        visible_.reserve(entries_.size());
+        liveByName_.reserve(qsizetype(entries_.size()));
         for (size_t i = 0; i < entries_.size(); ++i) {
             visible_.push_back(int(i));
-            liveByName_[entries_[i].name].push_back(int(i));
+            const auto newest = liveByName_.find(entries_[i].name);
+            if (newest == liveByName_.end()) {
+                liveByName_.insert(entries_[i].name, int(i));
+            } else {
+                earlierSameName_[i] = newest.value();
+                newest.value() = int(i);
+            }
         }
     }
     reader_ = std::move(r);
@@ -535,15 +545,22 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     r.modifiedSecs = st.st_mtim.tv_sec;
     r.hasModified = true;   // the local date is made from the seconds when an item asks for it
     r.failed = failed;
+    const int index = int(entries_.size());
+    earlierSameName_.push_back(-1);
     if (!failed) {
-        std::vector<int>& same = liveByName_[name];
-        if (overwrite) {
-            for (int i : same)
-                entries_[size_t(i)].replaced = true;
-            same.clear();
+        const auto newest = liveByName_.find(name);
+        if (newest != liveByName_.end()) {
+            if (overwrite) {
+                for (int i = newest.value(); i >= 0; i = earlierSameName_[size_t(i)])
+                    entries_[size_t(i)].replaced = true;
+            } else {
+                earlierSameName_.back() = newest.value();
+            }
+            newest.value() = index;
+        } else {
+            liveByName_.insert(name, index);
         }
-        same.push_back(int(entries_.size()));
-        visible_.push_back(int(entries_.size()));
+        visible_.push_back(index);
     }
     entries_.push_back(std::move(r));
     if (failed)

@@ -80,7 +80,10 @@ private:
     QByteArray comment_;
     std::vector<ZipEntryRecord> entries_;
     std::vector<int> visible_;                        // physical indices of the listed entries
-    QHash<QString, std::vector<int>> liveByName_;     // entries not replaced, by name
+    // The entries not replaced, by name: the newest of each name here, and
+    // for each entry the one of its name before it (-1 for none).
+    QHash<QString, int> liveByName_;
+    std::vector<int> earlierSameName_;
 
     std::unique_ptr<ZipArchiveReader> reader_;  // open while the file matches entries_
 
