@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the status clips (animated GIF data under the clip names, played by
 # the animation controls) and the two pictures of the splash and wizard
-# windows into data/Common, plus a contact sheet of the clips for a person to
-# look at. Everything is drawn from shapes here; no outside artwork.
+# windows into data/Common, the program's icon in the sizes of the desktop's
+# icon theme into data/icons/hicolor, plus a contact sheet of the clips for a
+# person to look at. Everything is drawn from shapes here; no outside artwork.
 # Deterministic: run it again and the files come out the same.
 #
 #   tools/make_clips.py [--sheet PATH]     (default docs/clips.png)
@@ -17,6 +18,8 @@ from PIL import Image, ImageDraw, ImageFont
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "data", "Common")
+ICONS = os.path.join(HERE, "..", "data", "icons", "hicolor")
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 SHEET = os.path.join(HERE, "..", "docs", "clips.png")
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 
@@ -812,6 +815,22 @@ def logo():
     return q
 
 
+def icons():
+    """The vault mark as the program's icon, {size: RGBA picture}. Drawn once
+    on a 48-pixel grid, finely enough for the largest size, and reduced."""
+    global SCALE
+    kept, SCALE = SCALE, 24
+    try:
+        c = Canvas(48, 48)
+        c.rect(2, 2, 46, 46, fill=(40, 70, 130), outline=(24, 44, 90), width=1.2, radius=9)
+        vault(c, 24, 23, 1.3, dial=0.04)
+        c.ellipse(36.5, 35.5, 7, 7, fill=GREEN, outline=PAPER, width=1.4)
+        c.line([(33, 35.8), (35.7, 38.4), (40, 32.8)], fill=PAPER, width=1.8)
+        return {n: c.im.resize((n, n), Image.LANCZOS) for n in ICON_SIZES}
+    finally:
+        SCALE = kept
+
+
 def contact_sheet(path, clips):
     cols = 6
     cell_w, cell_h = W * 2 + 16, H * 2 + 30
@@ -845,6 +864,10 @@ def main(argv):
     seagull_tile().quantize(colors=64, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE).save(
         os.path.join(ROOT, "bitmap", "seagull.gif"))
     logo().save(os.path.join(ROOT, "bitmap", "n.r.v2.gif"), transparency=TRANSPARENT)
+    for n, im in icons().items():
+        folder = os.path.join(ICONS, "%dx%d" % (n, n), "apps")
+        os.makedirs(folder, exist_ok=True)
+        im.save(os.path.join(folder, "vaultora.png"), optimize=True)
     contact_sheet(sheet_path, done)
     return 0
 

@@ -65,6 +65,16 @@ QString ElapsedText() {
     return vb::Format(vb::Timer() - double(BackUpStartTime), QStringLiteral("###0"));
 }
 
+// Why the run at work could not be made ("" while it goes on): its closing
+// phase then says so instead of announcing a finished backup, and counts no
+// backup in the statistics.
+QString g_refusal;
+
+void Refuse(const QString& label, int erl, const QString& reason) {
+    g_refusal = reason;
+    ReportCouldNotRun(label, erl, 0, reason);
+}
+
 }  // namespace
 
 // One step of a progress bar that counts in fractions: the bar shows whole
@@ -180,6 +190,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         vb::DoEvents();
         h.Erl = 5;
         CancelBackUp = false;
+        g_refusal.clear();
         DeliveredArchive.clear();
         TimerRT->setEnabled(false);
         txtTotalFiles->setText(QStringLiteral("0"));
@@ -201,7 +212,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         h.Erl = 9;
         const bool mediumReady = Update_Media();
         if (chkMedia->Value() == 1 && !mediumReady) {
-            ReportCouldNotRun(h.label(), 9, 0, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
+            Refuse(h.label(), 9, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
             platform::MsgBox(LangText(15) + vb::vbCrLf + LangText(127), platform::vbCritical, LangText(16));
             return Go::Closing;
         }
@@ -232,7 +243,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                 OpenCopy2CD();
             h.Erl = 25;
             if (vb::Val(txtMaxZIPsize->Text()) * kMb * 1.2 > Get_DiskFree(BackupTempPath)) {
-                ReportCouldNotRun(h.label(), 25, 0, LangText(111) + QLatin1Char(' ') + BackupTempPath);
+                Refuse(h.label(), 25, LangText(111) + QLatin1Char(' ') + BackupTempPath);
                 platform::MsgBox(LangText(111) + vb::vbCrLf + LangText(112) + vb::vbCrLf + LangText(113),
                                  platform::vbCritical, LangText(16));
                 return Go::After;
@@ -243,7 +254,7 @@ void frmMain_BackUp::cmdBackUpNow() {
             h.Erl = 27;
             if (!Open_Zip(false)) {
                 if (!ProgramEnded())
-                    ReportCouldNotRun(h.label(), 27, 0, LangText(107));
+                    Refuse(h.label(), 27, LangText(107));
                 return ProgramEnded() ? Go::Ended : Go::After;
             }
         } else {
@@ -266,13 +277,13 @@ void frmMain_BackUp::cmdBackUpNow() {
         PlayClip(zipMode ? QStringLiteral("compress.AVI") : QStringLiteral("FILECOPY.AVI"));
         h.Erl = 32;
         if (!Update_Media()) {
-            ReportCouldNotRun(h.label(), 32, 0, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
+            Refuse(h.label(), 32, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
             return Go::Closing;
         }
         // An unattended run of a profile that has nothing ticked could not
         // back anything up.
         if (RunMode && !HasTickedEntry(List1)) {
-            ReportCouldNotRun(h.label(), 32, 0,
+            Refuse(h.label(), 32,
                               QStringLiteral("The profile has no source entry to back up: ") + cmbProfiles->Text());
             return Go::Closing;
         }
@@ -512,8 +523,11 @@ void frmMain_BackUp::CloseRun() {
             End();
         return;
     }
+    const bool refused = !g_refusal.isEmpty();
     h.Next(82, [&] {
-        if (CancelBackUp) {
+        if (refused) {
+            StatusText(g_refusal);
+        } else if (CancelBackUp) {
             // The volume at work when Stop came was not finished: the box
             // names the last one that reached its destination, if any.
             if (optBuMode(0)->Value())
@@ -550,9 +564,11 @@ void frmMain_BackUp::CloseRun() {
         tbTools->Buttons(4).setEnabled(false);
         tbTools->Buttons(16).setEnabled(true);
     });
-    h.Next(88, [&] { lblLastBackupDate->setCaption(vb::CStr(vb::Now())); });
-    h.Next(89, [&] { Save_Statistics(); });
-    h.Next(90, [&] { Load_Statistics(); });
+    if (!refused) {
+        h.Next(88, [&] { lblLastBackupDate->setCaption(vb::CStr(vb::Now())); });
+        h.Next(89, [&] { Save_Statistics(); });
+        h.Next(90, [&] { Load_Statistics(); });
+    }
     h.Next(91, [&] { PlayCloseSound(); });
     h.Next(92, [&] {
         Refresh();
@@ -573,9 +589,19 @@ void frmMain_BackUp::CloseRun() {
 // closing phase.
 bool frmMain_BackUp::RunSynchronisation() {
     if (txtSourceSync->Text().isEmpty() || txtDestinySync->Text().isEmpty()) {
-        ReportCouldNotRun(QStringLiteral("cmdBackUpNow"), 11, 0, LangText(281));
+        Refuse(QStringLiteral("cmdBackUpNow"), 11, LangText(281));
         platform::MsgBox(LangText(281) + vb::vbCrLf + LangText(282), platform::vbInformation,
                          QStringLiteral("Info"));
+        return false;
+    }
+    // A folder synchronised with itself, or with a folder inside it, would be
+    // copied into itself: refused before anything is made or copied.
+    const QString clash = SyncFoldersClash(txtSourceSync->Text(), txtDestinySync->Text());
+    if (!clash.isEmpty()) {
+        const QString pair = txtSourceSync->Text() + QStringLiteral("  -->>  ") + txtDestinySync->Text();
+        Refuse(QStringLiteral("cmdBackUpNow"), 11, clash + QStringLiteral(": ") + pair);
+        platform::MsgBox(clash + QLatin1Char(':') + vb::vbCrLf + pair + vb::vbCrLf + LangText(282),
+                         platform::vbExclamation, LangText(16));
         return false;
     }
     Speak(LangText(283));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include "platform/HostNames.h"
@@ -14,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
 #include "platform/HostFiles.h"
+#include "platform/PathResolver.h"
 #include "platform/ScriptingFileSystem.h"
 #include "run/ArchivePaths.h"
 #include "run/RunDisplay.h"
@@ -361,4 +363,65 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
         if (CancelBackUp)
             return;
     }
+}
+
+namespace {
+
+// Where a folder really is: its host path's parts with symbolic links
+// resolved as far as the path exists; `existing` of the parts are there.
+struct RealPlace {
+    QStringList parts;
+    qsizetype existing = 0;
+};
+
+RealPlace RealPlaceOf(const QString& host) {
+    QString head = host;
+    QStringList rest;
+    RealPlace place;
+    for (;;) {
+        if (char* real = ::realpath(platform::HostBytes(head).constData(), nullptr)) {
+            place.parts = platform::HostText(real).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+            std::free(real);
+            break;
+        }
+        if (head == QLatin1String("/"))
+            break;
+        rest.prepend(platform::HostName(head));
+        head = platform::HostParent(head);
+    }
+    place.existing = place.parts.size();
+    place.parts += rest;
+    return place;
+}
+
+// True when `inner` is `outer` or lies below it.
+bool Within(const RealPlace& inner, const RealPlace& outer) {
+    if (inner.parts.size() < outer.parts.size())
+        return false;
+    for (qsizetype i = 0; i < outer.parts.size(); ++i) {
+        const bool made = i < inner.existing && i < outer.existing;
+        if (made ? inner.parts[i] != outer.parts[i] : nameKey(inner.parts[i]) != nameKey(outer.parts[i]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString SyncFoldersClash(const QString& source, const QString& destination) {
+    const platform::HostPath from = platform::ResolveWindowsPath(source);
+    const platform::HostPath to = platform::ResolveWindowsPath(destination);
+    if (!from.ok() || !to.ok())
+        return {};
+    const RealPlace s = RealPlaceOf(from.path);
+    const RealPlace d = RealPlaceOf(to.path);
+    const bool destinationInSource = Within(d, s);
+    const bool sourceInDestination = Within(s, d);
+    if (destinationInSource && sourceInDestination)
+        return QStringLiteral("The source and the destination of the synchronisation are the same folder");
+    if (destinationInSource)
+        return QStringLiteral("The destination of the synchronisation lies inside its source folder");
+    if (sourceInDestination)
+        return QStringLiteral("The source of the synchronisation lies inside its destination folder");
+    return {};
 }

@@ -47,3 +47,11 @@ void SynchronizeFiles(QString source, QString destination, bool bothWays);
 // destination that is a symbolic link is not followed: the link is removed
 // and a real folder takes its place.
 void SynchronizeDir(QString source, QString destination, bool bothWays);
+
+// Why a synchronisation of these two folders cannot be made (one sentence
+// without the folders), or "" when it can: they are one folder, or one lies inside the other (the walk would
+// then copy a tree into itself). They are compared where they really are:
+// symbolic links followed as far as the folders exist; the parts not made
+// yet are compared without regard to case, as they would be found once made.
+// A folder that maps to no host path is left to the walk to report.
+QString SyncFoldersClash(const QString& source, const QString& destination);

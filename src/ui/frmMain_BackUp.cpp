@@ -418,10 +418,10 @@ QWidget* frmMain_BackUp::buildSourcesTab() {
                        "and copies every file that is new or newer to the other side, so that both "
                        "folders end up with the same files."));
     Label22->setWordWrap(true);
-    txtSourceSync = make<VbTextBox>(QStringLiteral("txtSourceSync"), QStringLiteral("C:\\"));
+    txtSourceSync = make<VbTextBox>(QStringLiteral("txtSourceSync"));
     cmdSelectSyncSourceDirectory =
         make<VbCommandButton>(QStringLiteral("cmdSelectSyncSourceDirectory"), QStringLiteral("..."));
-    txtDestinySync = make<VbTextBox>(QStringLiteral("txtDestinySync"), QStringLiteral("C:\\"));
+    txtDestinySync = make<VbTextBox>(QStringLiteral("txtDestinySync"));
     cmdSelectSyncDestinyDirectory =
         make<VbCommandButton>(QStringLiteral("cmdSelectSyncDestinyDirectory"), QStringLiteral("..."));
     for (VbCommandButton* b : {cmdSelectSyncSourceDirectory, cmdSelectSyncDestinyDirectory})

@@ -19,7 +19,9 @@
 #include "common/AppInstance.h"
 #include "platform/Database.h"
 #include "run/ZipRunFixture.h"
+#include "platform/SettingsStore.h"
 #include "settings/SaveSettings.h"
+#include "settings/SettingsKeys.h"
 
 using namespace ziprun;
 
@@ -305,5 +307,83 @@ TEST_F(ProcessFaults, ExitStatusOfAFullOrReadOnlyDestinationIsOne) {
             EXPECT_TRUE(errors.contains(LangText(124) + QLatin1Char(' ') + LangText(128))) << errors.toStdString();
         else
             EXPECT_TRUE(errors.contains(Win(src) + QStringLiteral("\\large.bin"))) << errors.toStdString();
+    }
+}
+
+// A synchronisation of a folder with itself, or with a folder inside it,
+// would copy a tree into itself: it is refused before anything is made or
+// copied, with an error-log line and exit status 2. Folders are compared
+// where they really are (links followed; parts not made yet without regard
+// to case); a folder that only shares the start of its name runs.
+TEST_F(ProcessFaults, ASynchronisationOfAFolderWithItselfOrInsideItIsRefused) {
+    enum Pair { Same, DestinationInside, SourceInside, ThroughALink, NotMadeYetOtherCase, NameShared, NotSet };
+    struct Case {
+        const char* name;
+        Pair pair;
+        int status;
+        const char* logged;
+    } const cases[] = {
+        {"one folder", Same, 2, "are the same folder"},
+        {"a destination inside the source, not made yet", DestinationInside, 2, "lies inside its source folder"},
+        {"a source inside the destination", SourceInside, 2, "lies inside its destination folder"},
+        {"a destination that is a link to the source", ThroughALink, 2, "are the same folder"},
+        {"two folders not made yet, told apart only by case", NotMadeYetOtherCase, 2, "lies inside its source"},
+        {"folders whose names only start alike", NameShared, 0, ""},
+        {"a new profile's folders, not chosen yet", NotSet, 2, "synchronisation is not set"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        const QString root = testenv::tempDir(QStringLiteral("pair"));
+        const QString data = root + QStringLiteral("/data");
+        testenv::writeFile(data + QStringLiteral("/a.txt"), "a");
+        testenv::writeFile(data + QStringLiteral("/sub/b.txt"), "b");
+        QString source = data, destination = data;
+        switch (c.pair) {
+        case Same:
+        case NotSet:
+            break;
+        case DestinationInside:
+            destination = data + QStringLiteral("/backup");
+            break;
+        case SourceInside:
+            source = data + QStringLiteral("/sub");
+            break;
+        case ThroughALink:
+            destination = root + QStringLiteral("/link");
+            ASSERT_TRUE(QFile::link(data, destination));
+            break;
+        case NotMadeYetOtherCase:
+            source = root + QStringLiteral("/Fresh");
+            destination = root + QStringLiteral("/fresh/copy");
+            break;
+        case NameShared:
+            destination = data + QStringLiteral("2");
+            break;
+        }
+        f().optBuMode(2)->setValue(true);
+        f().chkSyncSubDirs->setValue(1);
+        f().chkSyncBothDirections->setValue(1);
+        f().txtSourceSync->setText(Win(source));
+        f().txtDestinySync->setText(Win(destination));
+        Save_Settings();
+        if (c.pair == NotSet)   // as a profile stored before these options were set
+            for (const char* key : {"txtSourceSync", "txtDestinySync"})
+                platform::DeleteSetting(settings::ProfileSettingsApp(QStringLiteral("P")), QStringLiteral("Settings"),
+                                        QString::fromLatin1(key));
+        const auto before = testenv::treeContents(root);
+        const QStringList entriesBefore = QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+
+        EXPECT_EQ(StatusOf({QStringLiteral("/run"), QStringLiteral("/profile:P")}), c.status)
+            << program.readAll().toStdString();
+        const QString errors = ErrorLog();
+        if (c.status == 0) {
+            EXPECT_EQ(testenv::treeContents(destination), testenv::treeContents(data));
+            continue;
+        }
+        EXPECT_TRUE(errors.contains(QString::fromUtf8(c.logged))) << errors.toStdString();
+        EXPECT_EQ(testenv::treeContents(root), before);
+        EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), entriesBefore);
+        EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/backup")));
     }
 }

@@ -104,3 +104,36 @@ TEST_F(SyncRun, RunSwitchSynchronisesTheProfilesFoldersAndEndsTheProgram) {
     EXPECT_EQ(Tree(src), both);
     EXPECT_EQ(Tree(dest), both);
 }
+
+// A synchronisation that is refused (its folders not set, or one inside the
+// other) says why in a box and in the status line, makes and copies
+// nothing, and is not counted as a backup.
+TEST_F(SyncRun, ARefusedSynchronisationSaysWhyAndCountsNoBackup) {
+    struct Case {
+        const char* name;
+        QString source, destination;
+        QString reason;
+    } const cases[] = {
+        {"not set", QString(), Win(dest), LangText(281)},
+        {"inside", Win(src), Win(src) + "\\copy",
+         "The destination of the synchronisation lies inside its source folder: " + Win(src) + "  -->>  " + Win(src) +
+             "\\copy"},
+    };
+    testenv::writeFile(src + "/a.txt", "a");
+    f().chkSyncSubDirs->setValue(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::Dialogs::scriptAnswers({});
+        f().txtSourceSync->setText(c.source);
+        f().txtDestinySync->setText(c.destination);
+        const QString backups = f().lblNumberOfBackups->Caption();
+        Run();
+        EXPECT_EQ(f().txtNews->Text(), c.reason);
+        EXPECT_EQ(f().lblNumberOfBackups->Caption(), backups);
+        ASSERT_EQ(platform::Dialogs::shown().size(), 1);
+        EXPECT_TRUE(platform::Dialogs::shown().at(0).prompt.endsWith(LangText(282)));
+        EXPECT_EQ(Tree(src), (QMap<QString, QByteArray>{{"a.txt", "a"}}));
+        EXPECT_TRUE(Tree(dest).isEmpty());
+        EXPECT_TRUE(f().tbTools->Buttons(3).Enabled());   // Start can be clicked again
+    }
+}
