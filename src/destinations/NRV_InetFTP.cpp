@@ -8,6 +8,7 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
 #include "common/NRV_Time.h"
+#include "platform/FileSystem.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 #include "vb/Conversions.h"
@@ -22,6 +23,16 @@ bool FtpListing = false;
 bool FtpDownloading = false;
 
 namespace {
+
+FtpFailure lastFailure;
+
+void NoteFailure(const FtpCommand& command, qint32 code, const QString& answer) {
+    lastFailure.command = command.Text();
+    lastFailure.code = code;
+    lastFailure.answer = answer.trimmed();
+    // 530: not logged in; 67: the transfer library's "login denied".
+    lastFailure.login = code == 530 || code == 67;
+}
 
 const QString kModule = QStringLiteral(" of Modul NRV_InetFTP");
 const QString kCrLf = QStringLiteral("\r\n");
@@ -103,7 +114,11 @@ int operationDepth = 0;
 
 class Operation {
 public:
-    Operation() : nested_(operationDepth > 0) { ++operationDepth; }
+    Operation() : nested_(operationDepth > 0) {
+        if (!nested_)
+            lastFailure = FtpFailure();
+        ++operationDepth;
+    }
     ~Operation() { --operationDepth; }
     // True when another operation is under way; the status line says that
     // this one failed.
@@ -121,6 +136,34 @@ private:
 
 bool FtpOperationRunning() {
     return operationDepth > 0;
+}
+
+QString FtpFailure::Answer() const {
+    if (code >= 100)
+        return answer.isEmpty() ? QString::number(code) : QString::number(code) + QLatin1Char(' ') + answer;
+    return answer;
+}
+
+const FtpFailure& FtpLastFailure() {
+    return lastFailure;
+}
+
+QString FtpFailureText(const QString& action) {
+    const QString answer = lastFailure.Answer();
+    if (lastFailure.login)
+        return QStringLiteral("FTP login failed: ") + answer + QStringLiteral(" (") + action + QLatin1Char(')');
+    QString text = QStringLiteral("FTP ") + action + QStringLiteral(" failed");
+    const bool transfer = lastFailure.command.startsWith(QLatin1String("SEND ")) ||
+                          lastFailure.command.startsWith(QLatin1String("GET "));
+    if (!lastFailure.command.isEmpty() && !transfer)
+        text += QStringLiteral(" at \"") + lastFailure.command + QLatin1Char('"');
+    if (!answer.isEmpty())
+        text += QStringLiteral(": ") + answer;
+    return text;
+}
+
+QString FtpPartName(const QString& name) {
+    return name + QStringLiteral(".part");
 }
 
 void SetFtpTimingForTest(double scale, qint32 connect, qint32 command) {
@@ -170,23 +213,32 @@ bool SendCommand(const FtpCommand& Command) {
             f.RtbNews1->setText(QStringLiteral("COMMAND : ") + Command.Text() + kCrLf + f.RtbNews1->Text());
         }))
         result = false;
+    bool raised = false;
     if (!h.Next(3, [&] {
             inet = &FtpControl();
             inet->Execute(Command);
         }))
-        result = false;
+        raised = true;
+    if (raised)
+        NoteFailure(Command, h.Err.Number, h.Err.Description);
     if (!h.Next(4, [&] {
             if (!inet)
                 return;
             while (inet->StillExecuting())
                 inet->WaitForProgress(50);
             FtpWait(1);
-        }))
+        }) && !raised) {
+        raised = true;
+        NoteFailure(Command, h.Err.Number, h.Err.Description);
+    }
+    if (raised)
         result = false;
     // The server refused the request: only a folder that exists already is
     // an expected refusal.
-    if (result && inet && inet->LastRequestFailed() && Command.verb != FtpCommand::Verb::MkDir)
+    if (result && inet && inet->LastRequestFailed() && Command.verb != FtpCommand::Verb::MkDir) {
         result = false;
+        NoteFailure(Command, inet->ResponseCode(), inet->ResponseInfo());
+    }
     return result;
 }
 
@@ -249,18 +301,74 @@ bool CreateChange_FTPDirectory(const QString& Path, bool Create) {
     });
 }
 
+namespace {
+
+// The size of a remote file as the server tells it: -1 when it cannot tell
+// sizes (a server without SIZE), -2 when the command failed otherwise.
+qint64 RemoteSize(const QString& name) {
+    setFlags(false, false);
+    if (!SendCommand(FtpCommand::size(name))) {
+        const qint32 code = FtpLastFailure().code;
+        return code == 500 || code == 502 ? -1 : -2;
+    }
+    const QString text = FtpControl().GetChunk(64, 0).toString();
+    bool ok = false;
+    const qint64 size = text.toLongLong(&ok);
+    return ok ? size : -1;
+}
+
+// Deletes what a failed upload left under its temporary name; the failure
+// that made it necessary stays the one reported.
+void DiscardPart(const QString& part) {
+    const FtpFailure failure = lastFailure;
+    setFlags(false, false);
+    SendCommand(FtpCommand::remove(part));
+    lastFailure = failure;
+}
+
+}  // namespace
+
 bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& RemotePath) {
     const Operation operation;
     if (operation.refused())
         return false;
     vb::Handler h(QStringLiteral("FTPcopy_files") + kModule);
     bool sent = false;
+    const QString name = sParseFile(RemotePath);
+    const QString part = FtpPartName(name);
+    qint64 length = 0;
+    if (!h.Next(1, [&] { length = platform::FileLen(LocalFile); })) {
+        NoteFailure(FtpCommand::send(LocalFile, part), h.Err.Number, h.Err.Description);
+        return GiveUp(LangText(26));
+    }
     h.Try([&] {
+        h.Erl = 2;
         if (!FTP_ini(CreateFolders, sParsePath(RemotePath)))
             return;
+        h.Erl = 3;
         setFlags(false, false);
-        if (!SendCommand(FtpCommand::send(LocalFile, sParseFile(RemotePath))))
+        if (!SendCommand(FtpCommand::send(LocalFile, part))) {
+            DiscardPart(part);
             return;
+        }
+        // A server that dropped the data connection early may still call the
+        // transfer complete: what it holds is measured before it counts.
+        const qint64 arrived = RemoteSize(part);
+        if (arrived == -2 || (arrived >= 0 && arrived != length)) {
+            if (arrived >= 0) {
+                lastFailure.command = FtpCommand::size(part).Text();
+                lastFailure.code = 0;
+                lastFailure.answer = QStringLiteral("the server holds %1 of the %2 bytes sent").arg(arrived).arg(length);
+                lastFailure.login = false;
+            }
+            DiscardPart(part);
+            return;
+        }
+        setFlags(false, false);
+        if (!SendCommand(FtpCommand::rename(part, name))) {
+            DiscardPart(part);
+            return;
+        }
         sent = true;
         StatusPost(LangText(27));
         form().lstServerFiles->Clear();
@@ -278,7 +386,16 @@ bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QStrin
         return false;
     vb::Handler h(QStringLiteral("FTPretrieve_files") + kModule);
     bool requested = false;
-    bool failed = true;
+    bool failed = true;      // the retrieval itself failed (connection, folder, listing)
+    bool fileFailed = false; // a file of it did not arrive
+    auto reportFile = [&](const QString& entry) {
+        fileFailed = true;
+        vb::Quiet([&] {
+            StatusPost(LangText(26) + QStringLiteral(" ") + entry);
+            WriteErrorLog(true, ProgramName, QStringLiteral("FTPretrieve_files") + kModule, 5, lastFailure.code,
+                          FtpFailureText(QStringLiteral("download of ") + entry));
+        });
+    };
     h.Try([&] {
         frmMain_BackUp& f = form();
         h.Erl = 1;
@@ -301,32 +418,45 @@ bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QStrin
             for (int i = 0; i < count; ++i) {
                 f.lstServerFiles->setListIndex(i);
                 const QString entry = f.lstServerFiles->List(i);
+                // A folder of the remote folder is not a file to fetch.
+                if (entry.endsWith(QLatin1Char('/')))
+                    continue;
                 QString localName = LocalName;
                 if (LocalName.isEmpty()) {
                     // A listed name becomes a local file name only as it
                     // stands: a server's "..\x" must not reach another folder.
-                    if (!SafeLocalName(entry))
+                    if (!SafeLocalName(entry)) {
+                        lastFailure = FtpFailure();
+                        lastFailure.answer = QStringLiteral("the name cannot be used for a local file");
+                        reportFile(entry);
                         continue;
+                    }
                     localName = entry;
                 } else if (entry != Mask) {
                     continue;
                 }
                 setFlags(false, true);
                 requested = true;
+                // One file that cannot be fetched does not end the retrieval:
+                // each command logs in anew.
                 if (!SendCommand(FtpCommand::get(entry, LocalDir + QLatin1Char('\\') + localName)))
-                    return;
+                    reportFile(entry);
             }
         }
         h.Erl = 6;
         f.lstServerFiles->Clear();
+        if (fileFailed)
+            StatusPost(LangText(26));
         FTP_Close();
         failed = false;
     });
     if (!failed)
-        return requested;
+        return requested && !fileFailed;
     vb::Quiet([&] {
-        WriteErrorLog(true, ProgramName, QStringLiteral("FTPretrieve_files") + kModule, h.Erl, h.Err.Number,
-                      h.Err.Description);
+        const QString text = !lastFailure.command.isEmpty() ? FtpFailureText(QStringLiteral("retrieval of ") + Mask)
+                                                            : h.Err.Description;
+        WriteErrorLog(true, ProgramName, QStringLiteral("FTPretrieve_files") + kModule, h.Erl,
+                      lastFailure.command.isEmpty() ? h.Err.Number : lastFailure.code, text);
     });
     return GiveUp(LangText(26));
 }

@@ -28,14 +28,23 @@
 
 // Uploads `LocalFile` into the remote base folder (txtFTPdir) extended by the
 // folder part of `RemotePath`, under its file part. `CreateFolders`: missing
-// remote folders are created.
+// remote folders are created. The file goes up under its temporary name
+// (FtpPartName), its size on the server is compared with the local one, and
+// only then is it renamed onto its name: a cut or refused transfer never
+// touches a file of that name on the server. A partial file is deleted when
+// the server lets it.
 bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& RemotePath);
+
+// The name a file has on the server while it is uploaded: "<name>.part".
+QString FtpPartName(const QString& name);
 
 // Lists the files matching `Mask` in the remote folder (txtFTPdir &
 // `SubPath`) and fetches them into `LocalDir` (created when missing): under
 // their own names when `LocalName` is empty, else only the entry equal to
-// `Mask`, stored as `LocalName`. True when at least one file was requested
-// and every requested file arrived whole.
+// `Mask`, stored as `LocalName`. Folders are passed over; a file that cannot
+// be fetched is written to the error log with the server's answer, and the
+// retrieval goes on with the next one. True when at least one file was
+// requested and every requested file arrived whole.
 bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QString& LocalDir,
                        const QString& LocalName);
 
@@ -60,6 +69,26 @@ void FTP_Reset();
 void FTP_Close();
 // The state handler behind fMainForm's Inet2_StateChanged.
 void InetFTP_StateChanged(qint16 State);
+
+// Why the last operation failed: the command that failed and what the server
+// (or, without an answer, the connection) said. Cleared when an operation
+// starts.
+struct FtpFailure {
+    QString command;    // the command's text, as the run log shows it
+    qint32 code = 0;    // the server's reply code (100 or more), else the transfer library's error
+    QString answer;     // the server's text, or the library's
+    bool login = false; // the server refused the login
+    // "530 Login incorrect.", or the text alone when no reply code came.
+    QString Answer() const;
+};
+const FtpFailure& FtpLastFailure();
+
+// The last failure in words for the error log, `action` naming what was
+// under way ("upload of x.zip"): "FTP login failed: 530 Login incorrect.
+// (upload of x.zip)" for a refused login, else "FTP upload of x.zip failed:
+// 452 Insufficient storage space." (with the failed step named where it was
+// not the transfer itself).
+QString FtpFailureText(const QString& action);
 
 // The remote port of a port text: a whole number from 1 to 65535. Raises 13
 // for text that is not a number, 6 outside the range.

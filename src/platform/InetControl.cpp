@@ -21,6 +21,7 @@
 
 #include "platform/HostFiles.h"
 #include "vb/Cp1252.h"
+#include "vb/Like.h"
 #include "vb/VbError.h"
 
 namespace platform {
@@ -39,6 +40,10 @@ QString FtpCommand::Text() const {
         return QStringLiteral("GET ") + remote + QLatin1Char(' ') + local;
     case Verb::Delete:
         return QStringLiteral("DELETE  ") + remote;
+    case Verb::Rename:
+        return QStringLiteral("RENAME ") + remote + QLatin1Char(' ') + newName;
+    case Verb::Size:
+        return QStringLiteral("SIZE ") + remote;
     case Verb::Close:
         return QStringLiteral("CLOSE");
     }
@@ -118,12 +123,26 @@ bool validHost(const QString& host) {
 }
 
 // A wildcard mask as an FTP server matches it: "*" any run, "?" one
-// character; case counts.
+// character, every other character ("[", "#" ...) itself; case counts.
 bool maskMatches(const QString& name, const QString& mask) {
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(
-        mask, QRegularExpression::UnanchoredWildcardConversion));
-    const QRegularExpression anchored(QStringLiteral("\\A(?:") + re.pattern() + QStringLiteral(")\\z"));
-    return anchored.match(name).hasMatch();
+    return vb::WildcardMatch(name, mask, Qt::CaseSensitive);
+}
+
+// One line of an MLSD listing: "type=file;size=5; name". The name, with a
+// "/" after a folder's; empty for the folder itself, its parent and lines
+// that are no entries.
+QString mlsdEntry(const QString& line) {
+    const qsizetype gap = line.indexOf(QLatin1Char(' '));
+    if (gap <= 0 || gap + 1 >= line.size())
+        return {};
+    const QString name = line.mid(gap + 1);
+    QString type;
+    for (const QString& fact : line.left(gap).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (fact.startsWith(QLatin1String("type="), Qt::CaseInsensitive))
+            type = fact.mid(5).toLower();
+    if (type == QLatin1String("cdir") || type == QLatin1String("pdir"))
+        return {};
+    return type == QLatin1String("dir") ? name + QLatin1Char('/') : name;
 }
 
 QString decodeDocument(QByteArray bytes) {
@@ -152,6 +171,8 @@ struct InetControl::Impl {
     FtpCommand cmd;
     QStringList cwd;     // the control's remote folder, segments from the login folder
     QStringList pendingCwd;
+    bool mlsdRefused = false;  // the server knows no MLSD: listings are bare names
+    bool mlsd = false;         // the running listing is an MLSD one
     char errbuf[CURL_ERROR_SIZE] = {};
     curl_slist* quote = nullptr;
     QFile upload;
@@ -484,6 +505,19 @@ struct InetControl::Impl {
             quote = g_curl.slist_append(nullptr, raw.toUtf8().constData());
             break;
         }
+        case FtpCommand::Verb::Rename: {
+            if (c.remote.isEmpty() || c.newName.isEmpty() || hasLineBreakOrNul(c.newName))
+                badArgument(QStringLiteral("No remote file name"));
+            startMulti();
+            quote = g_curl.slist_append(nullptr, (QStringLiteral("RNFR ") + relative(c.remote)).toUtf8().constData());
+            quote = g_curl.slist_append(quote, (QStringLiteral("RNTO ") + relative(c.newName)).toUtf8().constData());
+            break;
+        }
+        case FtpCommand::Verb::Size:
+            if (c.remote.isEmpty())
+                badArgument(QStringLiteral("No remote file name"));
+            url += encoded(cwd) + QString::fromLatin1(QUrl::toPercentEncoding(c.remote));
+            break;
         case FtpCommand::Verb::Close:
             break;
         }
@@ -510,9 +544,18 @@ struct InetControl::Impl {
         // A time without progress, not a limit on the whole transfer.
         g_curl.easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
         g_curl.easy_setopt(e, CURLOPT_LOW_SPEED_TIME, timeout);
+        mlsd = false;
         switch (c.verb) {
         case FtpCommand::Verb::Dir:
-            g_curl.easy_setopt(e, CURLOPT_DIRLISTONLY, 1L);
+            if (mlsdRefused) {
+                g_curl.easy_setopt(e, CURLOPT_DIRLISTONLY, 1L);
+            } else {
+                mlsd = true;
+                g_curl.easy_setopt(e, CURLOPT_CUSTOMREQUEST, "MLSD");
+            }
+            break;
+        case FtpCommand::Verb::Size:
+            g_curl.easy_setopt(e, CURLOPT_NOBODY, 1L);
             break;
         case FtpCommand::Verb::Send:
             g_curl.easy_setopt(e, CURLOPT_UPLOAD, 1L);
@@ -533,6 +576,7 @@ struct InetControl::Impl {
             break;
         case FtpCommand::Verb::MkDir:
         case FtpCommand::Verb::Delete:
+        case FtpCommand::Verb::Rename:
             g_curl.easy_setopt(e, CURLOPT_NOBODY, 1L);
             g_curl.easy_setopt(e, CURLOPT_QUOTE, quote);
             break;
@@ -567,6 +611,9 @@ struct InetControl::Impl {
         long response = 0;
         g_curl.easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response);
         httpStatus = response;
+        curl_off_t remoteSize = -1;
+        if (cmd.verb == FtpCommand::Verb::Size)
+            g_curl.easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &remoteSize);
         if (!http)
             noteConnect();
         const QString error = QString::fromUtf8(errbuf[0] ? errbuf : g_curl.easy_strerror(code));
@@ -586,11 +633,25 @@ struct InetControl::Impl {
             }
             download.reset();
         }
+        if (!ok && mlsd && refusalCode >= 500 && refusalCode <= 504) {
+            // A server without MLSD: the same listing as bare names.
+            mlsdRefused = true;
+            const FtpCommand again = cmd;
+            try {
+                startFtp(again);
+                return;
+            } catch (...) {
+            }
+        }
         if (ok) {
             if (cmd.verb == FtpCommand::Verb::Cd)
                 cwd = pendingCwd;
             if (cmd.verb == FtpCommand::Verb::Dir)
                 takeListing();
+            if (cmd.verb == FtpCommand::Verb::Size) {
+                chunkText = remoteSize >= 0 ? QString::number(remoteSize) : QString();
+                chunkBytes = chunkText.toLatin1();
+            }
             queueState(icResponseReceived);
             queueState(icResponseCompleted);
         } else {
@@ -612,11 +673,13 @@ struct InetControl::Impl {
         QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
         QString out;
         for (const QString& line : lines) {
-            if (line.isEmpty())
+            const QString entry = mlsd ? mlsdEntry(line) : line;
+            if (entry.isEmpty())
                 continue;
-            if (!cmd.remote.isEmpty() && !maskMatches(line, cmd.remote))
+            const QString name = entry.endsWith(QLatin1Char('/')) && mlsd ? entry.chopped(1) : entry;
+            if (!cmd.remote.isEmpty() && !maskMatches(name, cmd.remote))
                 continue;
-            out += line + QStringLiteral("\r\n");
+            out += entry + QStringLiteral("\r\n");
         }
         chunkText = out;
         chunkBytes = out.toUtf8();

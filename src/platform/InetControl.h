@@ -19,32 +19,41 @@
 // failed command lingers; the current remote folder is kept by the control
 // and every command starts from the login folder.
 //
+// A listing ("DIR") asks for the names with their kind (MLSD) and marks
+// folders with a trailing "/"; from a server that cannot do that it falls
+// back to the bare name list (NLST), where folders are not marked.
+//
 // HTTP: OpenURL fetches the document at URL and returns it as text; the
 // event loop runs meanwhile.
 namespace platform {
 
 // One FTP command, with its arguments kept apart (names may hold blanks).
 struct FtpCommand {
-    enum class Verb { Dir, MkDir, Cd, Send, Get, Delete, Close };
+    enum class Verb { Dir, MkDir, Cd, Send, Get, Delete, Rename, Size, Close };
     Verb verb = Verb::Dir;
-    QString remote;  // mask (Dir), folder (MkDir, Cd), remote file name (Send, Get, Delete)
+    QString remote;  // mask (Dir), folder (MkDir, Cd), remote file name (the others)
     QString local;   // local file, a Windows path (Send, Get)
+    QString newName; // the name a file is renamed to (Rename)
 
-    static FtpCommand dir(const QString& mask = {}) { return {Verb::Dir, mask, {}}; }
-    static FtpCommand mkdir(const QString& folder) { return {Verb::MkDir, folder, {}}; }
-    static FtpCommand cd(const QString& folder) { return {Verb::Cd, folder, {}}; }
+    static FtpCommand dir(const QString& mask = {}) { return {Verb::Dir, mask, {}, {}}; }
+    static FtpCommand mkdir(const QString& folder) { return {Verb::MkDir, folder, {}, {}}; }
+    static FtpCommand cd(const QString& folder) { return {Verb::Cd, folder, {}, {}}; }
     static FtpCommand send(const QString& localFile, const QString& remoteName) {
-        return {Verb::Send, remoteName, localFile};
+        return {Verb::Send, remoteName, localFile, {}};
     }
     static FtpCommand get(const QString& remoteName, const QString& localPath) {
-        return {Verb::Get, remoteName, localPath};
+        return {Verb::Get, remoteName, localPath, {}};
     }
-    static FtpCommand remove(const QString& remoteName) { return {Verb::Delete, remoteName, {}}; }
-    static FtpCommand close() { return {Verb::Close, {}, {}}; }
+    static FtpCommand remove(const QString& remoteName) { return {Verb::Delete, remoteName, {}, {}}; }
+    static FtpCommand rename(const QString& from, const QString& to) { return {Verb::Rename, from, {}, to}; }
+    // The size of a remote file in bytes; GetChunk gives it as text, "" when
+    // the server cannot tell sizes.
+    static FtpCommand size(const QString& remoteName) { return {Verb::Size, remoteName, {}, {}}; }
+    static FtpCommand close() { return {Verb::Close, {}, {}, {}}; }
 
     // The command as the run log shows it: "DIR", "DIR *.zip", "MKDIR a",
     // "CD a", "SEND C:\x.zip x.zip", "GET x.zip C:\t\x.zip", "DELETE  x.zip",
-    // "CLOSE".
+    // "RENAME x.zip.part x.zip", "SIZE x.zip", "CLOSE".
     QString Text() const;
 };
 
@@ -89,8 +98,8 @@ public:
     // empty when nothing is left. A download goes into its local file, so it
     // leaves nothing here.
     QVariant GetChunk(qint32 size, qint32 type = 0);
-    // The last failure: the server's reply code (or libcurl's error number
-    // where the server gave none) and a text.
+    // The last failure: the server's reply code (100 or more), or libcurl's
+    // error number (below 100) where the server gave no refusal, and a text.
     qint32 ResponseCode() const { return responseCode_; }
     // The last command ended in the failure state.
     bool LastRequestFailed() const { return lastFailed_; }

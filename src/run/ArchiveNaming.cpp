@@ -55,6 +55,22 @@ int VolumeNumber(const QString& fileNameOrPath) {
     return int(n);
 }
 
+int ListedVolume(const QString& name, const QString& stem, const QString& suffix) {
+    const QString head = stem + QStringLiteral("__");
+    if (name.size() <= head.size() + suffix.size() || !name.startsWith(head) || !name.endsWith(suffix))
+        return 0;
+    const QString digits = name.mid(head.size(), name.size() - head.size() - suffix.size());
+    qint64 n = 0;
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+        n = n * 10 + (c.unicode() - '0');
+        if (n > kMaxVolume)
+            return 0;
+    }
+    return int(n);
+}
+
 bool HasVolumeMark(const QString& fileNameOrPath) {
     return FileNamePart(fileNameOrPath).contains(QLatin1String("__"));
 }

@@ -35,6 +35,11 @@ QString VolumeName(const QString& baseName, int volume);
 // number (1 to 32767).
 int VolumeNumber(const QString& fileNameOrPath);
 
+// The volume number of a listed file name that is exactly `stem` & "__" &
+// digits & `suffix`, compared as text with case counting (no character of a
+// profile name acts as a wildcard); 0 for any other name.
+int ListedVolume(const QString& name, const QString& stem, const QString& suffix);
+
 // True when the file name (not the folder) holds "__".
 bool HasVolumeMark(const QString& fileNameOrPath);
 

@@ -6,6 +6,7 @@
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
+#include "common/RunOutcome.h"
 #include "crypto/ArchiveKey.h"
 #include "crypto/clsBlowfish.h"
 #include "destinations/NRV_InetFTP.h"
@@ -25,7 +26,6 @@
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
-#include "vb/Like.h"
 #include "vb/Strings.h"
 
 using namespace run_display;
@@ -146,6 +146,8 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                     QString subFolder;
                     bool flag = true;
                     if (!FTPtest_connection(subFolder, flag)) {
+                        ReportCouldNotRun(h.label(), 8, FtpLastFailure().code,
+                                          FtpFailureText(QStringLiteral("connection check before appending")));
                         SetLog(LangText(141));
                         StopClip();
                         Refresh();
@@ -157,11 +159,13 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                         at = At::Done;
                         return;
                     }
+                    // The server's names are compared as text: a profile name
+                    // may hold "#", "[", "?" or "*".
+                    const QString stem = sParseFile(vb::Left(ArchiveDestPath, ArchiveDestPath.size() - 4));
+                    const QString suffix = encrypt ? QStringLiteral(".zip.cry") : QStringLiteral(".zip");
                     for (int k = 0; k < lstServerFiles->ListCount(); ++k) {
                         const QString listed = lstServerFiles->List(k);
-                        if (!vb::Like(listed, pattern))
-                            continue;
-                        const int number = archive_naming::VolumeNumber(listed);
+                        const int number = archive_naming::ListedVolume(listed, stem, suffix);
                         if (number > highest) {
                             highest = number;
                             ArchiveName = listed;

@@ -253,8 +253,13 @@ void frmMain_BackUp::cmdBackUpNow() {
             Status(105);
             h.Erl = 27;
             if (!Open_Zip(false)) {
-                if (!ProgramEnded())
-                    Refuse(h.label(), 27, LangText(107));
+                if (!ProgramEnded()) {
+                    // A failed FTP check has logged why already.
+                    if (CurrentRunOutcome() == RunOutcome::NotRun)
+                        g_refusal = LangText(141);
+                    else
+                        Refuse(h.label(), 27, LangText(107));
+                }
                 return ProgramEnded() ? Go::Ended : Go::After;
             }
         } else {

@@ -27,6 +27,7 @@
 #include "run/RunDisplay.h"
 #include "run/Vaultora_Disk.h"
 #include "ui/frmMain_BackUp.h"
+#include "vb/Clock.h"
 #include "vb/Conversions.h"
 #include "vb/ErrorHandling.h"
 #include "vb/FileNumbers.h"
@@ -40,6 +41,29 @@ namespace {
 constexpr double kMb = 1048576.0;
 
 bool SamePath(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// Moves an archive that reached none of its destinations, with its log, out
+// of the way of the temporary folder's clean-up, into a folder of its own
+// below "<temporary folder>\\undelivered"; the log is named after the
+// archive there. The folder (Windows path), or "" when the archive could not
+// be moved.
+QString KeepUndelivered(const QString& tempFolder, const QString& archive, const QString& log) {
+    QString kept;
+    vb::Quiet([&] {
+        const QString base = tempFolder + QStringLiteral("\\undelivered\\") +
+                             vb::Now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+        QString folder = base;
+        for (int n = 2; DirExists(folder); ++n)
+            folder = base + QStringLiteral(" (%1)").arg(n);
+        CreateDirectoryStruct(folder);
+        const QString name = folder + QLatin1Char('\\') + sParseFile(archive);
+        platform::Name(archive, name);
+        kept = folder;
+        if (FileExists(log))
+            platform::Name(log, name + QStringLiteral(".log"));
+    });
+    return kept;
+}
 
 }  // namespace
 
@@ -106,6 +130,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
 
     bool encrypted = false;
     bool delivered = false;  // the archive reached its destination whole
+    bool ftpFailed = false;  // the upload failed
     while (!finalStage) {
         // 6. room on the medium
         if (media) {
@@ -291,19 +316,30 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 Status(291);
                 PlayClip(QStringLiteral("websend.avi"));
                 Refresh();
+                // The log goes up whole: it is not written to any more.
+                if (chkWriteLog->Value() == 1)
+                    vb::Close(LogFileNo);
                 if (FTPcopy_files(false, ArchiveTempPath, ArchiveName)) {
                     StopClip();
-                    Status(291);
-                    PlayClip(QStringLiteral("websend.avi"));
-                    FTPcopy_files(false, ArchiveLogPath, ArchiveName + QStringLiteral(".log"));
-                    StopClip();
+                    // A volume without a log (the option off) has none to send.
+                    if (FileExists(ArchiveLogPath)) {
+                        Status(291);
+                        PlayClip(QStringLiteral("websend.avi"));
+                        const QString logName = ArchiveName + QStringLiteral(".log");
+                        if (!FTPcopy_files(false, ArchiveLogPath, logName))
+                            WriteErrorLog(false, ProgramName, QStringLiteral("Zip_Copy error_ftp"), 12,
+                                          FtpLastFailure().code, FtpFailureText(QStringLiteral("upload of ") + logName));
+                        StopClip();
+                    }
                     verified = true;
                     if (!media)
                         DeleteOldArchives();
                 } else {
                     failed = true;
+                    ftpFailed = true;
                     StopClip();
-                    ReportNotBackedUp(QStringLiteral("Zip_Copy error_ftp"), 12, 0, LangText(141), ArchiveName);
+                    ReportNotBackedUp(QStringLiteral("Zip_Copy error_ftp"), 12, FtpLastFailure().code,
+                                      FtpFailureText(QStringLiteral("upload of ") + ArchiveName), ArchiveName);
                     platform::MsgBox(LangText(141) + vb::vbCrLf + LangText(142) + vb::vbCrLf + LangText(143),
                                      platform::vbCritical, LangText(109));
                 }
@@ -319,6 +355,17 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     // The volume that a Stop later in the run leaves named in the box.
     if (!failed)
         vb::Quiet([&] { DeliveredArchive = txtZipArchive->Text(); });
+
+    // A volume that failed to go up and lies in no destination folder either
+    // is kept: the temporary copy is the only whole one (in an appending run
+    // it holds the server's earlier archive of the period too).
+    if (ftpFailed && !delivered && !cdRecorder) {
+        const QString kept = KeepUndelivered(txtPathTemp->Text(), ArchiveTempPath, ArchiveLogPath);
+        if (!kept.isEmpty())
+            WriteErrorLog(false, ProgramName, QStringLiteral("Zip_Copy error_ftp"), 12, 0,
+                          QStringLiteral("The archive that was not uploaded is kept in ") + kept + QStringLiteral(": ") +
+                              ArchiveName);
+    }
 
     // 13. the final stage
     if (CleanTemp && !cdRecorder) {

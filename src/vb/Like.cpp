@@ -2,6 +2,7 @@
 #include "vb/Like.h"
 
 #include <QList>
+#include <QRegularExpression>
 #include <vector>
 
 #include "vb/VbError.h"
@@ -141,5 +142,21 @@ bool like(const QString& text, const QString& pattern, bool ignoreCase) {
 
 bool Like(const QString& text, const QString& pattern) { return like(text, pattern, false); }
 bool LikeText(const QString& text, const QString& pattern) { return like(text, pattern, true); }
+
+bool WildcardMatch(const QString& text, const QString& mask, Qt::CaseSensitivity cs) {
+    QString re;
+    for (const QChar c : mask) {
+        if (c == QLatin1Char('*'))
+            re += QLatin1String(".*");
+        else if (c == QLatin1Char('?'))
+            re += QLatin1Char('.');
+        else
+            re += QRegularExpression::escape(QString(c));
+    }
+    QRegularExpression::PatternOptions options = QRegularExpression::DotMatchesEverythingOption;
+    if (cs == Qt::CaseInsensitive)
+        options |= QRegularExpression::CaseInsensitiveOption;
+    return QRegularExpression(QLatin1String("\\A(?:") + re + QLatin1String(")\\z"), options).match(text).hasMatch();
+}
 
 }  // namespace vb

@@ -13,4 +13,8 @@ bool Like(const QString& text, const QString& pattern);
 // The same with Option Compare Text (letter case ignored).
 bool LikeText(const QString& text, const QString& pattern);
 
+// A mask with only "*" (any run) and "?" (one character) as wildcards, every
+// other character standing for itself, as a whole-text match.
+bool WildcardMatch(const QString& text, const QString& mask, Qt::CaseSensitivity cs);
+
 }  // namespace vb

@@ -2,9 +2,15 @@
 // Backup runs with the FTP destination against a real server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
+#include <QProcess>
+
+#include "common/RunOutcome.h"
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/Peers.h"
+#include "platform/ArchiveFlag.h"
 #include "run/ZipRunFixture.h"
+#include "settings/SaveSettings.h"
 #include "ui/QtPrinters.h"
 
 using namespace ziprun;
@@ -39,6 +45,15 @@ protected:
         const QStringList first = QDir(remote()).entryList({QStringLiteral("*.zip")}, QDir::Files);
         EXPECT_EQ(first.size(), 1);
         return first.isEmpty() ? QString() : remote() + QLatin1Char('/') + first[0];
+    }
+    // The archives kept in the temporary folder after a failed upload.
+    QStringList KeptArchives() const {
+        QStringList out;
+        QDirIterator it(temp + QStringLiteral("/undelivered"), {QStringLiteral("*.zip")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << it.next();
+        return out;
     }
     peers::FtpServer server;
 };
@@ -110,4 +125,158 @@ TEST_F(FtpRun, AnArchiveThatCannotBeFetchedIsNotReplaced) {
     WriteSource(QStringLiteral("c.txt"), QByteArray("new c"));
     Run();
     EXPECT_EQ(testenv::readFile(moved), before);
+}
+
+// An appending run whose upload fails (the data connection dropped, the
+// server full, the upload or the rename refused) leaves the server's archive
+// of the day as it was, keeps the grown archive in the temporary folder, the
+// new file keeps its archive flag, and the error log names the archive and
+// the server's answer. The next run against a working server appends again.
+TEST_F(FtpRun, AFailedUploadInAnAppendingRunLosesNothing) {
+    const QString archive = FirstAppendingRun();
+    ASSERT_TRUE(QFile::exists(archive));
+    const QString name = QFileInfo(archive).fileName();
+    const QByteArray before = testenv::readFile(archive);
+    const QString c = WriteSource(QStringLiteral("c.txt"), QByteArray("new c"));
+
+    struct Case {
+        const char* name;
+        QStringList server;
+        const char* answer;
+    };
+    const std::vector<Case> cases = {
+        {"data connection dropped", {"--drop-after", "100"}, "the server holds 100 of the"},
+        {"server full", {"--full-after", "100"}, "452 Insufficient storage space."},
+        {"upload refused", {"--refuse-stor"}, "553 Storing is refused here."},
+        {"rename refused", {"--refuse-rnfr"}, "550 Renaming is refused here."},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        ResetRunOutcome();
+        QFile::remove(ErrorLogFile());
+        QDir(temp + QStringLiteral("/undelivered")).removeRecursively();
+        QStringList args{QStringLiteral("--root"), server.root};
+        args << k.server;
+        peers::FtpServer faulty(args);
+        ASSERT_TRUE(faulty.running());
+        f().txtFTPport->setText(QString::number(faulty.port));
+        Run();
+
+        EXPECT_EQ(testenv::readFile(archive), before);
+        EXPECT_EQ(QDir(remote()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                  QStringList({name, name + QStringLiteral(".log")}));
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+        const QStringList lines = ErrorLog().split(QLatin1Char('\n')).filter(QStringLiteral("Zip_Copy error_ftp"));
+        EXPECT_EQ(lines.filter(QStringLiteral("FTP upload of ") + name + QStringLiteral(" failed")).size(), 1)
+            << ErrorLog().toStdString();
+        EXPECT_EQ(lines.filter(QString::fromUtf8(k.answer)).size(), 1) << ErrorLog().toStdString();
+        EXPECT_TRUE(platform::ArchiveFlagIsSet(c));
+        const QStringList kept = KeptArchives();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(QFileInfo(kept[0]).fileName(), name);
+        EXPECT_TRUE(ErrorLog().contains(Win(QFileInfo(kept[0]).absolutePath()))) << ErrorLog().toStdString();
+        const ZipListing z = ReadWithPython(kept[0]);
+        EXPECT_TRUE(z.readable);
+        EXPECT_TRUE(z.find(QStringLiteral("/a.txt")));
+        EXPECT_TRUE(z.find(QStringLiteral("/c.txt")));
+        EXPECT_TRUE(QFile::exists(kept[0] + QStringLiteral(".log")));
+        EXPECT_TRUE(TempIsClean());
+    }
+
+    ResetRunOutcome();
+    f().txtFTPport->setText(QString::number(server.port));
+    Run();
+    EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Complete);
+    const ZipListing z = ReadWithPython(archive);
+    ASSERT_TRUE(z.readable);
+    EXPECT_TRUE(z.find(QStringLiteral("/a.txt")));
+    EXPECT_EQ(z.find(QStringLiteral("/c.txt"))->data, QByteArray("new c"));
+    EXPECT_FALSE(platform::ArchiveFlagIsSet(c));
+}
+
+// A profile name with "#", "[", "?" or "*" finds its volume on the server:
+// the second appending run continues it instead of replacing it. (A name
+// with "?" or "*" cannot name the local archive log.)
+TEST_F(FtpRun, AProfileNameWithWildcardCharactersFindsItsVolume) {
+    struct Case {
+        const char* profile;
+        bool log;
+    } const cases[] = {{"P#[1]", true}, {"P#[?*", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.profile);
+        SetUp();
+        QDir(remote()).removeRecursively();
+        QDir().mkpath(remote());
+        f().cmbProfiles->setText(QString::fromUtf8(c.profile));
+        f().chkWriteLog->setValue(c.log ? 1 : 0);
+        const QString archive = FirstAppendingRun();
+        ASSERT_TRUE(QFileInfo(archive).fileName().startsWith(QString::fromUtf8(c.profile) + "_BackUp_d"))
+            << ErrorLog().toStdString();
+        WriteSource(QStringLiteral("c.txt"), QByteArray("new c"));
+        Run();
+        EXPECT_EQ(QDir(remote()).entryList({QStringLiteral("*.zip")}, QDir::Files).size(), 1);
+        const ZipListing z = ReadWithPython(archive);
+        ASSERT_TRUE(z.readable);
+        EXPECT_TRUE(z.find(QStringLiteral("/a.txt")));
+        EXPECT_TRUE(z.find(QStringLiteral("/c.txt")));
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Complete) << ErrorLog().toStdString();
+    }
+}
+
+// A refused login is written to the error log as a refused FTP login, with
+// the server's answer: before appending the run cannot start (status 2), at
+// the upload the archive did not arrive (status 1).
+TEST_F(FtpRun, ARefusedLoginIsLoggedAsSuch) {
+    struct Case {
+        const char* name;
+        bool append;
+        RunOutcome outcome;
+    } const cases[] = {
+        {"the check before appending", true, RunOutcome::NotRun},
+        {"the upload after the copy to the folder", false, RunOutcome::Incomplete},
+    };
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a"));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    f().txtFTPpassword->setText(QStringLiteral("wrong"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetRunOutcome();
+        QFile::remove(ErrorLogFile());
+        // The check before appending is made when the server is the only
+        // destination.
+        f().chkMedia->setValue(c.append ? 0 : 1);
+        f().chkAppendArchive->setValue(c.append ? 1 : 0);
+        Run();
+        EXPECT_EQ(CurrentRunOutcome(), c.outcome);
+        EXPECT_TRUE(ErrorLog().contains(QStringLiteral("FTP login failed: 530 "))) << ErrorLog().toStdString();
+        EXPECT_FALSE(ErrorLog().contains(LangText(107))) << ErrorLog().toStdString();
+        EXPECT_FALSE(ErrorLog().contains(QStringLiteral("wrong")));
+        EXPECT_TRUE(QDir(remote()).isEmpty());
+    }
+}
+
+// The built program: a "/run" whose upload the server refuses for want of
+// space ends with status 1, and its error log names the archive and the
+// server's answer.
+TEST_F(FtpRun, TheProgramEndsWithStatusOneWhenTheUploadFails) {
+    peers::FtpServer full({QStringLiteral("--full-after"), QStringLiteral("100")});
+    ASSERT_TRUE(full.running());
+    QDir().mkpath(full.root + QStringLiteral("/backup"));
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a file\n").repeated(100));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    f().chkMedia->setValue(0);
+    f().txtFTPport->setText(QString::number(full.port));
+    Save_Settings();
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(testenv::builtProgram(), {QStringLiteral("/run"), QStringLiteral("/profile:P")});
+    ASSERT_TRUE(program.waitForFinished(120000)) << program.readAll().toStdString();
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1) << program.readAll().toStdString();
+    const QString errors = ErrorLog();
+    EXPECT_TRUE(errors.contains(QStringLiteral("FTP upload of ") + TodaysName(1) +
+                                QStringLiteral(" failed: 452 Insufficient storage space.")))
+        << errors.toStdString();
+    EXPECT_TRUE(QDir(full.root + QStringLiteral("/backup")).isEmpty());
 }

@@ -61,8 +61,9 @@ protected:
 };
 
 // An upload into a fresh tree creates every folder and lands byte for byte,
-// a name with blanks and "#" included; the run log shows every command in
-// the module's words.
+// a name with blanks and "#" included; it goes up under its temporary name,
+// is measured and renamed; the run log shows every command in the module's
+// words.
 TEST_F(FtpTransfer, UploadCreatesTheFoldersAndLandsByteForByte) {
     peers::FtpServer server;
     Connect(server, QStringLiteral("/a\\b/c"));
@@ -73,7 +74,9 @@ TEST_F(FtpTransfer, UploadCreatesTheFoldersAndLandsByteForByte) {
     EXPECT_TRUE(FTPcopy_files(true, Win(local), QStringLiteral("my archive #1.zip")));
     EXPECT_EQ(testenv::readFile(server.root + QStringLiteral("/a\\b/c/my archive #1.zip")), data);
     EXPECT_EQ(Commands(), (QStringList{"DIR", "MKDIR a\\b", "CD a\\b", "MKDIR c", "CD c",
-                                       "SEND " + Win(local) + " my archive #1.zip", "CLOSE"}));
+                                       "SEND " + Win(local) + " my archive #1.zip.part",
+                                       "SIZE my archive #1.zip.part",
+                                       "RENAME my archive #1.zip.part my archive #1.zip", "CLOSE"}));
     EXPECT_EQ(f().lblFTPstatus->Caption(), LangText(38));
     EXPECT_TRUE(LogLines().contains(LangText(27)));
     EXPECT_EQ(f().lstServerFiles->ListCount(), 0);
@@ -82,6 +85,7 @@ TEST_F(FtpTransfer, UploadCreatesTheFoldersAndLandsByteForByte) {
     testenv::writeFile(local, "short");
     EXPECT_TRUE(FTPcopy_files(true, Win(local), QStringLiteral("my archive #1.zip")));
     EXPECT_EQ(testenv::readFile(server.root + QStringLiteral("/a\\b/c/my archive #1.zip")), "short");
+    EXPECT_EQ(QDir(server.root + QStringLiteral("/a\\b/c")).entryList(QDir::Files), QStringList{"my archive #1.zip"});
     ExpectNoPassword();
 }
 
@@ -364,7 +368,8 @@ TEST_F(FtpTransfer, ThroughAProxyTheLoginNamesTheServer) {
 }
 
 // A listed name becomes a local file name only as it stands: a server's
-// "..\x.zip" is not fetched into the folder above the restore folder.
+// "..\x.zip" is not fetched into the folder above the restore folder, and
+// the error log says it was left on the server.
 TEST_F(FtpTransfer, ListedNamesNeverLeaveTheRestoreFolder) {
     peers::FtpServer server;
     Connect(server);
@@ -372,7 +377,93 @@ TEST_F(FtpTransfer, ListedNamesNeverLeaveTheRestoreFolder) {
     testenv::writeFile(server.root + QStringLiteral("/backup/good.zip"), "good");
     const QString parent = testenv::tempDir(QStringLiteral("parent"));
     const QString restore = parent + QStringLiteral("/temp");
-    EXPECT_TRUE(FTPretrieve_files(QString(), QStringLiteral("*.zip"), Win(restore), QString()));
+    EXPECT_FALSE(FTPretrieve_files(QString(), QStringLiteral("*.zip"), Win(restore), QString()));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("download of ..\\evil.zip failed"))) << ErrorLog().toStdString();
     EXPECT_EQ(QDir(restore).entryList(QDir::Files | QDir::Hidden), QStringList{"good.zip"});
     EXPECT_EQ(QDir(parent).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
+
+// An upload that is cut, refused or cannot be renamed onto its name fails,
+// leaves the server's file of that name as it was and no partial file, and
+// keeps the server's answer for the report.
+TEST_F(FtpTransfer, AFailedUploadLeavesTheServersFileWhole) {
+    struct Case {
+        const char* name;
+        QStringList server;
+        int bytes;            // the size of the upload
+        const char* answer;   // a part of the failure's answer ("" any)
+    };
+    const std::vector<Case> cases = {
+        {"data connection dropped, called complete", {"--drop-after", "1000"}, 5000,
+         "the server holds 1000 of the 5000 bytes sent"},
+        {"data connection dropped in a long upload", {"--drop-after", "65536"}, 8 << 20, ""},
+        {"server full", {"--full-after", "1000"}, 5000, "452 Insufficient storage space."},
+        {"upload refused", {"--refuse-stor"}, 5000, "553 Storing is refused here."},
+        {"rename refused", {"--refuse-rnfr"}, 5000, "550 Renaming is refused here."},
+    };
+    const QString local = testenv::tempDir(QStringLiteral("up")) + QStringLiteral("/x.zip");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        peers::FtpServer server(c.server);
+        Connect(server);
+        const QString remote = server.root + QStringLiteral("/backup");
+        testenv::writeFile(remote + QStringLiteral("/x.zip"), "the server's archive");
+        testenv::writeFile(local, testenv::randomBytes(c.bytes, 5));
+        f().RtbNews1->setText(QString());
+
+        EXPECT_FALSE(FTPcopy_files(false, Win(local), QStringLiteral("x.zip")));
+        EXPECT_EQ(testenv::readFile(remote + QStringLiteral("/x.zip")), "the server's archive");
+        EXPECT_EQ(QDir(remote).entryList(QDir::Files | QDir::Hidden), QStringList{"x.zip"});
+        EXPECT_FALSE(FtpLastFailure().Answer().isEmpty());
+        EXPECT_TRUE(FtpLastFailure().Answer().contains(QString::fromUtf8(c.answer)))
+            << FtpLastFailure().Answer().toStdString();
+        EXPECT_FALSE(FtpLastFailure().login);
+        EXPECT_TRUE(LogLines().contains(LangText(26)));
+    }
+}
+
+// Retrieval passes over the folders of the remote folder, goes on after a
+// file that the server refuses, and writes each refused file with the
+// server's answer to the error log. From a server without MLSD the folders
+// are not known as such: each is reported as a file that did not come.
+TEST_F(FtpTransfer, RetrievalPassesOverFoldersAndGoesOnAfterAFailedFile) {
+    struct Case {
+        const char* name;
+        QStringList server;
+        QStringList reported;   // the entries the error log names
+    };
+    const std::vector<Case> cases = {
+        {"names with their kind", {"--refuse-retr", "b*"}, {"b.zip"}},
+        {"bare names", {"--refuse-retr", "b*", "--no-mlsd"}, {"b.zip", "old", "zz"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(ErrorLogFile());
+        peers::FtpServer server(c.server);
+        Connect(server);
+        const QString remote = server.root + QStringLiteral("/backup");
+        testenv::writeFile(remote + QStringLiteral("/a.zip"), "a");
+        testenv::writeFile(remote + QStringLiteral("/b.zip"), "b");
+        testenv::writeFile(remote + QStringLiteral("/c [1].zip"), "c");
+        testenv::writeFile(remote + QStringLiteral("/old/inner.zip"), "in a folder");
+        QDir().mkpath(remote + QStringLiteral("/zz"));
+        const QString restore = testenv::tempDir(QStringLiteral("restore"));
+
+        EXPECT_FALSE(FTPretrieve_files(QString(), QStringLiteral("*"), Win(restore), QString()));
+        EXPECT_EQ(QDir(restore).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+                  (QStringList{"a.zip", "c [1].zip"}));
+        EXPECT_EQ(testenv::readFile(restore + QStringLiteral("/c [1].zip")), "c");
+        const QStringList lines = ErrorLog().split(QLatin1Char('\n')).filter(QStringLiteral("FTPretrieve_files"));
+        EXPECT_EQ(lines.size(), c.reported.size()) << ErrorLog().toStdString();
+        for (const QString& entry : c.reported) {
+            EXPECT_EQ(lines.filter(QStringLiteral("download of ") + entry + " failed: 550 ").size(), 1)
+                << entry.toStdString() << "\n" << ErrorLog().toStdString();
+        }
+        EXPECT_EQ(lines.filter(QStringLiteral("b.zip failed: 550 Not allowed to read this file.")).size(), 1);
+
+        // A name with "[" is fetched by itself: only "*" and "?" are wildcards.
+        const QString one = testenv::tempDir(QStringLiteral("one"));
+        EXPECT_TRUE(FTPretrieve_files(QString(), QStringLiteral("c [1].zip"), Win(one), QStringLiteral("mine.zip")));
+        EXPECT_EQ(testenv::readFile(one + QStringLiteral("/mine.zip")), "c");
+    }
 }

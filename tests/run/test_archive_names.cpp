@@ -76,6 +76,31 @@ TEST(ArchiveNames, VolumesAndTheirNumbers) {
     }
 }
 
+// A server's name is a volume of the profile only when it is the profile's
+// stem, "__", digits and the suffix, letter for letter.
+TEST(ArchiveNames, ListedVolumesAreMatchedAsText) {
+    const QString stem = QStringLiteral("P#[1]?*_BackUp_d20040307");
+    struct {
+        const char* name;
+        const char* suffix;
+        int number;
+    } const cases[] = {
+        {"P#[1]?*_BackUp_d20040307__3.zip", ".zip", 3},
+        {"P#[1]?*_BackUp_d20040307__12.zip.cry", ".zip.cry", 12},
+        {"P#[1]?*_BackUp_d20040307__12.zip.cry", ".zip", 0},
+        {"P#[1]?*_BackUp_d20040307__3.zip.log", ".zip", 0},
+        {"P#[1]?*_BackUp_d20040307__3.zip.part", ".zip", 0},
+        {"P#[1]?*_BackUp_d20040307__.zip", ".zip", 0},
+        {"P#[1]?*_BackUp_d20040307__3a.zip", ".zip", 0},
+        {"P#[1]?*_BackUp_d20040307__99999.zip", ".zip", 0},
+        {"p#[1]?*_BackUp_d20040307__3.zip", ".zip", 0},   // case counts
+        {"P51xy_BackUp_d20040307__3.zip", ".zip", 0},     // no wildcards
+        {"P#[1]?*_BackUp_d20040307__3.zip/", ".zip", 0},  // a folder
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ListedVolume(QString::fromLatin1(c.name), stem, QString::fromLatin1(c.suffix)), c.number) << c.name;
+}
+
 TEST(ArchiveNames, Comment) {
     EXPECT_EQ(Comment(), QStringLiteral("Archiv created with n.r.v Vaultora %1.%2")
                              .arg(VAULTORA_VERSION_MAJOR)

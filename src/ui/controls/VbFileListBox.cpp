@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <QRegularExpression>
 
 #include "ui/controls/HostPath.h"
+#include "vb/Like.h"
 #include "ui/controls/VbControl.h"
 #include "vb/VbError.h"
 
@@ -31,19 +31,7 @@ bool wildcardMatch(const QString& mask, const QString& name) {
     QString m = mask;
     if (m.endsWith(QLatin1String(".*")) && !name.contains(QLatin1Char('.')))
         m.chop(2);
-    QString re;
-    for (const QChar c : m) {
-        if (c == QLatin1Char('*'))
-            re += QLatin1String(".*");
-        else if (c == QLatin1Char('?'))
-            re += QLatin1Char('.');
-        else
-            re += QRegularExpression::escape(QString(c));
-    }
-    return QRegularExpression(QLatin1String("\\A(?:") + re + QLatin1String(")\\z"),
-                              QRegularExpression::CaseInsensitiveOption)
-        .match(name)
-        .hasMatch();
+    return vb::WildcardMatch(name, m, Qt::CaseInsensitive);
 }
 
 }  // namespace

@@ -12,8 +12,16 @@ dies never leaves it behind).
 --throttle N        data connections move at most N bytes a second
 --stall-after N     an upload stops being read after N bytes (the server
                     stays silent: a stalled peer)
+--drop-after N      an upload's data connection is closed by the server after
+                    N bytes, which it keeps and calls complete (226)
+--full-after N      an upload is refused with 452 after N bytes
+--refuse-stor       every upload is refused (553)
+--refuse-rnfr       every rename is refused (550)
+--refuse-retr GLOB  downloads of the names matching GLOB are refused (550)
+--no-mlsd           the server knows no MLSD (500), as older servers
 """
 import argparse
+import fnmatch
 import logging
 import os
 
@@ -33,6 +41,12 @@ def main():
     ap.add_argument("--no-retrieve", action="append", default=[])
     ap.add_argument("--throttle", type=int, default=0)
     ap.add_argument("--stall-after", type=int, default=0)
+    ap.add_argument("--drop-after", type=int, default=0)
+    ap.add_argument("--full-after", type=int, default=0)
+    ap.add_argument("--refuse-stor", action="store_true")
+    ap.add_argument("--refuse-rnfr", action="store_true")
+    ap.add_argument("--refuse-retr", action="append", default=[])
+    ap.add_argument("--no-mlsd", action="store_true")
     ap.add_argument("--lifetime", type=float, default=300)
     args = ap.parse_args()
 
@@ -70,8 +84,49 @@ def main():
             handle_read_event = handle_read
         Dtp = StallingDtp
 
+    cut = args.drop_after or args.full_after
+    if cut:
+        full = bool(args.full_after)
+
+        class CuttingDtp(Dtp):
+            def handle_read(self):
+                super().handle_read()
+                if not self.receive or self._closed or self.tot_bytes_received < cut:
+                    return
+                # Keep exactly the first `cut` bytes.
+                self.file_obj.flush()
+                self.file_obj.truncate(cut)
+                if full:
+                    self._resp = ("452 Insufficient storage space.", logging.info)
+                    self.close()
+                else:
+                    self.handle_close()   # "226 Transfer complete."
+
+            handle_read_event = handle_read
+        Dtp = CuttingDtp
+
     class Handler(FTPHandler):
-        pass
+        def ftp_STOR(self, file, mode='w'):
+            if args.refuse_stor:
+                self.respond("553 Storing is refused here.")
+                return
+            return super().ftp_STOR(file, mode)
+
+        def ftp_RNFR(self, path):
+            if args.refuse_rnfr:
+                self.respond("550 Renaming is refused here.")
+                return
+            return super().ftp_RNFR(path)
+
+        def ftp_RETR(self, file):
+            name = os.path.basename(file)
+            if any(fnmatch.fnmatchcase(name, g) for g in args.refuse_retr):
+                self.respond("550 Not allowed to read this file.")
+                return
+            return super().ftp_RETR(file)
+
+    if args.no_mlsd:
+        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "MLSD"}
     Handler.authorizer = authorizer
     Handler.dtp_handler = Dtp
     Handler.passive_ports = None
