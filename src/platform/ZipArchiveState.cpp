@@ -256,6 +256,7 @@ void ZipArchiveState::resetToClosed() {
     visible_.clear();
     liveByName_.clear();
     earlierSameName_.clear();
+    namesIndexed_ = true;
     damaged_ = false;
     damageNumber_ = 0;
     damageText_.clear();
@@ -263,6 +264,26 @@ void ZipArchiveState::resetToClosed() {
 }
 
 void ZipArchiveState::closeReader() { reader_.reset(); }
+
+void ZipArchiveState::indexNames() {
+    if (namesIndexed_)
+        return;
+    liveByName_.clear();
+    liveByName_.reserve(qsizetype(entries_.size()));
+    earlierSameName_.assign(entries_.size(), -1);
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].replaced || entries_[i].failed)
+            continue;
+        const auto newest = liveByName_.find(entries_[i].name);
+        if (newest == liveByName_.end()) {
+            liveByName_.insert(entries_[i].name, int(i));
+        } else {
+            earlierSameName_[i] = newest.value();
+            newest.value() = int(i);
+        }
+    }
+    namesIndexed_ = true;
+}
 
 // Read the directory anew. With `keepMarks` the entries are those known
 // already (the file was rewritten by this session): their replaced and
@@ -285,20 +306,14 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         entries_ = std::move(read);
         comment_ = r->comment();
         visible_.clear();
-        liveByName_.clear();
-        earlierSameName_.assign(entries_.size(), -1);
         visible_.reserve(entries_.size());
-        liveByName_.reserve(qsizetype(entries_.size()));
-        for (size_t i = 0; i < entries_.size(); ++i) {
+        for (size_t i = 0; i < entries_.size(); ++i)
             visible_.push_back(int(i));
-            const auto newest = liveByName_.find(entries_[i].name);
-            if (newest == liveByName_.end()) {
-                liveByName_.insert(entries_[i].name, int(i));
-            } else {
-                earlierSameName_[i] = newest.value();
-                newest.value() = int(i);
-            }
-        }
+        // The names are indexed when a file is first added: an archive
+        // opened to be tested or listed never needs them.
+        liveByName_.clear();
+        earlierSameName_.clear();
+        namesIndexed_ = false;
     }
     reader_ = std::move(r);
 }
@@ -545,6 +560,7 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     r.modifiedSecs = st.st_mtim.tv_sec;
     r.hasModified = true;   // the local date is made from the seconds when an item asks for it
     r.failed = failed;
+    indexNames();
     const int index = int(entries_.size());
     earlierSameName_.push_back(-1);
     if (!failed) {

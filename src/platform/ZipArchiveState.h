@@ -84,6 +84,8 @@ private:
     // for each entry the one of its name before it (-1 for none).
     QHash<QString, int> liveByName_;
     std::vector<int> earlierSameName_;
+    bool namesIndexed_ = true;   // false: liveByName_ is made when first needed
+    void indexNames();
 
     std::unique_ptr<ZipArchiveReader> reader_;  // open while the file matches entries_
 
