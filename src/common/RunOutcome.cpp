@@ -2,6 +2,7 @@
 #include "common/RunOutcome.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -29,6 +30,9 @@ void MarkIncomplete() { Raise(RunOutcome::Incomplete); }
 void ReportCouldNotRun(const QString& label, int erl, int errNumber, const QString& reason) {
     Raise(RunOutcome::NotRun);
     WriteErrorLog(false, ProgramName, label, erl, errNumber, reason);
+    // Whoever started the program unattended reads why on standard error.
+    std::fprintf(stderr, "%s: %s\n", ProgramName.toLocal8Bit().constData(), reason.toLocal8Bit().constData());
+    std::fflush(stderr);
 }
 
 RunOutcome CurrentRunOutcome() { return g_outcome; }

@@ -24,7 +24,8 @@ void ReportNotBackedUp(const QString& label, int erl, int errNumber, const QStri
 // handler already.
 void MarkIncomplete();
 
-// The run could not be made at all: one error-log line with the reason.
+// The run could not be made at all: one error-log line with the reason, and
+// the reason on standard error.
 void ReportCouldNotRun(const QString& label, int erl, int errNumber, const QString& reason);
 
 RunOutcome CurrentRunOutcome();

@@ -108,9 +108,11 @@ qint64 ContainerSize(qint64 dataBytes) {
     return (n + 7) / 8 * 8;
 }
 
+// The stored length fits the container: a negative one (which the distance
+// alone would let through for a 16-byte container) never does.
 bool SizeCheckPasses(qint64 total, qint64 dataLength) {
     const qint64 d = total - dataLength;
-    return d >= 12 && d <= 19;
+    return dataLength >= 0 && d >= 12 && d <= 19;
 }
 
 int HexValue(uint c) {

@@ -10,9 +10,11 @@
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
 #include "common/NRV_Language.h"
+#include "common/RunOutcome.h"
 #include "destinations/modUUcode.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
+#include "platform/TerminationRequest.h"
 #include "platform/Winsock.h"
 #include "settings/SettingsKeys.h"
 #include "ui/frmMain_BackUp.h"
@@ -64,15 +66,22 @@ MailNotice::MailNotice(frmMain_BackUp* form) : QObject(form), form_(form) {
     connect(sckSMTP, &platform::Winsock::Closed, form, &frmMain_BackUp::sckSMTP_Close);
     connect(sckSMTP, &platform::Winsock::SendProgress, this, [this] {
         if (phase_ == Phase::SendingData)
-            vb::Quiet([&] { Pump(); });
+            vb::Quiet([&] {
+                ArmReplyClock();  // the server takes the data: it has its time again
+                Pump();
+            });
     });
     signOutClock_.setInterval(100);
     connect(&signOutClock_, &QTimer::timeout, this, [this] { vb::Quiet([&] { CheckSignOutTime(); }); });
+    replyClock_.setSingleShot(true);
+    connect(&replyClock_, &QTimer::timeout, this, [this] { vb::Quiet([&] { OnReplyTimeout(); }); });
 }
 
 MailNotice::~MailNotice() {
     data_.reset();
     DeleteWorkFile();
+    for (const Job& job : queue_)
+        vb::Quiet([&] { QFile::remove(platform::ToHost(job.workFile)); });
 }
 
 MailNotice* MailNotice::Of(frmMain_BackUp* form, bool create) {
@@ -85,54 +94,75 @@ MailNotice* MailNotice::Of(frmMain_BackUp* form, bool create) {
 }
 
 bool MailNotice::InFlight() const {
-    return phase_ != Phase::Idle || sckSMTP->State() == platform::Winsock::sckClosing;
+    return phase_ != Phase::Idle || !queue_.empty() || sckSMTP->State() == platform::Winsock::sckClosing;
 }
 
 void MailNotice::Start(const QString& archivePath) {
     vb::Handler h(label("SendMailNotice"));
-    // One notice at a time: a new one takes over the connection.
-    if (phase_ != Phase::Idle)
-        h.Next(1, [&] { Abandon(QStringLiteral("A new notice replaced this one")); });
-    h.Next(2, [&] {
-        serverHost = settings::ReadUser(QStringLiteral("txtSMTPserver"), QString()).trimmed();
-        serverPort = int(vb::Val(settings::ReadUser(QStringLiteral("txtSMTPport"), QStringLiteral("25"))));
-        noticeAddress = settings::ReadProfile(QStringLiteral("txtSMTPeMail"), QString()).trimmed();
-        domain = settings::ReadUser(QStringLiteral("txtDomain"), QString()).trimmed();
-        popServer = settings::ReadUser(QStringLiteral("txtPOPserver"), QString()).trimmed();
-        signOutSwitch = int(vb::Val(settings::ReadUser(QStringLiteral("chkPOPAuth"), QStringLiteral("0"))));
-        popPassword = settings::ReadUser(QStringLiteral("txtPass"), QString());
-    });
+    Job job;
+    job.archivePath = archivePath;
+    if (!h.Next(2, [&] {
+            job.serverHost = settings::ReadUser(QStringLiteral("txtSMTPserver"), QString()).trimmed();
+            job.serverPort = int(vb::Val(settings::ReadUser(QStringLiteral("txtSMTPport"), QStringLiteral("25"))));
+            job.noticeAddress = settings::ReadProfile(QStringLiteral("txtSMTPeMail"), QString()).trimmed();
+            job.domain = settings::ReadUser(QStringLiteral("txtDomain"), QString()).trimmed();
+            job.popServer = settings::ReadUser(QStringLiteral("txtPOPserver"), QString()).trimmed();
+            job.signOutSwitch = int(vb::Val(settings::ReadUser(QStringLiteral("chkPOPAuth"), QStringLiteral("0"))));
+            job.popPassword = settings::ReadUser(QStringLiteral("txtPass"), QString());
+        })) {
+        MarkIncomplete();  // the handler logged why
+        return;
+    }
+
+    // Text that goes into a command line must not carry a line break of its
+    // own: it would become a command of its own.
+    QString refused;
+    if (hasLineBreak(job.noticeAddress) || hasLineBreak(UserEmail))
+        refused = QStringLiteral("The e-mail address holds a line break");
+    else if (hasLineBreak(job.domain))
+        refused = QStringLiteral("The domain holds a line break");
+    else if (hasLineBreak(archivePath))
+        refused = QStringLiteral("The attachment's name holds a line break");
+    else if (job.serverPort < 1 || job.serverPort > 65535)
+        refused = QStringLiteral("The SMTP port %1 is not between 1 and 65535").arg(job.serverPort);
+    if (!refused.isEmpty()) {
+        Report("SendMailNotice", 3, vb::errInvalidCall, refused, archivePath);
+        return;
+    }
+
+    if (!h.Next(4, [&] {
+            if (!Encode(job))
+                vb::Raise(vb::errPathFileAccess, QStringLiteral("The attachments could not be prepared"));
+        })) {
+        QFile::remove(platform::ToHost(job.workFile));
+        MarkIncomplete();  // the handler logged why
+        return;
+    }
+    // One notice at a time: a later one waits for its turn.
+    if (phase_ == Phase::Idle && queue_.empty())
+        Begin(std::move(job));
+    else
+        queue_.push_back(std::move(job));
+}
+
+void MailNotice::Begin(Job job) {
+    vb::Handler h(label("SendMailNotice"));
+    ++serial_;
+    serverHost = job.serverHost;
+    serverPort = job.serverPort;
+    noticeAddress = job.noticeAddress;
+    domain = job.domain;
+    popServer = job.popServer;
+    popPassword = job.popPassword;
+    signOutSwitch = job.signOutSwitch;
+    workFile_ = job.workFile;
     signedOut = signOutFailed = false;
     quitSent_ = false;
     greeted = false;
     for (QString& a : attachments)
         a.clear();
-    attachments[1] = archivePath;
-    attachments[2] = archivePath + QStringLiteral(".log");
-
-    // Text that goes into a command line must not carry a line break of its
-    // own: it would become a command of its own.
-    QString refused;
-    if (hasLineBreak(noticeAddress) || hasLineBreak(UserEmail))
-        refused = QStringLiteral("The e-mail address holds a line break");
-    else if (hasLineBreak(domain))
-        refused = QStringLiteral("The domain holds a line break");
-    else if (hasLineBreak(archivePath))
-        refused = QStringLiteral("The attachment's name holds a line break");
-    else if (serverPort < 1 || serverPort > 65535)
-        refused = QStringLiteral("The SMTP port %1 is not between 1 and 65535").arg(serverPort);
-    if (!refused.isEmpty()) {
-        WriteErrorLog(true, ProgramName, label("SendMailNotice"), 3, vb::errInvalidCall, refused);
-        return;
-    }
-
-    if (!h.Next(4, [&] {
-            if (!Encode(archivePath))
-                vb::Raise(vb::errPathFileAccess, QStringLiteral("The attachments could not be prepared"));
-        })) {
-        DeleteWorkFile();
-        return;
-    }
+    attachments[1] = job.archivePath;
+    attachments[2] = job.archivePath + QStringLiteral(".log");
     h.Next(5, [&] {
         phase_ = Phase::Connecting;
         received_.clear();
@@ -144,20 +174,48 @@ void MailNotice::Start(const QString& archivePath) {
     });
 }
 
+// The next waiting notice, once the one before has ended (out of the
+// socket's own event, which may still be on the stack).
+void MailNotice::StartNext() {
+    if (queue_.empty())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        vb::Quiet([&] {
+            if (phase_ != Phase::Idle || queue_.empty())
+                return;
+            Job job = std::move(queue_.front());
+            queue_.pop_front();
+            Begin(std::move(job));
+        });
+    });
+}
+
+// A work file name that no notice holds: "Temp.dat", then "Temp2.dat", ...
+QString MailNotice::FreeWorkFile() const {
+    const QString folder = sFixDirString(form_->txtPathTemp->Text());
+    for (int n = 1;; ++n) {
+        const QString name =
+            folder + (n == 1 ? QStringLiteral("Temp.dat") : QStringLiteral("Temp%1.dat").arg(n));
+        bool held = phase_ != Phase::Idle && name == workFile_;
+        for (const Job& job : queue_)
+            held = held || name == job.workFile;
+        if (!held)
+            return name;
+    }
+}
+
 // The attachment blocks, one after another, in a new work file.
-bool MailNotice::Encode(const QString& archivePath) {
-    DeleteWorkFile();
-    workFile_ = sFixDirString(form_->txtPathTemp->Text()) + QStringLiteral("Temp.dat");
-    QFile work(platform::ToHost(workFile_));
+bool MailNotice::Encode(Job& job) {
+    job.workFile = FreeWorkFile();
+    QFile work(platform::ToHost(job.workFile));
     if (work.fileName().isEmpty() || !work.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     work.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     work.close();
-    for (int i = 1; i <= 10; ++i) {
-        QString attachment = attachments[i];
+    for (const QString& attachment : {job.archivePath, job.archivePath + QStringLiteral(".log")}) {
         if (attachment.isEmpty() || !FileExists(attachment))
             continue;
-        const int err = UUEncodeFile(attachment, workFile_, true);
+        const int err = UUEncodeFile(attachment, job.workFile, true);
         if (err != 0) {
             WriteErrorLog(true, ProgramName, label("SendMailNotice"), 4, err,
                           vb::StandardErrorText(err) + QStringLiteral(": ") + attachment);
@@ -170,6 +228,24 @@ bool MailNotice::Encode(const QString& archivePath) {
 void MailNotice::SendSmtp(const QString& line) {
     lastCommand = vb::Left(vb::Trim(line), 4);
     sckSMTP->SendData(vb::EncodeCp1252(line));
+    ArmReplyClock();
+}
+
+// The server's time for its next reply starts again.
+void MailNotice::ArmReplyClock() {
+    replyClock_.setInterval(g_times.replyMs);
+    replyClock_.start();
+}
+
+void MailNotice::OnReplyTimeout() {
+    if (phase_ != Phase::Dialogue && phase_ != Phase::SendingData && phase_ != Phase::AwaitingSent)
+        return;
+    const QString what = phase_ == Phase::SendingData
+                             ? QStringLiteral("The mail server %1 took none of the message for %2 seconds")
+                             : QStringLiteral("The mail server %1 did not answer within %2 seconds");
+    form_->txtNews->setText(LangText(272));
+    Fail("sckSMTP_DataArrival", 4, platform::Winsock::sckTimedOut, what.arg(serverHost).arg(g_times.replyMs / 1000),
+         LangText(272), platform::vbCritical, LangText(16));
 }
 
 void MailNotice::OnConnect() { form_->txtNews->setText(QStringLiteral("Connected to server")); }
@@ -191,15 +267,16 @@ void MailNotice::OnDataArrival() {
             continue;
         const QString reply = lines.join(kCrLf);
         lines.clear();
+        const quint64 serial = serial_;
         HandleReply(reply);
-        if (phase_ == Phase::Idle)
+        if (phase_ == Phase::Idle || serial != serial_)
             return;  // the notice ended; what follows is of no use
     }
     // Lines of an unfinished reply wait for the rest.
     if (!lines.isEmpty())
         received_.prepend((lines.join(kCrLf) + kCrLf).toLatin1());
     if (received_.size() > kMaxReply)
-        Abandon(QStringLiteral("The server's reply is too long"));
+        Fail("sckSMTP_DataArrival", 5, 0, QStringLiteral("The server's reply is too long"));
 }
 
 void MailNotice::HandleReply(const QString& reply) {
@@ -237,14 +314,8 @@ void MailNotice::HandleReply(const QString& reply) {
         if (lastCommand == QLatin1String("DATA"))
             SendMessage();
     } else if (code >= 400) {
-        phase_ = Phase::Idle;
-        greeted = false;
-        sckSMTP->Close();
-        data_.reset();
-        DeleteWorkFile();
         form_->txtNews->setText(LangText(267));
-        WriteErrorLog(true, ProgramName, label("sckSMTP_DataArrival"), 1, code, reply);
-        platform::MsgBox(vb::Mid(reply, 4), platform::vbInformation, LangText(266));
+        Fail("sckSMTP_DataArrival", 1, code, reply, vb::Mid(reply, 4), platform::vbInformation, LangText(266));
         return;
     }
     if (vb::Left(reply, 4) == QLatin1String("-ERR"))
@@ -267,11 +338,13 @@ void MailNotice::SendMessage() {
     lastCommand = QStringLiteral("DATE");
     phase_ = Phase::SendingData;
     sckSMTP->SendData(Stuffed(vb::EncodeCp1252(messageText)));
+    ArmReplyClock();
     form_->txtNews->setText(LangText(264));
     data_ = std::make_unique<QFile>(platform::ToHost(workFile_));
     if (!data_->open(QIODevice::ReadOnly)) {
         data_.reset();
-        Abandon(QStringLiteral("The attachment file cannot be read: ") + workFile_);
+        Fail("sckSMTP_DataArrival", 6, vb::errPathFileAccess,
+             QStringLiteral("The attachment file cannot be read: ") + workFile_);
         return;
     }
     Pump();
@@ -282,12 +355,14 @@ void MailNotice::Pump() {
         const QByteArray piece = data_->read(kPiece);
         if (piece.isEmpty()) {
             if (!data_->atEnd()) {
-                Abandon(QStringLiteral("The attachment file cannot be read: ") + workFile_);
+                Fail("sckSMTP_DataArrival", 6, vb::errPathFileAccess,
+                     QStringLiteral("The attachment file cannot be read: ") + workFile_);
                 return;
             }
             sckSMTP->SendData(QByteArrayLiteral("\r\n.\r\n"));
             data_.reset();
             phase_ = Phase::AwaitingSent;
+            ArmReplyClock();
             form_->txtNews->setText(LangText(265));
             return;
         }
@@ -312,11 +387,14 @@ QByteArray MailNotice::Stuffed(const QByteArray& data) {
 void MailNotice::MessageSent() {
     form_->txtNews->setText(LangText(256));
     phase_ = Phase::Idle;
+    replyClock_.stop();
     sckSMTP->Close();
     greeted = false;
     DeleteWorkFile();
     if (signOutSwitch == 1)
         StartSignOut();
+    else
+        StartNext();
 }
 
 void MailNotice::StartSignOut() {
@@ -349,6 +427,8 @@ void MailNotice::HandlePopReply(const QString& reply) {
     }
 }
 
+// The sign-out comes after the notice arrived: its failure is told, and the
+// notice stays delivered.
 void MailNotice::EndSignOut(bool failed) {
     if (phase_ != Phase::SigningOut)
         return;
@@ -359,6 +439,7 @@ void MailNotice::EndSignOut(bool failed) {
     form_->txtNews->setText(LangText(failed ? 257 : 258));
     // What was queued (the QUIT) still goes out before the connection closes.
     sckSMTP->Close();
+    StartNext();
 }
 
 void MailNotice::CheckSignOutTime() {
@@ -376,20 +457,19 @@ void MailNotice::CheckSignOutTime() {
 }
 
 void MailNotice::OnError(qint16 Number, const QString& Description) {
-    const bool signingOut = phase_ == Phase::SigningOut;
-    if (signingOut) {
+    const QString box =
+        LangText(271) + QStringLiteral(" [") + QString::number(Number) + QStringLiteral("] : ") + Description;
+    if (phase_ == Phase::SigningOut) {
         EndSignOut(true);
-    } else if (phase_ != Phase::Idle) {
-        phase_ = Phase::Idle;
-        data_.reset();
-        DeleteWorkFile();
+        WriteErrorLog(true, ProgramName, label("sckSMTP_Error"), 1, Number, Description);
+        platform::MsgBox(box, platform::vbCritical, LangText(16));
+        return;
     }
-    sckSMTP->Close();
-    greeted = false;
-    WriteErrorLog(true, ProgramName, label("sckSMTP_Error"), 1, Number, Description);
-    platform::MsgBox(LangText(271) + QStringLiteral(" [") + QString::number(Number) + QStringLiteral("] : ") +
-                         Description,
-                     platform::vbCritical, LangText(16));
+    if (phase_ == Phase::Idle) {
+        sckSMTP->Close();
+        return;
+    }
+    Fail("sckSMTP_Error", 1, Number, Description, box, platform::vbCritical, LangText(16));
 }
 
 void MailNotice::OnClose() {
@@ -400,38 +480,72 @@ void MailNotice::OnClose() {
         return;
     }
     if (phase_ != Phase::Idle)
-        Abandon(QStringLiteral("The server closed the connection before the notice was sent"));
+        Fail("sckSMTP_Close", 1, platform::Winsock::sckConnectionReset,
+             QStringLiteral("The server closed the connection before the notice was sent"), LangText(267),
+             platform::vbCritical, LangText(16));
 }
 
 void MailNotice::OnTimeout() {
-    form_->txtNews->setText(LangText(272));
-    const bool waiting = phase_ == Phase::Connecting;
-    if (waiting) {
-        phase_ = Phase::Idle;
-        DeleteWorkFile();
-    }
-    sckSMTP->Close();
-    greeted = false;
     form_->tmrtimeout->setEnabled(false);
-    if (waiting)
-        WriteErrorLog(true, ProgramName, label("tmrtimeout_Timer"), 1, platform::Winsock::sckTimedOut,
-                      QStringLiteral("The SMTP server %1 did not greet within %2 seconds")
-                          .arg(serverHost)
-                          .arg(form_->tmrtimeout->Interval() / 1000));
+    if (phase_ != Phase::Connecting)
+        return;
+    form_->txtNews->setText(LangText(272));
+    Fail("tmrtimeout_Timer", 1, platform::Winsock::sckTimedOut,
+         QStringLiteral("The SMTP server %1 did not greet within %2 seconds")
+             .arg(serverHost)
+             .arg(form_->tmrtimeout->Interval() / 1000),
+         LangText(272), platform::vbCritical, LangText(16));
 }
 
 void MailNotice::Abandon(const QString& why) {
-    const bool signingOut = phase_ == Phase::SigningOut;
+    if (phase_ == Phase::SigningOut) {
+        EndSignOut(true);
+        WriteErrorLog(true, ProgramName, label("SendMailNotice"), 9, 0, why);
+        return;
+    }
+    if (phase_ != Phase::Idle)
+        Fail("SendMailNotice", 9, 0, why);
+}
+
+void MailNotice::AbandonAll(const QString& why) {
+    while (!queue_.empty()) {
+        const Job job = std::move(queue_.front());
+        queue_.pop_front();
+        vb::Quiet([&] { QFile::remove(platform::ToHost(job.workFile)); });
+        Report("SendMailNotice", 9, 0, why, job.archivePath);
+    }
+    Abandon(why);
+}
+
+// Ends the notice on its way: connection closed, clocks stopped, work file
+// deleted.
+void MailNotice::Stop() {
     phase_ = Phase::Idle;
     signOutClock_.stop();
+    replyClock_.stop();
     data_.reset();
     sckSMTP->Close();
     greeted = false;
     DeleteWorkFile();
-    if (signingOut)
-        signOutFailed = true;
     form_->tmrtimeout->setEnabled(false);
-    WriteErrorLog(true, ProgramName, label("SendMailNotice"), 9, 0, why);
+}
+
+void MailNotice::Fail(const char* procedure, int erl, int number, const QString& why, const QString& box, int style,
+                      const QString& title) {
+    const QString archive = attachments[1];
+    Stop();
+    Report(procedure, erl, number, why, archive);
+    // Someone at the window sees it; an unattended run has its error log and
+    // its exit status, and waits for no click.
+    if (!box.isEmpty() && !RunMode)
+        platform::MsgBox(box, style, title);
+    StartNext();
+}
+
+void MailNotice::Report(const char* procedure, int erl, int number, const QString& why,
+                        const QString& archivePath) {
+    ReportNotBackedUp(label(procedure), erl, number, why,
+                      QStringLiteral("the e-mail notice of ") + sParseFile(archivePath));
 }
 
 void MailNotice::DeleteWorkFile() {
@@ -483,12 +597,33 @@ void WaitForMailNotice() {
         MailNotice* n = MailNotice::Of(fMainForm, false);
         if (!n || !n->InFlight() || !QCoreApplication::instance())
             return;
-        const qint64 deadline = vb::MonotonicMs() + g_times.exitWaitMs;
+        // Each notice has its own time: the clock starts again when the next
+        // one begins.
+        quint64 serial = n->Serial();
+        qint64 deadline = vb::MonotonicMs() + g_times.exitWaitMs;
         QElapsedTimer elapsed;
         elapsed.start();
-        while (n->InFlight() && vb::MonotonicMs() < deadline && elapsed.elapsed() < g_times.exitWaitMs)
+        while (n->InFlight()) {
+            // Asked to end (the session ends, a service manager stops the
+            // program): nothing more is waited for.
+            if (platform::TerminationRequested()) {
+                n->AbandonAll(QStringLiteral("The e-mail notice was given up: the program was asked to end"));
+                break;
+            }
+            if (n->Serial() != serial) {
+                serial = n->Serial();
+                deadline = vb::MonotonicMs() + g_times.exitWaitMs;
+                elapsed.restart();
+            }
+            if (vb::MonotonicMs() >= deadline || elapsed.elapsed() >= g_times.exitWaitMs) {
+                if (n->phase() == MailNotice::Phase::Idle && n->Waiting() > 0)
+                    break;  // the next one never began: no event loop to begin it in
+                n->Abandon(QStringLiteral("The e-mail notice was given up: the program ends"));
+                deadline = vb::MonotonicMs() + g_times.exitWaitMs;
+                elapsed.restart();
+                continue;
+            }
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-        if (n->InFlight())
-            n->Abandon(QStringLiteral("The e-mail notice was given up: the program ends"));
+        }
     });
 }

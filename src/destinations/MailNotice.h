@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <deque>
 #include <memory>
 
 class frmMain_BackUp;
@@ -23,8 +24,16 @@ class Winsock;
 // the profile's temp folder (owner-only, deleted when the notice ends),
 // because the run deletes its temporary files right after starting it. The
 // data goes to the socket as the socket drains, with "." doubled at the
-// start of a line. Every failure ends the notice alone, with a line in the
-// error log; nothing here ends the program or the run.
+// start of a line.
+//
+// A notice started while another is on its way waits for it (with its
+// attachments already in a work file of its own, "Temp2.dat", ...): each
+// volume of a run is announced, in order. Every reply of the server has a
+// time limit (MailNoticeTimes::replyMs), and so has the server's taking of
+// the data. A notice that fails ends alone: it is something the run was asked
+// to do and did not, so it is reported as not delivered (an error-log line,
+// and the run's outcome is incomplete) and, when someone is at the window,
+// in a message box; nothing here ends the program or the run.
 class MailNotice : public QObject {
     Q_OBJECT
 public:
@@ -45,9 +54,13 @@ public:
     static MailNotice* Of(frmMain_BackUp* form, bool create = true);
 
     void Start(const QString& archivePath);
-    // True while the notice is on its way (including the last bytes of a
-    // closing connection).
+    // True while a notice is on its way or waits for its turn (including the
+    // last bytes of a closing connection).
     bool InFlight() const;
+    // Notices waiting for the one on its way.
+    int Waiting() const { return int(queue_.size()); }
+    // Counts the notices begun, so that a wait can tell one from the next.
+    quint64 Serial() const { return serial_; }
     Phase phase() const { return phase_; }
     // The work file (Windows path) while one exists.
     QString WorkFile() const { return workFile_; }
@@ -59,8 +72,11 @@ public:
     void OnClose();
     void OnTimeout();
 
-    // Gives the notice up: connection closed, work file deleted.
+    // Gives the notice up: connection closed, work file deleted, reported
+    // as not delivered (without a box: the program is ending).
     void Abandon(const QString& why);
+    // Gives up the notice on its way and those waiting for their turn.
+    void AbandonAll(const QString& why);
 
     platform::Winsock* sckSMTP = nullptr;
 
@@ -78,6 +94,27 @@ public:
     QString messageText;
 
 private:
+    // One notice: its settings as read when it was started, and the work
+    // file that holds its attachments.
+    struct Job {
+        QString archivePath, workFile;
+        QString serverHost;
+        int serverPort = 25;
+        QString noticeAddress, domain, popServer, popPassword;
+        int signOutSwitch = 0;
+    };
+    void Begin(Job job);
+    void StartNext();
+    // The notice on its way failed: it ends, and the failure is reported.
+    // `box` is shown (when someone is at the window) with `style` and
+    // `title`; an empty box shows none.
+    void Fail(const char* procedure, int erl, int number, const QString& why, const QString& box = {},
+              int style = 0, const QString& title = {});
+    void Report(const char* procedure, int erl, int number, const QString& why, const QString& archivePath);
+    void Stop();
+    void ArmReplyClock();
+    void OnReplyTimeout();
+    QString FreeWorkFile() const;
     void SendSmtp(const QString& line);
     void HandleReply(const QString& reply);
     void HandlePopReply(const QString& reply);
@@ -90,7 +127,7 @@ private:
     void Finish();
     void DeleteWorkFile();
     QByteArray Stuffed(const QByteArray& data);
-    bool Encode(const QString& archivePath);
+    bool Encode(Job& job);
 
     frmMain_BackUp* form_;
     Phase phase_ = Phase::Idle;
@@ -102,22 +139,27 @@ private:
     qint64 signOutDeadline_ = 0;
     QElapsedTimer signOutElapsed_;
     QTimer signOutClock_;
+    QTimer replyClock_;
+    std::deque<Job> queue_;
+    quint64 serial_ = 0;
 };
 
-// How long the notice waits for the POP3 sign-out and at the program's end
-// (on the program's clock, vb::MonotonicMs, and never longer than that in
-// real time), and the POP3 port;
-// tests change them. The greeting's time-out is tmrtimeout's interval
-// (10 s).
+// How long the notice waits for the POP3 sign-out and, for each notice, at
+// the program's end (on the program's clock, vb::MonotonicMs, and never
+// longer than that in real time), the POP3 port, and how long the SMTP server
+// may take for each reply (and to take more of the data); tests change them.
+// The greeting's time-out is tmrtimeout's interval (10 s).
 struct MailNoticeTimes {
     int signOutMs = 30000;
     int exitWaitMs = 60000;
     int popPort = 110;
+    int replyMs = 60000;
 };
 void SetMailNoticeTimesForTest(const MailNoticeTimes& times);
 MailNoticeTimes MailNoticeTimesInUse();
 
-// Every way out of the program calls this first: a notice still on its way
-// is given up to a minute to arrive; after that it is given up (and said so
-// in the error log). Returns at once when no notice is on its way.
+// Every way out of the program calls this first: each notice still on its
+// way (or waiting for its turn) is given up to a minute to arrive; after that
+// it is given up (and said so in the error log). Returns at once when no
+// notice is on its way.
 void WaitForMailNotice();

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/TerminationRequest.h"
 #include "platform/UserFolders.h"
 #include "vb/ErrorHandling.h"
 #include "vb/VbError.h"
@@ -50,7 +52,17 @@ bool isDamage(int rc) {
 
 }  // namespace
 
-Database::Database(const QString& hostPath) : path_(hostPath) { open(); }
+namespace {
+// When an open of the shared database last failed on a lock that another
+// process holds: an open soon after that does not wait for the lock again,
+// so that a start of the program meets one wait of a few seconds, not one
+// for each setting it reads.
+QElapsedTimer g_lockedAt;
+bool g_openLocked = false;
+constexpr qint64 kLockRememberedMs = 60000;
+}  // namespace
+
+Database::Database(const QString& hostPath, int openWaitMs) : path_(hostPath), openWaitMs_(openWaitMs) { open(); }
 
 Database::~Database() { closeFile(); }
 
@@ -60,12 +72,22 @@ QString Database::defaultPath() {
 
 Database& Database::shared() {
     static std::unique_ptr<Database> db;
-    if (!db)
-        db = std::make_unique<Database>(defaultPath());
+    if (!db) {
+        const bool lockedLately = g_lockedAt.isValid() && g_lockedAt.elapsed() < kLockRememberedMs;
+        g_openLocked = false;
+        try {
+            db = std::make_unique<Database>(defaultPath(), lockedLately ? 0 : kBusyTimeoutMs);
+        } catch (...) {
+            if (g_openLocked)
+                g_lockedAt.start();
+            throw;
+        }
+    }
     return *db;
 }
 
 void Database::open() {
+    opening_.start();
     const QString folder = QFileInfo(path_).absolutePath();
     if (!QFileInfo::exists(folder)) {
         if (!QDir().mkpath(folder))
@@ -82,6 +104,7 @@ void Database::open() {
     }
     exec("PRAGMA synchronous=NORMAL");
     createSchema();
+    opening_.invalidate();
 }
 
 void Database::openFile() {
@@ -104,7 +127,22 @@ void Database::openFile() {
         closeFile();
         fail(rc, QStringLiteral("opening %1: %2").arg(path_, msg));
     }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_handler(db_, &Database::busyHandler, this);
+}
+
+// A lock held by another process is waited for a few seconds at most, and
+// not at all once the program is asked to end.
+int Database::busyHandler(void* self, int count) {
+    auto* db = static_cast<Database*>(self);
+    if (count == 0)
+        db->busySince_.start();
+    // The open as a whole has its limit; each later access has its own.
+    const bool opening = db->opening_.isValid();
+    const qint64 waited = opening ? db->opening_.elapsed() : db->busySince_.elapsed();
+    if (TerminationRequested() || waited >= (opening ? db->openWaitMs_ : kBusyTimeoutMs))
+        return 0;
+    ::usleep(count < 10 ? 1000 : 10000);
+    return 1;
 }
 
 void Database::closeFile() {
@@ -121,15 +159,23 @@ void Database::closeFile() {
 bool Database::healthy(QString* problem) {
     // Switching a new file to WAL takes a lock for which SQLite does not wait
     // by itself when another process opens the same new file at this moment.
-    for (int waited = 0;; waited += 10) {
-        const int rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    // The whole wait is bounded: a lock that another process keeps makes the
+    // open fail after a few seconds.
+    char* err = nullptr;
+    int rc = SQLITE_OK;
+    for (;;) {
+        sqlite3_free(err);
+        err = nullptr;
+        rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, &err);
         const int primary = rc & 0xff;
-        if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || waited >= kBusyTimeoutMs)
+        if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
             break;
+        if (opening_.elapsed() >= openWaitMs_ || TerminationRequested()) {
+            g_openLocked = true;
+            break;
+        }
         ::usleep(10000);
     }
-    char* err = nullptr;
-    int rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, &err);
     if (rc == SQLITE_OK) {
         sqlite3_free(err);
         err = nullptr;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QElapsedTimer>
 #include <QString>
 #include <string>
 #include <unordered_map>
@@ -16,7 +17,9 @@ namespace platform {
 // variable is unset), created with mode 0600 in a folder of mode 0700. It runs
 // in WAL mode with a busy timeout, and every change is one short transaction,
 // so two running copies of the program can read and write it at once without
-// losing a write.
+// losing a write. A lock that another process holds longer is waited for at
+// most five seconds (no longer once a termination signal came); the access
+// then fails with error 57.
 //
 // A file that is not a database (or fails SQLite's quick check) is moved aside
 // as "<name>.corrupt-<yyyyMMdd-hhmmss>", the failure is reported through the
@@ -26,7 +29,9 @@ namespace platform {
 // 70 Permission denied) with SQLite's text appended.
 class Database {
 public:
-    explicit Database(const QString& hostPath);
+    // `openWaitMs`: how long the open may wait for a lock that another
+    // process holds.
+    explicit Database(const QString& hostPath, int openWaitMs = 5000);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -97,8 +102,12 @@ private:
     void begin();
     void commit();
     void rollback() noexcept;
+    static int busyHandler(void* self, int count);
 
+    QElapsedTimer busySince_;
+    QElapsedTimer opening_;  // running while the file is being opened
     QString path_;
+    int openWaitMs_;
     QString movedAside_;
     sqlite3* db_ = nullptr;
     int depth_ = 0;

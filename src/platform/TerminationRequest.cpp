@@ -15,8 +15,10 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 std::function<void()> g_handler;
+volatile std::sig_atomic_t g_requested = 0;
 
 extern "C" void OnSignal(int) {
+    g_requested = 1;
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
@@ -24,6 +26,8 @@ extern "C" void OnSignal(int) {
 }
 
 }  // namespace
+
+bool TerminationRequested() { return g_requested != 0; }
 
 void OnTerminationRequest(std::function<void()> handler) {
     g_handler = std::move(handler);

@@ -11,4 +11,9 @@ namespace platform {
 // application object. Calling it again replaces the handler.
 void OnTerminationRequest(std::function<void()> handler);
 
+// True once such a signal came (set by the signal itself, so waits that do
+// not process events, such as one for a lock held by another process, can
+// end on it).
+bool TerminationRequested();
+
 }  // namespace platform

@@ -228,6 +228,9 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                     QString remote = ArchiveName;
                     QString localFolder = sParsePath(ArchiveTempPath);
                     QString localName = sParseFile(ArchiveTempPath);
+                    // The fetched archive is for its owner's eyes only, from
+                    // its first byte (the download keeps the file's mode).
+                    platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveTempPath), true);
                     if (!FTPretrieve_files(subFolder, remote, localFolder, localName)) {
                         at = At::NextVolume;
                         break;
@@ -244,6 +247,7 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                         QString remoteLog = ArchiveName + QStringLiteral(".log");
                         QString logFolder = sParsePath(ArchiveLogPath);
                         QString logName = sParseFile(ArchiveLogPath);
+                        platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveLogPath), true);
                         FTPretrieve_files(subFolder, remoteLog, logFolder, logName);
                     }
                     StopClip();

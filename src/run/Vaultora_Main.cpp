@@ -10,7 +10,9 @@
 #include "common/NRV_PlaySound.h"
 #include "common/NRV_WindowsTopMost.h"
 #include "common/RunOutcome.h"
+#include "platform/Database.h"
 #include "platform/Dialogs.h"
+#include "run/ProgramEnd.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsKeys.h"
 #include "settings/Speech.h"
@@ -62,6 +64,20 @@ void SpeakThroughVoiceText(const QString& text, int flags) {
     });
 }
 
+// An unattended start that cannot run ends the program as its run would:
+// the window goes without saving the settings, and the status tells why.
+void EndUnattendedStart() {
+    RunMode = true;
+    if (fMainForm)
+        fMainForm->mnuExit_Click();
+    if (!ProgramEnded())
+        End();
+    RunMode = false;
+}
+
+// True when this start was asked for an unattended run.
+bool UnattendedStart() { return ParseSwitches(Command()).run; }
+
 }  // namespace
 
 void SetCommand(const QString& commandLine) { g_command = commandLine; }
@@ -108,14 +124,19 @@ void ApplyCommandLine(const QString& commandLine) {
                     found = true;
                 }
             }
-            if (!found) {
+            if (!found && s.run) {
                 // An unattended run was asked for a profile that is not
-                // there: what it backs up is not what was asked.
-                if (s.run)
-                    h.Next(166, [&] {
-                        ReportCouldNotRun(h.label(), 166, 0,
-                                          QStringLiteral("There is no profile of this name: ") + s.profile);
-                    });
+                // there: backing up another one is not what was asked, so
+                // nothing runs and the program ends.
+                h.Next(166, [&] {
+                    ReportCouldNotRun(h.label(), 166, 0,
+                                      QStringLiteral("There is no profile of this name: ") + s.profile +
+                                          QStringLiteral("; nothing was backed up"));
+                });
+                EndUnattendedStart();
+                return;
+            }
+            if (!found) {
                 h.Next(166, [&] {
                     const qint16 index =
                         vb::CInt(settings::ReadUser(QStringLiteral("ProfileIndex"), QStringLiteral("0")));
@@ -152,11 +173,31 @@ void Main() {
     if (!h.Next(8, [] { CurrentLanguage = settings::ReadUser(QStringLiteral("Language"), QStringLiteral("english")); })) {
         const QString reason = QStringLiteral("The settings cannot be used: ") + h.Err.Description;
         ReportCouldNotRun(h.label(), 8, h.Err.Number, reason);
-        h.Next(8, [&] {
-            platform::MsgBox(reason + vb::vbCrLf + QStringLiteral("The program will be terminated now."),
-                             platform::vbCritical, ProgramName);
-        });
+        if (!UnattendedStart())
+            h.Next(8, [&] {
+                platform::MsgBox(reason + vb::vbCrLf + QStringLiteral("The program will be terminated now."),
+                                 platform::vbCritical, ProgramName);
+            });
         return;
+    }
+    // A store that was damaged was moved aside and an empty one started: a
+    // run on it would run on default options (a profile that encrypts would
+    // write a clear archive), so an unattended start refuses it.
+    QString replaced;
+    h.Next(8, [&] { replaced = platform::Database::shared().movedAside(); });
+    if (!replaced.isEmpty()) {
+        const QString reason = QStringLiteral("The settings database was damaged and has been replaced by an empty one; "
+                                              "the damaged file was kept as ") +
+                               replaced;
+        if (UnattendedStart()) {
+            ReportCouldNotRun(h.label(), 8, vb::errDeviceIO,
+                              reason + QStringLiteral(". The run does not start on default settings."));
+            return;
+        }
+        h.Next(8, [&] {
+            platform::MsgBox(reason + vb::vbCrLf + QStringLiteral("The program starts with default settings."),
+                             platform::vbExclamation, ProgramName);
+        });
     }
     bool languageLoaded = false;
     h.Next(9, [&] { languageLoaded = set_language(CurrentLanguage + QStringLiteral(".lng")); });
@@ -180,10 +221,13 @@ void Main() {
             ReportCouldNotRun(QStringLiteral("Main of Modul Vaultora_Main"), 10, 0,
                               LangText(306) + QStringLiteral(" This start was refused."));
         });
-        h.Next(10, [] {
-            platform::MsgBox(LangText(306) + vb::vbCrLf + LangText(127), platform::vbExclamation,
-                             ProgramName + QStringLiteral(" Info"));
-        });
+        // An unattended start has no one to click the box away: its reason
+        // went to standard error and the error log.
+        if (!UnattendedStart())
+            h.Next(10, [] {
+                platform::MsgBox(LangText(306) + vb::vbCrLf + LangText(127), platform::vbExclamation,
+                                 ProgramName + QStringLiteral(" Info"));
+            });
         return;
     }
 

@@ -5,6 +5,9 @@
 // (or puts both on the disc), deletes the profile's old archives, sends the
 // e-mail notice, uploads by FTP and clears the temporary folder.
 #include <QFile>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <sys/stat.h>
 
 #include "platform/HostNames.h"
@@ -406,10 +409,21 @@ void frmMain_BackUp::SettleArchiveBits(bool clear) {
 void frmMain_BackUp::DeleteOldArchives() {
     if (chkDeleteArchive->Value() != 1 || lblDriveInfo(1)->Caption() == LangText(8))
         return;
+    // A count below one day would take every earlier archive with it: such a
+    // count (a profile stored before the box was cleaned) deletes nothing.
+    const double kept = vb::Val(txtDeleteArchive->Text());
+    if (!(kept >= 1)) {
+        WriteErrorLog(false, ProgramName, QStringLiteral("DeleteOldArchives of Formular frmMain_BackUp"), 1,
+                      vb::errInvalidCall,
+                      QStringLiteral("The number of days to keep archives is not a whole number of at least 1 (\"%1\"); "
+                                     "no archive was deleted")
+                          .arg(txtDeleteArchive->Text()));
+        return;
+    }
     PlayClip(QStringLiteral("FILEDELR.AVI"));
     Refresh();
     Status(278);
-    const qint32 days = vb::CLng(txtDeleteArchive->Text());
+    const qint32 days = qint32(std::min(std::floor(kept), double(std::numeric_limits<qint32>::max())));
     static const char* const kinds[] = {"_BackUp_d", "_BackUp_w", "_BackUp_m"};
     const QString kind = QString::fromLatin1(kinds[SelectedArchivePeriod()]);
     const QString folder = txtPathBackUp->Text() + QLatin1Char('\\');

@@ -1089,6 +1089,8 @@ void frmMain_BackUp::wireEvents() {
     connect(txtExclusions, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtExclusions_LostFocus);
     connect(txtInclusions, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtInclusions_LostFocus);
     connect(txtExclYoungDay, &VbTextBox::Change, this, &frmMain_BackUp::txtExclYoungDay_Change);
+    connect(txtDeleteArchive, &VbTextBox::Change, this, &frmMain_BackUp::txtDeleteArchive_Change);
+    connect(txtDeleteArchive, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtDeleteArchive_LostFocus);
     connect(txtWaitSecondsBefore, &VbTextBox::Change, this, &frmMain_BackUp::txtWaitSecondsBefore_Change);
     connect(txtWaitSecondsAfter, &VbTextBox::Change, this, &frmMain_BackUp::txtWaitSecondsAfter_Change);
     connect(txtSpareSpace, &VbTextBox::Change, this, &frmMain_BackUp::txtSpareSpace_Change);

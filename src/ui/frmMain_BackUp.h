@@ -464,6 +464,8 @@ public slots:
     void txtExclusions_LostFocus();
     void txtInclusions_LostFocus();
     void txtExclYoungDay_Change();
+    void txtDeleteArchive_Change();
+    void txtDeleteArchive_LostFocus();
     void txtWaitSecondsBefore_Change();
     void txtWaitSecondsAfter_Change();
     void txtSpareSpace_Change();

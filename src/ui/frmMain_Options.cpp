@@ -201,20 +201,22 @@ void DestinationRule(frmMain_BackUp& w) {
     w.chkMedia->setValue(1);  // its Click finds the rule met
 }
 
-// A count of days or seconds: the absolute value of the leading number, in its
-// shortest text; beyond the 32-bit range that the run reads it with, that
-// range's limit.
-QString CleanCount(const QString& text) {
+// A count of days or seconds: the absolute value of the leading number (its
+// whole part when `whole`), in its shortest text; beyond the 32-bit range that
+// the run reads it with, that range's limit.
+QString CleanCount(const QString& text, bool whole = false) {
     double v = std::fabs(vb::Val(text));
     constexpr double kMax = std::numeric_limits<qint32>::max();
     if (!(v <= kMax))
         v = kMax;
+    if (whole)
+        v = std::floor(v);
     return vb::NumberText(v, QStringLiteral("."));
 }
 
-void CleanCountBox(ui::VbTextBox* box, const QString& label) {
+void CleanCountBox(ui::VbTextBox* box, const QString& label, bool whole = false) {
     vb::Handler h(label);
-    h.Next(10, [&] { ReplaceKeepingCaret(box, CleanCount(box->Text())); });
+    h.Next(10, [&] { ReplaceKeepingCaret(box, CleanCount(box->Text(), whole)); });
     vb::DoEvents();
 }
 
@@ -294,6 +296,19 @@ void frmMain_BackUp::chkStartWithWindow_Click() {
 
 void frmMain_BackUp::txtExclYoungDay_Change() {
     CleanCountBox(txtExclYoungDay, QStringLiteral("txtExclYoungDay_Change of Formular frmMain_BackUp"));
+}
+
+// The days an archive is kept: a whole number while typing, and at least 1
+// once the box is left (0 would mean every earlier archive).
+void frmMain_BackUp::txtDeleteArchive_Change() {
+    CleanCountBox(txtDeleteArchive, QStringLiteral("txtDeleteArchive_Change of Formular frmMain_BackUp"), true);
+}
+
+void frmMain_BackUp::txtDeleteArchive_LostFocus() {
+    vb::Quiet([&] {
+        if (!(vb::Val(txtDeleteArchive->Text()) >= 1))
+            txtDeleteArchive->setText(QStringLiteral("1"));
+    });
 }
 
 void frmMain_BackUp::txtWaitSecondsBefore_Change() {

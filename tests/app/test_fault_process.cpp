@@ -12,11 +12,13 @@
 #include <csignal>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include "common/AppInstance.h"
+#include "destinations/MailPeers.h"
 #include "platform/Database.h"
 #include "run/ZipRunFixture.h"
 #include "platform/SettingsStore.h"
@@ -47,6 +49,51 @@ private:
     QByteArray where_;
     bool ok_ = false;
 };
+
+// Another process holds an exclusive lock on a settings database (a new one,
+// in rollback-journal mode, so that nobody can even read it) until this goes.
+class DatabaseLock {
+public:
+    explicit DatabaseLock(const QString& path) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        process.start(QStringLiteral("/usr/bin/python3"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("import sqlite3, sys\n"
+                                      "con = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+                                      "con.execute('BEGIN EXCLUSIVE')\n"
+                                      "con.execute('CREATE TABLE IF NOT EXISTS t(x)')\n"
+                                      "print('locked', flush=True)\n"
+                                      "sys.stdin.read()\n"),
+                       path});
+        held_ = process.waitForReadyRead(15000) && process.readLine().trimmed() == "locked";
+    }
+    ~DatabaseLock() {
+        process.closeWriteChannel();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished(5000);
+    }
+    bool held() const { return held_; }
+
+private:
+    QProcess process;
+    bool held_ = false;
+};
+
+// The process has its handler for SIGTERM in place (its caught-signal mask in
+// /proc says so): from now on a termination request is a request, not a kill.
+bool WaitUntilItTakesTerminationRequests(QProcess& p) {
+    QElapsedTimer t;
+    t.start();
+    const QString status = QStringLiteral("/proc/%1/status").arg(p.processId());
+    while (t.elapsed() < 30000 && p.state() == QProcess::Running) {
+        for (const QByteArray& line : testenv::readFile(status).split('\n'))
+            if (line.startsWith("SigCgt:") && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1)
+                return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
 
 class ProcessFaults : public ZipRunTest {
 protected:
@@ -155,8 +202,9 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
         Kind kind;
         int status;   // the program's exit status
     } const cases[] = {
-        // The damaged database is replaced by an empty one, and the run goes on.
-        {"a settings database that is no database", SettingsDatabase, 0},
+        // The damaged database is replaced by an empty one: an unattended run
+        // does not run on the defaults of the empty one.
+        {"a settings database that is no database", SettingsDatabase, 2},
         {"a language file whose text number cannot be read", LanguageFile, 2},
         {"a profile file of noise", ProfileFile, 2},
     };
@@ -188,15 +236,18 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
         }
         program.setProcessEnvironment(env);
         RunToTheEnd(60000, c.status);
+        const QString said = QString::fromLocal8Bit(program.readAll());
         testenv::writeFile(language, english);
         const QString errors = ErrorLog();
         switch (c.kind) {
         case SettingsDatabase: {
-            // Moved aside and told in the error log; the run found no
-            // profile there and backed nothing up.
+            // Moved aside and told in the error log and on standard error;
+            // nothing ran.
             const QString config = env.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/vaultora");
             EXPECT_EQ(FilesIn(config, QStringLiteral("settings.db.corrupt-*")).size(), 1);
             EXPECT_TRUE(errors.contains(QStringLiteral("moved aside"))) << errors.toStdString();
+            EXPECT_TRUE(said.contains(QStringLiteral("The run does not start on default settings"))) << said.toStdString();
+            EXPECT_TRUE(FilesIn(dest).isEmpty());
             break;
         }
         case LanguageFile:
@@ -214,21 +265,29 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
 }
 
 // The exit status of "/run": 0 when the run completed as asked, 1 when it
-// ran but something was not backed up, 2 when it could not run at all; a
-// run that did not complete always leaves an error-log line.
+// ran but something was not backed up or not delivered, 2 when it could not
+// run at all; a run that did not complete always leaves an error-log line,
+// and a start that could not run says why on standard error. None of them
+// waits for a click.
 TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
-    enum Start { Complete, NoSuchProfile, NothingTicked, SecondStart, UnusableSettings };
+    enum Start { Complete, NoSuchProfile, NothingTicked, SecondStart, UnusableSettings, LockedSettings, MailRefused };
     struct Case {
         const char* name;
         Start start;
         int status;
         const char* logged;   // a text of the error-log line ("" none)
+        const char* said;     // a text on standard error ("" none)
     } const cases[] = {
-        {"a run that completes", Complete, 0, ""},
-        {"a profile that is not there", NoSuchProfile, 2, "There is no profile of this name: Nope"},
-        {"a profile with nothing to back up", NothingTicked, 2, "no source entry to back up"},
-        {"a second start while one runs", SecondStart, 2, "This start was refused"},
-        {"a settings folder that cannot be made", UnusableSettings, 2, "The settings cannot be used: "},
+        {"a run that completes", Complete, 0, "", ""},
+        {"a profile that is not there", NoSuchProfile, 2, "There is no profile of this name: Nope",
+         "There is no profile of this name: Nope"},
+        {"a profile with nothing to back up", NothingTicked, 2, "no source entry to back up", ""},
+        {"a second start while one runs", SecondStart, 2, "This start was refused", "This start was refused"},
+        {"a settings folder that cannot be made", UnusableSettings, 2, "The settings cannot be used: ",
+         "The settings cannot be used: "},
+        {"a settings database that another process keeps locked", LockedSettings, 2, "database is locked",
+         "The settings cannot be used: "},
+        {"an e-mail notice that the server refuses", MailRefused, 1, "550 5.1.1 no such user here", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -237,6 +296,15 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
         AddSource(Win(src) + QStringLiteral("\\*.*"));
         if (c.start == NothingTicked)
             f().List1->setSelected(0, false);
+        std::unique_ptr<mailpeer::SmtpSink> sink;
+        if (c.start == MailRefused) {
+            sink = std::make_unique<mailpeer::SmtpSink>(QStringLiteral("refuse-rcpt"));
+            ASSERT_GT(sink->port, 0);
+            settings::WriteUser(QStringLiteral("txtSMTPserver"), QStringLiteral("127.0.0.1"));
+            settings::WriteUser(QStringLiteral("txtSMTPport"), QString::number(sink->port));
+            settings::WriteProfile(QStringLiteral("txtSMTPeMail"), QStringLiteral("backup@example.org"));
+            f().chkSendEmail->setValue(1);
+        }
         Save_Settings();
         int held = -1;
         if (c.start == SecondStart) {
@@ -252,24 +320,54 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
             testenv::writeFile(blocked, "not a folder");
             env.insert(QStringLiteral("XDG_CONFIG_HOME"), blocked);
         }
+        std::unique_ptr<DatabaseLock> lock;
+        if (c.start == LockedSettings) {
+            const QString config = testenv::tempDir(QStringLiteral("config"));
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+            lock = std::make_unique<DatabaseLock>(config + QStringLiteral("/vaultora/settings.db"));
+            ASSERT_TRUE(lock->held());
+        }
         program.setProcessEnvironment(env);
         const QString profile = c.start == NoSuchProfile ? QStringLiteral("/profile:Nope") : QStringLiteral("/profile:P");
-        EXPECT_EQ(StatusOf({QStringLiteral("/run"), profile, QStringLiteral("/dir:") + Win(dest)}), c.status)
-            << program.readAll().toStdString();
+        const int status = StatusOf({QStringLiteral("/run"), profile, QStringLiteral("/dir:") + Win(dest)});
+        const QString said = QString::fromLocal8Bit(program.readAll());
+        EXPECT_EQ(status, c.status) << said.toStdString();
         if (held >= 0)
             ::close(held);
         const QString errors = ErrorLog();
         if (*c.logged) {
             EXPECT_TRUE(errors.contains(QString::fromUtf8(c.logged))) << errors.toStdString();
         }
-        if (c.start == Complete) {
-            EXPECT_EQ(FilesIn(dest, QStringLiteral("*.zip")).size(), 1);
+        if (*c.said) {
+            EXPECT_TRUE(said.contains(QString::fromUtf8(c.said))) << said.toStdString();
         }
+        // No message box came up (headless, a box is told on standard error
+        // as "[message] ...").
+        EXPECT_FALSE(said.contains(QStringLiteral("[message]"))) << said.toStdString();
+        // Only a run that ran put its archive at the destination.
+        EXPECT_EQ(FilesIn(dest, QStringLiteral("*.zip")).size(), c.status == 2 ? 0 : 1);
         if (c.start == UnusableSettings) {   // the message names the folder
             EXPECT_TRUE(errors.contains(blocked + QStringLiteral("/vaultora"))) << errors.toStdString();
         }
         program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     }
+}
+
+// Asked to end while it waits for a settings database that another process
+// keeps locked, the program ends (with its status) instead of waiting on.
+TEST_F(ProcessFaults, ATerminationRequestEndsTheWaitForALockedSettingsDatabase) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString config = testenv::tempDir(QStringLiteral("config"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    DatabaseLock lock(config + QStringLiteral("/vaultora/settings.db"));
+    ASSERT_TRUE(lock.held());
+    program.setProcessEnvironment(env);
+    Start({QStringLiteral("/run"), QStringLiteral("/profile:P")});
+    ASSERT_TRUE(WaitUntilItTakesTerminationRequests(program));
+    ::kill(pid_t(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
 }
 
 TEST_F(ProcessFaults, ExitStatusOfAFullOrReadOnlyDestinationIsOne) {

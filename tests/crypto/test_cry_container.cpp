@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTimer>
+#include <limits>
 #include <vector>
 
 #include "OpenSslReference.h"
@@ -24,6 +25,8 @@ using Layout = clsBlowfish::SBoxLayout;
 const QString kKey = QStringLiteral("T6:w_geheim\u00E4Kd/4%");
 const QString kOtherKey = QStringLiteral("T6:w_geheimaKd/4%");
 constexpr qint64 kChunk = clsBlowfish::kChunkBytes;
+// A 16-byte container of kKey whose stored length is -1.
+constexpr char kNegativeLengthCrash[] = "dafc8ad727556de9cceebc1119422dd1";
 
 QString Win(const QString& hostPath) { return platform::ToWindows(hostPath); }
 
@@ -349,6 +352,49 @@ TEST_F(CryContainer, FileErrorsReturnFalseAndWriteNothing) {
     EXPECT_EQ(errors[0].err.Number, 53);
     EXPECT_EQ(errors[1].err.Number, 76);
     EXPECT_EQ(Entries(), QStringList{"a.zip"});
+}
+
+// A container whose stored length is negative or more than it can hold is
+// no container, in the byte and in the file form. In a 16-byte container the
+// lengths -1 to -3 leave a distance of 17 to 19 bytes to the container's size,
+// which alone would pass; the byte decoder then moved a negative number of
+// bytes. The first case is that input as the fuzz target found it.
+TEST_F(CryContainer, ANegativeOrImpossibleStoredLengthIsASizeError) {
+    // Flipping bits of the first cipher block flips the same bits of the
+    // second plain block, where the length lies: any length can be stored.
+    const auto withLength = [](qint32 length) {
+        QByteArray a("four");
+        clsBlowfish().EncryptByte(a, kKey);
+        uchar from[4], to[4];
+        qToLittleEndian<qint32>(4, from);
+        qToLittleEndian<qint32>(length, to);
+        for (int i = 0; i < 4; ++i)
+            a[i] = char(uchar(a[i]) ^ from[i] ^ to[i]);
+        return a;
+    };
+    std::vector<QByteArray> inputs = {QByteArray::fromHex(kNegativeLengthCrash)};
+    for (qint32 length : {-1, -2, -3, -4, std::numeric_limits<qint32>::min(), 5, 8, 1000,
+                          std::numeric_limits<qint32>::max()})
+        inputs.push_back(withLength(length));
+    for (const QByteArray& input : inputs) {
+        SCOPED_TRACE(input.toHex().constData());
+        errors.clear();
+        QByteArray bytes = input;
+        EXPECT_FALSE(clsBlowfish().DecryptByte(bytes, kKey));
+        EXPECT_EQ(bytes.size(), input.size());  // not cut
+        EXPECT_TRUE(LoggedSizeError());
+
+        errors.clear();
+        testenv::writeFile(Host("odd.cry"), input);
+        QFile::remove(Host("odd.zip"));
+        EXPECT_FALSE(clsBlowfish().DecryptFile(Path("odd.cry"), Path("odd.zip"), true, kKey));
+        EXPECT_FALSE(QFile::exists(Host("odd.zip")));  // no empty file
+        EXPECT_TRUE(LoggedSizeError());
+    }
+    // The same bit flip to a length that fits still decodes.
+    QByteArray fits = withLength(3);
+    ASSERT_TRUE(clsBlowfish().DecryptByte(fits, kKey));
+    EXPECT_EQ(fits, QByteArray("fou"));
 }
 
 // The length field is a signed 32-bit number: a file of 2 GiB could be

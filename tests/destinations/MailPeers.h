@@ -4,12 +4,16 @@
 // records what the client sends and answers by a script, so that the exact
 // lines of a dialogue, odd replies and silent servers can be shown.
 #include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 #include <functional>
+
+#include "support/TestEnv.h"
 
 namespace mailpeer {
 
@@ -49,6 +53,12 @@ public:
             client->write(bytes);
             client->flush();
         }
+    }
+
+    // Drops the connection at once (a connection reset for the client).
+    void Drop() {
+        if (client)
+            client->abort();
     }
 
     QByteArray greeting;
@@ -117,6 +127,31 @@ private:
     QTcpSocket* client = nullptr;
     QByteArray pending;
     bool inData = false;
+};
+
+// The aiosmtpd server of helpers/smtp_sink.py, in a process of its own;
+// `mode` as that script takes it ("accept", "refuse-rcpt", "refuse-data",
+// "silent-data").
+class SmtpSink {
+public:
+    explicit SmtpSink(const QString& mode = QStringLiteral("accept")) {
+        folder = testenv::tempDir(QStringLiteral("smtp"));
+        process.start(QStringLiteral("/usr/bin/python3"),
+                      {testenv::sourceDir() + QStringLiteral("/tests/destinations/helpers/smtp_sink.py"), folder, mode});
+        if (process.waitForReadyRead(15000))
+            port = process.readLine().trimmed().toInt();
+    }
+    ~SmtpSink() {
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished(5000);
+    }
+    QStringList Messages() const { return QDir(folder).entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name); }
+
+    QString folder;
+    QProcess process;
+    int port = 0;
 };
 
 }  // namespace mailpeer

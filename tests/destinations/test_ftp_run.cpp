@@ -125,6 +125,10 @@ TEST_F(FtpRun, AnArchiveThatCannotBeFetchedIsNotReplaced) {
     WriteSource(QStringLiteral("c.txt"), QByteArray("new c"));
     Run();
     EXPECT_EQ(testenv::readFile(moved), before);
+    // The error log names the archive and the server's answer.
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("FTP download of ") + QFileInfo(archive).fileName() +
+                                    QStringLiteral(" failed: 550 ")))
+        << ErrorLog().toStdString();
 }
 
 // An appending run whose upload fails (the data connection dropped, the
@@ -180,6 +184,8 @@ TEST_F(FtpRun, AFailedUploadInAnAppendingRunLosesNothing) {
         EXPECT_TRUE(z.find(QStringLiteral("/a.txt")));
         EXPECT_TRUE(z.find(QStringLiteral("/c.txt")));
         EXPECT_TRUE(QFile::exists(kept[0] + QStringLiteral(".log")));
+        for (const QString& file : {kept[0], kept[0] + QStringLiteral(".log")})
+            EXPECT_EQ(QFile::permissions(file) & 0x0FFF, QFile::ReadUser | QFile::WriteUser) << file.toStdString();
         EXPECT_TRUE(TempIsClean());
     }
 

@@ -89,6 +89,22 @@ TEST_F(FtpTransfer, UploadCreatesTheFoldersAndLandsByteForByte) {
     ExpectNoPassword();
 }
 
+// A server that knows neither SIZE nor MLSD still takes uploads (it cannot
+// be asked what arrived) and lists its files by name.
+TEST_F(FtpTransfer, AnOlderServerStillTakesUploads) {
+    peers::FtpServer server({QStringLiteral("--no-size"), QStringLiteral("--no-mlsd")});
+    Connect(server);
+    QDir().mkpath(server.root + QStringLiteral("/backup"));
+    const QString local = testenv::tempDir(QStringLiteral("up")) + QStringLiteral("/x.zip");
+    const QByteArray data = testenv::randomBytes(70000, 9);
+    testenv::writeFile(local, data);
+    EXPECT_TRUE(FTPcopy_files(false, Win(local), QStringLiteral("x.zip"))) << f().RtbNews1->Text().toStdString();
+    EXPECT_EQ(testenv::readFile(server.root + QStringLiteral("/backup/x.zip")), data);
+    EXPECT_TRUE(FTPtest_connection(QString(), false));
+    EXPECT_EQ(f().lstServerFiles->ListCount(), 1);
+    EXPECT_EQ(f().lstServerFiles->List(0), "x.zip");
+}
+
 // Refusals by the server fail the operation with the module's texts.
 TEST_F(FtpTransfer, RefusalsFailWithTheirTexts) {
     peers::FtpServer server({QStringLiteral("--readonly"), QStringLiteral("locked")});

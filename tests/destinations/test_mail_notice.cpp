@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <functional>
 
+#include "common/RunOutcome.h"
 #include "destinations/MailNotice.h"
 #include "destinations/NRV_modShutDown.h"
 #include "destinations/FormTest.h"
@@ -375,4 +377,101 @@ TEST_F(MailNoticeTest, MissingAttachmentsAreSkipped) {
     // The message ends with its text.
     EXPECT_FALSE(peer.data.contains("begin 600"));
     EXPECT_EQ(News(), LangText(256));
+}
+
+// Every way a notice can fail ends it with an error-log line and makes the
+// run incomplete; someone at the window sees a box. The limits of a reply
+// and of the greeting are shortened.
+TEST_F(MailNoticeTest, EveryFailureIsReportedAsNotDelivered) {
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedPeer&)> script;
+        QString logged;
+        QString box;
+    };
+    const std::vector<Case> cases = {
+        {"554 as the greeting", [](ScriptedPeer& p) { p.greeting = "554 no service here\r\n"; },
+         "554 no service here", " no service here"},
+        {"550 to the recipient",
+         [](ScriptedPeer& p) {
+             p.answer = [](const QByteArray& line) -> QByteArray {
+                 return line.startsWith("RCPT") ? "550 5.1.1 unknown\r\n" : "250 ok\r\n";
+             };
+         },
+         "550 5.1.1 unknown", " 5.1.1 unknown"},
+        {"554 after the data", [](ScriptedPeer& p) { p.dataAnswer = "554 5.7.1 refused\r\n"; }, "554 5.7.1 refused",
+         " 5.7.1 refused"},
+        {"no greeting", [](ScriptedPeer& p) { p.greeting.clear(); }, "did not greet", LangText(272)},
+        {"silent after HELO",
+         [](ScriptedPeer& p) {
+             p.answer = [](const QByteArray& line) -> QByteArray {
+                 return line.startsWith("HELO") ? QByteArray() : "250 ok\r\n";
+             };
+         },
+         "did not answer within", LangText(272)},
+        {"silent after the data", [](ScriptedPeer& p) { p.dataAnswer.clear(); }, "did not answer within",
+         LangText(272)},
+        {"dropped in the middle of the data",
+         [](ScriptedPeer& p) {
+             p.answer = [&p](const QByteArray& line) -> QByteArray {
+                 if (line == "DATA") {
+                     QTimer::singleShot(20, &p, [&p] { p.Drop(); });
+                     return "354 go\r\n";
+                 }
+                 return "250 ok\r\n";
+             };
+         },
+         "the e-mail notice of P_BackUp_1.zip", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPeer peer;
+        c.script(peer);
+        Use(peer);
+        MailNoticeTimes times;
+        times.replyMs = 300;
+        SetMailNoticeTimesForTest(times);
+        platform::Dialogs::scriptAnswers({});
+        ResetRunOutcome();
+        QFile::remove(ErrorLogFile());
+        form->SendMailNotice(Archive(testenv::randomBytes(4 * 1024 * 1024, 7), "log"));
+        form->tmrtimeout->setInterval(300);  // the greeting's ten seconds
+        ASSERT_TRUE(RunUntil([&] { return Ended(); }, 30000));
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+        EXPECT_TRUE(ErrorLog().contains(c.logged)) << ErrorLog().toStdString();
+        EXPECT_TRUE(ErrorLog().contains("the e-mail notice of P_BackUp_1.zip")) << ErrorLog().toStdString();
+        ASSERT_EQ(platform::Dialogs::shown().size(), 1);
+        if (!c.box.isEmpty()) {
+            EXPECT_EQ(platform::Dialogs::shown().first().prompt, c.box);
+        }
+        EXPECT_FALSE(TempDatLeft());
+    }
+}
+
+// Notices started while one is on its way wait for their turn and go out in
+// order, each with its own attachments (encoded at once: the run deletes its
+// archives right after starting the notice).
+TEST_F(MailNoticeTest, NoticesStartedTogetherAreAllSentInOrder) {
+    ScriptedPeer peer;
+    Use(peer);
+    ResetRunOutcome();
+    const QStringList names = {"P_BackUp_1.zip", "P_BackUp_2.zip", "P_BackUp_3.zip"};
+    for (const QString& name : names) {
+        testenv::writeFile(temp + "/" + name, name.toLatin1());
+        form->SendMailNotice(Win(temp + "/" + name));
+        QFile::remove(temp + "/" + name);
+    }
+    EXPECT_EQ(notice()->Waiting(), 2);
+    ASSERT_TRUE(RunUntil([&] { return Ended(); }, 30000));
+    EXPECT_EQ(peer.connections, 3);
+    const QByteArray data = Unstuffed(peer.data);
+    qsizetype at = 0;
+    for (const QString& name : names) {
+        const qsizetype next = data.indexOf(("begin 600 " + name).toLatin1());
+        EXPECT_GE(next, at) << name.toStdString();
+        at = next;
+    }
+    EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Complete) << ErrorLog().toStdString();
+    EXPECT_FALSE(QFile::exists(temp + "/Temp.dat") || QFile::exists(temp + "/Temp2.dat") ||
+                 QFile::exists(temp + "/Temp3.dat"));
 }

@@ -7,6 +7,11 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QTcpServer>
+#include <memory>
+
+#include "common/RunOutcome.h"
+#include "platform/Dialogs.h"
 
 #include "destinations/MailNotice.h"
 #include "destinations/MailPeers.h"
@@ -14,38 +19,27 @@
 #include "run/ZipRunFixture.h"
 #include "settings/SettingsKeys.h"
 
-namespace {
-
-// The SMTP sink of helpers/smtp_sink.py.
-class SmtpSink {
-public:
-    SmtpSink() {
-        folder = testenv::tempDir("smtp");
-        process.start("/usr/bin/python3",
-                      {testenv::sourceDir() + "/tests/destinations/helpers/smtp_sink.py", folder});
-        if (process.waitForReadyRead(15000))
-            port = process.readLine().trimmed().toInt();
-    }
-    ~SmtpSink() {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(5000);
-    }
-    QStringList Messages() const { return QDir(folder).entryList({"*.eml"}, QDir::Files, QDir::Name); }
-
-    QString folder;
-    QProcess process;
-    int port = 0;
-};
-
-}  // namespace
+using mailpeer::SmtpSink;
 
 class MailNoticeRunTest : public ziprun::ZipRunTest {
 protected:
     void TearDown() override {
         RunMode = false;
+        SetMailNoticeTimesForTest({});
         ZipRunTest::TearDown();
+    }
+    void UseServer(int port) {
+        settings::WriteUser("txtSMTPserver", "127.0.0.1");
+        settings::WriteUser("txtSMTPport", QString::number(port));
+        settings::WriteProfile("txtSMTPeMail", "backup@example.org");
+    }
+    // An unattended run to its end (the program's end waits for the notices).
+    void RunUnattended() {
+        RunMode = true;
+        bool ended = false;
+        SetEndHookForTest([&] { ended = true; });
+        Run();
+        ASSERT_TRUE(ended);
     }
 };
 
@@ -112,5 +106,82 @@ TEST_F(MailNoticeRunTest, AttachmentsOfEveryLengthAroundALineArriveWhole) {
             uu::DecodedWithPython(testenv::readFile(sink.folder + QStringLiteral("/%1.eml").arg(i + 1)));
         EXPECT_EQ(files.value("X.zip"), zip);
         EXPECT_EQ(files.value("X.zip.log"), log);
+    }
+}
+
+// A run of several volumes announces each of them, in order, each notice with
+// its own volume and log.
+TEST_F(MailNoticeRunTest, EveryVolumeOfARunIsAnnouncedInOrder) {
+    SmtpSink sink;
+    ASSERT_GT(sink.port, 0);
+    UseServer(sink.port);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        WriteSource(name, QByteArray("the file ") + name + "\r\n");
+    AddSource(ziprun::Win(src) + "\\*.*");
+    f().chkMaxFiles->setValue(1);
+    f().txtMaxFiles->setText("1");
+    f().chkSendEmail->setValue(1);
+    RunUnattended();
+
+    ASSERT_EQ(sink.Messages().size(), 3) << ErrorLog().toStdString();
+    for (int volume = 1; volume <= 3; ++volume) {
+        SCOPED_TRACE(volume);
+        const QString name = TodaysName(volume);
+        const QMap<QString, QByteArray> files =
+            uu::DecodedWithPython(testenv::readFile(sink.folder + QStringLiteral("/%1.eml").arg(volume)));
+        EXPECT_EQ(files.keys(), QStringList({name, name + ".log"}));
+        EXPECT_EQ(files.value(name), testenv::readFile(dest + "/" + name));
+    }
+    EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Complete) << ErrorLog().toStdString();
+    EXPECT_FALSE(QFile::exists(temp + "/Temp.dat"));
+    EXPECT_FALSE(QFile::exists(temp + "/Temp2.dat"));
+}
+
+// A notice that does not arrive is something the run did not do: the run is
+// incomplete (exit status 1) and the error log says why; the archive at the
+// destination is not touched.
+TEST_F(MailNoticeRunTest, ANoticeThatDoesNotArriveMakesTheRunIncomplete) {
+    struct Case {
+        const char* mode;    // smtp_sink.py's mode; "" no server at all
+        const char* logged;  // in the error log
+    } const cases[] = {
+        {"refuse-rcpt", "550 5.1.1 no such user here"},
+        {"refuse-data", "554 5.6.0 message refused"},
+        {"silent-data", "did not answer within"},
+        {"", "sckSMTP_Error of Formular frmMain_BackUp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        SetUp();
+        std::unique_ptr<SmtpSink> sink;
+        int port = 0;
+        if (*c.mode) {
+            sink = std::make_unique<SmtpSink>(QString::fromLatin1(c.mode));
+            port = sink->port;
+        } else {
+            QTcpServer closed;
+            closed.listen(QHostAddress::LocalHost, 0);
+            port = closed.serverPort();
+        }
+        ASSERT_GT(port, 0);
+        UseServer(port);
+        MailNoticeTimes times;
+        times.replyMs = 500;  // the minute for a reply, shortened
+        SetMailNoticeTimesForTest(times);
+        WriteSource("a.txt", "alpha\r\n");
+        AddSource(ziprun::Win(src) + "\\*.*");
+        f().chkSendEmail->setValue(1);
+        RunUnattended();
+
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+        const QString errors = ErrorLog();
+        EXPECT_TRUE(errors.contains(QString::fromLatin1(c.logged))) << errors.toStdString();
+        EXPECT_TRUE(errors.contains("the e-mail notice of " + TodaysName(1))) << errors.toStdString();
+        EXPECT_TRUE(QFile::exists(dest + "/" + TodaysName(1)));
+        // An unattended run waits for no click.
+        EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
+        if (sink) {
+            EXPECT_TRUE(sink->Messages().isEmpty());
+        }
     }
 }

@@ -7,6 +7,11 @@
 #include "crypto/clsBlowfish.h"
 #include "common/NRV_File_Dir.h"
 #include "platform/FileSystem.h"
+#include "settings/LoadSettings.h"
+#include "settings/SaveSettings.h"
+#include "settings/SettingsKeys.h"
+
+#include <utime.h>
 
 using namespace ziprun;
 
@@ -273,19 +278,26 @@ TEST_F(ZipRun, ArchivesNamedByWeekAndMonthWithTheClockSet) {
     }
 }
 
+// An archive file at the destination, last changed long ago.
+void WriteOldFile(const QString& path, const QByteArray& data) {
+    testenv::writeFile(path, data);
+    struct utimbuf longAgo {946684800, 946684800};  // 2000-01-01
+    ::utime(QFile::encodeName(path).constData(), &longAgo);
+}
+
 TEST_F(ZipRun, OldArchivesGoOnlyAfterTheNewOnesArrived) {
     // Archives of this profile and kind from long ago, one of another
-    // profile; day count 0 takes every archive of the kind.
+    // profile; a day count of 1 takes every archive of the kind but today's.
     const QStringList old = {QStringLiteral("P_BackUp_d20000101.zip"), QStringLiteral("P_BackUp_d20000101.zip.log"),
                              QStringLiteral("P_BackUp_d20000102__1.zip.cry")};
     for (const QString& n : old)
-        testenv::writeFile(dest + QLatin1Char('/') + n, QByteArray("old"));
-    testenv::writeFile(dest + QStringLiteral("/Q_BackUp_d20000101.zip"), QByteArray("other profile"));
+        WriteOldFile(dest + QLatin1Char('/') + n, QByteArray("old"));
+    WriteOldFile(dest + QStringLiteral("/Q_BackUp_d20000101.zip"), QByteArray("other profile"));
     for (int i = 0; i < 3; ++i)
         WriteSource(QStringLiteral("f%1.txt").arg(i), QByteArray("file ") + QByteArray::number(i));
     AddSource(Win(src) + QStringLiteral("\\*.*"));
     f().chkDeleteArchive->setValue(1);
-    f().txtDeleteArchive->setText(QStringLiteral("0"));
+    f().txtDeleteArchive->setText(QStringLiteral("1"));
     f().chkMaxFiles->setValue(1);
     f().txtMaxFiles->setText(QStringLiteral("1"));
 
@@ -296,6 +308,39 @@ TEST_F(ZipRun, OldArchivesGoOnlyAfterTheNewOnesArrived) {
         expected << TodaysName(v) << TodaysName(v) + QStringLiteral(".log");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FilesIn(dest), expected);  // this run's volumes all stay
+}
+
+// A count of days below 1 stored in a profile (written before the box was
+// cleaned, or by hand) never means "every earlier archive": nothing is
+// deleted and the error log says why. A negative count is taken as the box
+// cleans it.
+TEST_F(ZipRun, AStoredDayCountBelowOneDeletesNoArchive) {
+    const struct {
+        const char* stored;
+        bool oldGone;
+    } cases[] = {{"0", false}, {"abc", false}, {"-5", true}, {"0.5", false}, {"30", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        SetUp();
+        const QString old = dest + QStringLiteral("/P_BackUp_d20000101.zip");
+        const QString recent = dest + QStringLiteral("/P_BackUp_d20000102.zip");
+        WriteOldFile(old, QByteArray("old"));
+        testenv::writeFile(recent, QByteArray("changed today"));
+        WriteSource(QStringLiteral("a.txt"), QByteArray("a"));
+        AddSource(Win(src) + QStringLiteral("\\*.*"));
+        f().chkDeleteArchive->setValue(1);
+        Save_Settings();
+        settings::WriteProfile(QStringLiteral("txtDeleteArchive"), QString::fromLatin1(c.stored));
+        Load_Settings();
+        QFile::remove(ErrorLogFile());
+
+        Run();
+
+        EXPECT_EQ(QFile::exists(old), !c.oldGone);
+        EXPECT_TRUE(QFile::exists(recent));
+        EXPECT_TRUE(QFile::exists(dest + QLatin1Char('/') + TodaysName(1)));
+        EXPECT_EQ(ErrorLog().contains(QStringLiteral("no archive was deleted")), !c.oldGone) << ErrorLog().toStdString();
+    }
 }
 
 TEST_F(ZipRun, UnreadableFilesAreLoggedAsLockedAndChangedOnesAreStoredAsRead) {

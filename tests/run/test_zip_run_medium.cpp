@@ -82,7 +82,7 @@ TEST_F(FullMedium, UnattendedTheProgramEndsAtThePromptAndKeepsOldArchives) {
     struct utimbuf longAgo {946684800, 946684800};
     ::utime(QFile::encodeName(old).constData(), &longAgo);
     f().chkDeleteArchive->setValue(1);
-    f().txtDeleteArchive->setText(QStringLiteral("0"));
+    f().txtDeleteArchive->setText(QStringLiteral("1"));
     platform::Dialogs::scriptAnswers({});  // nobody answers: every box takes its default
 
     Run();

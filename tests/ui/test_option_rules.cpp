@@ -37,6 +37,27 @@ TEST_F(OptionRules, CountBoxesKeepTheAbsoluteLeadingNumber) {
     EXPECT_TRUE(Dialogs::shown().isEmpty());
 }
 
+// The days an old archive is kept: a whole number while typing, at least 1
+// once the box is left.
+TEST_F(OptionRules, TheOldArchiveDayBoxKeepsAWholeNumberOfAtLeastOne) {
+    const struct {
+        const char* typed;
+        const char* shown;  // while typing
+        const char* left;   // once the box is left
+    } table[] = {
+        {"12abc", "12", "12"}, {"-5", "5", "5"},  {"abc", "0", "1"},     {"", "0", "1"},
+        {"0", "0", "1"},       {"1.9", "1", "1"}, {"0.5", "0", "1"},     {"365", "365", "365"},
+        {"99999999999999", "2147483647", "2147483647"},
+    };
+    for (const auto& c : table) {
+        w->txtDeleteArchive->setText(c.typed);
+        EXPECT_EQ(w->txtDeleteArchive->Text(), c.shown) << c.typed;
+        w->txtDeleteArchive_LostFocus();
+        EXPECT_EQ(w->txtDeleteArchive->Text(), c.left) << c.typed;
+    }
+    EXPECT_TRUE(Dialogs::shown().isEmpty());
+}
+
 TEST_F(OptionRules, CleaningKeepsTheCaretWhereTheUserTyped) {
     ui::VbTextBox* box = w->txtExclYoungDay;
     box->setText("12");

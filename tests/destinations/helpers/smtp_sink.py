@@ -2,6 +2,9 @@
 # An SMTP server on 127.0.0.1 for the tests: prints its port, then writes
 # each message it receives to <folder>/<n>.eml (the data as received, dots
 # undone) with the envelope in <n>.env beside it.
+# An optional second argument makes it a server that fails: "refuse-rcpt"
+# answers 550 to every recipient, "refuse-data" 554 after the data, and
+# "silent-data" takes the data and never answers.
 import asyncio
 import os
 import sys
@@ -9,13 +12,24 @@ import sys
 from aiosmtpd.smtp import SMTP
 
 folder = sys.argv[1]
+mode = sys.argv[2] if len(sys.argv) > 2 else "accept"
 
 
 class Sink:
     def __init__(self):
         self.count = 0
 
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if mode == "refuse-rcpt":
+            return "550 5.1.1 no such user here"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
     async def handle_DATA(self, server, session, envelope):
+        if mode == "refuse-data":
+            return "554 5.6.0 message refused"
+        if mode == "silent-data":
+            await asyncio.sleep(3600)
         self.count += 1
         path = os.path.join(folder, "%d" % self.count)
         with open(path + ".env", "w") as f:

@@ -19,6 +19,7 @@ dies never leaves it behind).
 --refuse-rnfr       every rename is refused (550)
 --refuse-retr GLOB  downloads of the names matching GLOB are refused (550)
 --no-mlsd           the server knows no MLSD (500), as older servers
+--no-size           the server knows no SIZE (500)
 """
 import argparse
 import fnmatch
@@ -47,6 +48,7 @@ def main():
     ap.add_argument("--refuse-rnfr", action="store_true")
     ap.add_argument("--refuse-retr", action="append", default=[])
     ap.add_argument("--no-mlsd", action="store_true")
+    ap.add_argument("--no-size", action="store_true")
     ap.add_argument("--lifetime", type=float, default=300)
     args = ap.parse_args()
 
@@ -125,8 +127,8 @@ def main():
                 return
             return super().ftp_RETR(file)
 
-    if args.no_mlsd:
-        Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "MLSD"}
+    unknown = ({"MLSD"} if args.no_mlsd else set()) | ({"SIZE"} if args.no_size else set())
+    Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in unknown}
     Handler.authorizer = authorizer
     Handler.dtp_handler = Dtp
     Handler.passive_ports = None
