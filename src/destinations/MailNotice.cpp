@@ -276,7 +276,7 @@ void MailNotice::OnDataArrival() {
     if (!lines.isEmpty())
         received_.prepend((lines.join(kCrLf) + kCrLf).toLatin1());
     if (received_.size() > kMaxReply)
-        Fail("sckSMTP_DataArrival", 5, 0, QStringLiteral("The server's reply is too long"));
+        Abandon(QStringLiteral("The server's reply is too long"));
 }
 
 void MailNotice::HandleReply(const QString& reply) {
@@ -319,8 +319,8 @@ void MailNotice::HandleReply(const QString& reply) {
         return;
     }
     if (vb::Left(reply, 4) == QLatin1String("-ERR"))
-        platform::MsgBox(QStringLiteral("Error ") + vb::Mid(reply, 5) + QStringLiteral(" at POP Server"),
-                         platform::vbCritical, QStringLiteral("Error from server"));
+        Tell(QStringLiteral("Error ") + vb::Mid(reply, 5) + QStringLiteral(" at POP Server"), platform::vbCritical,
+             QStringLiteral("Error from server"));
 }
 
 // The message: its head and text, then the attachment blocks as they stand,
@@ -422,8 +422,8 @@ void MailNotice::HandlePopReply(const QString& reply) {
     if (vb::Left(reply, 4) == QLatin1String("-ERR")) {
         EndSignOut(true);
         WriteErrorLog(true, ProgramName, label("sckSMTP_DataArrival"), 2, 0, reply);
-        platform::MsgBox(QStringLiteral("Error ") + vb::Mid(reply, 5) + QStringLiteral(" at POP Server"),
-                         platform::vbCritical, QStringLiteral("Error from server"));
+        Tell(QStringLiteral("Error ") + vb::Mid(reply, 5) + QStringLiteral(" at POP Server"), platform::vbCritical,
+             QStringLiteral("Error from server"));
     }
 }
 
@@ -462,7 +462,7 @@ void MailNotice::OnError(qint16 Number, const QString& Description) {
     if (phase_ == Phase::SigningOut) {
         EndSignOut(true);
         WriteErrorLog(true, ProgramName, label("sckSMTP_Error"), 1, Number, Description);
-        platform::MsgBox(box, platform::vbCritical, LangText(16));
+        Tell(box, platform::vbCritical, LangText(16));
         return;
     }
     if (phase_ == Phase::Idle) {
@@ -535,11 +535,16 @@ void MailNotice::Fail(const char* procedure, int erl, int number, const QString&
     const QString archive = attachments[1];
     Stop();
     Report(procedure, erl, number, why, archive);
-    // Someone at the window sees it; an unattended run has its error log and
-    // its exit status, and waits for no click.
-    if (!box.isEmpty() && !RunMode)
-        platform::MsgBox(box, style, title);
+    if (!box.isEmpty())
+        Tell(box, style, title);
     StartNext();
+}
+
+// Someone at the window sees it; an unattended run has its error log and its
+// exit status, and waits for no click.
+void MailNotice::Tell(const QString& box, int style, const QString& title) {
+    if (!RunMode)
+        platform::MsgBox(box, style, title);
 }
 
 void MailNotice::Report(const char* procedure, int erl, int number, const QString& why,

@@ -110,6 +110,7 @@ private:
     // `title`; an empty box shows none.
     void Fail(const char* procedure, int erl, int number, const QString& why, const QString& box = {},
               int style = 0, const QString& title = {});
+    void Tell(const QString& box, int style, const QString& title);
     void Report(const char* procedure, int erl, int number, const QString& why, const QString& archivePath);
     void Stop();
     void ArmReplyClock();

@@ -326,6 +326,34 @@ void DiscardPart(const QString& part) {
     lastFailure = failure;
 }
 
+// Renames the uploaded file onto its name. A server that will not rename
+// onto an existing file gets that file moved aside first ("<name>.old"),
+// and back when the rename still fails; the old file is deleted only once
+// the new one has its name. The failure reported is the first rename's.
+bool RenameOnto(const QString& part, const QString& name) {
+    setFlags(false, false);
+    if (SendCommand(FtpCommand::rename(part, name)))
+        return true;
+    const FtpFailure failure = lastFailure;
+    const QString aside = name + QStringLiteral(".old");
+    bool done = false;
+    setFlags(false, false);
+    bool restored = true;
+    if (SendCommand(FtpCommand::rename(name, aside))) {
+        setFlags(false, false);
+        done = SendCommand(FtpCommand::rename(part, name));
+        setFlags(false, false);
+        if (done)
+            SendCommand(FtpCommand::remove(aside));
+        else
+            restored = SendCommand(FtpCommand::rename(aside, name));
+    }
+    lastFailure = done ? FtpFailure() : failure;
+    if (!restored)
+        lastFailure.answer += QStringLiteral(" (the server's earlier file is left as ") + aside + QLatin1Char(')');
+    return done;
+}
+
 }  // namespace
 
 bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& RemotePath) {
@@ -364,8 +392,7 @@ bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& 
             DiscardPart(part);
             return;
         }
-        setFlags(false, false);
-        if (!SendCommand(FtpCommand::rename(part, name))) {
+        if (!RenameOnto(part, name)) {
             DiscardPart(part);
             return;
         }
@@ -445,9 +472,10 @@ bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QStrin
         }
         h.Erl = 6;
         f.lstServerFiles->Clear();
+        FTP_Close();
+        // The status line ends on the failure, not on the disconnection.
         if (fileFailed)
             StatusPost(LangText(26));
-        FTP_Close();
         failed = false;
     });
     if (!failed)

@@ -171,7 +171,7 @@ struct InetControl::Impl {
     FtpCommand cmd;
     QStringList cwd;     // the control's remote folder, segments from the login folder
     QStringList pendingCwd;
-    bool mlsdRefused = false;  // the server knows no MLSD: listings are bare names
+    QString mlsdRefusedBy;     // the server ("host:port") that knows no MLSD: its listings are bare names
     bool mlsd = false;         // the running listing is an MLSD one
     char errbuf[CURL_ERROR_SIZE] = {};
     curl_slist* quote = nullptr;
@@ -390,6 +390,8 @@ struct InetControl::Impl {
                QLatin1Char('/');
     }
 
+    QString serverKey() const { return q->RemoteHost + QLatin1Char(':') + QString::number(q->RemotePort); }
+
     static QString encoded(const QStringList& segments) {
         QString out;
         for (const QString& s : segments)
@@ -547,7 +549,7 @@ struct InetControl::Impl {
         mlsd = false;
         switch (c.verb) {
         case FtpCommand::Verb::Dir:
-            if (mlsdRefused) {
+            if (mlsdRefusedBy == serverKey()) {
                 g_curl.easy_setopt(e, CURLOPT_DIRLISTONLY, 1L);
             } else {
                 mlsd = true;
@@ -635,7 +637,7 @@ struct InetControl::Impl {
         }
         if (!ok && mlsd && refusalCode >= 500 && refusalCode <= 504) {
             // A server without MLSD: the same listing as bare names.
-            mlsdRefused = true;
+            mlsdRefusedBy = serverKey();
             const FtpCommand again = cmd;
             try {
                 startFtp(again);

@@ -12,6 +12,7 @@
 #include "common/RunOutcome.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
+#include "platform/TerminationRequest.h"
 #include "run/ProgramEnd.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsKeys.h"
@@ -153,7 +154,13 @@ void ApplyCommandLine(const QString& commandLine) {
         h.Next(171, [&] { CreateDirectoryStruct(f.txtPathBackUp->Text()); });
     }
 
-    // Unattended run.
+    // Unattended run. A request to end that came during the start-up (the
+    // run would clear it) ends the program instead.
+    if (s.run && platform::TerminationRequested()) {
+        ReportCouldNotRun(h.label(), 180, 0, QStringLiteral("The program was asked to end before the run started"));
+        EndUnattendedStart();
+        return;
+    }
     if (s.run) {
         h.Next(180, [] { RunMode = true; });
         h.Next(181, [&] { f.cmdBackUpNow(); });

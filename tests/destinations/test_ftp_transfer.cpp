@@ -89,20 +89,26 @@ TEST_F(FtpTransfer, UploadCreatesTheFoldersAndLandsByteForByte) {
     ExpectNoPassword();
 }
 
-// A server that knows neither SIZE nor MLSD still takes uploads (it cannot
-// be asked what arrived) and lists its files by name.
-TEST_F(FtpTransfer, AnOlderServerStillTakesUploads) {
-    peers::FtpServer server({QStringLiteral("--no-size"), QStringLiteral("--no-mlsd")});
-    Connect(server);
-    QDir().mkpath(server.root + QStringLiteral("/backup"));
-    const QString local = testenv::tempDir(QStringLiteral("up")) + QStringLiteral("/x.zip");
-    const QByteArray data = testenv::randomBytes(70000, 9);
-    testenv::writeFile(local, data);
-    EXPECT_TRUE(FTPcopy_files(false, Win(local), QStringLiteral("x.zip"))) << f().RtbNews1->Text().toStdString();
-    EXPECT_EQ(testenv::readFile(server.root + QStringLiteral("/backup/x.zip")), data);
-    EXPECT_TRUE(FTPtest_connection(QString(), false));
-    EXPECT_EQ(f().lstServerFiles->ListCount(), 1);
-    EXPECT_EQ(f().lstServerFiles->List(0), "x.zip");
+// Older servers still take uploads onto an existing file: one that knows
+// neither SIZE nor MLSD (what arrived cannot be asked; its files are listed
+// by name), and one that never renames onto an existing file (the old file
+// is moved aside and deleted once the new one has its name).
+TEST_F(FtpTransfer, OlderServersStillTakeUploads) {
+    const std::vector<QStringList> servers = {{"--no-size", "--no-mlsd"}, {"--keep-existing"}};
+    for (const QStringList& args : servers) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        peers::FtpServer server(args);
+        Connect(server);
+        testenv::writeFile(server.root + QStringLiteral("/backup/x.zip"), "the old archive");
+        const QString local = testenv::tempDir(QStringLiteral("up")) + QStringLiteral("/x.zip");
+        const QByteArray data = testenv::randomBytes(70000, 9);
+        testenv::writeFile(local, data);
+        EXPECT_TRUE(FTPcopy_files(false, Win(local), QStringLiteral("x.zip"))) << f().RtbNews1->Text().toStdString();
+        EXPECT_EQ(testenv::readFile(server.root + QStringLiteral("/backup/x.zip")), data);
+        EXPECT_TRUE(FTPtest_connection(QString(), false));
+        EXPECT_EQ(f().lstServerFiles->ListCount(), 1);
+        EXPECT_EQ(f().lstServerFiles->List(0), "x.zip");
+    }
 }
 
 // Refusals by the server fail the operation with the module's texts.
@@ -476,6 +482,7 @@ TEST_F(FtpTransfer, RetrievalPassesOverFoldersAndGoesOnAfterAFailedFile) {
                 << entry.toStdString() << "\n" << ErrorLog().toStdString();
         }
         EXPECT_EQ(lines.filter(QStringLiteral("b.zip failed: 550 Not allowed to read this file.")).size(), 1);
+        EXPECT_EQ(f().lblFTPstatus->Caption(), LangText(26));
 
         // A name with "[" is fetched by itself: only "*" and "?" are wildcards.
         const QString one = testenv::tempDir(QStringLiteral("one"));

@@ -17,6 +17,8 @@ dies never leaves it behind).
 --full-after N      an upload is refused with 452 after N bytes
 --refuse-stor       every upload is refused (553)
 --refuse-rnfr       every rename is refused (550)
+--keep-existing     a rename onto an existing file is refused (550), as on
+                    servers that never overwrite by a rename
 --refuse-retr GLOB  downloads of the names matching GLOB are refused (550)
 --no-mlsd           the server knows no MLSD (500), as older servers
 --no-size           the server knows no SIZE (500)
@@ -46,6 +48,7 @@ def main():
     ap.add_argument("--full-after", type=int, default=0)
     ap.add_argument("--refuse-stor", action="store_true")
     ap.add_argument("--refuse-rnfr", action="store_true")
+    ap.add_argument("--keep-existing", action="store_true")
     ap.add_argument("--refuse-retr", action="append", default=[])
     ap.add_argument("--no-mlsd", action="store_true")
     ap.add_argument("--no-size", action="store_true")
@@ -119,6 +122,13 @@ def main():
                 self.respond("550 Renaming is refused here.")
                 return
             return super().ftp_RNFR(path)
+
+        def ftp_RNTO(self, path):
+            if args.keep_existing and self.fs.lexists(path):
+                self._rnfr = None
+                self.respond("550 Cannot create a file when that file already exists.")
+                return
+            return super().ftp_RNTO(path)
 
         def ftp_RETR(self, file):
             name = os.path.basename(file)
