@@ -3,6 +3,15 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QMimeDatabase>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -14,6 +23,7 @@
 
 #include "platform/FolderDialog.h"
 #include "platform/Paths.h"
+#include "vb/Cp1252.h"
 #include "vb/ErrorHandling.h"
 
 namespace platform {
@@ -58,6 +68,30 @@ void record(Dialogs::Kind kind, const QString& title, const QString& prompt, int
 QString oneLine(QString s) {
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return s;
+}
+
+// Whether the desktop has a program for the file's type. Where the
+// desktop's type table can be asked (xdg-mime), a file type without a
+// program of its own or of a parent type has none; otherwise the desktop's
+// opener is trusted.
+bool DesktopOpensFile(const QString& hostPath) {
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return true;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(hostPath);
+    QStringList names = QStringList{type.name()} + type.allAncestors();
+    for (const QString& name : names) {
+        QProcess query;
+        query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), name});
+        if (!query.waitForFinished(3000)) {
+            query.kill();
+            query.waitForFinished(1000);
+            return true;
+        }
+        if (!query.readAllStandardOutput().trimmed().isEmpty())
+            return true;
+    }
+    return false;
 }
 
 void tell(const char* what, const QString& title, const QString& text, const QString& answer) {
@@ -277,16 +311,57 @@ QString OpenFileName(const QString& title, const QString& filter, const QString&
     return answer;
 }
 
+// A yes/no action nobody may see: the scripted answer (false when the script
+// is used up), or false without a display, said on standard error. False when
+// the action is to be done for real.
+static bool answeredWithoutDisplay(const char* what, const QString& title, const QString& text,
+                                   const QString& notDone, bool* answer) {
+    QVariant scripted;
+    if (Dialogs::scripted() && takeAnswer(&scripted)) {
+        *answer = scripted.toBool();
+        return true;
+    }
+    if (!Dialogs::scripted() && !Dialogs::headless())
+        return false;
+    if (!Dialogs::scripted())
+        tell(what, title, text, notDone);
+    *answer = false;
+    return true;
+}
+
+bool ShowTextFile(const QString& title, const QString& windowsPath) {
+    bool answer = false;
+    if (!answeredWithoutDisplay("text", title, windowsPath, QStringLiteral("not shown (no display)"), &answer)) {
+        QFile file(platform::ToHost(windowsPath));
+        if (file.open(QIODevice::ReadOnly)) {
+            auto* window = new QDialog(nullptr, Qt::Window);
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            window->setWindowTitle(title);
+            auto* view = new QPlainTextEdit(window);
+            view->setReadOnly(true);
+            view->setLineWrapMode(QPlainTextEdit::NoWrap);
+            view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            view->setPlainText(vb::DecodeText(file.readAll()));
+            view->moveCursor(QTextCursor::End);  // the newest lines
+            auto* close = new QDialogButtonBox(QDialogButtonBox::Close, window);
+            QObject::connect(close, &QDialogButtonBox::rejected, window, &QDialog::close);
+            auto* layout = new QVBoxLayout(window);
+            layout->addWidget(view);
+            layout->addWidget(close);
+            window->resize(760, 420);
+            window->show();
+            answer = true;
+        }
+    }
+    record(Dialogs::Kind::TextFile, title, windowsPath, 0, {}, answer);
+    return answer;
+}
+
 bool ShellOpen(const QString& urlOrWindowsPath) {
     const QString what = urlOrWindowsPath.trimmed();
     bool answer = false;
-    QVariant scripted;
-    if (Dialogs::scripted() && takeAnswer(&scripted)) {
-        answer = scripted.toBool();
-    } else if (Dialogs::scripted() || Dialogs::headless()) {
-        if (!Dialogs::scripted())
-            tell("open", QString(), what, QStringLiteral("not opened (no display)"));
-    } else if (!what.isEmpty()) {
+    if (!answeredWithoutDisplay("open", QString(), what, QStringLiteral("not opened (no display)"), &answer) &&
+        !what.isEmpty()) {
         QUrl url;
         if (looksLikeUrl(what))
             url = QUrl(what);
@@ -294,7 +369,8 @@ bool ShellOpen(const QString& urlOrWindowsPath) {
             url = QUrl(QStringLiteral("http://") + what);
         else
             url = QUrl::fromLocalFile(platform::ToHost(what));
-        answer = url.isValid() && QDesktopServices::openUrl(url);
+        answer = url.isValid() && (!url.isLocalFile() || DesktopOpensFile(url.toLocalFile())) &&
+                 QDesktopServices::openUrl(url);
     }
     record(Dialogs::Kind::ShellOpen, {}, what, 0, {}, answer);
     return answer;

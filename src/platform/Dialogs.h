@@ -51,10 +51,14 @@ QString OpenFileName(const QString& title, const QString& filter = {}, const QSt
 // Opens a web address (http, https, ftp, mailto, file, or "www.") or a Windows
 // path with the desktop's handler. False when nothing could be opened.
 bool ShellOpen(const QString& urlOrWindowsPath);
+// Shows a text file (a Windows path) in a read-only window of the program's
+// own, which stays open beside the others. False when nothing could be shown
+// (no display, or the file cannot be read).
+bool ShowTextFile(const QString& title, const QString& windowsPath);
 
 class Dialogs {
 public:
-    enum class Kind { MessageBox, InputBox, FolderPicker, ShellOpen, OpenFile };
+    enum class Kind { MessageBox, InputBox, FolderPicker, ShellOpen, OpenFile, TextFile };
     struct Shown {
         Kind kind = Kind::MessageBox;
         QString title;        // as passed
@@ -68,7 +72,7 @@ public:
 
     // Test control. scriptAnswers() switches to scripted mode: no dialog is
     // shown any more; each call takes the next answer (an int for MsgBox, a
-    // string for InputBox, BrowseFolder and OpenFileName, a bool for ShellOpen) or, when the
+    // string for InputBox, BrowseFolder and OpenFileName, a bool for ShellOpen and ShowTextFile) or, when the
     // script is used up, the headless default; and each call is recorded.
     // It also clears the record. reset() leaves scripted mode.
     static void scriptAnswers(const QVariantList& answers);

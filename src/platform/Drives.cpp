@@ -284,6 +284,15 @@ QString DriveRootHost(QChar letter) {
     return d ? d->hostRoot : QString();
 }
 
+QString DriveMeaning(QChar letter) {
+    const QString root = DriveRootHost(letter);
+    if (root.isEmpty())
+        return root;
+    if (QDir(root) == QDir(QDir::homePath()))
+        return QStringLiteral("home");
+    return root;
+}
+
 bool GetDiskFreeSpaceEx(const QString& windowsPath, qint64* freeToCaller, qint64* totalBytes,
                         qint64* totalFree) {
     qint64 a = 0, t = 0, fr = 0;

@@ -34,6 +34,10 @@ QStringList DriveLetters();
 
 // The host folder of a drive letter, "" when it is not assigned.
 QString DriveRootHost(QChar letter);
+// What a drive letter stands for, as the window shows it beside the letter:
+// "home" for the drive of the home folder, else the drive's host folder
+// ("/", "/media/stick"); "" when the letter is not assigned.
+QString DriveMeaning(QChar letter);
 
 // Free bytes of the volume holding an existing folder (Windows path):
 // available to this user, total size, total free. False (all 0) when it

@@ -2,7 +2,11 @@
 #include "platform/Registry.h"
 
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringList>
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -254,11 +258,59 @@ QString regQuote(QString s) {
     return QStringLiteral("\"") + s + QStringLiteral("\"");
 }
 
+// The user's full name from the account (the first field of its comment),
+// else the login name.
+QString AccountFullName() {
+    const passwd* pw = getpwuid(getuid());
+    if (!pw)
+        return QString();
+    const QString gecos = pw->pw_gecos ? QString::fromLocal8Bit(pw->pw_gecos).section(QLatin1Char(','), 0, 0).trimmed()
+                                       : QString();
+    return !gecos.isEmpty() ? gecos : QString::fromLocal8Bit(pw->pw_name);
+}
+
+// The host's system-information program, in Windows form; "" when none is
+// installed.
+QString SystemInformationTool() {
+    for (const char* name : {"hardinfo2", "hardinfo", "kinfocenter"}) {
+        const QString host = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!host.isEmpty())
+            return ToWindows(host);
+    }
+    return QString();
+}
+
+// Values that Windows keeps and this host answers from its own sources. A
+// value written into the registry takes their place.
+std::optional<QString> HostEquivalent(const ValuePath& v) {
+    static const struct {
+        const char* key;
+        const char* name;
+        QString (*answer)();
+    } table[] = {
+        {"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion", "RegisteredOwner", AccountFullName},
+        {"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion", "RegisteredOwner", AccountFullName},
+        {"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion", "RegisteredOrganization",
+         [] { return QString(); }},
+        {"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion", "RegisteredOrganization",
+         [] { return QString(); }},
+        {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", SystemInformationTool},
+        // The tool's folder: the host has no "MSINFO32.EXE" to find in one.
+        {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", [] { return QString(); }},
+    };
+    for (const auto& row : table)
+        if (v.key.fold == fold(QLatin1String(row.key)) && fold(v.name) == fold(QLatin1String(row.name)))
+            return row.answer();
+    return std::nullopt;
+}
+
 }  // namespace
 
 QString RegRead(const QString& path) {
     const ValuePath v = parseValuePath(path);
     if (auto value = getValue(v.key, v.name))
+        return *value;
+    if (auto value = HostEquivalent(v))
         return *value;
     vb::Raise(kRegistryNotFound, QStringLiteral("Unable to open registry key \"%1\" for reading.").arg(path));
 }

@@ -19,8 +19,12 @@ namespace platform {
 // The script host's number for a missing key or value.
 constexpr int kRegistryNotFound = -2147024894;
 
-// The data of a value. A missing value or key raises vb::VbError
-// kRegistryNotFound "Unable to open registry key "<path>" for reading.".
+// The data of a value. Values Windows itself keeps that the host has an
+// equivalent for are answered from the host unless one was written: the
+// registered owner (the account's full name), the registered organisation
+// (empty) and the system-information tool's paths. Any other missing value
+// or key raises vb::VbError kRegistryNotFound "Unable to open registry key
+// "<path>" for reading.".
 QString RegRead(const QString& path);
 // Writes a string value, creating the missing keys on the way; a path ending in
 // "\" creates the key and sets its default value.

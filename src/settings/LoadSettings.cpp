@@ -136,6 +136,9 @@ void Load_Settings() {
             vb::DoEvents();
         }
     });
+    // The fallback profile is always offered, also before it has a file of
+    // its own.
+    step(9, [&] { add_profile(QStringLiteral("Standard"), f.cmbProfiles->ListCount()); });
 
     // 10. The profile's keys.
     step.Read(101, QStringLiteral("txtExclusions"));

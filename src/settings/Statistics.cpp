@@ -8,28 +8,18 @@
 #include "vb/Format.h"
 #include "vb/VbError.h"
 
-#include <limits>
-
 namespace {
 const QString kTotalSize = QStringLiteral("lblTotalSizeOfArchives");
 const QString kBackups = QStringLiteral("lblNumberOfBackups");
 const QString kLastDate = QStringLiteral("lblLastBackupDate");
 const QString kAverage = QStringLiteral("lblAverageBuTime");
 const QString kFiles = QStringLiteral("lblTotalNumOfFiles");
-
-// Long + Long as VB does it: error 6 when the sum leaves the 32-bit range.
-qint32 AddLong(qint32 a, qint32 b) {
-    const qint64 sum = qint64(a) + qint64(b);
-    if (sum > std::numeric_limits<qint32>::max() || sum < std::numeric_limits<qint32>::min())
-        vb::Raise(vb::errOverflow);
-    return static_cast<qint32>(sum);
-}
 }  // namespace
 
 void Load_Statistics() {
     frmMain_BackUp& f = *fMainForm;
     const QString folder = f.txtPathBackUp->Text();
-    const qint32 count = AddLong(GetFileCount(folder + QStringLiteral("\\*.zip")),
+    const qint32 count = vb::AddLong(GetFileCount(folder + QStringLiteral("\\*.zip")),
                                  GetFileCount(folder + QStringLiteral("\\*.cry")));
     f.lblAnzOfArchives->setCaption(vb::CStr(count));
     f.lblTotalSizeOfArchives->setCaption(settings::ReadProfile(kTotalSize, QStringLiteral("0")));
@@ -46,7 +36,7 @@ void Save_Statistics() {
     f.lblTotalSizeOfArchives->setCaption(vb::CStr(size));
     settings::WriteProfile(kTotalSize, f.lblTotalSizeOfArchives->Caption());
     // 2. One more run; the label keeps the old count for the average.
-    settings::WriteProfile(kBackups, vb::CStr(AddLong(vb::CLng(f.lblNumberOfBackups->Caption()), 1)));
+    settings::WriteProfile(kBackups, vb::CStr(vb::AddLong(vb::CLng(f.lblNumberOfBackups->Caption()), 1)));
     // 3. The date the run put into the label.
     settings::WriteProfile(kLastDate, f.lblLastBackupDate->Caption());
     // 4. Running mean of the run times.
@@ -61,6 +51,23 @@ void Save_Statistics() {
     settings::WriteProfile(kAverage, f.lblAverageBuTime->Caption());
     // 5. Total number of files.
     f.lblTotalNumOfFiles->setCaption(
-        vb::CStr(AddLong(vb::CLng(f.lblTotalNumOfFiles->Caption()), vb::CLng(f.txtTotalFiles->Text()))));
+        vb::CStr(vb::AddLong(vb::CLng(f.lblTotalNumOfFiles->Caption()), vb::CLng(f.txtTotalFiles->Text()))));
     settings::WriteProfile(kFiles, f.lblTotalNumOfFiles->Caption());
+}
+
+void Reset_Statistics() {
+    frmMain_BackUp& f = *fMainForm;
+    const struct {
+        ui::VbLabel* label;
+        const QString& key;
+        QString value;
+    } cleared[] = {{f.lblTotalSizeOfArchives, kTotalSize, QStringLiteral("0")},
+                   {f.lblNumberOfBackups, kBackups, QStringLiteral("0")},
+                   {f.lblLastBackupDate, kLastDate, QStringLiteral("N/A")},
+                   {f.lblAverageBuTime, kAverage, QStringLiteral("0")},
+                   {f.lblTotalNumOfFiles, kFiles, QStringLiteral("0")}};
+    for (const auto& c : cleared) {
+        c.label->setCaption(c.value);
+        settings::WriteProfile(c.key, c.value);
+    }
 }

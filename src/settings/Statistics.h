@@ -12,3 +12,6 @@ void Load_Statistics();
 // Adds the run that has just ended (txtTotalSize, txtTotalFiles,
 // txtBackUpTime) to the shown values and stores all five.
 void Save_Statistics();
+// Clears the five shown values and stores them cleared ("0", "0", "N/A",
+// "0", "0"), so that a later load shows the same.
+void Reset_Statistics();

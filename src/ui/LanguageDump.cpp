@@ -121,13 +121,14 @@ void WriteLanguageDump(const QObject* window, const QString& dumpHostPath, const
             if (const auto tip = toolTip(c))
                 out.line(out.dump, QStringLiteral("O") + num + *tip);
         };
+        // The code lines name the property without reading it, so every
+        // control of their kind gets them (a menu entry its tool-tip code
+        // line too, a control without a caption its caption code line).
         auto captionCode = [&] {
-            if (caption(c))
-                out.line(out.code, name + QStringLiteral(".Caption= txc(") + num + QLatin1Char(')'));
+            out.line(out.code, name + QStringLiteral(".Caption= txc(") + num + QLatin1Char(')'));
         };
         auto tipCode = [&] {
-            if (toolTip(c))
-                out.line(out.code, name + QStringLiteral(".ToolTipText= txo(") + num + QLatin1Char(')'));
+            out.line(out.code, name + QStringLiteral(".ToolTipText= txo(") + num + QLatin1Char(')'));
         };
         static const QStringList silent = {
             QStringLiteral("Inet"),        QStringLiteral("Winsock"),     QStringLiteral("CommonDialog"),
@@ -140,12 +141,17 @@ void WriteLanguageDump(const QObject* window, const QString& dumpHostPath, const
         if (silent.contains(type))
             continue;
         if (type == QLatin1String("Toolbar")) {
-            // Each button's caption and tool tip, under the toolbar's number.
+            // A member line per button, under the toolbar's number; a button
+            // is named by its key, so separators and gaps give none.
             if (auto* bar = qobject_cast<const ui::VbToolbar*>(c)) {
                 auto* tools = const_cast<ui::VbToolbar*>(bar);
                 for (int i = 1; i <= tools->Count(); ++i) {
-                    out.line(out.dump, QStringLiteral("C") + num + tools->Buttons(i).Caption());
-                    out.line(out.dump, QStringLiteral("O") + num + tools->Buttons(i).ToolTipText());
+                    const ui::VbToolButton& b = tools->Buttons(i);
+                    if (b.Key().isEmpty())
+                        continue;
+                    out.line(out.dump, QStringLiteral("C") + num + b.Key() + QStringLiteral(".Caption") + b.Caption());
+                    out.line(out.dump,
+                             QStringLiteral("O") + num + b.Key() + QStringLiteral(".ToolTipText") + b.ToolTipText());
                 }
             }
             continue;

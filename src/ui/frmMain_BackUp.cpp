@@ -57,6 +57,22 @@ private:
     QWidget* follower_;
 };
 
+// Runs a function when the widget is moved, resized or shown.
+class OnGeometryChange : public QObject {
+public:
+    OnGeometryChange(QWidget* watched, std::function<void()> f) : QObject(watched), f_(std::move(f)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)
+            f_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> f_;
+};
+
 QLabel* unitCaption(const QString& text, QWidget* box) {
     QLabel* l = caption(text);
     new FollowVisibility(box, l);
@@ -158,9 +174,12 @@ frmMain_BackUp::frmMain_BackUp(QWidget* parent) : QMainWindow(parent) {
     v->addWidget(buildBottomStrip());
     setCentralWidget(central);
 
-    // The load animation floats over the tabs while it plays.
+    // The clip floats over the tabs while it plays; on the overview tab it
+    // takes its place below the run log.
     Animation1 = make<VbAnimation>(QStringLiteral("Animation1"), central);
     Animation1->hide();
+    new FollowVisibility(Animation1, clipSlot_);
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this] { placeAnimation(); });
 
     sbStatusBar = make<VbStatusBar>(QStringLiteral("sbStatusBar"), QStringLiteral("Status"));
     setStatusBar(sbStatusBar);
@@ -271,7 +290,15 @@ QWidget* frmMain_BackUp::buildOverviewTab() {
     tight(h);
 
     RtbNews1 = make<VbRichTextBox>(QStringLiteral("RtbNews1"));
-    h->addWidget(RtbNews1, 1);
+    clipSlot_ = new QWidget;
+    clipSlot_->setFixedSize(80, 60);
+    clipSlot_->hide();
+    new OnGeometryChange(clipSlot_, [this] { placeAnimation(); });
+    auto* logColumn = new QVBoxLayout;
+    logColumn->setContentsMargins(0, 0, 0, 0);
+    logColumn->addWidget(RtbNews1, 1);
+    logColumn->addWidget(clipSlot_, 0, Qt::AlignHCenter);
+    h->addLayout(logColumn, 1);
 
     auto* right = new QVBoxLayout;
     right->setSpacing(3);
@@ -846,8 +873,6 @@ QWidget* frmMain_BackUp::buildZipTab() {
     chkWriteLog = make<VbCheckBox>(QStringLiteral("chkWriteLog"), QStringLiteral("Write an archive log"));
     chkOverwriteFile = make<VbCheckBox>(QStringLiteral("chkOverwriteFile"),
                                         QStringLiteral("Replace older files in the archive"));
-    left->addWidget(chkWriteLog);
-    left->addWidget(chkOverwriteFile);
 
     auto* extras = group(QStringLiteral("Add to the archive"));
     chkInclRegistry = make<VbCheckBox>(QStringLiteral("chkInclRegistry"), QStringLiteral("Registry"));
@@ -922,14 +947,18 @@ QWidget* frmMain_BackUp::buildZipTab() {
         l->addLayout(row({txtMaxZIPsize, caption(QStringLiteral("Mb per volume"))}, true), 1, 1);
         l->addWidget(chkSplit, 2, 0, 1, 2);
         l->addWidget(chkAppendArchive, 3, 0, 1, 2);
-        l->addWidget(chkDeleteArchive, 4, 0);
-        l->addLayout(row({txtDeleteArchive, caption(QStringLiteral("days"))}, true), 4, 1);
+        // The long caption has the row to itself, so the column of boxes
+        // stays narrow enough for the default window.
+        l->addLayout(row({chkDeleteArchive, txtDeleteArchive, caption(QStringLiteral("days"))}, true), 4, 0, 1, 2);
         l->addWidget(chkEncrypt, 5, 0, 1, 2);
         l->addWidget(caption(QStringLiteral("Password:")), 6, 0);
         l->addLayout(row({txtEncryptPassword, chkRemeberPassword}), 6, 1);
         l->setColumnStretch(1, 1);
     }
     rightCol->addWidget(Frame8);
+    // Below the archive options, so that both columns fit the default window.
+    rightCol->addWidget(chkWriteLog);
+    rightCol->addWidget(chkOverwriteFile);
     rightCol->addStretch(1);
     return page;
 }
@@ -1301,14 +1330,21 @@ void frmMain_BackUp::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
-// The load animation sits in the middle of the tab area.
+// The clip sits below the run log on the overview tab (its place there is
+// shown while the clip is), and in the middle of the tab area on the others.
 void frmMain_BackUp::placeAnimation() {
     if (!Animation1 || !SSTab1)
         return;
     Animation1->adjustSize();
-    const QRect tabs = SSTab1->geometry();
     const QSize s = Animation1->size();
-    Animation1->move(tabs.center().x() - s.width() / 2, tabs.center().y() - s.height() / 2);
+    if (clipSlot_ && SSTab1->Tab() == 0) {
+        if (clipSlot_->size() != s)
+            clipSlot_->setFixedSize(s);  // comes back here once laid out
+        Animation1->move(clipSlot_->mapTo(centralWidget(), QPoint(0, 0)));
+    } else {
+        const QRect tabs = SSTab1->geometry();
+        Animation1->move(tabs.center().x() - s.width() / 2, tabs.center().y() - s.height() / 2);
+    }
     Animation1->raise();
 }
 
@@ -1332,7 +1368,7 @@ void frmMain_BackUp::tbTools_ButtonClick(const QString& Key) {
         else if (Key == QLatin1String("Delete"))
             DeleteProfile();
         else if (Key == QLatin1String("Update"))
-            ChkNewVersion();
+            CheckForUpdate();
         else if (Key == QLatin1String("Restore"))
             WithMainWindowHidden(this, [&] {
                 frmRestore restore(this);

@@ -98,6 +98,10 @@ public:
     // The toolbar's Home: opens the maker's home page and loads the news
     // page into the run log.
     void LoadNews();
+    // The toolbar's Update: the version check with the options frame
+    // hidden, the wait cursor, the Update button disabled and the update
+    // clip playing; each is undone when the check ends.
+    void CheckForUpdate();
     // The fuller listing of the window's texts, added to "vaultora.eng";
     // nothing in the window calls it.
     void Dump_Language_File();
@@ -581,6 +585,9 @@ private:
     QWidget* buildBottomStrip();
     void wireEvents();
     void placeAnimation();
+    // The place below the run log that the clip takes on the overview tab,
+    // shown while the clip is, so that the clip never covers the log.
+    QWidget* clipSlot_ = nullptr;
 
     QList<QObject*> controls_;
     bool unloading_ = false;

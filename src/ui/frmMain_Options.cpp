@@ -145,12 +145,7 @@ void frmMain_BackUp::frmZipStatistc_DblClick() {
     h.Next(10, [&] { txtTotalFiles->setText(QStringLiteral("0")); });
     h.Next(20, [&] { txtTotalSize->setText(QStringLiteral("0")); });
     h.Next(30, [&] { txtCompSize->setText(QStringLiteral("0")); });
-    h.Next(40, [&] { lblTotalSizeOfArchives->setCaption(QStringLiteral("0")); });
-    h.Next(50, [&] { lblNumberOfBackups->setCaption(QStringLiteral("0")); });
-    h.Next(60, [&] { lblLastBackupDate->setCaption(QStringLiteral("N/A")); });
-    h.Next(70, [] { Save_Statistics(); });
-    h.Next(80, [&] { lblTotalNumOfFiles->setCaption(QStringLiteral("0")); });
-    h.Next(90, [&] { lblAverageBuTime->setCaption(QStringLiteral("0")); });
+    h.Next(40, [] { Reset_Statistics(); });
 }
 
 // A trailing "\" goes when the text is set by the program (a profile load, a

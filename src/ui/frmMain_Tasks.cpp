@@ -89,6 +89,18 @@ void frmMain_BackUp::RefreshList() {
 
 void frmMain_BackUp::cmdNew_Click() {
     vb::Handler h(QStringLiteral("cmdNew_Click of Formular frmMain_BackUp"));
+    // Without a scheduler no job can be made: the user is told why before a
+    // name is asked for. A click asks the scheduler again (the user may have
+    // started the user manager since); the refresh of the list does not.
+    schedulerFailed_ = false;
+    if (!vb::Quiet([&] { Scheduler(); })) {
+        h.Erl = 5;
+        h.Log(vb::ErrInfo{429, QStringLiteral("Scheduled runs need the systemd user manager, which is not running")});
+        platform::MsgBox(QStringLiteral("Scheduled runs need the systemd user manager, which is not running for you.\r\n"
+                                        "\"loginctl enable-linger\" keeps it running, also when you are not logged in."),
+                         platform::vbExclamation, ProgramName);
+        return;
+    }
     QString name;
     for (;;) {
         name = platform::InputBox(LangText(245), ProgramName, LangText(246));

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "common/Globals.h"
+#include "platform/Paths.h"
 #include "common/MakerSite.h"
 #include "ui/frmMain_BackUp.h"
 #include "destinations/NRV_Internet.h"
@@ -25,6 +26,33 @@ void frmMain_BackUp::tbTools_ButtonMenuClick(const QString& Key) {
 
 // New: the set-up wizard makes a new profile.
 void frmMain_BackUp::NewProfile() { ShowNewProfileWizard(); }
+
+// Update: every step is skipped on its own when it fails, so a missing clip
+// leaves the animation empty while the check still runs.
+void frmMain_BackUp::CheckForUpdate() {
+    bool frameWasVisible = true;
+    vb::Quiet([&] {
+        frameWasVisible = !Frame7->isHidden();
+        Frame7->hide();
+    });
+    bool cursorSet = vb::Quiet([] { QApplication::setOverrideCursor(Qt::WaitCursor); });
+    vb::Quiet([&] { tbTools->Buttons(16).setEnabled(false); });
+    vb::Quiet([&] {
+        Animation1->Open(platform::ProgramFolder() + QStringLiteral("\\..\\Common\\avi\\update_app.AVI"));
+        placeAnimation();
+        Animation1->show();
+        Animation1->Play();
+    });
+    vb::Quiet([] { ChkNewVersion(); });
+    vb::Quiet([&] {
+        Animation1->hide();
+        Animation1->Stop();
+    });
+    vb::Quiet([&] { tbTools->Buttons(16).setEnabled(true); });
+    vb::Quiet([&] { Frame7->setVisible(frameWasVisible); });
+    if (cursorSet)
+        QApplication::restoreOverrideCursor();
+}
 
 // Home: the maker's home page, and the news page into the run log. Without
 // a connection the log keeps its text; nothing is reported.

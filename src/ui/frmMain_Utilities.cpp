@@ -4,6 +4,7 @@
 #include <QFile>
 #include <memory>
 
+#include "common/Globals.h"
 #include "common/NRV_Capture.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/MakerSite.h"
@@ -35,14 +36,20 @@ void frmMain_BackUp::mnuAbout_Click() {
 void frmMain_BackUp::Label32_Click() { OpenProductPage(); }
 void frmMain_BackUp::lblNRVHome_Click() { OpenProductPage(); }
 
-// Shows the error log with the desktop's viewer for text files, and turns
-// the indicator back to green.
+// Shows the error log with the desktop's viewer for text files, or in a
+// window of the program's own where there is none; only a log that was shown
+// turns the indicator back to green.
 void frmMain_BackUp::lblError_Click() {
     vb::Handler h(QStringLiteral("cmdShowLog_Click of Formular FrmMain"));
-    h.Next(10, [] {
-        if (!platform::ShellOpen(ErrorLogPath()))
+    bool shown = false;
+    h.Next(10, [&] {
+        shown = platform::ShellOpen(ErrorLogPath()) ||
+                platform::ShowTextFile(ProgramName + QStringLiteral(" - error.log"), ErrorLogPath());
+        if (!shown)
             vb::Raise(53);
     });
+    if (!shown)
+        return;
     h.Next(20, [&] { ErrorIndicator->setBackColor(0xFF00); });
     h.Next(30, [&] { lblError->hide(); });
 }

@@ -99,7 +99,8 @@ void frmSplash::Form_Load() {
         uses = vb::CLng(platform::GetSetting(settings::UserSettingsApp(), QLatin1String(settings::kSettings),
                                              QStringLiteral("UseCounter"), QStringLiteral("0")));
     });
-    h.Next(4, [&] { uses = uses + 1; });
+    // At the top of the range the count stays where it is; the overflow is logged.
+    h.Next(4, [&] { uses = vb::AddLong(uses, 1); });
     h.Next(4, [&] {
         platform::SaveSetting(settings::UserSettingsApp(), QLatin1String(settings::kSettings),
                               QStringLiteral("UseCounter"), QString::number(uses));

@@ -251,7 +251,7 @@ void frmWizard::cmdFinish_Click() {
         fMainForm->cmbProfiles->setText(name);
         Save_Settings();
     });
-    h.Next(60, [&] { add_profile(name, 0); });
+    h.Next(60, [&] { add_profile(name, qint16(fMainForm->cmbProfiles->ListCount())); });
     h.Next(70, [&] { fMainForm->cmbProfiles->setText(name); });
     fMainForm->setCursor(pointer);
     accept();

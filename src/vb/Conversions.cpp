@@ -107,6 +107,13 @@ qint16 CInt(const QString& text) { return CInt(numberFromText(text)); }
 qint32 CLng(double value) { return roundChecked<qint32>(value); }
 qint32 CLng(const QString& text) { return CLng(numberFromText(text)); }
 
+qint32 AddLong(qint32 a, qint32 b) {
+    qint32 sum = 0;
+    if (__builtin_add_overflow(a, b, &sum))
+        Raise(errOverflow);
+    return sum;
+}
+
 bool CBool(double value) { return value != 0; }
 
 bool CBool(const QString& text) {

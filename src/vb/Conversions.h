@@ -19,6 +19,8 @@ qint16 CInt(double value);
 qint16 CInt(const QString& text);
 qint32 CLng(double value);
 qint32 CLng(const QString& text);
+// Long + Long: error 6 when the sum leaves the 32-bit range.
+qint32 AddLong(qint32 a, qint32 b);
 
 // "True"/"False" in any case, or any number (non-zero is true); error 13 otherwise.
 bool CBool(const QString& text);

@@ -56,7 +56,7 @@ protected:
         form = std::make_unique<frmMain_BackUp>();
         form->cmbProfiles->setText("Alpha");
         Load_Settings();
-        ASSERT_EQ(form->cmbProfiles->ListCount(), 2);
+        ASSERT_EQ(form->cmbProfiles->ListCount(), 3);  // with the fallback profile, last
         ASSERT_EQ(form->txtCommandlineBefore->Text(), "--alpha");
     }
     void TearDown() override {

@@ -313,12 +313,13 @@ TEST_F(MainWindowCommands, DeletingTwiceKeepsTheNewestBackup) {
 }
 
 // The shown profile can be deleted also when it was not picked from the
-// list (as right after the start); deleting the last one shows Standard.
+// list (as right after the start); deleting the last one with a file shows
+// the fallback profile, which is always listed.
 TEST_F(MainWindowCommands, DeleteTheStartProfileAndTheLastOne) {
     profileFile("Travel");
     storeUser("ProfileText", "Travel");
     start();
-    ASSERT_EQ(items(form->cmbProfiles), QStringList({"Travel"}));
+    ASSERT_EQ(items(form->cmbProfiles), QStringList({"Travel", "Standard"}));
     Dialogs::scriptAnswers({platform::vbYes});
     press(8);
     EXPECT_EQ(boxes(), QStringList({LangText(216)}));

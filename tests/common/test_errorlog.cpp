@@ -7,6 +7,7 @@
 #include "CommonTest.h"
 #include "common/Globals.h"
 #include "common/NRV_GetSystemInfos.h"
+#include "common/NRV_Registry.h"
 #include "platform/Dialogs.h"
 #include "vb/Clock.h"
 #include "vb/ErrorHandling.h"
@@ -103,18 +104,15 @@ TEST_F(ErrorLogTest, HeaderIsWrittenOnceWithSevenLines) {
 TEST_F(ErrorLogTest, HeaderGoesInFrontOfLinesLoggedEarlierInTheSameStart) {
     CreateErrorLogHeader();  // a previous start
     QFile::remove(logHost());
-    // Start-up: the organisation lookup logs its miss before the header is
-    // written.
-    GetPCInfos();
+    // Start-up: a registry lookup logs its miss before the header is written.
+    ReadKey("HKEY_LOCAL_MACHINE\\Software\\VaultoraTest\\Missing");
     CreateErrorLogHeader();
     const QStringList lines = logLines();
     ASSERT_EQ(lines.size(), 9) << lines.join("\n").toStdString();
     EXPECT_TRUE(lines[0].startsWith("########  n.r.v error log file - created "));
     EXPECT_EQ(lines[6], "########  End of Header  ##########");
     EXPECT_TRUE(lines[7].contains("  ReadKey of Modul NRV_Registry  "));
-    EXPECT_EQ(lines[8],
-              "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\RegisteredOrganization");
-    EXPECT_TRUE(lines[1].endsWith("MYCOMPANY"));
+    EXPECT_EQ(lines[8], "HKEY_LOCAL_MACHINE\\Software\\VaultoraTest\\Missing");
 
     // A log left by an earlier start is never touched.
     testenv::writeFile(logHost(), "old line\r\n");

@@ -2,6 +2,7 @@
 // The news and version check against a small HTTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
@@ -110,10 +111,21 @@ TEST_F(NewsCheck, TheDownloadPageOpensOnYes) {
     EXPECT_EQ(platform::Dialogs::shown().size(), 1);
     settings::WriteUser("NewsServer", server.base());
 
-    // The toolbar's Update command runs the check.
+    // The toolbar's Update command runs the check with the update clip, and
+    // puts the window back as it was: the options frame, the button, the
+    // clip hidden, the cursor.
     platform::Dialogs::scriptAnswers({platform::vbNo});
-    form->tbTools_ButtonClick(QStringLiteral("Update"));
-    ASSERT_EQ(platform::Dialogs::shown().size(), 1);
+    for (bool frameShown : {true, false}) {
+        form->Frame7->setVisible(frameShown);
+        form->tbTools_ButtonClick(QStringLiteral("Update"));
+        EXPECT_EQ(form->Frame7->isHidden(), !frameShown);
+        EXPECT_TRUE(form->tbTools->Buttons(16).Enabled());
+        EXPECT_TRUE(form->Animation1->isOpen()) << "the update clip was opened";
+        EXPECT_TRUE(form->Animation1->isHidden());
+        EXPECT_FALSE(form->Animation1->isPlaying());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    ASSERT_EQ(platform::Dialogs::shown().size(), 2);
     EXPECT_EQ(platform::Dialogs::shown()[0].prompt, Outdated(LangText(45), "3.6.8"));
 }
 

@@ -48,7 +48,7 @@ TEST(Registry, WrittenValuesReadBackByAnySpellingOfThePath) {
 }
 
 TEST(Registry, MissingValuesRaiseTheScriptHostError) {
-    const QString path = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\RegisteredOrganization";
+    const QString path = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NoSuchValue";
     const vb::VbError e = errorOf([&] { RegRead(path); });
     EXPECT_EQ(e.number(), -2147024894);
     EXPECT_EQ(e.description(), "Unable to open registry key \"" + path + "\" for reading.");

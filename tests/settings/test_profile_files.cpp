@@ -3,6 +3,7 @@
 #include <sys/mount.h>
 
 #include "SettingsTest.h"
+#include "settings/LoadSettings.h"
 #include "settings/ProfileFiles.h"
 
 namespace {
@@ -209,4 +210,32 @@ TEST_F(SettingsTest, ClearProfileEmptiesListAndNameButKeepsItems) {
     EXPECT_EQ(f->List1->ListCount(), 0);
     EXPECT_EQ(f->cmbProfiles->Text(), "");
     EXPECT_EQ(f->cmbProfiles->ListCount(), 1);
+}
+
+// A fresh install has no profile file: the fallback profile is offered all
+// the same, and stays pickable once other profiles have files.
+TEST_F(SettingsTest, TheFallbackProfileIsAlwaysInTheList) {
+    ASSERT_FALSE(QFile::exists(pflHost("Standard")));
+    auto items = [&] {
+        QStringList out;
+        for (int i = 0; i < f->cmbProfiles->ListCount(); ++i)
+            out << f->cmbProfiles->List(i);
+        return out;
+    };
+    f->cmbProfiles->setText("Standard");
+    Load_Settings();
+    EXPECT_EQ(items(), QStringList{"Standard"});
+    f->txtProfile->setText("Work");
+    f->cmdSaveProfile();
+    EXPECT_EQ(items(), QStringList({"Standard", "Work"}));
+
+    // As at the next start: a new window lists the files, then the fallback.
+    f->cmbProfiles->Clear();
+    f->cmbProfiles->setText("Work");
+    Load_Settings();
+    EXPECT_EQ(items(), QStringList({"Work", "Standard"}));
+    f->cmbProfiles->setListIndex(1);
+    f->cmbProfiles_Click();
+    EXPECT_EQ(f->cmbProfiles->Text(), "Standard");
+    EXPECT_EQ(f->txtProfile->Text(), "Standard");
 }

@@ -296,14 +296,14 @@ TEST_F(SettingsTest, AStoredTextThatIsNoNumberLeavesTheBoxAndTheLoadGoesOn) {
     EXPECT_EQ(f->DTPicker1->Value(), QDate(2001, 2, 3));
     EXPECT_EQ(f->chkSyncSubDirs->Value(), 1);
     // Each error line is followed by the trace of the last listed name and
-    // the profile box's item count.
+    // the profile box's item count (the fallback profile).
     QStringList errors;
     const QStringList lines = logLines();
     for (int i = 0; i + 1 < lines.size(); ++i) {
         if (!lines[i].contains("  Load_Settings of Modul Vaultora_Sub  ") || lines[i].contains("Sub  5  "))
             continue;  // step 5 is the load animation's clip
         errors << lines[i].section("Vaultora_Sub  ", 1);
-        EXPECT_EQ(lines[i + 1], " 0 ");
+        EXPECT_EQ(lines[i + 1], " 1 ");
     }
     EXPECT_EQ(errors, QStringList({"103  13  Type mismatch", "103  380  Invalid property value",
                                    "105  13  Type mismatch"}));

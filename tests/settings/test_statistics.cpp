@@ -2,6 +2,7 @@
 #include <QLocale>
 
 #include "SettingsTest.h"
+#include "settings/SettingsKeys.h"
 #include "settings/Statistics.h"
 #include "vb/VbError.h"
 
@@ -73,26 +74,39 @@ TEST_F(StatisticsTest, RunsAddUpAndTheAverageIsARunningMean) {
     EXPECT_EQ(stored("lblAverageBuTime"), "3,406.00");
 }
 
-TEST_F(StatisticsTest, ResetValuesAndAnEmptyCounterStopTheSave) {
-    // What the statistics reset of the window stores.
-    f->lblTotalSizeOfArchives->setCaption("0");
-    f->lblNumberOfBackups->setCaption("0");
-    f->lblLastBackupDate->setCaption("N/A");
-    f->lblAverageBuTime->setCaption("7");
-    f->lblTotalNumOfFiles->setCaption("9");
-    f->txtTotalSize->setText("0");
-    f->txtTotalFiles->setText("0");
-    f->txtBackUpTime->setText("0");
-    Save_Statistics();
-    EXPECT_EQ(stored("lblLastBackupDate"), "N/A");
+// The reset of the window stores the cleared values as they are shown; a
+// later load shows them again.
+TEST_F(StatisticsTest, TheResetStoresTheClearedValues) {
+    run("12.5", "40", "20");
+    Load_Statistics();
+    ASSERT_EQ(f->lblNumberOfBackups->Caption(), "1");
+    f->frmZipStatistc_DblClick();
+    const char* keys[] = {"lblTotalSizeOfArchives", "lblNumberOfBackups", "lblLastBackupDate", "lblAverageBuTime",
+                          "lblTotalNumOfFiles"};
+    const char* cleared[] = {"0", "0", "N/A", "0", "0"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(stored(keys[i]), cleared[i]) << keys[i];
+    for (ui::VbTextBox* t : {f->txtTotalFiles, f->txtTotalSize, f->txtCompSize})
+        EXPECT_EQ(t->Text(), "0") << t->objectName().toStdString();
+    Load_Statistics();
+    const ui::VbLabel* shown[] = {f->lblTotalSizeOfArchives, f->lblNumberOfBackups, f->lblLastBackupDate,
+                                  f->lblAverageBuTime, f->lblTotalNumOfFiles};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(shown[i]->Caption(), cleared[i]) << keys[i];
+    // The next run counts as the first.
+    run("1", "2", "30");
     EXPECT_EQ(stored("lblNumberOfBackups"), "1");
-    EXPECT_EQ(stored("lblAverageBuTime"), "0");
-    EXPECT_EQ(stored("lblTotalNumOfFiles"), "9");
+    EXPECT_EQ(stored("lblAverageBuTime"), "30");
+}
 
-    // No handler of its own: the error reaches the caller; the size step
-    // before it stayed stored.
+// No handler of its own: the error reaches the caller; the size step before
+// it stayed stored.
+TEST_F(StatisticsTest, AnEmptyCounterStopsTheSave) {
+    f->lblTotalNumOfFiles->setCaption("9");
+    settings::WriteProfile("lblTotalNumOfFiles", "9");
     f->txtTotalSize->setText("1");
     f->txtTotalFiles->setText("");
+    f->txtBackUpTime->setText("0");
     try {
         Save_Statistics();
         ADD_FAILURE() << "no error";

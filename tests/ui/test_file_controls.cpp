@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QSignalSpy>
 
 #include "QtPrinters.h"
@@ -105,4 +106,42 @@ TEST(VbFolderTree, SelectsFoldersAndVirtualNodes) {
     } catch (const vb::VbError& e) {
         EXPECT_EQ(e.number(), 76);
     }
+}
+
+// Folders made or removed after the tree was filled show when their folder
+// is opened again, and with F5 for every opened folder; the drives say what
+// they stand for.
+TEST(VbFolderTree, ReadsFoldersAgainOnOpenAndF5) {
+    const QString folder = makeFolder("Fresh");
+    const QString host = testenv::home() + "/Fresh";
+    ui::VbFolderTree t("FolderTreeview1");
+    t.setSelectedFolder(folder);
+    QTreeWidgetItem* node = t.currentItem();
+    node->setExpanded(true);
+    auto children = [&] {
+        QStringList out;
+        for (int i = 0; i < node->childCount(); ++i)
+            out << node->child(i)->text(0);
+        return out;
+    };
+    EXPECT_EQ(children(), QStringList({"Sub"}));
+
+    QDir().mkpath(host + "/New");
+    node->setExpanded(false);
+    node->setExpanded(true);
+    EXPECT_EQ(children(), QStringList({"New", "Sub"}));
+
+    QDir().mkpath(host + "/Another");
+    QDir(host + "/Sub").removeRecursively();
+    QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QCoreApplication::sendEvent(&t, &f5);
+    EXPECT_EQ(children(), QStringList({"Another", "New"}));
+    EXPECT_EQ(t.SelectedFolder(), folder) << "the selection stays";
+
+    QStringList drives;
+    const QTreeWidgetItem* computer = t.topLevelItem(0)->child(0);
+    for (int i = 0; i < computer->childCount(); ++i)
+        drives << computer->child(i)->text(0);
+    EXPECT_TRUE(drives.contains("C: (home)")) << drives.join(", ").toStdString();
+    EXPECT_TRUE(drives.contains("Z: (/)")) << drives.join(", ").toStdString();
 }

@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWidget>
 
+#include "platform/Paths.h"
 #include "ui/controls/VbControl.h"
 #include "ui/frmMain_BackUp.h"
 
@@ -50,6 +53,16 @@ QStringList overlappingControls(const frmMain_BackUp& w) {
     return bad;
 }
 
+// Tab pages that would need a horizontal scroll bar: their controls are
+// wider than the window.
+QStringList tooWidePages(const frmMain_BackUp& w) {
+    QStringList bad;
+    for (QScrollArea* area : w.SSTab1->findChildren<QScrollArea*>())
+        if (area->isVisible() && area->horizontalScrollBar()->maximum() > 0)
+            bad << QString("%1 px too wide").arg(area->horizontalScrollBar()->maximum());
+    return bad;
+}
+
 }  // namespace
 
 // Every tab at the design size: no control squeezed away, cut off or lying
@@ -67,6 +80,7 @@ TEST(MainWindowLayout, EveryTabFitsAtDesignSize) {
         QApplication::processEvents();
         EXPECT_EQ(misplacedControls(w).join(' ').toStdString(), "") << what.toStdString();
         EXPECT_EQ(overlappingControls(w).join(' ').toStdString(), "") << what.toStdString();
+        EXPECT_EQ(tooWidePages(w).join(' ').toStdString(), "") << what.toStdString();
         if (!shots.isEmpty())
             w.grab().save(shots + "/" + what + ".png");
     };
@@ -77,6 +91,16 @@ TEST(MainWindowLayout, EveryTabFitsAtDesignSize) {
     w.SSTab1->setTab(5);
     w.SSTab2->setTab(1);
     check("tab5-settings");
+    // Under a window manager the frame's title bar comes off the height: a
+    // tab that then scrolls up and down still needs no scroll bar across.
+    w.resize(w.width(), w.height() - 30);
+    for (int tab = 0; tab < w.SSTab1->Tabs(); ++tab) {
+        w.SSTab1->setTab(tab);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(tooWidePages(w).join(' ').toStdString(), "") << "tab " << tab << " under a title bar";
+    }
+    w.resize(w.width(), w.height() + 30);
     // The destination tab's other panels, the recorder row and the taller
     // mode frame of the copy and synchronisation modes.
     w.SSTab1->setTab(3);
@@ -104,4 +128,28 @@ TEST(MainWindowLayout, EveryTabFitsAtDesignSize) {
     w.picSync->show();
     w.Label26->show();
     check("tab1-sync");
+}
+
+// The clip of a run takes its place below the run log on the overview tab:
+// it never covers the log's text, and the log has the height back after it.
+TEST(MainWindowLayout, TheClipLeavesTheRunLogFree) {
+    frmMain_BackUp w;
+    w.show();
+    w.SSTab1->setTab(0);
+    QApplication::processEvents();
+    const int logHeight = w.RtbNews1->height();
+    w.Animation1->Open(platform::ProgramFolder() + "\\..\\Common\\avi\\compress.avi");
+    w.Animation1->show();
+    w.Animation1->Play();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    const QRect clip(w.Animation1->mapTo(&w, QPoint(0, 0)), w.Animation1->size());
+    const QRect log(w.RtbNews1->mapTo(&w, QPoint(0, 0)), w.RtbNews1->size());
+    EXPECT_FALSE(clip.intersects(log)) << "clip " << clip.x() << "," << clip.y() << " log bottom " << log.bottom();
+    EXPECT_TRUE(w.SSTab1->geometry().contains(w.Animation1->geometry()));
+    w.Animation1->Stop();
+    w.Animation1->hide();
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(w.RtbNews1->height(), logHeight);
 }

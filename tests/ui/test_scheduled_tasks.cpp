@@ -186,18 +186,31 @@ TEST_F(ScheduledTasks, TheListRefreshesOnlyWhileTheTabHasTheFocus) {
     EXPECT_FALSE(w->TimerRT->Enabled());
 }
 
-TEST_F(ScheduledTasks, WithoutASchedulerTheListIsEmptyAndEachStepIsLogged) {
+// Without a user manager Add New says so in one message, asks for no name
+// and logs one line; the tab stays usable.
+TEST_F(ScheduledTasks, WithoutASchedulerAddNewSaysWhyOnce) {
     unavailable = true;
-    Dialogs::scriptAnswers({QString("Nightly")});
+    Dialogs::scriptAnswers({});
     w->cmdNew_Click();
     EXPECT_TRUE(listed().isEmpty());
+    ASSERT_EQ(Dialogs::shown().size(), 1u);
+    EXPECT_EQ(Dialogs::shown()[0].kind, Dialogs::Kind::MessageBox);
+    EXPECT_TRUE(Dialogs::shown()[0].prompt.contains("systemd user manager"));
+    EXPECT_TRUE(Dialogs::shown()[0].prompt.contains("loginctl enable-linger"));
     const QString log = QString::fromUtf8(testenv::readFile(logHost()));
-    EXPECT_GE(log.count("cmdNew_Click of Formular frmMain_BackUp"), 9) << log.toStdString();
+    EXPECT_EQ(log.count("cmdNew_Click of Formular frmMain_BackUp"), 1) << log.toStdString();
     EXPECT_TRUE(log.contains("  429  ")) << log.toStdString();
+    EXPECT_FALSE(log.contains("Object variable")) << log.toStdString();
     emit w->SSTab2->GotFocus();
     emit w->TimerRT->Timer();
     w->cmdRun_Click();
-    EXPECT_EQ(made, 1);  // asked once, not with every refresh
+    EXPECT_EQ(made, 1);  // asked once by the click, not with every refresh
+
+    // Once the user manager runs, the next click makes the job.
+    unavailable = false;
+    Dialogs::scriptAnswers({QString("Nightly")});
+    w->cmdNew_Click();
+    EXPECT_EQ(listed(), QStringList{"Nightly"});
 }
 
 }  // namespace

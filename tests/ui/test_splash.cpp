@@ -61,6 +61,8 @@ TEST(Splash, CountsTheStartsAndWaitsAboutThreeSeconds) {
         {QTime(10, 0, 0, 200), QString(), "1 times", "1", 2.8},
         {QTime(10, 0, 0, 700), "41", "42 times", "42", 3.3},
         {QTime(23, 59, 58, 700), "not a number", "1 times", "1", 3.3},  // over midnight
+        // At the top of the range the count stays; the overflow is logged.
+        {QTime(10, 0, 0, 200), "2147483647", "2147483647 times", "2147483647", 2.8},
     };
     for (const Case& k : cases) {
         QString caption;

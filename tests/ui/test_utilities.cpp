@@ -14,6 +14,7 @@
 #include "ui/controls/VbOptionButton.h"
 #include "ui/controls/VbPictureBox.h"
 #include "ui/controls/VbProgressBar.h"
+#include "ui/controls/VbSlider.h"
 #include "ui/controls/VbTabControl.h"
 #include "ui/controls/VbTextBox.h"
 
@@ -36,27 +37,38 @@ protected:
 };
 }  // namespace
 
+// The desktop's viewer first, the program's own window where there is none;
+// only a log that was shown turns the indicator green.
 TEST_F(UtilitiesTest, ViewingTheLogTurnsTheIndicatorGreen) {
     SetErrorIndicatorHook([this] {  // as start-up connects it
         f->ErrorIndicator->setBackColor(0x8080FF);
         f->lblError->setVisible(true);
     });
-    WriteErrorLog(false, ProgramName, "Test of Modul T", 1, 5, "Invalid procedure call or argument");
-    EXPECT_EQ(f->ErrorIndicator->BackColor(), 0x8080FF);
-    EXPECT_FALSE(f->lblError->isHidden());
-    platform::Dialogs::scriptAnswers({true});
-    f->lblError_Click();
-    EXPECT_EQ(opened(), QStringList{ErrorLogPath()});
-    EXPECT_EQ(f->ErrorIndicator->BackColor(), 0xFF00);
-    EXPECT_TRUE(f->lblError->isHidden());
-
-    // Nothing could show it: the failure is logged, the indicator still turns back.
-    WriteErrorLog(false, ProgramName, "Test of Modul T", 1, 5, "Invalid procedure call or argument");
-    platform::Dialogs::scriptAnswers({false});
-    f->ErrorIndicator_DblClick();
-    EXPECT_EQ(errorsLabelled("cmdShowLog_Click of Formular FrmMain"), 1);
-    EXPECT_EQ(f->ErrorIndicator->BackColor(), 0xFF00);
-    EXPECT_TRUE(f->lblError->isHidden());
+    const struct {
+        QVariantList answers;  // the desktop's viewer, then the own window
+        QList<platform::Dialogs::Kind> tried;
+        bool shown;
+    } cases[] = {
+        {{true}, {platform::Dialogs::Kind::ShellOpen}, true},
+        {{false, true}, {platform::Dialogs::Kind::ShellOpen, platform::Dialogs::Kind::TextFile}, true},
+        {{false, false}, {platform::Dialogs::Kind::ShellOpen, platform::Dialogs::Kind::TextFile}, false},
+    };
+    for (const auto& c : cases) {
+        WriteErrorLog(false, ProgramName, "Test of Modul T", 1, 5, "Invalid procedure call or argument");
+        EXPECT_EQ(f->ErrorIndicator->BackColor(), 0x8080FF);
+        const int logged = errorsLabelled("cmdShowLog_Click of Formular FrmMain");
+        platform::Dialogs::scriptAnswers(c.answers);
+        f->lblError_Click();
+        QList<platform::Dialogs::Kind> tried;
+        for (const auto& s : platform::Dialogs::shown()) {
+            tried << s.kind;
+            EXPECT_EQ(s.prompt, ErrorLogPath());
+        }
+        EXPECT_EQ(tried, c.tried);
+        EXPECT_EQ(f->ErrorIndicator->BackColor(), c.shown ? 0xFF00 : 0x8080FF);
+        EXPECT_EQ(f->lblError->isHidden(), c.shown);
+        EXPECT_EQ(errorsLabelled("cmdShowLog_Click of Formular FrmMain"), logged + (c.shown ? 0 : 1));
+    }
     SetErrorIndicatorHook({});
 }
 
@@ -112,19 +124,21 @@ TEST(LanguageDump, LinesOfAWindowsControls) {
     auto* bar = new ui::VbProgressBar("ProgressBar1", &w);      // 7
     bar->setToolTip("Progress");
     new ui::VbLabel("lblEmpty", "", &w);                        // 8
+    new ui::VbSlider("Slider1", 0, 10, 5, &w);                  // 9: no caption, still its code lines
     const QString dir = testenv::tempDir("dump");
     WriteLanguageDump(&w, dir + "/vaultora.eng", dir + "/vaultora2.tmp");
     EXPECT_EQ(testenv::readFile(dir + "/vaultora.eng"),
               "C1Hello\r\nO1The greeting\r\nC3Sound\r\nO3\r\nC4Zip \xE9\r\nO4\r\nC5Copy\r\nO5\r\nC6&File\r\n"
-              "O7Progress\r\nC8\r\nO8\r\n");
+              "O7Progress\r\nC8\r\nO8\r\nO9\r\n");
     EXPECT_EQ(testenv::readFile(dir + "/vaultora2.tmp"),
               "lblA.Caption= txc(1)\r\nlblA.ToolTipText= txo(1)\r\n"
               "chkSound.Caption= txc(3)\r\nchkSound.ToolTipText= txo(3)\r\n"
               "optMode.Caption= txc(4)\r\noptMode.ToolTipText= txo(4)\r\n"
               "optMode.Caption= txc(5)\r\noptMode.ToolTipText= txo(5)\r\n"
-              "mnuFile.Caption= txc(6)\r\n"
+              "mnuFile.Caption= txc(6)\r\nmnuFile.ToolTipText= txo(6)\r\n"
               "ProgressBar1.ToolTipText= txo(7)\r\n"
-              "lblEmpty.Caption= txc(8)\r\nlblEmpty.ToolTipText= txo(8)\r\n");
+              "lblEmpty.Caption= txc(8)\r\nlblEmpty.ToolTipText= txo(8)\r\n"
+              "Slider1.Caption= txc(9)\r\nSlider1.ToolTipText= txo(9)\r\n");
     // A second dump replaces both files.
     a->setText("Bye");
     WriteLanguageDump(&w, dir + "/vaultora.eng", dir + "/vaultora2.tmp");
@@ -140,14 +154,19 @@ TEST(LanguageDump, LinesOfAWindowsControls) {
                        "optModeCopy\r\noptMode1\r\nmnuFile&File\r\nlblEmpty\r\n");
 }
 
-TEST(LanguageDump, TheToolbarGivesItsButtonsLinesUnderItsNumber) {
+// Each button gives its member lines (named by its key) under the toolbar's
+// number; a separator has no name and gives none.
+TEST(LanguageDump, TheToolbarGivesItsButtonsMemberLinesUnderItsNumber) {
     QWidget w;
     auto* bar = new ui::VbToolbar("tbTools", &w);
     bar->AddButton("Exit", "Exit", "Leave the program");
-    bar->AddButton("Start", "Start", "Start the backup");
+    bar->AddSeparator();
+    bar->AddButton("Restore", "Restore", "");
     const QString dir = testenv::tempDir("dump-toolbar");
     WriteLanguageDump(&w, dir + "/vaultora.eng", dir + "/vaultora2.tmp");
-    EXPECT_EQ(testenv::readFile(dir + "/vaultora.eng"), "C1Exit\r\nO1Leave the program\r\nC1Start\r\nO1Start the backup\r\n");
+    EXPECT_EQ(testenv::readFile(dir + "/vaultora.eng"),
+              "C1Exit.CaptionExit\r\nO1Exit.ToolTipTextLeave the program\r\n"
+              "C1Restore.CaptionRestore\r\nO1Restore.ToolTipText\r\n");
     EXPECT_EQ(testenv::readFile(dir + "/vaultora2.tmp"), "");
 }
 
@@ -158,16 +177,17 @@ TEST_F(UtilitiesTest, GenerateTextWritesBothFilesBesideTheProgram) {
         QString::fromLatin1(testenv::readFile(testenv::programDir() + "/vaultora2.tmp")).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_FALSE(code.isEmpty());
     static const QRegularExpression codeLine(R"(^(\w+)\.(Caption= txc|ToolTipText= txo)\((\d+)\)$)");
-    for (const QString& line : code) {
-        const auto m = codeLine.match(line);
-        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
-        const QString tag = (m.captured(2).startsWith("Caption") ? "C" : "O") + m.captured(3);
-        EXPECT_TRUE(eng.startsWith(tag) || eng.contains("\r\n" + tag)) << line.toStdString();
-    }
+    for (const QString& line : code)
+        EXPECT_TRUE(codeLine.match(line).hasMatch()) << line.toStdString();
     EXPECT_TRUE(code.filter(QRegularExpression("^chkSound\\.Caption= txc\\(\\d+\\)$")).size() == 1);
     EXPECT_TRUE(code.filter(QRegularExpression("^txtPathBackUp\\.")).isEmpty()) << "text boxes give no line";
     EXPECT_TRUE(code.filter(QRegularExpression("^tbTools")).isEmpty()) << "toolbar buttons are no controls";
+    EXPECT_TRUE(eng.contains("Exit.CaptionExit\r\n")) << "the toolbar's member lines";
+    // A menu entry: both code lines, its caption line, no tool-tip line.
     const QStringList about = code.filter(QRegularExpression("^mnuAbout\\."));
-    ASSERT_EQ(about.size(), 1) << "a menu entry has a caption but no tool tip";
-    EXPECT_TRUE(about[0].startsWith("mnuAbout.Caption= txc("));
+    ASSERT_EQ(about.size(), 2);
+    const QString n = codeLine.match(about[0]).captured(3);
+    EXPECT_EQ(about, QStringList({"mnuAbout.Caption= txc(" + n + ")", "mnuAbout.ToolTipText= txo(" + n + ")"}));
+    EXPECT_TRUE(eng.contains("\r\nC" + n + "&About\r\n"));
+    EXPECT_FALSE(eng.contains("\r\nO" + n + "\r\n"));
 }

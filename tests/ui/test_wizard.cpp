@@ -125,6 +125,25 @@ TEST_F(WizardTest, FinishCreatesTheProfileAndKeepsTheOldOne) {
     EXPECT_NE(f->cmbProfiles->findText("MyPhotos"), -1);
 }
 
+// Finishing onto a profile that exists opens it; the list keeps one entry
+// of that name.
+TEST_F(WizardTest, FinishOntoAnExistingNameListsItOnce) {
+    f->cmbProfiles->AddItem("Work");
+    f->cmbProfiles->AddItem("Home");
+    f->cmbProfiles->setText("Home");
+    frmWizard w;
+    w.Form_Load();
+    w.cmdNext_Click();
+    w.txtProfile->setText("Work");
+    w.cmdNext_Click();
+    w.cmdFinish_Click();
+    EXPECT_EQ(f->cmbProfiles->Text(), "Work");
+    QStringList items;
+    for (int i = 0; i < f->cmbProfiles->ListCount(); ++i)
+        items << f->cmbProfiles->List(i);
+    EXPECT_EQ(items.count("Work"), 1) << items.join(", ").toStdString();
+}
+
 TEST_F(WizardTest, CancelChangesNothing) {
     f->cmbProfiles->setText("Work");
     frmWizard w;

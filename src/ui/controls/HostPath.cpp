@@ -20,4 +20,9 @@ QStringList DriveList() {
     return out;
 }
 
+QString DriveCaption(const QString& drive) {
+    const QString meaning = drive.isEmpty() ? QString() : platform::DriveMeaning(drive[0]);
+    return meaning.isEmpty() ? drive : drive + QStringLiteral(" (") + meaning + QLatin1Char(')');
+}
+
 }  // namespace ui

@@ -11,5 +11,8 @@ QString HostPath(const QString& windowsPath);
 QString WindowsPath(const QString& hostPath);
 // The drive letters with ":" ("C:", "Z:", ...), in order.
 QStringList DriveList();
+// A drive ("C:") with what it stands for: "C: (home)", "Z: (/)",
+// "D: (/media/stick)".
+QString DriveCaption(const QString& drive);
 
 }  // namespace ui

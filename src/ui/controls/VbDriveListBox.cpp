@@ -27,6 +27,10 @@ void VbDriveListBox::Refresh() {
         const platform::DriveFacts facts = platform::GetDriveFacts(letter);
         if (facts.isReady && !facts.volumeName.isEmpty())
             text += QStringLiteral(" [") + facts.volumeName + QLatin1Char(']');
+        // What the letter stands for on this computer.
+        const QString meaning = platform::DriveMeaning(letter[0]);
+        if (!meaning.isEmpty())
+            text += QStringLiteral(" (") + meaning + QLatin1Char(')');
         addItem(text);
         if (text.left(1) == keep || (keep.isEmpty() && text.startsWith(QLatin1Char('c'))))
             chosen = count() - 1;

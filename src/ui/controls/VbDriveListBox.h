@@ -5,8 +5,8 @@
 namespace ui {
 
 // A VB drive list: one entry per assigned drive of the drive table, shown
-// as "c: [label]" (the letter in lower case, the volume label in brackets
-// when the drive has one). Drive is the text of the chosen entry; its first
+// as "c: [label] (home)" (the letter in lower case, the volume label in
+// brackets when the drive has one, then what the drive stands for here). Drive is the text of the chosen entry; its first
 // two characters are the drive letter and the colon.
 class VbDriveListBox : public QComboBox {
     Q_OBJECT

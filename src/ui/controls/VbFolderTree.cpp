@@ -2,9 +2,13 @@
 #include "ui/controls/VbFolderTree.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QSet>
+#include <QSignalBlocker>
 #include <QStyle>
 
 #include "ui/controls/HostPath.h"
@@ -14,7 +18,6 @@ namespace ui {
 
 namespace {
 constexpr int kPathRole = Qt::UserRole;
-constexpr int kFilledRole = Qt::UserRole + 1;
 
 QString join(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('\\')) ? folder + name : folder + QLatin1Char('\\') + name;
@@ -38,7 +41,7 @@ VbFolderTree::VbFolderTree(const QString& name, QWidget* parent) : QTreeWidget(p
 
 QTreeWidgetItem* VbFolderTree::addFolder(QTreeWidgetItem* parent, const QString& text,
                                          const QString& path) {
-    auto* it = new QTreeWidgetItem(parent, QStringList{text});
+    auto* it = parent ? new QTreeWidgetItem(parent, QStringList{text}) : new QTreeWidgetItem(QStringList{text});
     it->setData(0, kPathRole, path);
     it->setIcon(0, style()->standardIcon(path.size() == 3 ? QStyle::SP_DriveHDIcon : QStyle::SP_DirIcon));
     it->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
@@ -52,27 +55,103 @@ void VbFolderTree::build() {
     desktop->setIcon(0, style()->standardIcon(QStyle::SP_DesktopIcon));
     computer_ = new QTreeWidgetItem(desktop, QStringList{QString::fromLatin1(kMyComputer)});
     computer_->setIcon(0, style()->standardIcon(QStyle::SP_ComputerIcon));
-    for (const QString& d : DriveList())
-        addFolder(computer_, d + QLatin1Char('\\'), d + QLatin1Char('\\'));
+    syncDrives();
     desktop->setExpanded(true);
     computer_->setExpanded(true);
     blockSignals(old);
 }
 
-// Reads the subfolders of a node the first time it is opened.
+// The drives under "My Computer", each shown with what it stands for; a
+// drive that went away goes, a new one comes in its letter's place.
+void VbFolderTree::syncDrives() {
+    const QStringList drives = DriveList();
+    for (int i = computer_->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* node = computer_->child(i);
+        if (!drives.contains(node->data(0, kPathRole).toString().left(2)))
+            delete node;
+    }
+    int pos = 0;
+    for (const QString& d : drives) {
+        const QString root = d + QLatin1Char('\\');
+        while (pos < computer_->childCount() && computer_->child(pos)->data(0, kPathRole).toString() < root)
+            ++pos;
+        QTreeWidgetItem* node = pos < computer_->childCount() ? computer_->child(pos) : nullptr;
+        if (!node || node->data(0, kPathRole).toString() != root) {
+            node = addFolder(nullptr, QString(), root);
+            computer_->insertChild(pos, node);
+        }
+        node->setText(0, DriveCaption(d));
+        node->setToolTip(0, node->text(0));  // a long mount point is cut in a narrow tree
+        ++pos;
+    }
+}
+
+namespace {
+bool folderBefore(const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+}  // namespace
+
+// Reads the subfolders of a node each time it is opened: folders made since
+// come in at their place, folders that went away go; the nodes that stay
+// keep what was opened below them.
 void VbFolderTree::fill(QTreeWidgetItem* item) {
     const QString path = item->data(0, kPathRole).toString();
-    if (path.isEmpty() || item->data(0, kFilledRole).toBool())
+    if (path.isEmpty())
         return;
-    item->setData(0, kFilledRole, true);
     QDir::Filters filters = QDir::Dirs | QDir::NoDotAndDotDot;
     if (showHidden_)
         filters |= QDir::Hidden;
-    const QStringList names = QDir(HostPath(path)).entryList(filters, QDir::Name | QDir::IgnoreCase);
-    for (const QString& n : names)
-        addFolder(item, n, join(path, n));
-    if (names.isEmpty())
-        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    QStringList names = QDir(HostPath(path)).entryList(filters, QDir::NoSort);
+    std::sort(names.begin(), names.end(), folderBefore);
+    const QSet<QString> present(names.begin(), names.end());
+    const QTreeWidgetItem* current = currentItem();
+    auto holdsCurrent = [&](const QTreeWidgetItem* node) {
+        for (const QTreeWidgetItem* p = current; p; p = p->parent())
+            if (p == node)
+                return true;
+        return false;
+    };
+    for (int i = item->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* child = item->child(i);
+        if (present.contains(child->text(0)))
+            continue;
+        // A hidden folder that was opened on purpose stays while it exists.
+        if (holdsCurrent(child) && QFileInfo(HostPath(child->data(0, kPathRole).toString())).isDir())
+            continue;
+        delete child;
+    }
+    int pos = 0;
+    for (const QString& n : names) {
+        while (pos < item->childCount() && folderBefore(item->child(pos)->text(0), n))
+            ++pos;
+        if (pos < item->childCount() && item->child(pos)->text(0) == n) {
+            ++pos;
+            continue;
+        }
+        item->insertChild(pos++, addFolder(nullptr, n, join(path, n)));
+    }
+    item->setChildIndicatorPolicy(item->childCount() ? QTreeWidgetItem::ShowIndicator
+                                                     : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+// Reads every opened node again, from the drives down.
+void VbFolderTree::refill(QTreeWidgetItem* item) {
+    if (!item->isExpanded())
+        return;
+    fill(item);
+    for (int i = 0; i < item->childCount(); ++i)
+        refill(item->child(i));
+}
+
+void VbFolderTree::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F5 && event->modifiers() == Qt::NoModifier) {
+        Refresh();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 QString VbFolderTree::SelectedFolder() const {
@@ -98,6 +177,11 @@ void VbFolderTree::setSelectedFolder(const QString& windowsPath) {
     if (!node)
         vb::Raise(76);
     for (const QString& part : parts) {
+        {
+            // Opened without the signal, so that it is read once, here.
+            const QSignalBlocker quiet(this);
+            node->setExpanded(true);
+        }
         fill(node);
         QTreeWidgetItem* next = nullptr;
         for (int i = 0; i < node->childCount() && !next; ++i)
@@ -110,7 +194,6 @@ void VbFolderTree::setSelectedFolder(const QString& windowsPath) {
             // A hidden folder while hidden ones are not listed.
             next = addFolder(node, part, join(node->data(0, kPathRole).toString(), part));
         }
-        node->setExpanded(true);
         node = next;
     }
     setCurrentItem(node);
@@ -125,17 +208,11 @@ void VbFolderTree::setShowHidden(bool on) {
 }
 
 void VbFolderTree::Refresh() {
-    const QString keep = SelectedFolder();
-    build();
-    if (keep.size() >= 3 && keep[1] == QLatin1Char(':')) {
-        const bool old = blockSignals(true);
-        try {
-            setSelectedFolder(keep);
-        } catch (const vb::VbError&) {
-            // The folder is gone; nothing stays selected.
-        }
-        blockSignals(old);
-    }
+    const bool old = blockSignals(true);
+    syncDrives();
+    for (int i = 0; i < computer_->childCount(); ++i)
+        refill(computer_->child(i));
+    blockSignals(old);
 }
 
 }  // namespace ui

@@ -4,8 +4,9 @@
 
 namespace ui {
 
-// The folder tree: "Desktop" > "My Computer" > the drives > their folders,
-// read when a node is opened. SelectedFolder is the Windows path of the
+// The folder tree: "Desktop" > "My Computer" > the drives (shown with what
+// they stand for, "C: (home)") > their folders, read each time a node is
+// opened; F5 reads the drives and every opened folder again. SelectedFolder is the Windows path of the
 // selected folder, or the name of a virtual node ("Desktop", "My
 // Computer"). Select is raised when another node becomes the selected one.
 // Hidden folders (names starting with ".") are listed while ShowHidden is
@@ -20,7 +21,8 @@ public:
     void setSelectedFolder(const QString& windowsPath);
     bool ShowHidden() const { return showHidden_; }
     void setShowHidden(bool on);
-    // Reads the drives and every opened folder again.
+    // Reads the drives and every opened folder again; what was opened and
+    // selected stays so while it exists.
     void Refresh();
 
     static constexpr const char* kDesktop = "Desktop";
@@ -29,9 +31,14 @@ public:
 signals:
     void Select();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void build();
+    void syncDrives();
     void fill(QTreeWidgetItem* item);
+    void refill(QTreeWidgetItem* item);
     QTreeWidgetItem* addFolder(QTreeWidgetItem* parent, const QString& text, const QString& path);
     QTreeWidgetItem* computer_ = nullptr;
     bool showHidden_ = false;
