@@ -221,9 +221,24 @@ void AppendLanguagePropertyDump(const QObject* window, const QString& dumpHostPa
                                            QStringLiteral("Image"), QStringLiteral("Timer"),
                                            // members without a name of their own give no line
                                            QStringLiteral("SSTab"), QStringLiteral("TabStrip"),
-                                           QStringLiteral("Toolbar"), QStringLiteral("ListView")};
+                                           QStringLiteral("ListView")};
         if (silent.contains(type))
             continue;
+        if (type == QLatin1String("Toolbar")) {
+            // A button is named by its key and has no tag; its index is its
+            // position in the toolbar.
+            if (auto* bar = qobject_cast<const ui::VbToolbar*>(c)) {
+                auto* tools = const_cast<ui::VbToolbar*>(bar);
+                for (int i = 1; i <= tools->Count(); ++i) {
+                    const ui::VbToolButton& b = tools->Buttons(i);
+                    if (b.Key().isEmpty())
+                        continue;
+                    line(b.Key() + b.Caption());
+                    line(b.Key() + QString::number(i) + b.ToolTipText());
+                }
+            }
+            continue;
+        }
         if (type == QLatin1String("RichTextBox") || type == QLatin1String("TextBox") ||
             type == QLatin1String("ComboBox")) {
             textLine();

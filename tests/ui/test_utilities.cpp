@@ -167,6 +167,10 @@ TEST(LanguageDump, TheToolbarGivesItsButtonsMemberLinesUnderItsNumber) {
     EXPECT_EQ(testenv::readFile(dir + "/vaultora.eng"),
               "C1Exit.CaptionExit\r\nO1Exit.ToolTipTextLeave the program\r\n"
               "C1Restore.CaptionRestore\r\nO1Restore.ToolTipText\r\n");
+    // The fuller listing: each button's caption line and index line.
+    AppendLanguagePropertyDump(&w, dir + "/vaultora.eng");
+    EXPECT_TRUE(testenv::readFile(dir + "/vaultora.eng")
+                    .endsWith("ExitExit\r\nExit1Leave the program\r\nRestoreRestore\r\nRestore3\r\n"));
     EXPECT_EQ(testenv::readFile(dir + "/vaultora2.tmp"), "");
 }
 
