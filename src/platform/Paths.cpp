@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringList>
 
 #include "platform/PathResolver.h"
 
@@ -14,6 +16,22 @@ namespace platform {
 QString ToHost(const QString& windowsPath) {
     const HostPath h = ResolveWindowsPath(windowsPath);
     return h.ok() ? h.path : QString();
+}
+
+QString ToHostBelow(const QString& windowsFolder, const QString& relative) {
+    QString host = ToHost(windowsFolder);
+    if (host.isEmpty())
+        return {};
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    const QStringList parts = relative.split(separators);
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+            return {};
+        if (!host.endsWith(QLatin1Char('/')))
+            host += QLatin1Char('/');
+        host += part;
+    }
+    return host;
 }
 
 QString ToWindows(const QString& hostPath) { return HostToWindows(hostPath); }

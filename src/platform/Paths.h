@@ -14,6 +14,13 @@ namespace platform {
 // network path whose share is not mounted, the empty text).
 QString ToHost(const QString& windowsPath);
 
+// The host path of `relative` (parts separated by "\\" or "/") beneath a
+// Windows folder: the folder is mapped as ToHost maps it, each part below it
+// is taken by its exact name, never matched without regard to case, so that
+// a file restored under its stored name lands on exactly that name. ""
+// when the folder maps to nothing or a part is empty, "." or "..".
+QString ToHostBelow(const QString& windowsFolder, const QString& relative);
+
 // The Windows form of a host path, for names shown and stored. Paths below
 // no lettered drive come out as Z:\...
 QString ToWindows(const QString& hostPath);

@@ -15,6 +15,7 @@ ZipArchiveComponent::~ZipArchiveComponent() {
 
 void ZipArchiveComponent::Create(const QString& path) { state_->create(path); }
 void ZipArchiveComponent::Open(const QString& path) { state_->open(path); }
+void ZipArchiveComponent::OpenToRead(const QString& path) { state_->open(path, true); }
 void ZipArchiveComponent::Close() { state_->close(); }
 
 QString ZipArchiveComponent::Comment() const { return state_->isOpen() ? state_->comment() : QString(); }

@@ -29,8 +29,14 @@ public:
     // A new, empty archive (an existing file is replaced); it is a valid ZIP
     // file on disk when this returns, and open for adding.
     void Create(const QString& path);
-    // Open an existing archive; entries added later follow the old ones.
+    // Open an existing archive; entries added later follow the old ones. An
+    // archive with an entry whose own header does not match its directory
+    // is refused (error 321).
     void Open(const QString& path);
+    // Open an existing archive to read it: an entry whose own header does
+    // not match is left out of Files() (counted in Files().Refused()), the
+    // others are listed; nothing can be added.
+    void OpenToRead(const QString& path);
     // Write pending changes (the central directory, the comment; replaced
     // entries are dropped) and close. Harmless when nothing is open.
     void Close();

@@ -31,8 +31,11 @@ ZipArchiveEntry ZipArchiveFiles::Item(const QString& index) const {
     return Item(qint32(n));
 }
 
-void ZipArchiveFiles::AddFileByName(const QString& path, qint32 level, bool storePath, bool overwrite) {
-    state_->addFile(path, int(level), storePath, overwrite);
+qint32 ZipArchiveFiles::Refused() const { return state_->isOpen() ? qint32(state_->refused()) : 0; }
+
+void ZipArchiveFiles::AddFileByName(const QString& path, qint32 level, bool storePath, bool overwrite,
+                                    const QString& storedAs) {
+    state_->addFile(path, int(level), storePath, overwrite, storedAs);
 }
 
 void ZipArchiveFiles::Prefetch(const QStringList& paths, qint32 level, const QStringList& hostPaths) {

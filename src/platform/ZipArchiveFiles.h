@@ -20,6 +20,9 @@ public:
     // session still counts until the archive is closed, so a stored file
     // always makes the count grow by one.
     qint32 Count() const;
+    // Entries of an archive opened with OpenToRead that are left out of the
+    // list because their own header does not match the directory.
+    qint32 Refused() const;
 
     // The entry at a zero-based index, given as a number or its text
     // (error 9 outside 0 .. Count - 1, 13 for a text that is no number).
@@ -31,8 +34,11 @@ public:
     // the path below the drive root, otherwise the file name only. With
     // `overwrite` an entry of the same name is replaced: it stays listed
     // until Close and is then dropped from the archive. The entry's sizes are
-    // known when this returns; the file is not needed any more.
-    void AddFileByName(const QString& path, qint32 level, bool storePath, bool overwrite);
+    // known when this returns; the file is not needed any more. With
+    // `storedAs` (a Windows path) the entry is named as a file of that path
+    // would be, whatever the path of the file read.
+    void AddFileByName(const QString& path, qint32 level, bool storePath, bool overwrite,
+                       const QString& storedAs = {});
     // The files (Windows paths) that will be added next at `level`, in their
     // order: they are read and deflated ahead on other threads, and
     // AddFileByName then stores exactly what it would have stored reading

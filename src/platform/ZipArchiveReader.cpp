@@ -162,6 +162,7 @@ bool ZipArchiveReader::open(const QString& hostPath) {
     close();
     entries_.clear();
     comment_.clear();
+    refused_ = 0;
     fd_ = ::open(platform::HostBytes(hostPath).constData(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         return fail(VbNumberForErrno(errno), QString::fromLocal8Bit(std::strerror(errno)));
@@ -220,7 +221,8 @@ bool ZipArchiveReader::readDirectory() {
         }
     }
     if ((disk != 0 && !(disk == 0xFFFF && !zip64)) || (directoryDisk != 0 && !(directoryDisk == 0xFFFF && !zip64)))
-        return fail(kErrInvalidFileFormat, QStringLiteral("archives on several volumes are not supported"));
+        return fail(kErrInvalidFileFormat,
+                    QStringLiteral("one part of an archive split over several files; only whole archives can be read"));
     if (directoryOffset > directoryEnd || directorySize > directoryEnd - directoryOffset)
         return fail(kErrInvalidFileFormat, damaged);
     if (directorySize > kMaxDirectory)
@@ -296,7 +298,7 @@ bool ZipArchiveReader::readDirectory() {
             return fail(kErrInvalidFileFormat, damaged);
         e.localOffset = offset + prefix;
         e.centralExtra = withoutZip64Block(extra);
-        e.name = decodeName(e.rawName, e.flags);
+        e.name = decodeName(e.rawName, e.flags, e.versionMadeBy);
         if (auto t = extendedMtime(extra)) {
             // The local date is made from the seconds when an item asks for
             // it: making it here costs a time-zone lookup for every entry.
@@ -317,29 +319,37 @@ bool ZipArchiveReader::readDirectory() {
     if (at != directorySize)
         return fail(kErrInvalidFileFormat, damaged);
     // Each entry's own header must be where the directory says, under the
-    // same name: a directory that points elsewhere is damaged, and an append
-    // would carry the damage into an archive that no reader reads whole.
+    // same name. An entry that points elsewhere is refused (its data cannot
+    // be trusted to be its own); the others stay readable. The archive
+    // component refuses to add to such an archive, since the damage would be
+    // carried on into it.
     if (knownWhole(fd_))
         return true;
     QByteArray local;
-    for (const ZipEntryRecord& e : entries_) {
+    for (ZipEntryRecord& e : entries_) {
         const quint64 need = 30 + quint64(e.rawName.size());
-        if (e.localOffset > size_ || need > size_ - e.localOffset)
-            return fail(kErrInvalidFileFormat, "no local header for " + e.name);
-        local.resize(qsizetype(need));
-        if (!readAt(e.localOffset, local.data(), size_t(need)))
-            return false;
-        if (u32(local.constData()) != kSigLocal || u16(local.constData() + 26) != quint64(e.rawName.size()) ||
-            std::memcmp(local.constData() + 30, e.rawName.constData(), size_t(e.rawName.size())) != 0)
-            return fail(kErrInvalidFileFormat, "the local header of " + e.name + " does not match the directory");
+        if (e.localOffset > size_ || need > size_ - e.localOffset) {
+            e.refused = "no local header for " + e.name;
+        } else {
+            local.resize(qsizetype(need));
+            if (!readAt(e.localOffset, local.data(), size_t(need)))
+                return false;
+            if (u32(local.constData()) != kSigLocal || u16(local.constData() + 26) != quint64(e.rawName.size()) ||
+                std::memcmp(local.constData() + 30, e.rawName.constData(), size_t(e.rawName.size())) != 0)
+                e.refused = "the local header of " + e.name + " does not match the directory";
+        }
+        if (!e.refused.isEmpty())
+            ++refused_;
     }
     struct stat st {};
-    if (::fstat(fd_, &st) == 0)
+    if (refused_ == 0 && ::fstat(fd_, &st) == 0)
         rememberWhole(st);
     return true;
 }
 
 bool ZipArchiveReader::dataRange(const ZipEntryRecord& e, quint64* start) {
+    if (!e.refused.isEmpty())
+        return fail(kErrInvalidFileFormat, e.refused);
     char h[30];
     if (!readAt(e.localOffset, h, 30))
         return false;
@@ -458,7 +468,11 @@ bool ZipArchiveReader::readData(const ZipEntryRecord& e, const std::function<boo
     return true;
 }
 
-QString ZipArchiveReader::decodeName(const QByteArray& raw, quint32 flags) {
+QString ZipArchiveReader::decodeName(const QByteArray& raw, quint32 flags, quint32 versionMadeBy) {
+    // Unix (3) and OS X (19) hosts.
+    const quint32 host = versionMadeBy >> 8;
+    if (host == 3 || host == 19)
+        return HostText(raw);
     if (flags & kFlagUtf8)
         return QString::fromUtf8(raw);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

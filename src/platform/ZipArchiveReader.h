@@ -31,6 +31,7 @@ struct ZipEntryRecord {
     bool hasModified = false;
     bool replaced = false;        // a later entry of the same name replaces it at Close
     bool failed = false;          // left unfinished by a failed add: never listed, dropped at Close
+    QString refused;              // why the entry cannot be read (its own header does not match), or empty
 };
 
 // Reads an archive: the end records (ZIP64 included), the central directory
@@ -49,7 +50,9 @@ public:
     ZipArchiveReader(const ZipArchiveReader&) = delete;
     ZipArchiveReader& operator=(const ZipArchiveReader&) = delete;
 
-    // Open the file and read its directory; false with failure() set.
+    // Open the file and read its directory; false with failure() set. An
+    // entry whose own header is not where the directory says, or names
+    // another file, does not stop the reading: it is marked `refused`.
     bool open(const QString& hostPath);
     void close();
 
@@ -57,6 +60,8 @@ public:
     std::vector<ZipEntryRecord>& entries() { return entries_; }
     const QByteArray& comment() const { return comment_; }
     const Failure& failure() const { return failure_; }
+    // The number of entries marked refused.
+    int refusedCount() const { return refused_; }
 
     // The extra data of the entry's local header, ZIP64 block removed.
     bool localExtra(const ZipEntryRecord& e, QByteArray* extra);
@@ -66,9 +71,11 @@ public:
     // checksum, to `sink`; a sink returning false stops with failure() unset.
     bool readData(const ZipEntryRecord& e, const std::function<bool(const char*, size_t)>& sink);
 
-    // Decode a stored name: UTF-8 with the flag or when it is valid UTF-8,
-    // otherwise code page 437 as the format says.
-    static QString decodeName(const QByteArray& raw, quint32 flags);
+    // Decode a stored name. An entry made on a Unix host holds the name's
+    // own bytes: they are taken as host names are (a "\\" is part of the
+    // name, bytes that are not UTF-8 are kept). Otherwise UTF-8 with the
+    // flag or when it is valid UTF-8, else code page 437 as the format says.
+    static QString decodeName(const QByteArray& raw, quint32 flags, quint32 versionMadeBy = 0);
     // Extra data without its ZIP64 block; a block running past the end is
     // dropped with everything after it.
     static QByteArray withoutZip64Block(const QByteArray& extra);
@@ -89,6 +96,7 @@ private:
     std::vector<ZipEntryRecord> entries_;
     QByteArray comment_;
     Failure failure_{0, {}};
+    int refused_ = 0;
 };
 
 // minizip writes no ZIP64 end record for more than 65535 entries in an

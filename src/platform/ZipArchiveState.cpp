@@ -19,6 +19,7 @@
 
 #include "platform/HostNames.h"
 #include "platform/ZipErrors.h"
+#include "platform/ZipExtractTarget.h"
 #include "platform/Paths.h"
 #include "vb/VbError.h"
 
@@ -257,6 +258,8 @@ void ZipArchiveState::resetToClosed() {
     liveByName_.clear();
     earlierSameName_.clear();
     namesIndexed_ = true;
+    refused_ = 0;
+    firstRefusal_.clear();
     damaged_ = false;
     damageNumber_ = 0;
     damageText_.clear();
@@ -272,7 +275,7 @@ void ZipArchiveState::indexNames() {
     liveByName_.reserve(qsizetype(entries_.size()));
     earlierSameName_.assign(entries_.size(), -1);
     for (size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].replaced || entries_[i].failed)
+        if (entries_[i].replaced || entries_[i].failed || !entries_[i].refused.isEmpty())
             continue;
         const auto newest = liveByName_.find(entries_[i].name);
         if (newest == liveByName_.end()) {
@@ -307,8 +310,16 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         comment_ = r->comment();
         visible_.clear();
         visible_.reserve(entries_.size());
-        for (size_t i = 0; i < entries_.size(); ++i)
+        refused_ = r->refusedCount();
+        firstRefusal_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            if (!entries_[i].refused.isEmpty()) {
+                if (firstRefusal_.isEmpty())
+                    firstRefusal_ = entries_[i].refused;
+                continue;
+            }
             visible_.push_back(int(i));
+        }
         // The names are indexed when a file is first added: an archive
         // opened to be tested or listed never needs them.
         liveByName_.clear();
@@ -336,7 +347,7 @@ void ZipArchiveState::create(const QString& windowsPath) {
     open_ = true;
 }
 
-void ZipArchiveState::open(const QString& windowsPath) {
+void ZipArchiveState::open(const QString& windowsPath, bool toRead) {
     close();
     const QString host = ToHost(windowsPath);
     if (host.isEmpty())
@@ -345,6 +356,8 @@ void ZipArchiveState::open(const QString& windowsPath) {
     hostPath_ = host;
     try {
         readDirectory(false);
+        if (refused_ > 0 && !toRead)
+            raiseFor(errInvalidFileFormat, windowsPath_, firstRefusal_);
     } catch (...) {
         resetToClosed();
         throw;
@@ -389,6 +402,8 @@ void ZipArchiveState::openWriter() {
         return;
     if (damaged_)
         vb::Raise(damageNumber_, damageText_);
+    if (refused_ > 0)
+        raiseFor(errInvalidFileFormat, windowsPath_, firstRefusal_);
     closeReader();
     writerIo_ = std::make_unique<ZipFileIo>();
     writerIo_->setTruncateOnClose(true);
@@ -438,11 +453,12 @@ void ZipArchiveState::commitWriter() {
     ZipArchiveReader::RememberWhole(hostPath_);
 }
 
-void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storePath, bool overwrite) {
+void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storePath, bool overwrite,
+                              const QString& storedAs) {
     requireOpen();
     if (level < 0 || level > 9)
         vb::Raise(vb::errInvalidCall, QStringLiteral("Compression level must be 0 to 9"));
-    const QString name = entryNameFor(windowsPath, storePath);
+    const QString name = entryNameFor(storedAs.isEmpty() ? windowsPath : storedAs, storePath);
     // The name's own bytes, as the file has it: flagged as UTF-8 only when
     // it is UTF-8 (a name of other bytes is stored raw, without the flag).
     const QByteArray rawName = HostBytes(name);
@@ -757,8 +773,10 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
     if (folder.isEmpty())
         raiseFor(vb::errPathNotFound, windowsFolder);
     const QString windowsTarget = folder + "\\" + parts.join('\\');
+    // The stored name is the file's own: below the chosen folder it is
+    // taken exactly, so "Case.txt" and "case.txt" are two files.
     const QString hostRoot = ToHost(folder + "\\");
-    const QString hostTarget = ToHost(windowsTarget);
+    const QString hostTarget = ToHostBelow(folder + "\\", parts.join('\\'));
     if (hostRoot.isEmpty() || hostTarget.isEmpty())
         raiseFor(vb::errPathNotFound, windowsTarget);
     const QString rootPrefix = hostRoot.endsWith('/') ? hostRoot : hostRoot + "/";
@@ -781,37 +799,34 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
         readDirectory(true);
     const ZipEntryRecord& entry = entries_[size_t(physical)];
 
-    QByteArray tmpl = encodedHost(hostParent + "/.vaultora-extract-XXXXXX");
-    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd < 0)
-        raiseErrno(errno, windowsTarget);
+    const QByteArray target = encodedHost(hostTarget);
+    ExtractTarget out(encodedHost(hostParent));
+    if (!out.open())
+        raiseErrno(out.error(), windowsTarget);
     int writeErr = 0;
     const bool ok = reader_->readData(entry, [&](const char* data, size_t n) {
-        return writeAll(fd, data, n, &writeErr);
+        return writeAll(out.fd(), data, n, &writeErr);
     });
     if (ok) {
+        // A stored Unix mode is the file's own, as the user's umask lets it be.
         mode_t mode = 0666 & ~processUmask();
         const quint32 unixMode = entry.externalAttributes >> 16;
         const quint32 type = unixMode & S_IFMT;
         if ((entry.versionMadeBy >> 8) == 3 && (unixMode & 0777) != 0 && (type == S_IFREG || type == 0))
-            mode = unixMode & 0777;
-        if (::fchmod(fd, mode) != 0)
+            mode = unixMode & 0777 & ~processUmask();
+        if (::fchmod(out.fd(), mode) != 0)
             writeErr = errno;
         if (!writeErr && entry.hasModified) {
             struct timespec times[2] = {{0, UTIME_NOW}, {time_t(entry.modifiedSecs), 0}};
-            ::futimens(fd, times);
+            ::futimens(out.fd(), times);
         }
-        if (!writeErr && ::fdatasync(fd) != 0)
+        if (!writeErr && ::fdatasync(out.fd()) != 0)
             writeErr = errno;
     }
-    if (::close(fd) != 0 && ok && !writeErr)
-        writeErr = errno;
-    const QByteArray target = encodedHost(hostTarget);
-    if (ok && !writeErr && ::rename(tmpl.constData(), target.constData()) != 0)
-        writeErr = (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST) ? EISDIR : errno;
+    if (ok && !writeErr && !out.commit(target))
+        writeErr = (out.error() == EISDIR || out.error() == ENOTEMPTY || out.error() == EEXIST) ? EISDIR : out.error();
     if (ok && !writeErr)
         return;
-    ::unlink(tmpl.constData());
     if (writeErr)
         raiseErrno(writeErr, windowsTarget);
     raiseFor(reader_->failure().number, windowsPath_, reader_->failure().detail);

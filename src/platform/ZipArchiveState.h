@@ -34,8 +34,13 @@ public:
     quint64 session() const { return session_; }
 
     void create(const QString& windowsPath);
-    void open(const QString& windowsPath);
+    // Open an existing archive. An archive with an entry whose own header
+    // does not match its directory is refused whole, unless `toRead`: then
+    // the other entries are listed, that one is counted in refused(), and
+    // nothing can be added.
+    void open(const QString& windowsPath, bool toRead = false);
     void close();
+    int refused() const { return refused_; }
 
     QString comment() const;
     void setComment(const QString& text);
@@ -44,7 +49,8 @@ public:
     int physicalIndex(int visibleIndex) const;
     const ZipEntryRecord& record(int physicalIndex) const { return entries_[size_t(physicalIndex)]; }
 
-    void addFile(const QString& windowsPath, int level, bool storePath, bool overwrite);
+    void addFile(const QString& windowsPath, int level, bool storePath, bool overwrite,
+                 const QString& storedAs = {});
     // The files that will be added next, in their order: worker threads read
     // and deflate them ahead while the archive is written in order. Files
     // added without such a hint, or in another order, are read when added.
@@ -80,6 +86,8 @@ private:
     QByteArray comment_;
     std::vector<ZipEntryRecord> entries_;
     std::vector<int> visible_;                        // physical indices of the listed entries
+    int refused_ = 0;                                 // entries left out for a header that does not match
+    QString firstRefusal_;
     // The entries not replaced, by name: the newest of each name here, and
     // for each entry the one of its name before it (-1 for none).
     QHash<QString, int> liveByName_;

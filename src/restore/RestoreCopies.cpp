@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/NRV_File_Dir.h"
 #include "crypto/ArchiveKey.h"
 #include "crypto/clsBlowfish.h"
 #include "platform/Paths.h"
@@ -23,6 +24,29 @@ const QString& RequireFolder(const QString& tempFolder) {
     return tempFolder;
 }
 }  // namespace
+
+bool IsEncrypted(const QString& archiveName) {
+    return archiveName.right(3).compare(QLatin1String("cry"), Qt::CaseInsensitive) == 0;
+}
+
+QString PrepareTempFolder(const QString& tempFolder) {
+    RequireFolder(tempFolder);
+    if (!DirExists(tempFolder))
+        CreateDirectoryStruct(tempFolder);
+    if (!DirExists(tempFolder))
+        vb::Raise(vb::errPathNotFound, tempFolder);
+    return tempFolder;
+}
+
+QString Reason(const QString& archiveName, const vb::ErrInfo& err, const QString& path) {
+    QString why = err.Description;
+    const QString tail = QStringLiteral(": ") + path;
+    if (why.endsWith(tail))
+        why.chop(tail.size());
+    if (why.isEmpty())
+        why = QStringLiteral("could not be opened");
+    return archiveName + QStringLiteral(": ") + why;
+}
 
 QString SearchCopy(const QString& tempFolder) {
     return RequireFolder(tempFolder) + QStringLiteral("\\_BackUp_temp.zip");

@@ -4,15 +4,32 @@
 #include <QPointer>
 #include <QSet>
 
+#include <sys/stat.h>
+
 #include "common/Globals.h"
 #include "common/NRV_File_Dir.h"
 #include "crypto/clsBlowfish.h"
 #include "platform/Dialogs.h"
+#include "platform/HostNames.h"
+#include "platform/Paths.h"
 #include "restore/RestoreCopies.h"
 #include "restore/frmRestore.h"
 #include "vb/ErrorHandling.h"
+#include "vb/Strings.h"
 
 using namespace platform;
+
+namespace {
+
+// Whether a row's file is already at the target: the stored name exactly,
+// below the chosen drive (a "report.txt" there is not "Report.TXT").
+bool TargetExists(const QString& drive, const QString& storedPath) {
+    const QString host = ToHostBelow(drive + QStringLiteral("\\"), storedPath);
+    struct stat st {};
+    return !host.isEmpty() && ::lstat(HostBytes(host).constData(), &st) == 0;
+}
+
+}  // namespace
 
 void frmRestore::cmdRestore_Click() {
     if (busy_)
@@ -23,20 +40,33 @@ void frmRestore::cmdRestore_Click() {
         return;
     QPointer<frmRestore> self(this);
 
-    const bool bOverwrite =
-        MsgBox(QStringLiteral("Overwrite existing files ?"), vbYesNo, QStringLiteral("Restore")) == vbYes;
-    if (!self)
-        return;
+    const int first = FG3->Row(), last = FG3->RowSel();
+    const int step = last >= first ? 1 : -1;
+    // Row 0 is the header: a grid without a chosen row restores nothing.
+    const bool anyRow = first >= 1 && last >= 1;
+
+    // The question is asked only when a chosen file is there already.
+    bool anyExists = false;
+    const QString drive = Drive1->Drive().left(2);
+    for (int r = first; anyRow && !anyExists; r += step) {
+        vb::Quiet([&] { anyExists = TargetExists(drive, FG3->TextMatrix(r, 6)); });
+        if (r == last)
+            break;
+    }
+    bool bOverwrite = true;
+    if (anyExists) {
+        bOverwrite = MsgBox(QStringLiteral("Overwrite existing files ?"), vbYesNo, QStringLiteral("Restore")) == vbYes;
+        if (!self)
+            return;
+    }
     bool bProblem = false;
+    int restored = 0, kept = 0;
     busy_ = true;
     h.Next(10, [&] {
         setCursor(Qt::WaitCursor);
         startClip(QStringLiteral("35driveani.avi"));
     });
     h.Next(11, [&] { setToolbarState(false, false, false); });
-
-    const int first = FG3->Row(), last = FG3->RowSel();
-    const int step = last >= first ? 1 : -1;
     h.Next(12, [&] {
         ProgressBar3->setMax(std::abs(last - first) + 1);
         ProgressBar3->setValue(0);
@@ -44,48 +74,53 @@ void frmRestore::cmdRestore_Click() {
     h.Next(13, [&] { oZip = std::make_unique<ZipArchiveComponent>(); });
 
     // The decrypted copies this restore made; they are the only ones it uses
-    // unchanged and the ones it deletes at the end.
+    // unchanged and the ones it deletes at the end. An archive that could not
+    // be decrypted is tried once and named once.
     QSet<QString> copies;
+    QStringList notDecrypted;
     QString tempFolder;
     h.Next(14, [&] { tempFolder = TempFolder(); });
-    // Row 0 is the header: a grid without a chosen row restores nothing.
-    for (int r = first; first >= 1 && oZip; r += step) {
+    for (int r = first; anyRow && oZip; r += step) {
         h.Next(20, [&] { ProgressBar3->setValue(ProgressBar3->Value() + 1); });
         const bool rowDone = h.Try([&] {
             h.Erl = 21;
-            const QString drive = Drive1->Drive().left(2);
             const QString archive = FG3->TextMatrix(r, 4);
             const QString folder = txtPathSearch->Text();
-            // The target is looked up through the path layer, as every
-            // Windows path is: a file stored as "Docs\Report.txt" and listed
-            // in lower case still finds "docs/report.txt" or "Docs/Report.txt".
-            if (!bOverwrite && FileExists(drive + QStringLiteral("\\") + FG3->TextMatrix(r, 6)))
+            if (!bOverwrite && TargetExists(drive, FG3->TextMatrix(r, 6))) {
+                ++kept;
                 return;
+            }
             h.Erl = 22;
-            if (archive.right(3) == QLatin1String("cry")) {
+            if (restore_copies::IsEncrypted(archive)) {
+                if (notDecrypted.contains(archive)) {
+                    bProblem = true;
+                    return;
+                }
                 const QString copy = restore_copies::RestoreCopy(tempFolder, archive);
                 if (!copies.contains(copy)) {
+                    restore_copies::PrepareTempFolder(tempFolder);
                     startClip(QStringLiteral("extract1.avi"));
                     Cypher = std::make_unique<clsBlowfish>();
                     const bool ok = restore_copies::DecryptToCopy(*Cypher, folder + QStringLiteral("\\") + archive,
                                                                   copy, txtEncryptPassword->Text());
                     Cypher.reset();
                     if (!ok) {
-                        MsgBox(QStringLiteral("Decryption error - please check the password"), vbCritical,
-                               QStringLiteral("Error"));
+                        notDecrypted << archive;
+                        bProblem = true;
                         return;
                     }
                     copies.insert(copy);
                 }
                 h.Erl = 23;
-                oZip->Open(copy);
+                oZip->OpenToRead(copy);
                 startClip(QStringLiteral("35driveani.AVI"));
             } else {
                 h.Erl = 24;
-                oZip->Open(folder + QStringLiteral("\\") + archive);
+                oZip->OpenToRead(folder + QStringLiteral("\\") + archive);
             }
             h.Erl = 25;
             oZip->Files().Item(FG3->TextMatrix(r, 5)).Extract(drive + QStringLiteral("\\"));
+            ++restored;
             h.Erl = 26;
             oZip->Close();
         });
@@ -117,7 +152,23 @@ void frmRestore::cmdRestore_Click() {
         stopClip();
     });
     busy_ = false;
-    const QString message = bProblem ? LangText(185) : !bOverwrite ? LangText(187) : LangText(186);
+    if (!notDecrypted.isEmpty()) {
+        MsgBox(QStringLiteral("Decryption error - please check the password") + vb::vbCrLf +
+                   QStringLiteral("Nothing was restored from: ") + notDecrypted.join(QStringLiteral(", ")),
+               vbCritical, QStringLiteral("Error"));
+        if (!self)
+            return;
+    }
+    // A restore that wrote nothing never says it restored.
+    QString message;
+    if (bProblem)
+        message = restored == 0 ? QStringLiteral("No file was restored.") + vb::vbCrLf + LangText(185) : LangText(185);
+    else if (kept > 0)
+        message = LangText(187);
+    else if (restored > 0)
+        message = LangText(186);
+    else
+        message = QStringLiteral("No file was restored.");
     MsgBox(message, vbInformation, QStringLiteral("Info"));
     if (!self)
         return;

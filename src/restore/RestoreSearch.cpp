@@ -16,6 +16,7 @@
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
 #include "vb/Like.h"
+#include "vb/Strings.h"
 
 using namespace platform;
 
@@ -34,14 +35,6 @@ bool HoldsArchives(const QString& windowsFolder) {
 }
 
 constexpr qint64 kFrameMs = 25;
-
-// The grid's columns: header and width in twips.
-struct Column {
-    const char* header;
-    int width;
-};
-constexpr Column kColumns[] = {{"", 300},       {"File Name", 2800}, {"Date & Time", 2000}, {"File Size", 1000},
-                               {"Archive", 2800}, {"Index", 500},     {"Path", 5000}};
 
 }  // namespace
 
@@ -82,10 +75,9 @@ void frmRestore::cmdSearch_Click() {
     h.Next(11, [&] { setToolbarState(false, true, false); });
     h.Next(12, [&] {
         FG3->setRows(1);
-        for (int c = 0; c < 7; ++c) {
-            FG3->setColWidth(c, kColumns[c].width);
-            FG3->setTextMatrix(0, c, QString::fromLatin1(kColumns[c].header));
-        }
+        for (int c = 0; c < 7; ++c)
+            FG3->setTextMatrix(0, c, ColumnHeader(c));
+        fitColumns();
         FG3->update();
     });
     h.Next(13, [&] { oZip = std::make_unique<ZipArchiveComponent>(); });
@@ -95,8 +87,10 @@ void frmRestore::cmdSearch_Click() {
     });
 
     QString searchCopy;
-    h.Next(15, [&] { searchCopy = restore_copies::SearchCopy(TempFolder()); });
+    bool tempReady = false;
     QString badPattern;   // a pattern that Like cannot read is logged once
+    // The archives not searched, each with its reason, told once at the end.
+    QStringList notSearched;
     bool stop = false;
     QElapsedTimer frame;
     frame.start();
@@ -105,46 +99,58 @@ void frmRestore::cmdSearch_Click() {
             continue;
         const QString archive = List3->List(i);
         const QString folder = txtPathSearch->Text();
-        ++searchedArchives_;
+        const QString path = folder + QStringLiteral("\\") + archive;
         bool opened = false;
-        if (archive.right(3) == QLatin1String("cry")) {
+        if (restore_copies::IsEncrypted(archive)) {
+            // The temp folder is made as a run makes it.
+            if (!tempReady)
+                tempReady = h.Next(15, [&] { searchCopy = restore_copies::SearchCopy(restore_copies::PrepareTempFolder(TempFolder())); });
+            if (!tempReady) {
+                notSearched << restore_copies::Reason(archive, h.Err, path);
+                continue;
+            }
             h.Next(20, [&] { startClip(QStringLiteral("extract1.avi")); });
             bool decrypted = false;
             const bool ran = h.Next(21, [&] {
                 Cypher = std::make_unique<clsBlowfish>();
-                decrypted = restore_copies::DecryptToCopy(*Cypher, folder + QStringLiteral("\\") + archive, searchCopy,
-                                                          txtEncryptPassword->Text());
+                decrypted = restore_copies::DecryptToCopy(*Cypher, path, searchCopy, txtEncryptPassword->Text());
             });
+            Cypher.reset();
             if (!self)
                 return;
             if (!ran) {   // no copy could be made (logged): not the password's fault
-                Cypher.reset();
+                notSearched << restore_copies::Reason(archive, h.Err, path);
                 continue;
             }
             if (!decrypted) {
-                Cypher.reset();
-                MsgBox(QStringLiteral("Decryption error - please check the password"), vbCritical,
-                       QStringLiteral("Error"));
-                if (!self)
-                    return;
+                notSearched << archive + QStringLiteral(": ") + restore_copies::kNotDecrypted;
                 continue;
             }
-            Cypher.reset();
-            opened = h.Next(22, [&] { oZip->Open(searchCopy); });
+            opened = h.Next(22, [&] { oZip->OpenToRead(searchCopy); });
             h.Next(23, [&] { startClip(QStringLiteral("Findfile.AVI")); });
         } else {
-            opened = h.Next(24, [&] { oZip->Open(folder + QStringLiteral("\\") + archive); });
+            opened = h.Next(24, [&] { oZip->OpenToRead(path); });
         }
-        showCounters();
-        if (!opened)
+        if (!opened) {
+            notSearched << restore_copies::Reason(archive, h.Err, path);
+            showCounters();
             continue;
+        }
+        ++searchedArchives_;
+        showCounters();
+        if (const qint32 refused = oZip->Files().Refused(); refused > 0)
+            notSearched << archive + QStringLiteral(": ") +
+                               (refused == 1 ? QStringLiteral("1 damaged entry was left out")
+                                             : QStringLiteral("%1 damaged entries were left out").arg(refused));
         bFirstFind = true;
 
         const qint32 count = oZip->Files().Count();
         for (qint32 j = 0; j < count; ++j) {
             h.Next(30, [&] {
                 const ZipArchiveEntry entry = oZip->Files().Item(j);
-                const QString stored = entry.Name().toLower();
+                // The grid shows the stored name as it is; without the case
+                // option both sides are compared in lower case.
+                const QString stored = entry.Name();
                 const QString fileName = stored.mid(stored.lastIndexOf(QLatin1Char('\\')) + 1);
                 ProgressBar3->setValue(std::min(i + 1, ProgressBar3->Max()));
                 ++searchedFiles_;
@@ -152,7 +158,7 @@ void frmRestore::cmdSearch_Click() {
                 bFound = false;
                 try {
                     bFound = chkCaseSensitive->Value() == 1 ? vb::Like(fileName, pattern)
-                                                            : vb::Like(fileName, pattern.toLower());
+                                                            : vb::Like(fileName.toLower(), pattern.toLower());
                 } catch (const vb::VbError&) {
                     if (pattern != badPattern) {
                         badPattern = pattern;
@@ -211,11 +217,15 @@ void frmRestore::cmdSearch_Click() {
     h.Next(53, [&] { stopClip(); });
     h.Next(54, [&] {
         ProgressBar3->setValue(0);
-        // The widths above are the least; dates and names in this font may need more.
-        FG3->WidenColumnsToContents();
+        fitColumns();
     });
     h.Next(55, [&] { setToolbarState(true, false, true); });
     busy_ = false;
-    if (closeAfterBusy_)
+    if (closeAfterBusy_) {
         close();
+        return;
+    }
+    if (!notSearched.isEmpty())
+        MsgBox(QStringLiteral("These archives were not searched:") + vb::vbCrLf + notSearched.join(vb::vbCrLf), vbExclamation,
+               QStringLiteral("Search"));
 }

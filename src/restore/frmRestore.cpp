@@ -2,8 +2,14 @@
 #include "restore/frmRestore.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -26,6 +32,14 @@ using namespace ui;
 namespace {
 
 const QString kSettings = QStringLiteral("Settings");
+
+// The grid's columns: header and least width in twips.
+struct Column {
+    const char* header;
+    int width;
+};
+constexpr Column kColumns[] = {{"", 300},       {"File Name", 2800}, {"Date & Time", 2000}, {"File Size", 1000},
+                               {"Archive", 2800}, {"Index", 500},     {"Path", 5000}};
 
 // Places a control by its VB position and size in twips.
 void Place(QWidget* w, int left, int top, int width, int height) {
@@ -60,6 +74,8 @@ void frmRestore::buildControls() {
     Label1 = new VbLabel(QStringLiteral("Label1"), QStringLiteral("Archive Encryption Password :"), this);
     txtEncryptPassword = new VbTextBox(QStringLiteral("txtEncryptPassword"), {}, this);
     txtEncryptPassword->setPasswordMode(true);
+    // The password comes from the main window unseen: typing replaces it.
+    txtEncryptPassword->installEventFilter(this);
     Label26 = new VbLabel(QStringLiteral("Label26"), QStringLiteral("Restore to drive :"), this);
     Drive1 = new VbDriveListBox(QStringLiteral("Drive1"), this);
 
@@ -88,6 +104,8 @@ void frmRestore::buildControls() {
     FG3 = new VbFlexGrid(QStringLiteral("FG3"), this);
     FG3->setToolTip(QStringLiteral("Double Click on file to restore it"));
     FG3->setCols(7);
+    // Long paths keep their beginning and their file name in sight.
+    FG3->setTextElideMode(Qt::ElideMiddle);
     sbStatusBar = new VbStatusBar(QStringLiteral("sbStatusBar"), QStringLiteral("Status"), this);
 
     // Positions in twips below the toolbar.
@@ -162,8 +180,78 @@ void frmRestore::connectEvents() {
 
 void frmRestore::Show() {
     Load();
-    if (!unloaded_)
+    if (!unloaded_) {
+        placeOverMainWindow();
         exec();
+    }
+}
+
+// Centred on the main window (on its screen when it was never placed), and
+// kept on that screen.
+void frmRestore::placeOverMainWindow() {
+    QRect over;
+    QScreen* screen = nullptr;
+    if (owner_ && owner_->testAttribute(Qt::WA_WState_Created) && owner_->frameGeometry().isValid()) {
+        over = owner_->frameGeometry();
+        screen = owner_->screen();
+    }
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    if (over.isEmpty())
+        over = room;
+    QRect frame = frameGeometry();
+    frame.moveCenter(over.center());
+    frame.moveLeft(std::max(room.left(), std::min(frame.left(), room.right() - frame.width())));
+    frame.moveTop(std::max(room.top(), std::min(frame.top(), room.bottom() - frame.height())));
+    move(frame.topLeft());
+}
+
+bool frmRestore::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtEncryptPassword && event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed the cursor.
+        QTimer::singleShot(0, txtEncryptPassword, [box = txtEncryptPassword] {
+            if (box->hasFocus())
+                box->selectAll();
+        });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString frmRestore::ColumnHeader(int col) {
+    return col >= 0 && col < int(std::size(kColumns)) ? QString::fromLatin1(kColumns[col].header) : QString();
+}
+
+void frmRestore::fitColumns() {
+    // The least widths, each wide enough for its header; what is left of the
+    // grid's width goes to the name, the archive and the path (the path
+    // taking the most), and when the grid is narrower than the least widths
+    // these three give way, so that all columns stay in sight.
+    const int cols = std::min(FG3->Cols(), int(std::size(kColumns)));
+    const QFontMetrics fm = FG3->horizontalHeader()->fontMetrics();
+    int want[7] = {};
+    int fixed = 0;
+    for (int c = 0; c < cols; ++c) {
+        want[c] = std::max(TwipsToPixels(kColumns[c].width),
+                           fm.horizontalAdvance(QString::fromLatin1(kColumns[c].header)) + 2 * fm.averageCharWidth() + 8);
+        if (c != 1 && c != 4 && c != 6)
+            fixed += want[c];
+    }
+    // Room is kept for a vertical scroll bar, which rows added later bring.
+    int width = FG3->viewport()->width();
+    if (!FG3->verticalScrollBar()->isVisible())
+        width -= FG3->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, FG3);
+    const int room = std::max(0, width - fixed);
+    const int shares[7] = {0, 3, 0, 0, 3, 0, 6};
+    const int least = fm.averageCharWidth() * 10;
+    for (int c = 0; c < cols; ++c) {
+        if (shares[c] == 0)
+            FG3->setColumnWidth(c, want[c]);
+        else
+            FG3->setColumnWidth(c, std::max(least, room * shares[c] / 12));
+    }
 }
 
 void frmRestore::Load() {
@@ -243,11 +331,12 @@ void frmRestore::Form_Resize() {
     const int sbHeight = sbStatusBar->sizeHint().height();
     sbStatusBar->setGeometry(0, height() - sbHeight, width(), sbHeight);
     const float wTwips = PixelsToTwips(frameGeometry().width());
-    const float hTwips = PixelsToTwips(frameGeometry().height());
     const int gridWidth = std::max(TwipsToPixels(wTwips - 650), TwipsToPixels(1500));
-    const int gridHeight = std::max(TwipsToPixels(hTwips - 4500), TwipsToPixels(600));
-    FG3->resize(gridWidth, std::min(gridHeight, std::max(0, height() - sbHeight - FG3->y())));
+    // The grid takes all the height down to the status bar.
+    const int gridHeight = std::max(height() - sbHeight - FG3->y() - TwipsToPixels(60), TwipsToPixels(600));
+    FG3->resize(gridWidth, gridHeight);
     ProgressBar3->resize(gridWidth, ProgressBar3->height());
+    fitColumns();
 }
 
 void frmRestore::txtPathSearch_Change() {

@@ -100,8 +100,12 @@ public:
     // window's temp folder. Raises 91 without a main window.
     QString TempFolder() const;
 
+    // The header of a result column ("File Name", ..., "Path").
+    static QString ColumnHeader(int col);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -111,6 +115,9 @@ private:
     void buildToolbar();
     void connectEvents();
     void setToolbarState(bool searchOn, bool cancelOn, bool restoreOn);
+    // The grid's column widths for its present width.
+    void fitColumns();
+    void placeOverMainWindow();
     void showCounters();
     void startClip(const QString& clip);
     void stopClip();

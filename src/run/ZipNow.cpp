@@ -9,6 +9,7 @@
 #include "common/NRV_File_Dir.h"
 #include "common/RunOutcome.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "platform/ZipArchiveComponent.h"
 #include "run/ArchiveLog.h"
@@ -46,7 +47,7 @@ bool frmMain_BackUp::Zip_Wanted(const QString& File) {
     return !(optNewOnly->Value() && !(File_Included(File) || CurrentArchiveBit));
 }
 
-bool frmMain_BackUp::WriteToZip(const QString& File) {
+bool frmMain_BackUp::WriteToZip(const QString& File, const QString& StoredAs) {
     vb::Handler h(QStringLiteral("WriteToZip"));
     QString line;
     bool result = false;
@@ -56,7 +57,8 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
     qint64 u = 0;              // and its uncompressed size
     qint32 after = -1;         // the index of the stored entry
 
-    auto nameField = [&] { return archive_log::NameField(shorten_path(File, archive_log::kNameWidth)); };
+    const QString shownAs = StoredAs.isEmpty() ? File : StoredAs;
+    auto nameField = [&] { return archive_log::NameField(shorten_path(shownAs, archive_log::kNameWidth)); };
     auto entryCount = [&]() -> qint32 {
         if (!ZipArchive)
             vb::Raise(vb::errObjectNotSet);
@@ -99,7 +101,13 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
             h.Erl = 4;
             if (chkMaxZIPsize->Value() == 1) {
                 if (CurrentFileSize > ZipSizeLimit) {
-                    StoreTooLarge(File);
+                    // The file as it was before it was cut: its flag is
+                    // cleared with the volume's files once every piece is in.
+                    const platform::HostStat before =
+                        listed ? listedSt : platform::StatHost(platform::HostPathOrRaise(File));
+                    const QString host = listed ? listedHost : platform::ToHost(File);
+                    if (StoreTooLarge(File) && chkResetArchiveBit->Value() == 1 && CurrentArchiveBit)
+                        storedFiles_.push_back({host, before.size, qint64(before.mtime.tv_sec)});
                     report = false;
                     return;
                 }
@@ -143,7 +151,8 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         // stay as they are while it is stored.
         vb::ErrInfo addError;
         try {
-            ZipArchive->Files().AddFileByName(File, Slider1->Value(), true, chkOverwriteFile->Value() == 1);
+            ZipArchive->Files().AddFileByName(File, Slider1->Value(), true, chkOverwriteFile->Value() == 1,
+                                              StoredAs);
         } catch (...) {
             addError = vb::ErrFrom(std::current_exception());
         }
@@ -167,7 +176,7 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
         h.Erl = 17;
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.
-        if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed)
+        if (chkResetArchiveBit->Value() == 1 && CurrentArchiveBit && !changed && StoredAs.isEmpty())
             // Kept by its host path, as the listing saw it or mapped here
             // while the mapping of the file just read is fresh (the flags are
             // settled much later).
@@ -206,8 +215,10 @@ bool frmMain_BackUp::WriteToZip(const QString& File) {
 }
 
 // A file larger than a whole volume: skipped, or split into pieces that are
-// stored one by one.
-void frmMain_BackUp::StoreTooLarge(const QString& File) {
+// stored one by one, each named as if it stood beside the file ("<name>.1",
+// ..., and the joiner "<name>.bat"). True when the file was split and every
+// piece stored.
+bool frmMain_BackUp::StoreTooLarge(const QString& File) {
     const QString field = archive_log::NameField(shorten_path(File, archive_log::kNameWidth));
     // Pieces are 10000 bytes smaller than a volume; a volume too small for
     // that cannot take pieces either, and a piece never exceeds 2 GiB.
@@ -219,32 +230,43 @@ void frmMain_BackUp::StoreTooLarge(const QString& File) {
         LogLine(line);
         if (chkWriteLog->Value() == 1)
             archive_log::Write(LogFileNo, line);
-        return;
+        return false;
     }
     PlayClip(QStringLiteral("splitdisk.avi"));
     Status(298);
     Refresh();
     const QString folder = txtPathTemp->Text() + QStringLiteral("\\splitfile");
-    SplitFiles(File, folder, vb::CLng(pieceSize));
+    bool whole = SplitFiles(File, folder, vb::CLng(pieceSize));
     LogLine(field + archive_log::kTooLargeSplit);
 
+    // Only this file's pieces and joiner: whatever else the folder holds is
+    // not part of it.
+    const QString name = DetermineFilename(File);
     QStringList names;
     vb::Quiet([&] {
-        for (const platform::FindRecord& r : platform::FindEntries(folder + QStringLiteral("\\*.*"), platform::vbNormal))
-            if (!(r.attributes & platform::vbDirectory))
+        for (const platform::FindRecord& r : platform::FindEntries(folder + QStringLiteral("\\*.*"), platform::vbNormal)) {
+            if (r.attributes & platform::vbDirectory || !r.name.startsWith(name + QLatin1Char('.')))
+                continue;
+            const QString suffix = r.name.mid(name.size() + 1);
+            bool number = false;
+            suffix.toInt(&number);
+            if (suffix == QLatin1String("bat") || (number && !suffix.startsWith(QLatin1Char('0'))))
                 names << r.name;
+        }
     });
+    whole = whole && !names.isEmpty();
     if (!names.isEmpty()) {
         ProgressBar2->setMax(int(names.size()));
         for (int i = 0; i < names.size(); ++i) {
             ProgressBar2->setValue(i + 1);
-            WriteToZip(folder + QLatin1Char('\\') + names.at(i));
+            whole = WriteToZip(folder + QLatin1Char('\\') + names.at(i), DetermineDirectory(File) + names.at(i)) && whole;
             if (ProgramEnded())
-                return;
+                return false;
         }
         ProgressBar2->setMax(100);
     }
     DelDir(folder);
     PlayClip(QStringLiteral("compress.avi"));
     Refresh();
+    return whole;
 }

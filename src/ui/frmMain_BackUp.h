@@ -318,7 +318,9 @@ public:
     // One file into the archive (the rule for new files only applied).
     bool Zip_Now(const QString& File);
     bool Zip_Wanted(const QString& File);
-    bool WriteToZip(const QString& File);
+    // `StoredAs`, when given, is the Windows path the entry is named after
+    // (a piece of a split file stands beside the file itself).
+    bool WriteToZip(const QString& File, const QString& StoredAs = {});
     // Finishes one volume: test, encryption, destination, notice, upload.
     void Zip_Copy(bool CleanTemp, bool BurnNow);
     // Asks for a new medium (Cancel ends the program); flag opens a new
@@ -354,7 +356,7 @@ private:
     void CloseRun();
     void RemoveLeftoversOfAKilledRun();
     void ReportUncopyable(const QString& folder);
-    void StoreTooLarge(const QString& File);
+    bool StoreTooLarge(const QString& File);
     void DeleteOldArchives();
     bool DecryptArchive(const QString& inPath, const QString& outPath);
     QString ArchiveKey() const;

@@ -314,10 +314,13 @@ TEST(ZipArchive, ExtractRefusesNamesThatLeaveTheFolder) {
     ZipArchiveComponent c;
     c.Open(win(zip));
     ASSERT_EQ(c.Files().Count(), 7);
-    for (int i = 0; i < 6; ++i) {
+    for (int i : {0, 1, 2, 3, 5}) {
         SCOPED_TRACE(c.Files().Item(i).Name().toStdString());
         expectVbError(vb::errBadFileNameOrNumber, [&] { c.Files().Item(i).Extract(win(target)); });
     }
+    // Made on Unix, "..\\evil5.txt" is one name, and it stays in the folder.
+    c.Files().Item(4).Extract(win(target));
+    EXPECT_EQ(testenv::readFile(target + "/..\\evil5.txt"), "evil");
     c.Files().Item(6).Extract(win(target));
     EXPECT_EQ(testenv::readFile(target + "/fine/ok.txt"), "evil");
     const QStringList written = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);

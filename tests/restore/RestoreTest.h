@@ -9,6 +9,13 @@
 #include <QFileInfo>
 #include <memory>
 
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/HostNames.h"
+
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
 #include "restore/frmRestore.h"
@@ -17,6 +24,41 @@
 namespace restoretest {
 
 using platform::Dialogs;
+
+// Files by their names in the program's form (a "\\" inside a name as
+// U+F05C, bytes that are not UTF-8 as U+DC80..U+DCFF), written and read
+// under exactly those bytes.
+inline void WriteHost(const QString& path, const QByteArray& data) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    QDir().mkpath(path.left(slash));
+    const int fd = ::open(platform::HostBytes(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << path.toStdString();
+    ASSERT_EQ(::write(fd, data.constData(), size_t(data.size())), data.size());
+    ::close(fd);
+}
+inline QByteArray ReadHost(const QString& path) {
+    const int fd = ::open(platform::HostBytes(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray("<missing>");
+    QByteArray out;
+    char buf[65536];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        out.append(buf, n);
+    ::close(fd);
+    return out;
+}
+// The names in a folder, in the program's form, sorted.
+inline QStringList NamesIn(const QString& dir) {
+    QStringList out;
+    if (DIR* d = ::opendir(platform::HostBytes(dir).constData())) {
+        while (dirent* e = ::readdir(d))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                out << platform::HostText(e->d_name);
+        ::closedir(d);
+    }
+    out.sort();
+    return out;
+}
 
 class RestoreTest : public ziprun::ZipRunTest {
 protected:
@@ -38,7 +80,7 @@ protected:
         const QStringList before = ziprun::FilesIn(dest);
         const QString dir = testenv::tempDir(profile);
         for (auto it = files.begin(); it != files.end(); ++it)
-            testenv::writeFile(dir + QLatin1Char('/') + it.key(), it.value());
+            WriteHost(dir + QLatin1Char('/') + it.key(), it.value());
         f().cmbProfiles->setText(profile);
         f().List1->Clear();
         // One source entry per folder: the top one and each folder of a name.

@@ -27,29 +27,38 @@ TEST_F(RestoreFiles, RestoresChosenRowsByteForByteAndKeepsWhatTheUserKeeps) {
     Search(QStringLiteral("*"));
     ASSERT_EQ(w().FG3->Rows(), 4);
 
-    // Bottom up over all three rows.
+    // Bottom up over all three rows; nothing is there yet, so nothing is asked.
     Restore(3, 1, true);
-    EXPECT_EQ(LastPrompt(), LangText(186));
-    EXPECT_EQ(Dialogs::shown().first().prompt, QStringLiteral("Overwrite existing files ?"));
+    EXPECT_EQ(Prompts(), QStringList({LangText(186)}));
     EXPECT_EQ(Dialogs::shown().last().style, vbInformation);
     for (auto it = kFiles.begin(); it != kFiles.end(); ++it)
         EXPECT_EQ(testenv::readFile(Restored("P", it.key())), it.value()) << it.key().toStdString();
 
-    // The user keeps the changed files: nothing is overwritten, whatever the
-    // letter case of the stored name and of the file on disk.
+    // A file of the user's that differs only in letter case is another file:
+    // "Report.TXT" comes back beside "report.txt", which stays as it is.
     const QString report = Restored("P", QStringLiteral("Report.TXT"));
     QFile::remove(report);
     const QString lower = QFileInfo(report).absolutePath() + QStringLiteral("/report.txt");
     testenv::writeFile(lower, "changed by the user");
-    Restore(1, 3, false);
-    EXPECT_EQ(LastPrompt(), LangText(187));
+    int row = 1;
+    while (w().FG3->TextMatrix(row, 1) != QLatin1String("Report.TXT"))
+        ++row;
+    Restore(row, row, false);
+    EXPECT_EQ(Prompts(), QStringList({LangText(186)}));
     EXPECT_EQ(testenv::readFile(lower), QByteArray("changed by the user"));
-    EXPECT_FALSE(QFileInfo::exists(report));
+    EXPECT_EQ(testenv::readFile(report), QByteArray("report v1"));
 
-    // Allowed now: the file is replaced in place, under its name on disk.
+    // The user keeps the files that are there.
+    testenv::writeFile(report, "changed again");
+    Restore(1, 3, false);
+    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("Overwrite existing files ?"), LangText(187)}));
+    EXPECT_EQ(testenv::readFile(report), QByteArray("changed again"));
+
+    // Allowed now: the file is replaced in place.
     Restore(1, 3, true);
     EXPECT_EQ(LastPrompt(), LangText(186));
-    EXPECT_EQ(testenv::readFile(lower), QByteArray("report v1"));
+    EXPECT_EQ(testenv::readFile(report), QByteArray("report v1"));
+    EXPECT_EQ(testenv::readFile(lower), QByteArray("changed by the user"));
     EXPECT_TRUE(ziprun::FilesIn(QFileInfo(report).absolutePath(), QStringLiteral(".vaultora-extract-*")).isEmpty());
 }
 
@@ -70,7 +79,7 @@ TEST_F(RestoreFiles, ARowWhoseArchiveIsGoneIsAProblemAndTheOthersAreRestored) {
     QFile::remove(dest + QLatin1Char('/') + a);
     QFile::remove(ErrorLogFile());
     Restore(1, 2, true);
-    EXPECT_EQ(Prompts().mid(1), QStringList({QStringLiteral("There was a problem restoring gone.txt"), LangText(185)}));
+    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("There was a problem restoring gone.txt"), LangText(185)}));
     EXPECT_EQ(testenv::readFile(Restored("B", QStringLiteral("kept.txt"))), QByteArray("k"));
     EXPECT_TRUE(ErrorLog().contains(QStringLiteral("cmdRestore_Click")));
 }
@@ -87,17 +96,20 @@ TEST_F(RestoreFiles, AnEncryptedArchiveIsDecryptedOnceAndOnlyItsOwnCopiesGo) {
     Search(QStringLiteral("*"));
     ASSERT_EQ(w().FG3->Rows(), 4);
 
-    // With the wrong password each row tries again and restores nothing.
+    // With the wrong password the archive is tried once and named once, and
+    // the restore does not say it restored.
     w().txtEncryptPassword->setText(QStringLiteral("wrong"));
     Restore(1, 3, true);
-    EXPECT_EQ(Prompts().count(QStringLiteral("Decryption error - please check the password")), 3);
-    EXPECT_EQ(LastPrompt(), LangText(186));
+    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("Decryption error - please check the password\r\n"
+                                                     "Nothing was restored from: ") +
+                                          w().FG3->TextMatrix(1, 4),
+                                      QStringLiteral("No file was restored.\r\n") + LangText(185)}));
     EXPECT_FALSE(QFileInfo::exists(Restored("P", QStringLiteral("data.bin"))));
 
     w().txtEncryptPassword->setText(QStringLiteral("pw"));
     QFile::remove(ErrorLogFile());
     Restore(1, 3, true);
-    EXPECT_EQ(Prompts().mid(1), QStringList({LangText(186)}));
+    EXPECT_EQ(Prompts(), QStringList({LangText(186)}));
     for (auto it = kFiles.begin(); it != kFiles.end(); ++it)
         EXPECT_EQ(testenv::readFile(Restored("P", it.key())), it.value()) << it.key().toStdString();
     EXPECT_EQ(ziprun::FilesIn(temp), QStringList({QStringLiteral("Other_BackUp_d20260101.zip")}));
@@ -127,7 +139,7 @@ TEST_F(RestoreFiles, NamesAndLinksThatLeaveTheDriveAreRefusedRowByRow) {
     ASSERT_EQ(Hits(), QStringList({QStringLiteral("escape.txt"), QStringLiteral("inside.txt"),
                                    QStringLiteral("fine.txt")}));
     Restore(1, 3, true);
-    EXPECT_EQ(Prompts().mid(1), QStringList({QStringLiteral("There was a problem restoring escape.txt"),
+    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("There was a problem restoring escape.txt"),
                                              QStringLiteral("There was a problem restoring inside.txt"),
                                              LangText(185)}));
     EXPECT_EQ(testenv::readFile(target + QStringLiteral("/fine.txt")), QByteArray("fine"));
@@ -180,6 +192,11 @@ TEST_F(RestoreFiles, TheMainWindowsRestoreCommandHidesItWhileTheWindowIsOpen) {
     f().show();
     bool mainShown = true;
     QString title;
+    // The window opens centred on the main window.
+    f().setGeometry(50, 50, 700, 500);
+    QApplication::processEvents();
+    const QRect mainFrame = f().frameGeometry();
+    int offCentre = -1;
     // Looks for the window once it runs modally; gives up after 5 seconds.
     QTimer poll;
     QElapsedTimer waited;
@@ -188,6 +205,7 @@ TEST_F(RestoreFiles, TheMainWindowsRestoreCommandHidesItWhileTheWindowIsOpen) {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal && qobject_cast<frmRestore*>(modal)) {
             mainShown = f().isVisible();
+            offCentre = (modal->frameGeometry().center() - mainFrame.center()).manhattanLength();
             title = modal->windowTitle();
             modal->close();
         } else if (waited.elapsed() > 5000 && modal) {
@@ -199,6 +217,8 @@ TEST_F(RestoreFiles, TheMainWindowsRestoreCommandHidesItWhileTheWindowIsOpen) {
     EXPECT_EQ(title, QStringLiteral("Search & Restore"));
     EXPECT_FALSE(mainShown);
     EXPECT_TRUE(f().isVisible());
+    EXPECT_GE(offCentre, 0);
+    EXPECT_LE(offCentre, 4);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The restore window's archive list, its settings, and the search.
 #include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -59,16 +61,16 @@ TEST_F(RestoreSearch, PatternTable) {
         int caseSensitive;
         QStringList hits;
     } cases[] = {
-        {"*.*", 0, {"a1.log", "b2.log", "d.log", "deep.txt", "report.txt"}},
-        {"*", 0, {"a1.log", "b2.log", "d.log", "deep.txt", "notes", "report.txt"}},
-        {"REPORT.*", 0, {"report.txt"}},
-        // The stored names are lower-cased before the test, so an upper-case
-        // pattern finds nothing with the case option on.
+        {"*.*", 0, {"Deep.txt", "Report.TXT", "a1.log", "b2.log", "d.log"}},
+        {"*", 0, {"Deep.txt", "Report.TXT", "a1.log", "b2.log", "d.log", "notes"}},
+        {"REPORT.*", 0, {"Report.TXT"}},
+        // With the case option on the pattern meets the stored name's case.
         {"REPORT.*", 1, {}},
-        {"report.txt", 1, {"report.txt"}},
+        {"Report.*", 1, {"Report.TXT"}},
+        {"report.txt", 1, {}},
         {"?#.log", 0, {"a1.log", "b2.log"}},
         {"[!a-c]*.log", 0, {"d.log"}},
-        {"deep*", 0, {"deep.txt"}},   // the file name only, never its folders
+        {"deep*", 0, {"Deep.txt"}},   // the file name only, never its folders
         {"sub*", 0, {}},
     };
     for (const Case& c : cases) {
@@ -80,13 +82,12 @@ TEST_F(RestoreSearch, PatternTable) {
             << c.pattern;
         EXPECT_TRUE(Prompts().isEmpty()) << c.pattern;
     }
-    // A row carries the entry as the restore needs it.
+    // A row carries the entry as the restore needs it, under its stored name.
     Search(QStringLiteral("deep.txt"));
     ASSERT_EQ(w().FG3->Rows(), 2);
     EXPECT_EQ(w().FG3->TextMatrix(0, 6), QStringLiteral("Path"));
     EXPECT_EQ(w().FG3->TextMatrix(1, 3), QStringLiteral("4"));
-    EXPECT_TRUE(w().FG3->TextMatrix(1, 6).endsWith(QStringLiteral("\\sub\\deep.txt")));
-    EXPECT_EQ(w().FG3->TextMatrix(1, 6), w().FG3->TextMatrix(1, 6).toLower());
+    EXPECT_TRUE(w().FG3->TextMatrix(1, 6).endsWith(QStringLiteral("\\sub\\Deep.txt")));
     EXPECT_TRUE(w().tbTools->Buttons(QStringLiteral("search")).Enabled());
     EXPECT_FALSE(w().tbTools->Buttons(QStringLiteral("cancel")).Enabled());
 }
@@ -128,30 +129,39 @@ TEST_F(RestoreSearch, EntryZeroTakesEveryArchiveAndAnotherEntryOnlyItself) {
 
 TEST_F(RestoreSearch, EncryptedArchivesWithARightAndAWrongPassword) {
     MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("right"));
-    MakeArchive(QStringLiteral("B"), {{QStringLiteral("beta.txt"), "b"}}, QStringLiteral("other"));
-    MakeArchive(QStringLiteral("C"), {{QStringLiteral("gamma.txt"), "c"}}, QStringLiteral("right"));
+    const QString b = MakeArchive(QStringLiteral("B"), {{QStringLiteral("beta.txt"), "b"}}, QStringLiteral("other"));
+    const QString c = MakeArchive(QStringLiteral("C"), {{QStringLiteral("gamma.txt"), "c"}}, QStringLiteral("right"));
     ASSERT_TRUE(ziprun::FilesIn(dest, QStringLiteral("*.zip")).isEmpty());  // only ".cry" archives
+    // Any letter case of the extension is an encrypted archive, and a temp
+    // folder that is not there yet is made.
+    const QString upper = c.left(c.size() - 3) + QStringLiteral("CRY");
+    ASSERT_TRUE(QFile::rename(dest + QLatin1Char('/') + c, dest + QLatin1Char('/') + upper));
+    ASSERT_TRUE(QDir(temp).removeRecursively());
     OpenWindow();
     w().txtEncryptPassword->setText(QStringLiteral("right"));
     Search(QStringLiteral("*"));
-    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("Decryption error - please check the password")}));
-    EXPECT_EQ(Dialogs::shown().first().style, vbCritical);
+    // One message at the end names the archive that could not be decrypted.
+    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("These archives were not searched:\r\n") + b +
+                                      QStringLiteral(": could not be decrypted - please check the password")}));
     QStringList hits = Hits();
     hits.sort();
     EXPECT_EQ(hits, QStringList({QStringLiteral("alpha.txt"), QStringLiteral("gamma.txt")}));
-    EXPECT_EQ(Counters(), QStringList({"2", "3", "2", "2"}));
+    EXPECT_EQ(Counters(), QStringList({"2", "2", "2", "2"}));
     EXPECT_FALSE(QFileInfo::exists(temp + QStringLiteral("/_BackUp_temp.zip")));
 }
 
 TEST_F(RestoreSearch, WithoutATempFolderNoCopyIsMadeAndNoPasswordBlamed) {
-    MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("pw"));
+    const QString a =
+        MakeArchive(QStringLiteral("A"), {{QStringLiteral("alpha.txt"), "a"}}, QStringLiteral("pw"));
     MakeArchive(QStringLiteral("B"), {{QStringLiteral("beta.txt"), "b"}});
     f().txtPathTemp->setText(QString());
     OpenWindow();
     w().txtEncryptPassword->setText(QStringLiteral("pw"));
     QFile::remove(ErrorLogFile());
     Search(QStringLiteral("*"));
-    EXPECT_EQ(Prompts(), QStringList());
+    ASSERT_EQ(Prompts().size(), 1);
+    EXPECT_TRUE(Prompts().first().startsWith(QStringLiteral("These archives were not searched:\r\n") + a + ": "));
+    EXPECT_FALSE(Prompts().first().contains(QStringLiteral("password")));
     EXPECT_EQ(Hits(), QStringList({QStringLiteral("beta.txt")}));
     EXPECT_TRUE(ErrorLog().contains(QStringLiteral("cmdSearch_Click of Formular frmMain_BackUp")));
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/_BackUp_temp.zip")));
@@ -258,6 +268,38 @@ TEST_F(RestoreWindow, HelpMenuOpensOnlyTheForumAndTheGridFollowsTheWindowSize) {
     EXPECT_EQ(w().FG3->width(), width);
     EXPECT_EQ(w().ProgressBar3->width(), width);
     EXPECT_LE(w().FG3->geometry().bottom(), w().sbStatusBar->geometry().top());
+    // The grid takes the height down to the status bar.
+    EXPECT_GE(w().FG3->geometry().bottom(), w().sbStatusBar->geometry().top() - ui::TwipsToPixels(120));
+}
+
+TEST_F(RestoreWindow, AtItsDefaultSizeEveryColumnIsInSightWithItsHeader) {
+    MakeArchive(QStringLiteral("P"), {{QStringLiteral("a/rather/long/folder/path/of/some/depth/file.txt"), "x"}});
+    OpenWindow();
+    w().show();
+    QApplication::processEvents();
+    Search(QStringLiteral("*"));
+    QApplication::processEvents();
+    ui::VbFlexGrid* g = w().FG3;
+    int total = 0;
+    for (int c = 0; c < g->Cols(); ++c) {
+        const int header = g->horizontalHeader()->fontMetrics().horizontalAdvance(g->TextMatrix(0, c));
+        EXPECT_GE(g->columnWidth(c), header) << c;
+        total += g->columnWidth(c);
+    }
+    EXPECT_LE(total, g->viewport()->width());
+}
+
+TEST_F(RestoreWindow, ThePasswordFromTheMainWindowIsReplacedByWhatIsTyped) {
+    f().txtEncryptPassword->setText(QStringLiteral("secret123"));
+    OpenWindow();
+    w().show();
+    w().activateWindow();
+    QApplication::processEvents();
+    w().txtEncryptPassword->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QApplication::sendEvent(w().txtEncryptPassword, &key);
+    EXPECT_EQ(w().txtEncryptPassword->Text(), QStringLiteral("x"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A ZIP run that meets a file larger than a whole volume and splits it.
 #include "ZipRunFixture.h"
+#include "platform/FileSystem.h"
 #include "run/NRV_FileSplit.h"
 
 using namespace ziprun;
@@ -21,13 +22,18 @@ TEST_F(SplitRun, PiecesAndBatchFileGoIntoTheVolumesAndJoinToTheFile) {
     f().txtMaxZIPsize->setText("0.05");   // 52428.8 bytes a volume: pieces of 42429 bytes
     Run();
 
+    // Each piece is stored once, beside where the file itself would stand.
+    const QString folder = Win(src).mid(3).replace('\\', '/') + "/";
     QMap<QString, QByteArray> stored;
     for (const QString& name : FilesIn(dest, "*.zip")) {
         EXPECT_TRUE(UnzipTestPasses(dest + "/" + name)) << name.toStdString();
         const ZipListing z = ReadWithPython(dest + "/" + name);
         ASSERT_TRUE(z.readable) << name.toStdString();
-        for (const ZipEntry& e : z.entries)
-            stored.insert(e.name.mid(e.name.lastIndexOf('/') + 1), e.data);
+        for (const ZipEntry& e : z.entries) {
+            EXPECT_TRUE(e.name.startsWith(folder)) << e.name.toStdString();
+            EXPECT_FALSE(stored.contains(e.name.mid(folder.size()))) << e.name.toStdString();
+            stored.insert(e.name.mid(folder.size()), e.data);
+        }
     }
     ASSERT_TRUE(stored.contains("report.pst.1") && stored.contains("report.pst.2") && stored.contains("report.pst.3"))
         << QStringList(stored.keys()).join(", ").toStdString();
@@ -40,4 +46,15 @@ TEST_F(SplitRun, PiecesAndBatchFileGoIntoTheVolumesAndJoinToTheFile) {
     EXPECT_EQ(stored["small.txt"], "small");
     EXPECT_FALSE(QFileInfo::exists(temp + "/splitfile")) << "the pieces' folder is gone after the run";
     EXPECT_TRUE(TempIsClean());
+
+    // Its archive flag is cleared like any other file's: a run of new files
+    // does not store it again.
+    EXPECT_FALSE(platform::GetAttr(Win(src + "/report.pst")) & platform::vbArchive);
+    for (const QString& name : FilesIn(dest))
+        QFile::remove(dest + "/" + name);
+    f().optNewOnly->setValue(true);
+    Run();
+    for (const QString& name : FilesIn(dest, "*.zip"))
+        for (const ZipEntry& e : ReadWithPython(dest + "/" + name).entries)
+            EXPECT_FALSE(e.name.contains("report.pst")) << e.name.toStdString();
 }
