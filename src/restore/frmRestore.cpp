@@ -236,8 +236,13 @@ void frmRestore::fitColumns() {
     for (int c = 0; c < cols; ++c) {
         want[c] = std::max(TwipsToPixels(kColumns[c].width),
                            fm.horizontalAdvance(QString::fromLatin1(kColumns[c].header)) + 2 * fm.averageCharWidth() + 8);
-        if (c != 1 && c != 4 && c != 6)
+        if (c != 1 && c != 4 && c != 6) {
+            // Dates, sizes and indexes are shown whole.
+            const QFontMetrics cells = FG3->fontMetrics();
+            for (int r = 1; c != 0 && r < FG3->Rows(); ++r)
+                want[c] = std::max(want[c], cells.horizontalAdvance(FG3->TextMatrix(r, c)) + 2 * cells.averageCharWidth() + 8);
             fixed += want[c];
+        }
     }
     // Room is kept for a vertical scroll bar, which rows added later bring.
     int width = FG3->viewport()->width();
