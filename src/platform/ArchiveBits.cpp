@@ -28,7 +28,29 @@ bool stamp(const QString& path, Stamp* out) {
     return true;
 }
 
-QString key(const QString& hostPath) { return QDir::cleanPath(QDir(hostPath).absolutePath()); }
+// An absolute path with nothing to clean ("//", "/./", "/../", a trailing
+// "/") is its own key: a listed file's path always is.
+bool isCleanAbsolute(const QString& p) {
+    const qsizetype n = p.size();
+    if (n < 2 || p[0] != QLatin1Char('/') || p[n - 1] == QLatin1Char('/'))
+        return false;
+    qsizetype part = 1;   // where the current component starts
+    for (qsizetype i = 1; i <= n; ++i) {
+        if (i < n && p[i] != QLatin1Char('/'))
+            continue;
+        const qsizetype len = i - part;
+        if (len == 0 || (p[part] == QLatin1Char('.') && (len == 1 || (len == 2 && p[part + 1] == QLatin1Char('.')))))
+            return false;
+        part = i + 1;
+    }
+    return true;
+}
+
+QString key(const QString& hostPath) {
+    if (isCleanAbsolute(hostPath))
+        return hostPath;
+    return QDir::cleanPath(QDir(hostPath).absolutePath());
+}
 
 // The records of one folder's files, read with one query: a listing asks for
 // the bits of many files of the same folder in a row. The cache is dropped

@@ -51,6 +51,10 @@ bool IsUtf8(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size;) {
+        if (p[i] < 0x80) {   // the usual name is ASCII
+            ++i;
+            continue;
+        }
         const int n = sequenceLength(p + i, size - i);
         if (n == 0)
             return false;

@@ -45,6 +45,10 @@ WindowsPattern::WindowsPattern(const QString& pattern) {
 }
 
 bool WindowsPattern::matches(const QString& nameIn) const {
+    // "*" (and "*.*", read as "*") takes every name: a folder's listing asks
+    // this of every file.
+    if (expr_.size() == 1 && expr_[0] == kStar)
+        return true;
     const std::vector<char32_t> name = codePoints(nameIn);
     const size_t n = name.size();
     const size_t m = expr_.size();

@@ -300,8 +300,9 @@ bool ZipArchiveReader::readDirectory() {
         e.centralExtra = withoutZip64Block(extra);
         e.name = decodeName(e.rawName, e.flags, e.versionMadeBy);
         if (auto t = extendedMtime(extra)) {
+            // The local date is made from the seconds when an item asks for
+            // it: making it here costs a time-zone lookup for every entry.
             e.modifiedSecs = *t;
-            e.modified = QDateTime::fromSecsSinceEpoch(*t);
             e.hasModified = true;
         } else {
             e.modified = dosToDateTime(e.dosDate);

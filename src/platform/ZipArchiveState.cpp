@@ -256,6 +256,8 @@ void ZipArchiveState::resetToClosed() {
     entries_.clear();
     visible_.clear();
     liveByName_.clear();
+    earlierSameName_.clear();
+    namesIndexed_ = true;
     refused_ = 0;
     firstRefusal_.clear();
     damaged_ = false;
@@ -265,6 +267,26 @@ void ZipArchiveState::resetToClosed() {
 }
 
 void ZipArchiveState::closeReader() { reader_.reset(); }
+
+void ZipArchiveState::indexNames() {
+    if (namesIndexed_)
+        return;
+    liveByName_.clear();
+    liveByName_.reserve(qsizetype(entries_.size()));
+    earlierSameName_.assign(entries_.size(), -1);
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].replaced || entries_[i].failed || !entries_[i].refused.isEmpty())
+            continue;
+        const auto newest = liveByName_.find(entries_[i].name);
+        if (newest == liveByName_.end()) {
+            liveByName_.insert(entries_[i].name, int(i));
+        } else {
+            earlierSameName_[i] = newest.value();
+            newest.value() = int(i);
+        }
+    }
+    namesIndexed_ = true;
+}
 
 // Read the directory anew. With `keepMarks` the entries are those known
 // already (the file was rewritten by this session): their replaced and
@@ -287,7 +309,7 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         entries_ = std::move(read);
         comment_ = r->comment();
         visible_.clear();
-        liveByName_.clear();
+        visible_.reserve(entries_.size());
         refused_ = r->refusedCount();
         firstRefusal_.clear();
         for (size_t i = 0; i < entries_.size(); ++i) {
@@ -297,8 +319,12 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
                 continue;
             }
             visible_.push_back(int(i));
-            liveByName_[entries_[i].name].push_back(int(i));
         }
+        // The names are indexed when a file is first added: an archive
+        // opened to be tested or listed never needs them.
+        liveByName_.clear();
+        earlierSameName_.clear();
+        namesIndexed_ = false;
     }
     reader_ = std::move(r);
 }
@@ -550,15 +576,23 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     r.modifiedSecs = st.st_mtim.tv_sec;
     r.hasModified = true;   // the local date is made from the seconds when an item asks for it
     r.failed = failed;
+    indexNames();
+    const int index = int(entries_.size());
+    earlierSameName_.push_back(-1);
     if (!failed) {
-        std::vector<int>& same = liveByName_[name];
-        if (overwrite) {
-            for (int i : same)
-                entries_[size_t(i)].replaced = true;
-            same.clear();
+        const auto newest = liveByName_.find(name);
+        if (newest != liveByName_.end()) {
+            if (overwrite) {
+                for (int i = newest.value(); i >= 0; i = earlierSameName_[size_t(i)])
+                    entries_[size_t(i)].replaced = true;
+            } else {
+                earlierSameName_.back() = newest.value();
+            }
+            newest.value() = index;
+        } else {
+            liveByName_.insert(name, index);
         }
-        same.push_back(int(entries_.size()));
-        visible_.push_back(int(entries_.size()));
+        visible_.push_back(index);
     }
     entries_.push_back(std::move(r));
     if (failed)

@@ -88,7 +88,12 @@ private:
     std::vector<int> visible_;                        // physical indices of the listed entries
     int refused_ = 0;                                 // entries left out for a header that does not match
     QString firstRefusal_;
-    QHash<QString, std::vector<int>> liveByName_;     // entries not replaced, by name
+    // The entries not replaced, by name: the newest of each name here, and
+    // for each entry the one of its name before it (-1 for none).
+    QHash<QString, int> liveByName_;
+    std::vector<int> earlierSameName_;
+    bool namesIndexed_ = true;   // false: liveByName_ is made when first needed
+    void indexNames();
 
     std::unique_ptr<ZipArchiveReader> reader_;  // open while the file matches entries_
 

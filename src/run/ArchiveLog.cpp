@@ -2,6 +2,7 @@
 #include "run/ArchiveLog.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "vb/FileNumbers.h"
 #include "vb/Format.h"
@@ -27,9 +28,26 @@ int Saving(qint64 uncompressed, qint64 compressed) {
 }
 
 QString StoredLine(const QString& nameField, qint64 uncompressed, qint64 compressed) {
-    return nameField + Padded(QString::number(uncompressed), kSizeField) + QStringLiteral("--> ") +
-           Padded(QString::number(compressed), kSizeField) +
-           vb::Format(Saving(uncompressed, compressed), QStringLiteral("0#")) + QStringLiteral(" %");
+    // Made for every stored file: in one piece, and the saving as the
+    // pattern "0#" writes a whole number (at least two digits, the sign
+    // before them).
+    QString line;
+    line.reserve(nameField.size() + 2 * kSizeField + 12);
+    auto padded = [&](const QString& text, int width) {
+        line += text;
+        if (text.size() < width)
+            line += QString(width - text.size(), QLatin1Char(' '));
+    };
+    line += nameField;
+    padded(QString::number(uncompressed), kSizeField);
+    line += QLatin1String("--> ");
+    padded(QString::number(compressed), kSizeField);
+    const int saving = Saving(uncompressed, compressed);
+    if (saving < 0)
+        line += QLatin1Char('-');
+    line += QString::number(std::abs(saving)).rightJustified(2, QLatin1Char('0'));
+    line += QLatin1String(" %");
+    return line;
 }
 
 QString ErrorLine(int number, const QString& description) {

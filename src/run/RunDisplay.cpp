@@ -69,7 +69,17 @@ void Status(int langTextNumber) { StatusText(LangText(langTextNumber)); }
 void LogLine(const QString& line) {
     if (!fMainForm || !fMainForm->RtbNews1)
         return;
-    fMainForm->RtbNews1->setTextSoon(vb::Left(line + vb::vbCrLf + fMainForm->RtbNews1->Text(), kLogLimit));
+    // The newest line first, and no more than the limit: made in one piece,
+    // as it is for every file.
+    const QString& old = fMainForm->RtbNews1->Text();
+    QString text;
+    text.reserve(kLogLimit);
+    text += QStringView(line).left(kLogLimit);
+    if (text.size() < kLogLimit)
+        text += QStringView(vb::vbCrLf).left(kLogLimit - text.size());
+    if (text.size() < kLogLimit)
+        text += QStringView(old).left(kLogLimit - text.size());
+    fMainForm->RtbNews1->setTextSoon(text);
 }
 
 void SetLog(const QString& text) {

@@ -47,8 +47,10 @@ void ParseMaskList(const QString& text, bool fileMasks, FilterMaskList& list, co
 }
 
 bool NameMatchesMaskList(const QString& name, const FilterMaskList& list) {
-    const QString upper = vb::UCase(name);
     const int n = qBound<int>(0, list.count, FilterMaskList::kMaxMasks);
+    if (n == 0)
+        return false;   // an empty list (the usual one) is asked of every file
+    const QString upper = vb::UCase(name);
     for (int i = 1; i <= n; ++i) {
         if (vb::Like(upper, list.mask(i)))
             return true;

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QTimeZone>
+#include <cmath>
+#include <cstdio>
+#include <random>
 
 #include "VbTestSupport.h"
 #include "vb/Clock.h"
@@ -152,4 +155,24 @@ TEST_F(Conversions, GermanLocaleReadsCommaDecimals) {
     EXPECT_EQ(CStr(0.5), "0,5");
     EXPECT_EQ(Str(0.5), " .5");
     EXPECT_EQ(CDate(QString("7.3.2004")), QDateTime(QDate(2004, 3, 7), QTime(0, 0)));
+}
+
+// CStr writes a Double's 15 significant digits as printf's "%.15G" does, for
+// every kind of value (ties, powers of ten, the ends of the range).
+TEST_F(Conversions, CStrHasPrintfsDigits) {
+    std::vector<double> values = {0.5, 0.125, 2.675, 1e15, 1e16, 1e-5, 9.99999999999999e14, 999999999999999.5,
+                                  123456789.125, 0.1 + 0.2, 1.0 / 3, 2.0 / 3, 5e-324, 2.2250738585072014e-308,
+                                  1.7976931348623157e308, 4294967295.0, 9007199254740993.0};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const double m = std::uniform_real_distribution<double>(1, 10)(random);
+        values.push_back(m * std::pow(10.0, int(random() % 40) - 20));
+        values.push_back(double(random() % 100000000) / 8);
+    }
+    for (const double v : values)
+        for (const double x : {v, -v}) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.15G", x);
+            ASSERT_EQ(CStr(x), QString::fromLatin1(buf)) << buf;
+        }
 }

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <cstdio>
+#include <random>
+
 #include "VbTestSupport.h"
 #include "vb/Clock.h"
 #include "vb/Conversions.h"
@@ -109,5 +112,17 @@ TEST_F(FormatTest, FormattedDatesReadBack) {
             EXPECT_EQ(back.date(), t.date()) << l.name().toStdString() << " " << pattern;
         }
         EXPECT_EQ(CDate(GeneralDateText(t)), t) << l.name().toStdString();
+    }
+}
+
+// The digits of a number are those printf rounds it to: fifteen
+// significant digits of numbers from 1 to 10 shown as they stand.
+TEST_F(FormatTest, FifteenDigitsAsPrintfRoundsThem) {
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 20000; ++i) {
+        const double v = std::uniform_real_distribution<double>(1, 10)(random);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.14f", v);
+        ASSERT_EQ(Format(v, "0.00000000000000"), QString::fromLatin1(buf)) << buf;
     }
 }

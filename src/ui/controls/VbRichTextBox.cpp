@@ -14,7 +14,10 @@ VbRichTextBox::VbRichTextBox(const QString& name, QWidget* parent) : QTextEdit(p
     setAcceptRichText(false);
     setLineWrapMode(QTextEdit::WidgetWidth);
     soon_.setSingleShot(true);
-    soon_.setInterval(40);
+    // A run log that changes with every file is laid out again at most ten
+    // times a second: a layout of its text costs more than a small file's
+    // whole backup.
+    soon_.setInterval(100);
     connect(&soon_, &QTimer::timeout, this, [this] { display(text_); });
 }
 
