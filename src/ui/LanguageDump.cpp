@@ -92,6 +92,21 @@ struct Out {
     void line(QByteArray& to, const QString& text) { to += vb::EncodeCp1252(text) + "\r\n"; }
 };
 
+// Calls fn(position, button) for each button of a toolbar that has a key;
+// separators and gaps have none and are passed over.
+template <typename Fn>
+void forEachKeyedButton(const QObject* c, Fn fn) {
+    auto* bar = qobject_cast<const ui::VbToolbar*>(c);
+    if (!bar)
+        return;
+    auto* tools = const_cast<ui::VbToolbar*>(bar);
+    for (int i = 1; i <= tools->Count(); ++i) {
+        const ui::VbToolButton& b = tools->Buttons(i);
+        if (!b.Key().isEmpty())
+            fn(i, b);
+    }
+}
+
 void writeWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
@@ -143,17 +158,11 @@ void WriteLanguageDump(const QObject* window, const QString& dumpHostPath, const
         if (type == QLatin1String("Toolbar")) {
             // A member line per button, under the toolbar's number; a button
             // is named by its key, so separators and gaps give none.
-            if (auto* bar = qobject_cast<const ui::VbToolbar*>(c)) {
-                auto* tools = const_cast<ui::VbToolbar*>(bar);
-                for (int i = 1; i <= tools->Count(); ++i) {
-                    const ui::VbToolButton& b = tools->Buttons(i);
-                    if (b.Key().isEmpty())
-                        continue;
-                    out.line(out.dump, QStringLiteral("C") + num + b.Key() + QStringLiteral(".Caption") + b.Caption());
-                    out.line(out.dump,
-                             QStringLiteral("O") + num + b.Key() + QStringLiteral(".ToolTipText") + b.ToolTipText());
-                }
-            }
+            forEachKeyedButton(c, [&](int, const ui::VbToolButton& b) {
+                out.line(out.dump, QStringLiteral("C") + num + b.Key() + QStringLiteral(".Caption") + b.Caption());
+                out.line(out.dump,
+                         QStringLiteral("O") + num + b.Key() + QStringLiteral(".ToolTipText") + b.ToolTipText());
+            });
             continue;
         }
         if (type == QLatin1String("SSTab"))
@@ -227,16 +236,10 @@ void AppendLanguagePropertyDump(const QObject* window, const QString& dumpHostPa
         if (type == QLatin1String("Toolbar")) {
             // A button is named by its key and has no tag; its index is its
             // position in the toolbar.
-            if (auto* bar = qobject_cast<const ui::VbToolbar*>(c)) {
-                auto* tools = const_cast<ui::VbToolbar*>(bar);
-                for (int i = 1; i <= tools->Count(); ++i) {
-                    const ui::VbToolButton& b = tools->Buttons(i);
-                    if (b.Key().isEmpty())
-                        continue;
-                    line(b.Key() + b.Caption());
-                    line(b.Key() + QString::number(i) + b.ToolTipText());
-                }
-            }
+            forEachKeyedButton(c, [&](int i, const ui::VbToolButton& b) {
+                line(b.Key() + b.Caption());
+                line(b.Key() + QString::number(i) + b.ToolTipText());
+            });
             continue;
         }
         if (type == QLatin1String("RichTextBox") || type == QLatin1String("TextBox") ||
