@@ -2,6 +2,7 @@
 #include "platform/ZipArchiveEntry.h"
 
 #include "platform/ZipArchiveState.h"
+#include "vb/Clock.h"
 
 namespace platform {
 
@@ -19,6 +20,10 @@ ZipArchiveEntry::ZipArchiveEntry(std::shared_ptr<ZipArchiveState> state, int phy
 
 QDateTime ZipArchiveEntry::ModificationDate() const {
     return secondsOnly_ ? QDateTime::fromSecsSinceEpoch(modifiedSecs_) : modified_;
+}
+
+QDateTime ZipArchiveEntry::ModificationFields() const {
+    return secondsOnly_ ? vb::LocalFields(modifiedSecs_) : modified_;
 }
 
 qint64 ZipArchiveEntry::ModificationSecs() const {

@@ -17,6 +17,10 @@ public:
     QString Name() const;
     // Date and time of the entry (local time).
     QDateTime ModificationDate() const;
+    // A date-time whose date() and time() are those of ModificationDate(),
+    // made at less cost when many entries are shown (vb::LocalFields); its
+    // time spec is not that of ModificationDate.
+    QDateTime ModificationFields() const;
     // The same as seconds since 1970 (UTC), without a time-zone conversion.
     qint64 ModificationSecs() const;
     qint64 UncompressedSize() const { return uncompressed_; }

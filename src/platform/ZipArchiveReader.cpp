@@ -262,7 +262,8 @@ bool ZipArchiveReader::readDirectory() {
         e.externalAttributes = u32(r + 38);
         quint64 offset = u32(r + 42);
         e.rawName = QByteArray(r + 46, qsizetype(nameLen));
-        const QByteArray extra(r + 46 + nameLen, qsizetype(extraLen));
+        // Read in place: only what the record keeps of it is copied.
+        const QByteArray extra = QByteArray::fromRawData(r + 46 + nameLen, qsizetype(extraLen));
         e.fileComment = QByteArray(r + 46 + nameLen + extraLen, qsizetype(commentLen));
         // The ZIP64 block holds, in this order, each field that is all ones.
         const bool needU = e.uncompressedSize == 0xFFFFFFFF;
@@ -325,17 +326,39 @@ bool ZipArchiveReader::readDirectory() {
     // carried on into it.
     if (knownWhole(fd_))
         return true;
-    QByteArray local;
-    for (ZipEntryRecord& e : entries_) {
+    // Headers that lie close together (small entries) are read in blocks,
+    // one read for many of them; a block takes the next header only while
+    // it costs at most kHeaderSpan bytes per header, so that the data of
+    // large entries between their headers is not read.
+    constexpr quint64 kHeaderSpan = 4096;
+    const auto headerEnd = [](const ZipEntryRecord& e) { return e.localOffset + 30 + quint64(e.rawName.size()); };
+    QByteArray block;
+    quint64 blockStart = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        ZipEntryRecord& e = entries_[i];
         const quint64 need = 30 + quint64(e.rawName.size());
         if (e.localOffset > size_ || need > size_ - e.localOffset) {
             e.refused = "no local header for " + e.name;
         } else {
-            local.resize(qsizetype(need));
-            if (!readAt(e.localOffset, local.data(), size_t(need)))
-                return false;
-            if (u32(local.constData()) != kSigLocal || u16(local.constData() + 26) != quint64(e.rawName.size()) ||
-                std::memcmp(local.constData() + 30, e.rawName.constData(), size_t(e.rawName.size())) != 0)
+            if (e.localOffset < blockStart || headerEnd(e) > blockStart + quint64(block.size())) {
+                quint64 end = headerEnd(e), last = e.localOffset;
+                for (size_t j = i + 1, headers = 2; j < entries_.size(); ++j, ++headers) {
+                    const ZipEntryRecord& n = entries_[j];
+                    const quint64 nEnd = headerEnd(n);
+                    if (n.localOffset < last || nEnd > size_ || nEnd - e.localOffset > kHeaderSpan * headers ||
+                        nEnd - e.localOffset > kBlock)
+                        break;
+                    last = n.localOffset;
+                    end = std::max(end, nEnd);
+                }
+                block.resize(qsizetype(end - e.localOffset));
+                blockStart = e.localOffset;
+                if (!readAt(blockStart, block.data(), size_t(block.size())))
+                    return false;
+            }
+            const char* local = block.constData() + (e.localOffset - blockStart);
+            if (u32(local) != kSigLocal || u16(local + 26) != quint64(e.rawName.size()) ||
+                std::memcmp(local + 30, e.rawName.constData(), size_t(e.rawName.size())) != 0)
                 e.refused = "the local header of " + e.name + " does not match the directory";
         }
         if (!e.refused.isEmpty())
@@ -501,6 +524,18 @@ QString ZipArchiveReader::decodeName(const QByteArray& raw, quint32 flags, quint
 }
 
 QByteArray ZipArchiveReader::withoutZip64Block(const QByteArray& extra) {
+    // Most extra data holds no ZIP64 block and ends with a whole block: it
+    // is copied in one piece.
+    qsizetype whole = 0;
+    while (whole + 4 <= extra.size()) {
+        const char* b = extra.constData() + whole;
+        const qsizetype len = u16(b + 2);
+        if (u16(b) == 0x0001 || whole + 4 + len > extra.size())
+            break;
+        whole += 4 + len;
+    }
+    if (whole == extra.size())
+        return QByteArray(extra.constData(), extra.size());
     QByteArray out;
     qsizetype at = 0;
     while (at + 4 <= extra.size()) {

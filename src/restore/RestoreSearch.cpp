@@ -4,6 +4,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QStringBuilder>
+
+#include <chrono>
+#include <functional>
+#include <future>
+#include <optional>
 
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
@@ -35,6 +41,28 @@ bool HoldsArchives(const QString& windowsFolder) {
 }
 
 constexpr qint64 kFrameMs = 25;
+
+// Runs `work` on a worker thread while `wait` runs on this one, at least
+// every kFrameMs: reading the directory of a large archive, and letting go
+// of it, take a while, and the window's events go on meanwhile. Raises what
+// the work raised.
+template <typename Work>
+auto RunAside(Work work, const std::function<void()>& wait) {
+    auto running = std::async(std::launch::async, std::move(work));
+    while (running.wait_for(std::chrono::milliseconds(kFrameMs)) != std::future_status::ready)
+        wait();
+    return running.get();
+}
+
+std::unique_ptr<ZipArchiveComponent> OpenToReadAside(const QString& path, const std::function<void()>& wait) {
+    return RunAside(
+        [path] {
+            auto zip = std::make_unique<ZipArchiveComponent>();
+            zip->OpenToRead(path);
+            return zip;
+        },
+        wait);
+}
 
 }  // namespace
 
@@ -75,6 +103,7 @@ void frmRestore::cmdSearch_Click() {
     h.Next(11, [&] { setToolbarState(false, true, false); });
     h.Next(12, [&] {
         FG3->setRows(1);
+        widestCells_.fill({});
         for (int c = 0; c < 7; ++c)
             FG3->setTextMatrix(0, c, ColumnHeader(c));
         fitColumns();
@@ -89,6 +118,36 @@ void frmRestore::cmdSearch_Click() {
     QString searchCopy;
     bool tempReady = false;
     QString badPattern;   // a pattern that Like cannot read is logged once
+    // The pattern and the case option are read again whenever events have
+    // run (only then can they change), and the pattern compiled for them.
+    QString pattern;
+    int caseOption = -1;
+    std::optional<vb::LikePattern> matcher;
+    std::optional<vb::VbError> patternError;
+    const auto readPattern = [&] {
+        const QString text = txtFileSearch->Text();
+        const int option = chkCaseSensitive->Value();
+        if (option == caseOption && text == pattern)
+            return;
+        pattern = text;
+        caseOption = option;
+        matcher.reset();
+        patternError.reset();
+        try {
+            // Without the case option both sides are compared in lower case.
+            matcher.emplace(option == 1 ? text : text.toLower());
+        } catch (const vb::VbError& e) {
+            patternError = e;
+        }
+    };
+    // While an archive's directory is read or let go of aside.
+    const auto whileOpening = [&] {
+        if (!self)
+            return;
+        showCounters();
+        vb::DoEvents();
+    };
+    std::unique_ptr<ZipArchiveComponent> opening;
     // The archives not searched, each with its reason, told once at the end.
     QStringList notSearched;
     bool stop = false;
@@ -126,11 +185,17 @@ void frmRestore::cmdSearch_Click() {
                 notSearched << archive + QStringLiteral(": ") + restore_copies::kNotDecrypted;
                 continue;
             }
-            opened = h.Next(22, [&] { oZip->OpenToRead(searchCopy); });
+            opened = h.Next(22, [&] { opening = OpenToReadAside(searchCopy, whileOpening); });
+            if (!self)
+                return;
             h.Next(23, [&] { startClip(QStringLiteral("Findfile.AVI")); });
         } else {
-            opened = h.Next(24, [&] { oZip->OpenToRead(path); });
+            opened = h.Next(24, [&] { opening = OpenToReadAside(path, whileOpening); });
+            if (!self)
+                return;
         }
+        if (opened)
+            oZip = std::move(opening);
         if (!opened) {
             notSearched << restore_copies::Reason(archive, h.Err, path);
             showCounters();
@@ -145,31 +210,37 @@ void frmRestore::cmdSearch_Click() {
         bFirstFind = true;
 
         const qint32 count = oZip->Files().Count();
+        readPattern();
         for (qint32 j = 0; j < count; ++j) {
             h.Next(30, [&] {
                 const ZipArchiveEntry entry = oZip->Files().Item(j);
-                // The grid shows the stored name as it is; without the case
-                // option both sides are compared in lower case.
+                // The grid shows the stored name as it is.
                 const QString stored = entry.Name();
-                const QString fileName = stored.mid(stored.lastIndexOf(QLatin1Char('\\')) + 1);
-                ProgressBar3->setValue(std::min(i + 1, ProgressBar3->Max()));
+                const qsizetype nameAt = stored.lastIndexOf(QLatin1Char('\\')) + 1;
+                if (j == 0)
+                    ProgressBar3->setValue(std::min(i + 1, ProgressBar3->Max()));
                 ++searchedFiles_;
-                const QString pattern = txtFileSearch->Text();
                 bFound = false;
-                try {
-                    bFound = chkCaseSensitive->Value() == 1 ? vb::Like(fileName, pattern)
-                                                            : vb::Like(fileName.toLower(), pattern.toLower());
-                } catch (const vb::VbError&) {
+                if (patternError) {
                     if (pattern != badPattern) {
                         badPattern = pattern;
-                        throw;
+                        throw *patternError;
                     }
+                } else {
+                    bFound = caseOption == 1 ? matcher->matches(QStringView(stored).mid(nameAt))
+                                             : matcher->matches(stored.mid(nameAt).toLower());
                 }
                 if (bFound) {
-                    FG3->AddItem(QStringLiteral("\t") + fileName + QLatin1Char('\t') +
-                                 vb::CStr(entry.ModificationDate()) + QLatin1Char('\t') +
-                                 QString::number(entry.UncompressedSize()) + QLatin1Char('\t') + archive +
-                                 QLatin1Char('\t') + QString::number(j) + QLatin1Char('\t') + stored);
+                    const QString fileName = stored.mid(nameAt);
+                    const QString date = vb::CStr(entry.ModificationFields());
+                    const QString size = QString::number(entry.UncompressedSize());
+                    const QString index = QString::number(j);
+                    const QChar tab = QLatin1Char('\t');
+                    FG3->AddItem(QString(tab % fileName % tab % date % tab % size % tab % archive % tab % index % tab %
+                                         stored));
+                    noteWholeCell(2, date);
+                    noteWholeCell(3, size);
+                    noteWholeCell(5, index);
                     ++foundFiles_;
                     if (bFirstFind)
                         ++foundArchives_;
@@ -183,6 +254,7 @@ void frmRestore::cmdSearch_Click() {
                 vb::DoEvents();
                 if (!self)
                     return;
+                readPattern();
                 frame.restart();
             }
             if (bCancelSearch) {
@@ -192,7 +264,17 @@ void frmRestore::cmdSearch_Click() {
         }
         if (stop)
             break;
-        h.Next(40, [&] { oZip->Close(); });
+        h.Next(40, [&] {
+            std::unique_ptr<ZipArchiveComponent> closing = std::move(oZip);
+            RunAside(
+                [&closing] {
+                    closing->Close();
+                    closing.reset();
+                },
+                whileOpening);
+        });
+        if (!self)
+            return;
         showCounters();
         vb::DoEvents();
         if (!self)

@@ -239,8 +239,9 @@ void frmRestore::fitColumns() {
         if (c != 1 && c != 4 && c != 6) {
             // Dates, sizes and indexes are shown whole.
             const QFontMetrics cells = FG3->fontMetrics();
-            for (int r = 1; c != 0 && r < FG3->Rows(); ++r)
-                want[c] = std::max(want[c], cells.horizontalAdvance(FG3->TextMatrix(r, c)) + 2 * cells.averageCharWidth() + 8);
+            if (c != 0 && FG3->Rows() > 1 && widestCells_[size_t(c)].shapeWidth >= 0)
+                want[c] = std::max(want[c], cells.horizontalAdvance(widestCells_[size_t(c)].text) +
+                                                2 * cells.averageCharWidth() + 8);
             fixed += want[c];
         }
     }
@@ -256,6 +257,24 @@ void frmRestore::fitColumns() {
             FG3->setColumnWidth(c, want[c]);
         else
             FG3->setColumnWidth(c, std::max(least, room * shares[c] / 12));
+    }
+}
+
+void frmRestore::noteWholeCell(int col, const QString& text) {
+    QString shape = text;
+    for (QChar& ch : shape)
+        if (ch >= QLatin1Char('1') && ch <= QLatin1Char('9'))
+            ch = QLatin1Char('0');
+    auto at = digitShapeWidths_.constFind(shape);
+    if (at == digitShapeWidths_.constEnd()) {
+        if (digitShapeWidths_.size() >= 4096)
+            digitShapeWidths_.clear();
+        at = digitShapeWidths_.insert(shape, FG3->fontMetrics().horizontalAdvance(shape));
+    }
+    WidestCell& widest = widestCells_[size_t(col)];
+    if (*at > widest.shapeWidth) {
+        widest.text = text;
+        widest.shapeWidth = *at;
     }
 }
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QDialog>
+#include <QHash>
 #include <QString>
+#include <array>
 #include <memory>
 
 #include "platform/ZipArchiveComponent.h"
@@ -128,6 +130,17 @@ private:
     bool unloaded_ = false;
     bool busy_ = false;
     bool closeAfterBusy_ = false;
+    // The widest text of each column that is shown whole (date, size,
+    // index) among the rows of the search, noted as rows are added: the
+    // column fitting measures these instead of every row. Texts that differ
+    // only in their digits count as equally wide (digits are of one width).
+    void noteWholeCell(int col, const QString& text);
+    struct WidestCell {
+        QString text;
+        int shapeWidth = -1;   // none yet
+    };
+    std::array<WidestCell, 7> widestCells_;
+    QHash<QString, int> digitShapeWidths_;
     // The four counters of a search; the labels show them whenever events run.
     qint64 searchedFiles_ = 0, searchedArchives_ = 0, foundFiles_ = 0, foundArchives_ = 0;
 };

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "vb/Clock.h"
 
+#include <QHash>
+
 #include <chrono>
+#include <climits>
 #include <mutex>
 
 #include "vb/VbLocale.h"
@@ -107,6 +110,25 @@ QString GeneralDateText(const QDateTime& value) {
     if (midnight)
         return ShortDateText(d);
     return ShortDateText(d) + QLatin1Char(' ') + LongTimeText(t);
+}
+
+QDateTime LocalFields(qint64 secs) {
+    // The zone's offset from UTC for each day met, when it is the same at
+    // the day's first and last second (no change of the clocks that day).
+    constexpr qint64 kDay = 86400;
+    constexpr int kChanges = INT_MIN;
+    thread_local QHash<qint64, int> offsets;
+    const qint64 day = secs >= 0 ? secs / kDay : -((-secs + kDay - 1) / kDay);
+    auto at = offsets.constFind(day);
+    if (at == offsets.constEnd()) {
+        if (offsets.size() >= 4096)
+            offsets.clear();
+        const int first = QDateTime::fromSecsSinceEpoch(day * kDay).offsetFromUtc();
+        const int last = QDateTime::fromSecsSinceEpoch(day * kDay + kDay - 1).offsetFromUtc();
+        at = offsets.insert(day, first == last ? first : kChanges);
+    }
+    const int offset = *at != kChanges ? *at : QDateTime::fromSecsSinceEpoch(secs).offsetFromUtc();
+    return QDateTime::fromSecsSinceEpoch(secs + offset, Qt::UTC);
 }
 
 }  // namespace vb

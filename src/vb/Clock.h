@@ -33,4 +33,10 @@ QString GeneralDateText(const QDateTime& value);
 // The long time form (en-US: "2:05:09 PM").
 QString LongTimeText(const QTime& time);
 
+// The local date and time of a moment given in seconds since 1970 (UTC): a
+// date-time in UTC form whose date() and time() are those that
+// QDateTime::fromSecsSinceEpoch(secs) shows. Many moments cost a time-zone
+// lookup per day they fall on rather than one each.
+QDateTime LocalFields(qint64 secsSinceEpoch);
+
 }  // namespace vb

@@ -21,11 +21,24 @@ struct Token {
     explicit Token(Kind k) : kind(k) {}
 };
 
+void codePoints(QStringView s, std::vector<char32_t>& out) {
+    out.clear();
+    out.reserve(size_t(s.size()));
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            out.push_back(QChar::surrogateToUcs4(c, s[i + 1]));
+            ++i;
+        } else {
+            // A lone surrogate reads as the replacement character, as in toUcs4.
+            out.push_back(c.isSurrogate() ? char32_t(QChar::ReplacementCharacter) : char32_t(c.unicode()));
+        }
+    }
+}
+
 std::vector<char32_t> codePoints(const QString& s) {
     std::vector<char32_t> out;
-    out.reserve(s.size());
-    for (char32_t c : s.toUcs4())
-        out.push_back(c);
+    codePoints(QStringView(s), out);
     return out;
 }
 
@@ -112,14 +125,17 @@ bool matchOne(const Token& t, char32_t c) {
     return false;
 }
 
-bool like(const QString& text, const QString& pattern, bool ignoreCase) {
-    const std::vector<Token> toks = compile(pattern, ignoreCase);
-    std::vector<char32_t> s = codePoints(text);
+bool matchTokens(const std::vector<Token>& toks, QStringView text, bool ignoreCase) {
+    // The buffers are kept between calls: a search matches many names.
+    thread_local std::vector<char32_t> s;
+    thread_local std::vector<char> reach, next;
+    codePoints(text, s);
     if (ignoreCase)
         for (char32_t& c : s)
             c = fold(c);
     // Row by row over the pattern: reach[i] = the first i characters are matched.
-    std::vector<char> reach(s.size() + 1, 0), next(s.size() + 1, 0);
+    reach.assign(s.size() + 1, 0);
+    next.assign(s.size() + 1, 0);
     reach[0] = 1;
     for (const Token& t : toks) {
         std::fill(next.begin(), next.end(), 0);
@@ -138,10 +154,26 @@ bool like(const QString& text, const QString& pattern, bool ignoreCase) {
     }
     return reach[s.size()] != 0;
 }
+
+bool like(const QString& text, const QString& pattern, bool ignoreCase) {
+    return matchTokens(compile(pattern, ignoreCase), text, ignoreCase);
+}
 }  // namespace
 
 bool Like(const QString& text, const QString& pattern) { return like(text, pattern, false); }
 bool LikeText(const QString& text, const QString& pattern) { return like(text, pattern, true); }
+
+struct LikePattern::Compiled {
+    std::vector<Token> tokens;
+    bool ignoreCase;
+};
+
+LikePattern::LikePattern(const QString& pattern, bool ignoreCase)
+    : compiled_(std::make_shared<const Compiled>(Compiled{compile(pattern, ignoreCase), ignoreCase})) {}
+
+bool LikePattern::matches(QStringView text) const {
+    return matchTokens(compiled_->tokens, text, compiled_->ignoreCase);
+}
 
 bool WildcardMatch(const QString& text, const QString& mask, Qt::CaseSensitivity cs) {
     QString re;

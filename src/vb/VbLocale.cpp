@@ -17,6 +17,24 @@ QString withoutZone(QString pattern) {
     pattern.replace(zone, QString());
     return pattern.trimmed();
 }
+
+// A pattern made from the date locale, made again only when that locale
+// changes: a listing formats a date for every row.
+struct PatternOfLocale {
+    QLocale locale{QLocale::C};
+    QString pattern;
+    bool made = false;
+    template <typename Make>
+    QString get(Make make) {
+        const QLocale now = DateLocale();
+        if (!made || now != locale) {
+            pattern = make(now);
+            locale = now;
+            made = true;
+        }
+        return pattern;
+    }
+};
 }  // namespace
 
 QLocale NumberLocale() { return QLocale(); }
@@ -32,22 +50,28 @@ QString DecimalPoint() { return NumberLocale().decimalPoint(); }
 QString GroupSeparator() { return NumberLocale().groupSeparator(); }
 
 QString ShortDatePattern() {
-    QString p = plainBlanks(DateLocale().dateFormat(QLocale::ShortFormat));
-    if (!p.contains(QLatin1String("yyyy")))
-        p.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return p;
+    thread_local PatternOfLocale cache;
+    return cache.get([](const QLocale& l) {
+        QString p = plainBlanks(l.dateFormat(QLocale::ShortFormat));
+        if (!p.contains(QLatin1String("yyyy")))
+            p.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        return p;
+    });
 }
 
 QString LongDatePattern() { return plainBlanks(DateLocale().dateFormat(QLocale::LongFormat)); }
 
 QString LongTimePattern() {
-    QString p = withoutZone(plainBlanks(DateLocale().timeFormat(QLocale::LongFormat)));
-    if (!p.contains(QLatin1Char('s'))) {
-        const int m = p.lastIndexOf(QLatin1String("mm"));
-        if (m >= 0)
-            p.insert(m + 2, QLatin1String(":ss"));
-    }
-    return p;
+    thread_local PatternOfLocale cache;
+    return cache.get([](const QLocale& l) {
+        QString p = withoutZone(plainBlanks(l.timeFormat(QLocale::LongFormat)));
+        if (!p.contains(QLatin1Char('s'))) {
+            const int m = p.lastIndexOf(QLatin1String("mm"));
+            if (m >= 0)
+                p.insert(m + 2, QLatin1String(":ss"));
+        }
+        return p;
+    });
 }
 
 QString ShortTimePattern() { return QStringLiteral("HH:mm"); }

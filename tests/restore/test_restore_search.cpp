@@ -227,6 +227,85 @@ TEST_F(RestoreSearch, CancelAndCloseEndTheSearchAtItsNextStep) {
     EXPECT_EQ(platform::GetSetting(settings::UserSettingsApp(), "Settings", "txtFileSearch"), QStringLiteral("*.txt"));
 }
 
+// An archive of `entries` empty stored entries "d<n>/f<n>.txt", written as
+// it stands (more than 65535 entries: the end record's count of 65535 stands
+// for "read to the end of the directory").
+void WriteManyEntries(const QString& path, int entries) {
+    QByteArray local, central;
+    auto put16 = [](QByteArray& b, quint32 v) { b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+    auto put32 = [&](QByteArray& b, quint32 v) {
+        put16(b, v & 0xFFFF);
+        put16(b, v >> 16);
+    };
+    const quint32 dosDate = (46u << 25) | (6u << 21) | (15u << 16) | (10u << 11) | (30u << 5);
+    for (int i = 0; i < entries; ++i) {
+        const QByteArray name = "d" + QByteArray::number(i / 1000) + "/f" + QByteArray::number(i) + ".txt";
+        const quint32 offset = quint32(local.size());
+        put32(local, 0x04034b50);
+        put16(local, 20), put16(local, 0), put16(local, 0), put32(local, dosDate);
+        put32(local, 0), put32(local, 0), put32(local, 0);
+        put16(local, quint32(name.size())), put16(local, 0);
+        local += name;
+        put32(central, 0x02014b50);
+        put16(central, 20), put16(central, 20), put16(central, 0), put16(central, 0), put32(central, dosDate);
+        put32(central, 0), put32(central, 0), put32(central, 0);
+        put16(central, quint32(name.size())), put16(central, 0), put16(central, 0), put16(central, 0),
+            put16(central, 0);
+        put32(central, 0), put32(central, offset);
+        central += name;
+    }
+    QByteArray end;
+    put32(end, 0x06054b50);
+    put16(end, 0), put16(end, 0), put16(end, 0xFFFF), put16(end, 0xFFFF);
+    put32(end, quint32(central.size())), put32(end, quint32(local.size())), put16(end, 0);
+    WriteHost(path, local + central + end);
+}
+
+TEST_F(RestoreSearch, EventsRunWhileALargeArchiveIsReadAndSearchedAndCancelEndsIt) {
+    constexpr int kEntries = 150000;
+    WriteManyEntries(dest + QStringLiteral("/large.zip"), kEntries);
+    OpenWindow();
+    // A timer that fires whenever events run notes what the window shows.
+    struct Seen {
+        bool whileReading = false, whileSearching = false;
+    } seen;
+    bool cancel = false;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!w().Busy())
+            return;
+        const qint64 files = w().lblSearchedFiles->Caption().toLongLong();
+        if (w().lblSearchedArchives->Caption() == QLatin1String("0"))
+            seen.whileReading = true;
+        else if (files > 0 && files < kEntries)
+            seen.whileSearching = true;
+        EXPECT_FALSE(w().tbTools->Buttons(QStringLiteral("search")).Enabled());
+        if (cancel && files > 0)
+            w().tbTools_ButtonClick(QStringLiteral("cancel"));
+    });
+    probe.start();
+    Search(QStringLiteral("f1*.txt"));
+    EXPECT_TRUE(seen.whileReading);
+    EXPECT_TRUE(seen.whileSearching);
+    // f1, f10 .. f19, f100 .. f199, ... f100000 .. f149999
+    EXPECT_EQ(Counters(), QStringList({QString::number(kEntries), "1", "61111", "1"}));
+    EXPECT_EQ(w().FG3->Rows(), 61112);
+    EXPECT_TRUE(Prompts().isEmpty());
+
+    // Cancelled from the toolbar once the entries are searched: the search
+    // ends there, the window is ready for the next one.
+    cancel = true;
+    Search(QStringLiteral("*"));
+    const qint64 searched = w().lblSearchedFiles->Caption().toLongLong();
+    EXPECT_GT(searched, 0);
+    EXPECT_LT(searched, kEntries);
+    EXPECT_EQ(w().FG3->Rows(), searched + 1);
+    EXPECT_FALSE(w().Busy());
+    EXPECT_TRUE(w().tbTools->Buttons(QStringLiteral("search")).Enabled());
+    EXPECT_FALSE(w().tbTools->Buttons(QStringLiteral("cancel")).Enabled());
+}
+
 TEST_F(RestoreSearch, PatternAndCaseOptionCarryOverBetweenOpenings) {
     for (const char* key : {"txtFileSearch", "chkCaseSensitive"})
         vb::Quiet([&] {

@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <thread>
 
+#include <ctime>
+
 #include "VbTestSupport.h"
 #include "vb/Clock.h"
 #include "vb/DoEvents.h"
@@ -66,4 +68,35 @@ TEST_F(ClockTest, ThrottledDoEventsRunsEventsAtMostEvery20ms) {
     EXPECT_GT(ticks, 2);          // events do run
     EXPECT_LE(ticks, 200 / 20 + 2);  // but not on every call
     EXPECT_GT(calls, ticks * 10);
+}
+
+// The local fields of many moments, in a zone that changes its clocks:
+// every moment shows what a local date-time of it shows, also within the
+// hours around each change.
+TEST(LocalFields, AreThoseOfTheLocalDateTime) {
+    const QByteArray oldTz = qgetenv("TZ");
+    const bool hadTz = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    // 2026-03-29 01:00 UTC the clocks go forward, 2026-10-25 01:00 UTC back.
+    for (const qint64 change : {qint64(1774746000), qint64(1792890000)}) {
+        ASSERT_NE(QDateTime::fromSecsSinceEpoch(change - 1).offsetFromUtc(),
+                  QDateTime::fromSecsSinceEpoch(change).offsetFromUtc());
+        for (qint64 s = change - 2 * 86400; s < change + 2 * 86400; s += 599) {
+            const QDateTime local = QDateTime::fromSecsSinceEpoch(s);
+            const QDateTime fields = LocalFields(s);
+            ASSERT_EQ(fields.date(), local.date()) << s;
+            ASSERT_EQ(fields.time(), local.time()) << s;
+        }
+    }
+    // Before 1970 and far apart, in an order that leaves the day behind.
+    for (const qint64 s : {qint64(-2000000000), qint64(-1), qint64(0), qint64(2147483647), qint64(86399)}) {
+        EXPECT_EQ(LocalFields(s).date(), QDateTime::fromSecsSinceEpoch(s).date()) << s;
+        EXPECT_EQ(LocalFields(s).time(), QDateTime::fromSecsSinceEpoch(s).time()) << s;
+    }
+    if (hadTz)
+        qputenv("TZ", oldTz);
+    else
+        qunsetenv("TZ");
+    ::tzset();
 }

@@ -43,3 +43,31 @@ TEST(Like, TextCompareIgnoresCase) {
     EXPECT_TRUE(LikeText("F", "[a-z]"));
     EXPECT_FALSE(LikeText("1", "[a-z]"));
 }
+
+TEST(Like, ACompiledPatternMatchesAsLikeDoes) {
+    const QString pairs = QString::fromUtf8("a\xF0\x9F\x98\x80" "b");   // "a", one character in two halves, "b"
+    const QString lone = QStringLiteral("a") + QChar(0xDC80) + QStringLiteral("b");
+    const struct {
+        QString text, pattern;
+    } cases[] = {
+        {"report.doc", "*.doc"}, {"report.DOC", "*.doc"}, {"", "*"},  {"", "?"},          {"a1c", "a#c"},
+        {"d", "[!a-c]"},         {"aaa", "a*a*a"},        {"aa", "a*a*a"}, {"Übung", "?bung"},
+        {pairs, "a?b"},          {pairs, "a??b"},         {lone, "a?b"},   {lone, QStringLiteral("a") + QChar(0xFFFD) + "b"},
+    };
+    for (const auto& c : cases) {
+        for (const bool text : {false, true}) {
+            const bool want = text ? LikeText(c.text, c.pattern) : Like(c.text, c.pattern);
+            // The same pattern object, again and again, as a search uses it.
+            const LikePattern p(c.pattern, text);
+            EXPECT_EQ(p.matches(c.text), want) << c.text.toStdString() << " / " << c.pattern.toStdString();
+            EXPECT_EQ(p.matches(c.text), want);
+        }
+    }
+    // A character in two halves is one character, a lone half reads as the
+    // replacement character, as QString::toUcs4 reads them.
+    EXPECT_TRUE(Like(pairs, "a?b"));
+    EXPECT_EQ(lone.toUcs4()[1], char32_t(0xFFFD));
+    EXPECT_TRUE(Like(lone, QStringLiteral("a") + QChar(0xFFFD) + "b"));
+    for (const char* bad : {"[abc", "[z-a]"})
+        EXPECT_EQ(ErrorOf([=] { LikePattern p(QString::fromLatin1(bad)); }), 93) << bad;
+}

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include <unordered_map>
+
 #include "ui/controls/VbControl.h"
 #include "vb/VbError.h"
 
@@ -41,17 +43,43 @@ public:
     }
 
     QString cell(int row, int col) const {
-        const QStringList& r = row == 0 ? header_ : rows_[size_t(row - 1)];
-        return col < r.size() ? r[col] : QString();
+        if (row == 0)
+            return col < header_.size() ? header_[col] : QString();
+        if (!edited_.empty()) {
+            const auto e = edited_.find(row);
+            if (e != edited_.end())
+                return col < e->second.size() ? e->second[col] : QString();
+        }
+        // The col-th field of the row's text.
+        const QString& r = rows_[size_t(row - 1)];
+        qsizetype start = 0;
+        for (int c = 0; c < col; ++c) {
+            const qsizetype tab = r.indexOf(QLatin1Char('\t'), start);
+            if (tab < 0)
+                return QString();
+            start = tab + 1;
+        }
+        const qsizetype end = r.indexOf(QLatin1Char('\t'), start);
+        return r.mid(start, end < 0 ? -1 : end - start);
     }
     void setCell(int row, int col, const QString& text) {
-        QStringList& r = row == 0 ? header_ : rows_[size_t(row - 1)];
+        if (row == 0) {
+            while (header_.size() <= col)
+                header_.append(QString());
+            header_[col] = text;
+            emit headerDataChanged(Qt::Horizontal, col, col);
+            return;
+        }
+        // A row changed cell by cell keeps its cells apart (a cell may then
+        // hold a TAB).
+        auto e = edited_.find(row);
+        if (e == edited_.end())
+            e = edited_.emplace(row, rows_[size_t(row - 1)].split(QLatin1Char('\t'))).first;
+        QStringList& r = e->second;
         while (r.size() <= col)
             r.append(QString());
         r[col] = text;
-        if (row == 0)
-            emit headerDataChanged(Qt::Horizontal, col, col);
-        else if (row - 1 < shown_)
+        if (row - 1 < shown_)
             emit dataChanged(index(row - 1, col), index(row - 1, col));
     }
 
@@ -61,6 +89,7 @@ public:
     void setRows(int rows) {
         publish();
         const int data = rows - 1;
+        std::erase_if(edited_, [&](const auto& e) { return e.first > data; });
         if (data < shown_) {
             beginRemoveRows({}, data, shown_ - 1);
             rows_.resize(size_t(data));
@@ -77,8 +106,18 @@ public:
         cols_ = cols;
         endResetModel();
     }
-    void append(QStringList cells) {
-        rows_.push_back(std::move(cells));
+    // A row from its cells separated by TAB (those past the last column left out).
+    void append(QString tabSeparated) {
+        qsizetype at = 0;
+        for (int c = 0; c < cols_ && at >= 0; ++c) {
+            at = tabSeparated.indexOf(QLatin1Char('\t'), at);
+            if (at >= 0 && c + 1 < cols_)
+                ++at;
+        }
+        if (at >= 0)
+            tabSeparated.truncate(at);
+        tabSeparated.squeeze();   // a text built piece by piece has room to spare
+        rows_.push_back(std::move(tabSeparated));
         publishSoon();
     }
     // Lets the view see every row the program has added.
@@ -98,7 +137,10 @@ private:
             flush_.start();
     }
     QStringList header_;
-    std::vector<QStringList> rows_;
+    // Each row as the text AddItem was given: one piece per row whatever
+    // the number of columns, for searches that list a million entries.
+    std::vector<QString> rows_;
+    std::unordered_map<int, QStringList> edited_;   // rows changed cell by cell, by grid row
     int cols_ = 2;
     int shown_ = 0;
     QTimer flush_;
@@ -173,10 +215,7 @@ void VbFlexGrid::setTextMatrix(int row, int col, const QString& text) {
 }
 
 void VbFlexGrid::AddItem(const QString& tabSeparated) {
-    QStringList cells = tabSeparated.split(QLatin1Char('\t'));
-    if (cells.size() > Cols())
-        cells.erase(cells.begin() + Cols(), cells.end());
-    model_->append(std::move(cells));
+    model_->append(tabSeparated);
     // The first row after the header is the current one, as in a fresh grid.
     if (row_ == 0) {
         row_ = rowSel_ = 1;
