@@ -5,8 +5,12 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <condition_variable>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 
 #include "platform/HostNames.h"
 #include "common/Globals.h"
@@ -158,28 +162,100 @@ void CopyWholeFolder(const QString& source, const QString& destination) {
     }
 }
 
-// The comparison, with the names of the entries that cannot be copied.
-CompareTable Compare(const QString& first, const QString& second, QStringList* firstOthers,
+// The comparison of two open folders, with the names of the entries that
+// cannot be copied.
+CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b, QStringList* firstOthers,
                      QStringList* secondOthers);
+
+// One helper thread that reads a folder while this thread reads the other
+// one of a pair: the two listings are most of a comparison's time.
+class ListingHelper {
+public:
+    ~ListingHelper() {
+        if (!thread_.joinable())
+            return;
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    // Runs `job` on the helper; `wait` returns once it is done.
+    void start(std::function<void()> job) {
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { work(); });
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            job_ = std::move(job);
+            done_ = false;
+        }
+        wake_.notify_all();
+    }
+    void wait() {
+        std::unique_lock<std::mutex> g(lock_);
+        finished_.wait(g, [&] { return done_; });
+    }
+
+private:
+    void work() {
+        std::unique_lock<std::mutex> g(lock_);
+        for (;;) {
+            wake_.wait(g, [&] { return quit_ || job_; });
+            if (!job_)
+                return;
+            std::function<void()> job = std::move(job_);
+            job_ = nullptr;
+            g.unlock();
+            job();
+            g.lock();
+            done_ = true;
+            finished_.notify_all();
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable wake_, finished_;
+    std::function<void()> job_;
+    bool done_ = true;
+    bool quit_ = false;
+    std::thread thread_;
+};
+
+ListingHelper& Helper() {
+    static ListingHelper h;
+    return h;
+}
 
 }  // namespace
 
-CompareTable CompareFiles(QString first, QString second) { return Compare(first, second, nullptr, nullptr); }
-
-namespace {
-
-CompareTable Compare(const QString& first, const QString& second, QStringList* firstOthers,
-                     QStringList* secondOthers) {
-
+CompareTable CompareFiles(QString first, QString second) {
     // Opening either folder may fail; that goes to the caller.
     const platform::FsoFolder a = Fso().GetFolder(first);
     const platform::FsoFolder b = Fso().GetFolder(second);
+    return Compare(a, b, nullptr, nullptr);
+}
 
-    // Each folder is read once, with the times, sizes and modes of its files.
-    // Once both are open, a listing that fails is passed over (no rows).
+namespace {
+
+CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b, QStringList* firstOthers,
+                     QStringList* secondOthers) {
+    // Each folder is read once, with the times, sizes and modes of its files,
+    // the second on the helper thread meanwhile (the listing touches nothing
+    // but the folder). Once both are open, a listing that fails is passed
+    // over (no rows).
     std::vector<platform::ListedFile> firstFiles, secondFiles;
+    QStringList helperOthers;
+    const QString secondHost = b.hostPath();
+    const bool wantOthers = secondOthers != nullptr;
+    Helper().start([&secondFiles, &helperOthers, secondHost, wantOthers] {
+        vb::Quiet([&] { secondFiles = platform::ListFolderFiles(secondHost, wantOthers ? &helperOthers : nullptr); });
+    });
     vb::Quiet([&] { firstFiles = platform::ListFolderFiles(a.hostPath(), firstOthers); });
-    vb::Quiet([&] { secondFiles = platform::ListFolderFiles(b.hostPath(), secondOthers); });
+    Helper().wait();
+    if (secondOthers)
+        *secondOthers += helperOthers;
     // The partial copies that a killed run left are no files of the user's:
     // they are neither compared nor copied, and go from the destination.
     auto dropLeftovers = [](std::vector<platform::ListedFile>& files, const QString& folderHost, bool remove) {
@@ -244,12 +320,25 @@ CompareTable Compare(const QString& first, const QString& second, QStringList* f
 
 }  // namespace
 
-void SynchronizeFiles(QString source, QString destination, bool bothWays) {
+namespace {
+
+// SynchronizeFiles of two folders; `opened`, when given, are the two folders
+// as the caller just opened them, else they are opened here (a failure goes
+// to the caller).
+void SyncFiles(QString source, QString destination, bool bothWays, const platform::FsoFolder* openedSource,
+               const platform::FsoFolder* openedDestination) {
     showTime();
     writeLine(column(source) + kTo + destination);
     yieldStep();
     QStringList sourceOthers, destinationOthers;
-    const CompareTable table = Compare(source, destination, &sourceOthers, &destinationOthers);
+    platform::FsoFolder a, b;
+    if (!openedSource) {
+        a = Fso().GetFolder(source);
+        b = Fso().GetFolder(destination);
+        openedSource = &a;
+        openedDestination = &b;
+    }
+    const CompareTable table = Compare(*openedSource, *openedDestination, &sourceOthers, &destinationOthers);
     yieldStep();
     ReportUncopyable(source, sourceOthers);
     if (bothWays)
@@ -284,6 +373,12 @@ void SynchronizeFiles(QString source, QString destination, bool bothWays) {
     }
 }
 
+}  // namespace
+
+void SynchronizeFiles(QString source, QString destination, bool bothWays) {
+    SyncFiles(std::move(source), std::move(destination), bothWays, nullptr, nullptr);
+}
+
 void SynchronizeDir(QString source, QString destination, bool bothWays) {
     // Every failure is named in the error log and the work goes on with the
     // next step.
@@ -301,7 +396,8 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
         writeLine(column(source) + kTo + destination);
     });
     yieldStep();
-    Attempt(kDirLabel, 4, source, [&] { SynchronizeFiles(source, destination, bothWays); });
+    // The two folders are the ones just opened: they are not looked up again.
+    Attempt(kDirLabel, 4, source, [&] { SyncFiles(source, destination, bothWays, &from, &to); });
     yieldStep();
     if (CancelBackUp)
         return;
