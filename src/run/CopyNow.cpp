@@ -264,6 +264,12 @@ bool CopyAgain(const QString& file, const QString& sourceHost, const QString& ta
     return TryFor(copy, file, [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st); });
 }
 
+// The copies in hand take room that a measurement may not show yet.
+void MeasureFreeSpace(const QString& destination) {
+    gFreeSpace = Get_DiskFree(destination) - Workers().reserved();
+    freeMeasuredAt = vb::SteadyMs();
+}
+
 // The end of a copy made on a worker: what a copy made here does after it.
 void Finish(CopyJob& job) {
     bool copied = !job.error;
@@ -271,7 +277,10 @@ void Finish(CopyJob& job) {
         vb::Quiet([&] { platform::NoteHostFileCopied(job.targetHost, job.made); });
     } else {
         copied = CopyAgain(job.file, job.sourceHost, job.target, job.folder, job.st);
-        freeMeasuredAt = std::numeric_limits<qint64>::min() / 2;   // measured again at the next file
+        // The room may be gone (another program filled the disk): it is
+        // measured now, so that the next file is decided on a true figure.
+        if (fMainForm)
+            vb::Quiet([] { MeasureFreeSpace(fMainForm->txtPathBackUp->Text()); });
     }
     if (copied && job.clearFlag)
         vb::Quiet([&] { platform::ClearArchiveBitSoon(job.sourceHost, job.st.size, job.st.mtime); });
@@ -281,12 +290,6 @@ void Finish(CopyJob& job) {
 void FinishDone(bool all) {
     while (std::shared_ptr<CopyJob> job = Workers().takeDone(all))
         Finish(*job);
-}
-
-// The copies in hand take room that a measurement may not show yet.
-void MeasureFreeSpace(const QString& destination) {
-    gFreeSpace = Get_DiskFree(destination) - Workers().reserved();
-    freeMeasuredAt = vb::SteadyMs();
 }
 
 }  // namespace
