@@ -274,10 +274,15 @@ CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b,
     table.reserve(firstFiles.size() + secondFiles.size());
 
     // The second folder's files by name, for one lookup per file of the first.
+    // (Each name's key is made once.)
+    QStringList secondKeys;
+    secondKeys.reserve(qsizetype(secondFiles.size()));
+    for (const platform::ListedFile& f : secondFiles)
+        secondKeys.append(nameKey(f.name));
     QHash<QString, qsizetype> secondByName;
     secondByName.reserve(qsizetype(secondFiles.size()));
     for (qsizetype i = qsizetype(secondFiles.size()) - 1; i >= 0; --i)
-        secondByName.insert(nameKey(secondFiles[size_t(i)].name), i);   // the first of equal names wins
+        secondByName.insert(secondKeys[i], i);   // the first of equal names wins
 
     QSet<QString> firstNames;
     firstNames.reserve(qsizetype(firstFiles.size()));
@@ -310,9 +315,9 @@ CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b,
         }
         table.push_back(std::move(row));
     }
-    for (const platform::ListedFile& f : secondFiles)
-        if (!firstNames.contains(nameKey(f.name)))
-            table.push_back({f.name, -1});
+    for (size_t i = 0; i < secondFiles.size(); ++i)
+        if (!firstNames.contains(secondKeys[qsizetype(i)]))
+            table.push_back({secondFiles[i].name, -1});
     table.shrink_to_fit();
     return table;
 }
@@ -379,12 +384,19 @@ void SynchronizeFiles(QString source, QString destination, bool bothWays) {
     SyncFiles(std::move(source), std::move(destination), bothWays, nullptr, nullptr);
 }
 
-void SynchronizeDir(QString source, QString destination, bool bothWays) {
+namespace {
+
+// SynchronizeDir; `listed`, when given, is the source folder as its parent's
+// listing found it: it is only looked at again, not mapped again.
+void SyncDir(QString source, QString destination, bool bothWays, const platform::FsoFolder* listed) {
     // Every failure is named in the error log and the work goes on with the
     // next step.
     platform::FsoFolder from, to;
     const bool opened = vb::Quiet([&] {
-        from = Fso().GetFolder(source);
+        if (listed && platform::StatHost(listed->hostPath()).kind == platform::EntryKind::Folder)
+            from = *listed;
+        else
+            from = Fso().GetFolder(source);
         to = Fso().GetFolder(destination);
     });
     if (!opened) {
@@ -435,7 +447,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
             Attempt(kDirLabel, 6, path, [&] { platform::RemoveHostFile(targetHost, true); }))
             WriteErrorLog(false, ProgramName, kDirLabel, 6, 0,
                           QStringLiteral("A link in the destination was replaced by a folder: ") + target);
-        SynchronizeDir(path, target, bothWays);
+        SyncDir(path, target, bothWays, &sub);
         yieldStep();
         if (CancelBackUp)
             return;
@@ -459,6 +471,12 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
         if (CancelBackUp)
             return;
     }
+}
+
+}  // namespace
+
+void SynchronizeDir(QString source, QString destination, bool bothWays) {
+    SyncDir(std::move(source), std::move(destination), bothWays, nullptr);
 }
 
 namespace {
