@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QMap>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include "FaultSupport.h"
 #include "ZipRunFixture.h"
@@ -340,4 +341,32 @@ TEST_F(CopyMode, CopiesOnWorkerThreadsEndAsCopiesMadeInTurn) {
     EXPECT_TRUE(results[1] == expected);
     EXPECT_EQ(logs[0].count("Copy_Now of Formular"), logs[1].count("Copy_Now of Formular"));
     ::chmod(QFile::encodeName(unreadable).constData(), 0600);
+}
+
+// Stop during a run whose copies are made on worker threads: the walk ends
+// after the file in hand, the copies already handed over are finished, and
+// every file the counters took is in the destination, whole; nothing
+// temporary is left.
+TEST_F(CopyMode, StopEndsTheRunWithEveryCountedFileCopiedWhole) {
+    CopyWorkersForTest workers(2);
+    for (int i = 0; i < 3000; ++i)
+        WriteSource(QString("many/f%1.bin").arg(i), QByteArray(512, char('a' + i % 26)));
+    AddSource(Win(src) + "\\many\\*.*");
+    f().txtTotalFiles->setText("0");
+    QTimer stop;
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+        if (!Tree(dest).isEmpty())
+            CancelBackUp = true;
+    });
+    stop.start(0);
+    Run();
+    stop.stop();
+    EXPECT_TRUE(CancelBackUp);
+    const QMap<QString, QByteArray> copied = Tree(dest);
+    EXPECT_EQ(QString::number(copied.size()), f().txtTotalFiles->Text());
+    EXPECT_LT(copied.size(), 3000);
+    for (auto it = copied.begin(); it != copied.end(); ++it)
+        EXPECT_EQ(it.value().size(), 512) << it.key().toStdString();
+    QDirIterator hidden(dest, {".*"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    EXPECT_FALSE(hidden.hasNext()) << "no temporary file is left";
 }
