@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <functional>
@@ -186,39 +188,66 @@ public:
     void start(std::function<void()> job) {
         if (!thread_.joinable())
             thread_ = std::thread([this] { work(); });
+        bool sleeping;
         {
             std::lock_guard<std::mutex> g(lock_);
             job_ = std::move(job);
-            done_ = false;
+            done_.store(false);
+            pending_.store(true);
+            sleeping = helperSleeps_;
         }
-        wake_.notify_all();
+        if (sleeping)
+            wake_.notify_one();
     }
     void wait() {
+        // A folder is read in well under a millisecond: the other side is
+        // waited for a moment without sleeping, as waking a sleeping thread
+        // costs about as much.
+        spinFor([&] { return done_.load(); });
         std::unique_lock<std::mutex> g(lock_);
-        finished_.wait(g, [&] { return done_; });
+        callerSleeps_ = true;
+        finished_.wait(g, [&] { return done_.load(); });
+        callerSleeps_ = false;
     }
 
 private:
+    template <class Ready>
+    static void spinFor(Ready ready) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+        while (!ready() && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+    }
+
     void work() {
-        std::unique_lock<std::mutex> g(lock_);
         for (;;) {
+            spinFor([&] { return pending_.load(); });
+            std::unique_lock<std::mutex> g(lock_);
+            helperSleeps_ = true;
             wake_.wait(g, [&] { return quit_ || job_; });
+            helperSleeps_ = false;
             if (!job_)
                 return;
             std::function<void()> job = std::move(job_);
             job_ = nullptr;
+            pending_.store(false);
             g.unlock();
             job();
             g.lock();
-            done_ = true;
-            finished_.notify_all();
+            done_.store(true);
+            const bool waited = callerSleeps_;
+            g.unlock();
+            if (waited)
+                finished_.notify_one();
         }
     }
 
     std::mutex lock_;
     std::condition_variable wake_, finished_;
     std::function<void()> job_;
-    bool done_ = true;
+    std::atomic<bool> done_{true};
+    std::atomic<bool> pending_{false};
+    bool helperSleeps_ = false;
+    bool callerSleeps_ = false;
     bool quit_ = false;
     std::thread thread_;
 };
