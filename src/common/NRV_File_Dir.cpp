@@ -2,6 +2,8 @@
 #include "common/NRV_File_Dir.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 
 #include "common/NRV_ErrorLog.h"
@@ -200,15 +202,19 @@ bool compare_files(QString& sFile1, QString& sFile2) {
         const qint64 length = vb::Lof(no1);
         if (length != vb::Lof(no2))
             return;
+        // Blocks of 10000 bytes from the start, the last one shorter; they
+        // are read a hundred at a time, one after the other, into the same
+        // memory (an archive of a run is compared whole).
         constexpr qint64 block = 10000;
-        qint64 pos = 1;
-        for (qint64 i = 0; i < length / block; ++i, pos += block) {
-            if (vb::Get(no1, pos, block) != vb::Get(no2, pos, block))
+        constexpr qint64 group = 100 * block;
+        std::vector<char> one(size_t(std::min(length, group))), two(one.size());
+        for (qint64 at = 0; at < length; at += group) {
+            const qint64 n = std::min(group, length - at);
+            const qint64 position = at == 0 ? 1 : 0;
+            if (vb::GetInto(no1, position, one.data(), n) != n || vb::GetInto(no2, position, two.data(), n) != n ||
+                std::memcmp(one.data(), two.data(), size_t(n)) != 0)
                 return;
         }
-        const qint64 rest = length % block;
-        if (rest > 0 && vb::Get(no1, pos, rest) != vb::Get(no2, pos, rest))
-            return;
         // Only a comparison that read every byte counts as equal: an error
         // while reading (a file locked or shrunk meanwhile) leaves false.
         result = true;

@@ -406,6 +406,18 @@ void HostFolderReader::close() {
 // ---- changes ----
 
 void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
+    NoteHostFileCopied(dstHost, CopyHostFileData(srcHost, dstHost, overwrite, source));
+}
+
+void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
+    if (!copy.made)
+        return;
+    NoteEntryCreated(dstHost);
+    if (!(copy.known ? ArchiveFlagIsSet(dstHost, copy.size, copy.mtime) : ArchiveFlagIsSet(dstHost)))
+        SetArchiveFlag(dstHost);
+}
+
+CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
     const HostStat s = source ? *source : StatHost(srcHost);
     if (s.kind == EntryKind::Missing)
         RaiseMissing(srcHost);
@@ -427,7 +439,7 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         if (!(own.st_mode & S_IWUSR))
             vb::Raise(vb::errPermissionDenied);
         if (own.st_dev == s.dev && own.st_ino == s.ino)
-            return;   // the file onto itself: nothing to do
+            return {};   // the file onto itself: nothing to do
     }
     // A missing target folder (or a file in its place) is told by the
     // temporary file that cannot be made there: "Path not found" either way.
@@ -491,9 +503,12 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
         ::unlink(tmpl.constData());
         RaiseErrno(e, false);
     }
-    NoteEntryCreated(dstHost);
-    if (!(copiedKnown ? ArchiveFlagIsSet(dstHost, copied.st_size, copied.st_mtim) : ArchiveFlagIsSet(dstHost)))
-        SetArchiveFlag(dstHost);
+    CopiedFile made;
+    made.made = true;
+    made.known = copiedKnown;
+    made.size = qint64(copied.st_size);
+    made.mtime = copied.st_mtim;
+    return made;
 }
 
 void PreparePrivateFile(const QString& hostPath, bool empty) {

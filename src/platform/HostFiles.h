@@ -96,6 +96,20 @@ private:
 void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite,
                   const HostStat* source = nullptr);
 
+// CopyHostFile in two halves, for copies made on worker threads. The first
+// touches only the two files and may run on any thread; the second tells the
+// program of the copy (the path layer's names, the copy's archive flag) and
+// runs on the window's thread, after the first succeeded.
+struct CopiedFile {
+    bool made = false;    // false: the target was the source itself
+    bool known = false;   // the copy's size and time were read
+    qint64 size = 0;
+    struct timespec mtime {};
+};
+CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite,
+                            const HostStat* source = nullptr);
+void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy);
+
 // Makes sure `hostPath` is a plain file of mode 0600 that only its owner can
 // read, for a working file of a run (a temporary archive, its log, an
 // encrypted or decrypted copy): a symbolic link in its place is removed, not

@@ -541,6 +541,16 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
             put(block.data(), size_t(got));
             at += quint64(got);
         }
+    } else if (ahead && ahead->stream) {
+        // Kept as it is: the pieces are written as the worker reads them.
+        StoredPiece piece;
+        while (ahead_->nextPiece(*ahead, &piece)) {
+            put(piece.bytes.get(), piece.size);
+            ahead_->givePiece(std::move(piece));
+        }
+        read = ahead->result;
+        if (read.gaveUp && !read.readErrno)
+            read.readErrno = EIO;  // never taken for the whole file
     } else if (ahead) {
         read = ahead->result;
         const std::vector<unsigned char>& data = ahead->data;

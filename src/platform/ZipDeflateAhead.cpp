@@ -114,8 +114,23 @@ int OpenSourceFile(const QByteArray& encodedHostPath) {
 
 // --- DeflateAhead ----------------------------------------------------------
 
+struct DeflatedFile::Stream {
+    std::deque<StoredPiece> ready;  // read, not yet taken by the writer
+    size_t held = 0;                // memory of the pieces read or being read, not yet taken
+    bool ended = false;             // the worker read its last piece
+    bool abandoned = false;         // the writer or the queue gave the file up
+    FileDeflater::Result result;
+    // The worker waits here for the writer to take its pieces (or for the
+    // file to become the writer's); for room shared with the others it
+    // waits with them.
+    std::condition_variable room;
+    bool waiting = false;
+};
+
 struct DeflateAhead::Job {
-    enum State { Queued, Working, Done, Left };
+    // Streaming: the file's bytes are being read into pieces, which the
+    // writer may take as they come.
+    enum State { Queued, Working, Streaming, Done, Left };
     QString key;
     QByteArray host;
     int level = 0;
@@ -123,16 +138,30 @@ struct DeflateAhead::Job {
     size_t reserved = 0;       // bytes of memory
     quint64 spillReserved = 0; // bytes of the spill folder
     std::atomic<bool> dropped{false};
+    bool taken = false;        // the writer takes its pieces
     std::unique_ptr<DeflatedFile> out;
 };
 
 DeflatedFile::~DeflatedFile() {
     if (spillFd >= 0)
         ::close(spillFd);
+    if (stream && owner) {
+        bool roomFreed = false;
+        {
+            std::lock_guard lk(owner->m_);
+            roomFreed = owner->abandonLocked(*stream) && owner->waitingForRoom_ > 0;
+        }
+        if (roomFreed)
+            owner->room_.notify_all();
+    }
 }
 
 DeflateAhead::DeflateAhead(size_t boundBytes, int threads, const QByteArray& spillFolder, quint64 spillBound)
-    : bound_(boundBytes), jobLimit_(boundBytes / 4), spillFolder_(spillFolder), spillBound_(spillBound) {
+    : bound_(boundBytes), jobLimit_(boundBytes / 4), spillFolder_(spillFolder), spillBound_(spillBound),
+      piece_(std::clamp<size_t>(boundBytes / 8, 4096, kIoBlock)),
+      // Stored files need little read ahead: reading and checksumming a
+      // piece is quicker than writing it, and memory first touched is dear.
+      streamBound_(std::min(boundBytes - boundBytes / 4, size_t(48) << 20)) {
     for (int i = 0; i < std::max(threads, 1); ++i)
         threads_.emplace_back([this] { work(); });
 }
@@ -141,13 +170,20 @@ DeflateAhead::~DeflateAhead() {
     {
         std::lock_guard lk(m_);
         ending_ = true;
-        for (const auto& j : queue_)
+        for (const auto& j : queue_) {
             j->dropped = true;
+            if (j->out && j->out->stream)
+                j->out->stream->room.notify_one();
+        }
     }
     wake_.notify_all();
     room_.notify_all();
     for (std::thread& t : threads_)
         t.join();
+    for (const auto& j : queue_) {
+        if (j->out)
+            j->out->owner = nullptr;
+    }
 }
 
 void DeflateAhead::enqueue(const QList<QPair<QString, QByteArray>>& files, int level) {
@@ -180,8 +216,71 @@ void DeflateAhead::popFrontLocked(bool drop) {
         --next_;
 }
 
+void DeflateAhead::wakeStreamLocked(const std::shared_ptr<Job>& job) {
+    if (job && job->out && job->out->stream && job->out->stream->waiting)
+        job->out->stream->room.notify_one();
+}
+
+bool DeflateAhead::abandonLocked(DeflatedFile::Stream& stream) {
+    if (!stream.abandoned && !stream.ended)
+        stream.room.notify_one();
+    stream.abandoned = true;
+    const bool freed = !stream.ready.empty();
+    for (StoredPiece& p : stream.ready) {
+        held_ -= p.capacity;
+        streamHeld_ -= p.capacity;
+        stream.held -= p.capacity;
+        givePieceLocked(std::move(p));
+    }
+    stream.ready.clear();
+    return freed;
+}
+
+void DeflateAhead::givePieceLocked(StoredPiece&& piece) {
+    if (piece.capacity == piece_ && piece.bytes)
+        freePieces_.push_back(std::move(piece.bytes));
+    piece.bytes.reset();
+}
+
+void DeflateAhead::givePiece(StoredPiece&& piece) {
+    std::lock_guard lk(m_);
+    givePieceLocked(std::move(piece));
+}
+
+bool DeflateAhead::nextPiece(DeflatedFile& file, StoredPiece* piece) {
+    DeflatedFile::Stream& s = *file.stream;
+    std::unique_lock lk(m_);
+    if (s.ready.empty() && !s.ended) {
+        writerWaiting_ = true;
+        done_.wait(lk, [&] { return !s.ready.empty() || s.ended; });
+        writerWaiting_ = false;
+    }
+    if (s.ready.empty()) {
+        file.result = s.result;
+        return false;
+    }
+    *piece = std::move(s.ready.front());
+    s.ready.pop_front();
+    held_ -= piece->capacity;
+    streamHeld_ -= piece->capacity;
+    s.held -= piece->capacity;
+    const bool roomFreed = waitingForRoom_ > 0;
+    const bool workerWaits = s.waiting;
+    lk.unlock();
+    if (workerWaits)
+        s.room.notify_one();
+    if (roomFreed)
+        room_.notify_all();
+    return true;
+}
+
 void DeflateAhead::dropLocked(const std::shared_ptr<Job>& job) {
     job->dropped = true;
+    if (job->out && job->out->stream) {
+        abandonLocked(*job->out->stream);
+        job->out->owner = nullptr;
+        job->out.reset();
+    }
     if (job->state == Job::Done) {
         releaseLocked(*job);
         job->out.reset();
@@ -199,20 +298,25 @@ std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) 
     while (queue_.front()->key != key || queue_.front()->level != level)
         popFrontLocked(true);
     const std::shared_ptr<Job> job = queue_.front();
-    if (job->state != Job::Done && job->state != Job::Left) {
+    wakeStreamLocked(job);  // it is the writer's now
+    const auto ready = [&] { return job->state == Job::Done || job->state == Job::Left || job->state == Job::Streaming; };
+    if (!ready()) {
         // It is the first now: it may take room beyond the others.
         if (waitingForRoom_ > 0)
             room_.notify_all();
         writerWaiting_ = true;
-        done_.wait(lk, [&] { return job->state == Job::Done || job->state == Job::Left; });
+        done_.wait(lk, ready);
         writerWaiting_ = false;
     }
     popFrontLocked(false);
     std::unique_ptr<DeflatedFile> out;
-    if (job->state == Job::Done) {
+    if (job->state == Job::Done || job->state == Job::Streaming) {
         releaseLocked(*job);
         out = std::move(job->out);
+        job->taken = true;
     }
+    if (!queue_.empty())
+        wakeStreamLocked(queue_.front());
     const bool roomFreed = waitingForRoom_ > 0;
     lk.unlock();
     if (roomFreed)
@@ -289,6 +393,10 @@ void DeflateAhead::work() {
         const qint64 size = out->st.st_size;
         out->method = FileDeflater::MethodFor(job->level, size);
         out->zip64 = FileDeflater::Zip64For(size);
+        if (out->method == 0) {
+            stream(job, std::move(out), fd);
+            continue;
+        }
         const size_t need =
             out->method == 0 ? size_t(size) : size_t(compressBound(uLong(std::min<qint64>(size, 0x7FFFFFFF))));
         // A large output goes to a file without a name beside the archive.
@@ -374,6 +482,148 @@ void DeflateAhead::work() {
         }
         finish(Job::Done, std::move(out));
     }
+}
+
+// A file kept as it is: read to its end in pieces, each checksummed as it
+// comes, which the writer takes in order while the next are read. The front
+// file (the writer's) may hold a few pieces of its own beyond the others, so
+// that the writer never waits on a worker that waits for room.
+void DeflateAhead::stream(const std::shared_ptr<Job>& job, std::unique_ptr<DeflatedFile> out, int fd) {
+    const auto s = std::make_shared<DeflatedFile::Stream>();
+    out->stream = s;
+    out->owner = this;
+    const bool zip64 = out->zip64;
+    const quint64 expected = quint64(out->st.st_size);
+    bool writerWaits = false;
+    {
+        std::lock_guard lk(m_);
+        if (job->dropped) {
+            out->owner = nullptr;
+            job->state = Job::Left;
+            return;
+        }
+        // The writer is handed the file with its first piece (a small file
+        // then comes whole, without a wait for each piece).
+        job->out = std::move(out);
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // The writer's file may run a few pieces ahead of it; a later file a
+    // few less, so that one large file never keeps the small ones after it
+    // from being read.
+    const size_t frontLimit = std::max(piece_, std::min(jobLimit_, size_t(8) << 20));
+    const size_t laterLimit = std::max(piece_, std::min(jobLimit_, size_t(4) << 20));
+    uLong crc = crc32(0L, Z_NULL, 0);
+    quint64 total = 0;
+    int readErrno = 0;
+    bool atEnd = false;
+    while (!atEnd) {
+        // A file smaller than a piece gets one of its own size (and a byte,
+        // to see its end in it).
+        const size_t capacity = total == 0 && expected < piece_ ? size_t(expected) + 1 : piece_;
+        StoredPiece piece;
+        piece.capacity = capacity;
+        {
+            std::unique_lock lk(m_);
+            for (;;) {
+                if (ending_ || job->dropped || s->abandoned)
+                    break;
+                const bool front = job->taken || (!queue_.empty() && queue_.front() == job);
+                const bool own = s->held == 0 || s->held + capacity <= (front ? frontLimit : laterLimit);
+                const bool shared =
+                    front || (streamHeld_ + capacity <= streamBound_ && held_ + capacity <= bound_ - jobLimit_);
+                if (own && shared)
+                    break;
+                if (own) {
+                    ++waitingForRoom_;
+                    room_.wait(lk);
+                    --waitingForRoom_;
+                } else {
+                    s->waiting = true;
+                    s->room.wait(lk);
+                    s->waiting = false;
+                }
+            }
+            if (ending_ || job->dropped || s->abandoned)
+                break;
+            held_ += capacity;
+            streamHeld_ += capacity;
+            s->held += capacity;
+            size_t seen = peakEver.load();
+            while (held_ > seen && !peakEver.compare_exchange_weak(seen, held_)) {
+            }
+            if (capacity == piece_ && !freePieces_.empty()) {
+                piece.bytes = std::move(freePieces_.back());
+                freePieces_.pop_back();
+            }
+        }
+        if (!piece.bytes)
+            piece.bytes.reset(new (std::nothrow) unsigned char[capacity]);
+        while (piece.bytes && piece.size < capacity) {
+            size_t want = capacity - piece.size;
+            if (!zip64) {
+                // Without ZIP64 headers an entry must stay below 4 GiB, even if the file grows.
+                const quint64 room = FileDeflater::kPlainEntryLimit - total;
+                if (room == 0) {
+                    atEnd = true;
+                    break;
+                }
+                want = size_t(std::min<quint64>(want, room));
+            }
+            const ssize_t got = ::read(fd, piece.bytes.get() + piece.size, want);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                readErrno = got < 0 ? errno : 0;
+                atEnd = true;
+                break;
+            }
+            crc = crc32(crc, piece.bytes.get() + piece.size, uInt(got));
+            piece.size += size_t(got);
+            total += quint64(got);
+        }
+        if (!piece.bytes)
+            readErrno = ENOMEM, atEnd = true;
+        bool roomFreed = false;
+        {
+            std::lock_guard lk(m_);
+            if (job->state == Job::Working)
+                job->state = Job::Streaming;
+            if (piece.size > 0 && !s->abandoned && !job->dropped && !ending_) {
+                s->ready.push_back(std::move(piece));
+            } else {
+                held_ -= capacity;
+                streamHeld_ -= capacity;
+                s->held -= capacity;
+                givePieceLocked(std::move(piece));
+                roomFreed = waitingForRoom_ > 0;
+            }
+            if (atEnd) {
+                s->ended = true;
+                s->result.crc = crc;
+                s->result.usize = s->result.csize = total;
+                s->result.readErrno = readErrno;
+                job->state = Job::Done;
+            }
+            writerWaits = writerWaiting_;
+        }
+        if (writerWaits)
+            done_.notify_one();
+        if (roomFreed)
+            room_.notify_all();
+    }
+    // Given up (dropped, abandoned or the end of the read-ahead): nothing more comes.
+    {
+        std::lock_guard lk(m_);
+        if (s->ended)
+            return;
+        s->ended = true;
+        s->result.gaveUp = true;
+        if (job->state == Job::Streaming || job->state == Job::Working)
+            job->state = Job::Done;
+        writerWaits = writerWaiting_;
+    }
+    if (writerWaits)
+        done_.notify_one();
 }
 
 }  // namespace platform

@@ -67,6 +67,15 @@ private:
 // the file's place must not wait for a writer).
 int OpenSourceFile(const QByteArray& encodedHostPath);
 
+class DeflateAhead;
+
+// A piece of a stored file's bytes as a worker read them.
+struct StoredPiece {
+    std::unique_ptr<unsigned char[]> bytes;
+    size_t capacity = 0;
+    size_t size = 0;
+};
+
 // What a worker made of one file ahead of its turn.
 struct DeflatedFile {
     int openErrno = 0;          // open or fstat failed with this
@@ -76,8 +85,14 @@ struct DeflatedFile {
     bool zip64 = false;
     FileDeflater::Result result;
     std::vector<unsigned char> data;  // the entry's stored bytes, or
-    int spillFd = -1;                 // a file without a name that holds them
-    ~DeflatedFile();
+    int spillFd = -1;                 // a file without a name that holds them, or
+    // for a file kept as it is (level 0), its bytes in pieces handed over by
+    // DeflateAhead::nextPiece while the worker still reads them; `result`
+    // is complete once the last piece was taken.
+    struct Stream;
+    std::shared_ptr<Stream> stream;
+    DeflateAhead* owner = nullptr;
+    ~DeflatedFile();  // a stream not taken to its end is given up
 };
 
 // Reads and deflates the files that the archive is told will come next, on
@@ -105,6 +120,13 @@ public:
     // Drops every queued file.
     void clear();
 
+    // The next piece of a streamed file's bytes, in order, waiting until the
+    // worker has read it; false at the end of the file (its result is then
+    // set). The piece's memory is no longer counted against the bound.
+    bool nextPiece(DeflatedFile& file, StoredPiece* piece);
+    // Gives a piece's memory back for the next pieces.
+    void givePiece(StoredPiece&& piece);
+
     // The most that any read-ahead held at once since the last reset; for tests.
     static size_t PeakHeldEver();
     static void ResetPeakHeldEver();
@@ -115,11 +137,19 @@ private:
     void dropLocked(const std::shared_ptr<Job>& job);
     void popFrontLocked(bool drop);
     void releaseLocked(Job& job);
+    bool abandonLocked(DeflatedFile::Stream& stream);  // true when it gave room back
+    void wakeStreamLocked(const std::shared_ptr<Job>& job);
+    void givePieceLocked(StoredPiece&& piece);
+    void stream(const std::shared_ptr<Job>& job, std::unique_ptr<DeflatedFile> out, int fd);
+    friend struct DeflatedFile;
 
     const size_t bound_;
     const size_t jobLimit_;
     const QByteArray spillFolder_;
     const quint64 spillBound_;
+    const size_t piece_;        // bytes of a stored file's piece
+    const size_t streamBound_;  // pieces held for files the writer has not come to
+    std::vector<std::unique_ptr<unsigned char[]>> freePieces_;
     quint64 spilled_ = 0;
     mutable std::mutex m_;
     std::condition_variable wake_;    // workers: a job was queued, or the end
@@ -130,6 +160,7 @@ private:
     std::deque<std::shared_ptr<Job>> queue_;   // not yet taken by the writer, in order
     size_t next_ = 0;                          // the first of them no worker has picked
     size_t held_ = 0;
+    size_t streamHeld_ = 0;                    // of held_, the pieces of stored files
     bool ending_ = false;
     std::vector<std::thread> threads_;
 };

@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copy mode: each selected file copied as a plain file into the destination
 // folder, with or without its folder structure, or put on the disc image.
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -41,20 +48,34 @@ QString lastTargetFolder;
 QString lastTargetFolderHost;
 std::shared_ptr<const platform::DriveTable> lastTargetTable;
 
+// The target's folder as mapped before and the target's name in it, when
+// that folder is the one mapped last and the drives have not changed since.
+// The name is then looked up in it (ResolveHostChild, on any thread).
+bool InMappedFolder(const QString& target, const QString& folder, QString* folderHost, QString* name) {
+    if (folder != lastTargetFolder || lastTargetFolderHost.isEmpty() ||
+        platform::DriveTable::Current() != lastTargetTable)
+        return false;
+    // The folder is the target up to its last "\"; a name with another
+    // separator in it is mapped as a whole.
+    if (target.size() <= folder.size() + 1 || !target.startsWith(folder) || target.at(folder.size()) != QLatin1Char('\\'))
+        return false;
+    *name = target.mid(folder.size() + 1);
+    if (*name == QLatin1String(".") || *name == QLatin1String("..") || name->contains(QLatin1Char('/')) ||
+        name->contains(QLatin1Char('\\')))
+        return false;
+    *folderHost = lastTargetFolderHost;
+    return true;
+}
+
 // The host path of the target: its name looked up in the target folder
 // mapped before, or the whole path mapped again when that folder is not
 // known or the drives have changed since.
 QString TargetHost(const QString& target, const QString& folder) {
-    if (folder == lastTargetFolder && !lastTargetFolderHost.isEmpty() &&
-        platform::DriveTable::Current() == lastTargetTable) {
-        // The folder is the target up to its last "\"; a name with another
-        // separator in it is mapped as a whole.
-        if (target.size() > folder.size() + 1 && target.startsWith(folder) &&
-            target.at(folder.size()) == QLatin1Char('\\')) {
-            const QString host = platform::ResolveHostChild(lastTargetFolderHost, target.mid(folder.size() + 1));
-            if (!host.isEmpty())
-                return host;
-        }
+    QString folderHost, name;
+    if (InMappedFolder(target, folder, &folderHost, &name)) {
+        const QString host = platform::ResolveHostChild(folderHost, name);
+        if (!host.isEmpty())
+            return host;
     }
     return platform::HostPathOrRaise(target);
 }
@@ -76,14 +97,217 @@ qint64 freeMeasuredAt = std::numeric_limits<qint64>::min() / 2;
 
 double SpaceTaken(qint64 size) { return double((size + kCluster - 1) / kCluster * kCluster + kCluster); }
 
+// ---- copies on worker threads ----
+
+// During a run the copies themselves are made on worker threads, while this
+// thread keeps every decision in order: the room, the target, the counters,
+// the run log, and, once a copy is done, its error line or its archive flag.
+// A copy that failed on a worker is tried once more here, as a copy made here
+// is. Near the end of the room, onto a target that a copy still in hand
+// writes (or one of its name in another case), and outside a run, copies are
+// made here, in turn, after the ones in hand are done.
+struct CopyJob {
+    QString file;         // the source's Windows path, for the error log
+    QString sourceHost;
+    QString target;       // Windows path
+    QString targetHost;   // looked up by the worker: the name in its folder
+    QString targetFolderHost;
+    QString targetName;
+    QString folder;       // the target's folder (Windows path)
+    QString targetKey;    // the target's Windows path without regard to case
+    platform::HostStat st;
+    bool clearFlag = false;
+    double reserved = 0;  // the room it was counted to take
+    // written by the worker
+    platform::CopiedFile made;
+    std::exception_ptr error;
+    bool done = false;
+};
+
+class CopyWorkers {
+public:
+    ~CopyWorkers() { stop(); }
+
+    // Worker threads for a run: two where there are cores to spare (more
+    // copy no faster: the file system's own work per file is shared);
+    // VAULTORA_COPY_THREADS overrides (0: every copy on this thread).
+    static int& Threads() {
+        static int n = [] {
+            bool ok = false;
+            const int forced = qEnvironmentVariableIntValue("VAULTORA_COPY_THREADS", &ok);
+            if (ok)
+                return std::clamp(forced, 0, 16);
+            return std::clamp(int(std::thread::hardware_concurrency()) - 1, 0, 2);
+        }();
+        return n;
+    }
+
+    bool on() const { return on_; }
+    void allow() { on_ = Threads() > 0; }
+    double reserved() const { return reserved_; }
+    bool holds(const QString& key) const {
+        return std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& j) { return j->targetKey == key; });
+    }
+    bool full() const { return !jobs_.empty() && jobs_.size() >= size_t(8 * Threads()); }
+
+    void submit(std::shared_ptr<CopyJob> job) {
+        if (threads_.empty())
+            for (int i = 0; i < Threads(); ++i)
+                threads_.emplace_back([this] { work(); });
+        reserved_ += job->reserved;
+        jobs_.push_back(job);
+        bool idle;
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            queue_.push_back(std::move(job));
+            idle = idle_ > 0;
+        }
+        if (idle)   // a busy worker takes the next copy without being woken
+            wake_.notify_one();
+    }
+
+    // The oldest copy in hand, once it is done (waiting for it with `wait`);
+    // null when there is none or it is not done.
+    std::shared_ptr<CopyJob> takeDone(bool wait) {
+        if (jobs_.empty())
+            return nullptr;
+        {
+            std::unique_lock<std::mutex> g(lock_);
+            if (!jobs_.front()->done) {
+                if (!wait)
+                    return nullptr;
+                waiting_ = true;
+                finished_.wait(g, [&] { return jobs_.front()->done; });
+                waiting_ = false;
+            }
+        }
+        std::shared_ptr<CopyJob> job = std::move(jobs_.front());
+        jobs_.pop_front();
+        reserved_ -= job->reserved;
+        if (jobs_.empty())
+            reserved_ = 0;
+        return job;
+    }
+
+    // Ends the worker threads (every copy handed over is done by then).
+    void stop() {
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+        threads_.clear();
+        quit_ = false;
+        on_ = false;
+    }
+
+private:
+    void work() {
+        for (;;) {
+            std::shared_ptr<CopyJob> job;
+            {
+                std::unique_lock<std::mutex> g(lock_);
+                ++idle_;
+                wake_.wait(g, [&] { return quit_ || !queue_.empty(); });
+                --idle_;
+                if (queue_.empty())
+                    return;
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            try {
+                job->targetHost = platform::ResolveHostChild(job->targetFolderHost, job->targetName);
+                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st);
+            } catch (...) {
+                job->error = std::current_exception();
+            }
+            bool waited;
+            {
+                std::lock_guard<std::mutex> g(lock_);
+                job->done = true;
+                waited = waiting_;
+            }
+            if (waited)
+                finished_.notify_all();
+        }
+    }
+
+    bool on_ = false;
+    double reserved_ = 0;
+    std::deque<std::shared_ptr<CopyJob>> jobs_;   // handed over, oldest first (this thread's)
+    std::mutex lock_;
+    std::condition_variable wake_, finished_;
+    std::deque<std::shared_ptr<CopyJob>> queue_;  // not yet taken by a worker
+    bool quit_ = false;
+    int idle_ = 0;           // workers waiting for a copy
+    bool waiting_ = false;   // this thread waits for a copy to be done
+    std::vector<std::thread> threads_;
+};
+
+CopyWorkers& Workers() {
+    static CopyWorkers w;
+    return w;
+}
+
+const QString kCopyLabel = QStringLiteral("Copy_Now of Formular frmMain_BackUp");
+
+// A copy failed here is the second attempt: the folder may have gone since
+// it was built, so it is built again first; a failure then is named in the
+// error log. True when the copy is made.
+bool CopyAgain(const QString& file, const QString& sourceHost, const QString& target, const QString& folder,
+               const platform::HostStat& st) {
+    vb::Handler copy(kCopyLabel);
+    copy.Erl = 8;
+    CreateDirectoryStruct(folder);
+    return TryFor(copy, file, [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st); });
+}
+
+// The copies in hand take room that a measurement may not show yet.
 void MeasureFreeSpace(const QString& destination) {
-    gFreeSpace = Get_DiskFree(destination);
+    gFreeSpace = Get_DiskFree(destination) - Workers().reserved();
     freeMeasuredAt = vb::SteadyMs();
+}
+
+// The end of a copy made on a worker: what a copy made here does after it.
+void Finish(CopyJob& job) {
+    bool copied = !job.error;
+    if (copied) {
+        vb::Quiet([&] { platform::NoteHostFileCopied(job.targetHost, job.made); });
+    } else {
+        copied = CopyAgain(job.file, job.sourceHost, job.target, job.folder, job.st);
+        // The room may be gone (another program filled the disk): it is
+        // measured now, so that the next file is decided on a true figure.
+        if (fMainForm)
+            vb::Quiet([] { MeasureFreeSpace(fMainForm->txtPathBackUp->Text()); });
+    }
+    if (copied && job.clearFlag)
+        vb::Quiet([&] { platform::ClearArchiveBitSoon(job.sourceHost, job.st.size, job.st.mtime); });
+}
+
+// Finishes the copies that are done; with `all` waits for every one.
+void FinishDone(bool all) {
+    while (std::shared_ptr<CopyJob> job = Workers().takeDone(all))
+        Finish(*job);
 }
 
 }  // namespace
 
+void copy_source::FinishCopies() {
+    FinishDone(true);
+    Workers().stop();
+}
+
+void copy_source::SetWorkerThreads(int threads) {
+    FinishCopies();
+    CopyWorkers::Threads() = std::max(threads, 0);
+}
+
+int copy_source::WorkerThreads() { return CopyWorkers::Threads(); }
+
 void copy_source::EnterFolder(const QString& windowsFolder) {
+    Workers().allow();
     LookedAt().clear();
     listedFolder.enter(windowsFolder);
 }
@@ -104,10 +328,12 @@ qint32 copy_source::Attributes(const QString& file) {
 }
 
 bool frmMain_BackUp::Copy_Now(const QString& File) {
-    const QString label = QStringLiteral("Copy_Now of Formular frmMain_BackUp");
+    const QString& label = kCopyLabel;
     vb::Handler h(label);
     if (!optBuMode(1)->Value() || chkMedia->Value() == 0)
         return false;
+    // The copies that workers have done meanwhile are finished first.
+    FinishDone(false);
 
     // Sizes are 64-bit: a file of 2 GB or more is copied like any other.
     qint64 size = 0;
@@ -130,6 +356,15 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             platform::RaiseMissing(sourceHost);
         size = st.size;
         const bool cd = chkUseCDRecorder->Value() == 1;
+        // A copy goes to a worker only while the room is plenty, counted
+        // without what the copies in hand take (a measurement made meanwhile
+        // may not show that yet); else the copies in hand are done first and
+        // this one is made here, with the room measured as before.
+        if (Workers().full())
+            Finish(*Workers().takeDone(true));
+        bool onWorker = Workers().on() && !cd && gFreeSpace - Workers().reserved() >= SpaceTaken(size) + kNearlyFull;
+        if (!onWorker)
+            FinishDone(true);
         if (gFreeSpace < double(size) + kNearlyFull)
             MeasureFreeSpace(txtPathBackUp->Text());
         // (The disc's room is the disc image's own question, below.)
@@ -204,17 +439,33 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             // The copy goes through a temporary name and replaces the target
             // only when complete. A copy that fails is written to the error
             // log, and the file keeps its archive flag for the next run.
-            vb::Handler copy(label);
-            copy.Erl = 8;
-            copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st); });
-            if (!copied) {
-                // The folder may have gone since it was built: build it again.
-                CreateDirectoryStruct(folder);
-                copied = TryFor(copy, File,
-                                [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st); });
+            const bool flag = chkResetArchiveBit->Value() == 1 && CurrentArchiveBit;
+            auto job = std::make_shared<CopyJob>();
+            if (onWorker) {
+                // Two copies onto one target are made in their order.
+                job->targetKey = target.toCaseFolded();
+                if (Workers().holds(job->targetKey))
+                    FinishDone(true);
+                onWorker = InMappedFolder(target, folder, &job->targetFolderHost, &job->targetName);
             }
-            if (!copied)
-                clearFlag = false;
+            if (onWorker) {
+                job->file = File;
+                job->sourceHost = sourceHost;
+                job->target = target;
+                job->folder = folder;
+                job->st = st;
+                job->clearFlag = flag;
+                job->reserved = SpaceTaken(size);
+                Workers().submit(std::move(job));
+                copied = true;     // as far as this thread knows: the worker's end tells
+                clearFlag = false; // cleared when the copy is done
+            } else {
+                copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st); });
+                if (!copied)
+                    copied = CopyAgain(File, sourceHost, target, folder, st);
+                if (!copied)
+                    clearFlag = false;
+            }
         }
 
         // the archive flag

@@ -15,5 +15,13 @@ void EnterFolder(const QString& windowsFolder);
 qint32 Attributes(const QString& file);
 // No file of a folder is being walked (a single-file entry, the walk's end).
 void Forget();
+// The walk of a run is over, however it ended: the copies still in hand on
+// worker threads are done and finished (error lines, archive flags), and
+// later copies are made on the window's thread until the next walk.
+void FinishCopies();
+// The number of worker threads that copies are made on during a run (0: on
+// the window's thread), for a test that compares both ways.
+void SetWorkerThreads(int threads);
+int WorkerThreads();
 
 }  // namespace copy_source

@@ -484,7 +484,9 @@ void frmMain_BackUp::cmdBackUpNow() {
                                              : QStringLiteral("The run ended before the disc was written"));
         KeepUndeliveredToDisc();
     });
-    // The archive flags cleared by copies and not written yet.
+    // The copies still in hand, then the archive flags cleared by copies and
+    // not written yet.
+    vb::Quiet([] { copy_source::FinishCopies(); });
     vb::Quiet([] { platform::FlushArchiveBits(); });
     if (go == Go::Ended || ProgramEnded())
         return;

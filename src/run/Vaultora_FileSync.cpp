@@ -5,8 +5,14 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 
 #include "platform/HostNames.h"
 #include "common/Globals.h"
@@ -158,28 +164,127 @@ void CopyWholeFolder(const QString& source, const QString& destination) {
     }
 }
 
-// The comparison, with the names of the entries that cannot be copied.
-CompareTable Compare(const QString& first, const QString& second, QStringList* firstOthers,
+// The comparison of two open folders, with the names of the entries that
+// cannot be copied.
+CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b, QStringList* firstOthers,
                      QStringList* secondOthers);
+
+// One helper thread that reads a folder while this thread reads the other
+// one of a pair: the two listings are most of a comparison's time.
+class ListingHelper {
+public:
+    ~ListingHelper() {
+        if (!thread_.joinable())
+            return;
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    // Runs `job` on the helper; `wait` returns once it is done.
+    void start(std::function<void()> job) {
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { work(); });
+        bool sleeping;
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            job_ = std::move(job);
+            done_.store(false);
+            pending_.store(true);
+            sleeping = helperSleeps_;
+        }
+        if (sleeping)
+            wake_.notify_one();
+    }
+    void wait() {
+        // A folder is read in well under a millisecond: the other side is
+        // waited for a moment without sleeping, as waking a sleeping thread
+        // costs about as much.
+        spinFor([&] { return done_.load(); });
+        std::unique_lock<std::mutex> g(lock_);
+        callerSleeps_ = true;
+        finished_.wait(g, [&] { return done_.load(); });
+        callerSleeps_ = false;
+    }
+
+private:
+    template <class Ready>
+    static void spinFor(Ready ready) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+        while (!ready() && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+    }
+
+    void work() {
+        for (;;) {
+            spinFor([&] { return pending_.load(); });
+            std::unique_lock<std::mutex> g(lock_);
+            helperSleeps_ = true;
+            wake_.wait(g, [&] { return quit_ || job_; });
+            helperSleeps_ = false;
+            if (!job_)
+                return;
+            std::function<void()> job = std::move(job_);
+            job_ = nullptr;
+            pending_.store(false);
+            g.unlock();
+            job();
+            g.lock();
+            done_.store(true);
+            const bool waited = callerSleeps_;
+            g.unlock();
+            if (waited)
+                finished_.notify_one();
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable wake_, finished_;
+    std::function<void()> job_;
+    std::atomic<bool> done_{true};
+    std::atomic<bool> pending_{false};
+    bool helperSleeps_ = false;
+    bool callerSleeps_ = false;
+    bool quit_ = false;
+    std::thread thread_;
+};
+
+ListingHelper& Helper() {
+    static ListingHelper h;
+    return h;
+}
 
 }  // namespace
 
-CompareTable CompareFiles(QString first, QString second) { return Compare(first, second, nullptr, nullptr); }
-
-namespace {
-
-CompareTable Compare(const QString& first, const QString& second, QStringList* firstOthers,
-                     QStringList* secondOthers) {
-
+CompareTable CompareFiles(QString first, QString second) {
     // Opening either folder may fail; that goes to the caller.
     const platform::FsoFolder a = Fso().GetFolder(first);
     const platform::FsoFolder b = Fso().GetFolder(second);
+    return Compare(a, b, nullptr, nullptr);
+}
 
-    // Each folder is read once, with the times, sizes and modes of its files.
-    // Once both are open, a listing that fails is passed over (no rows).
+namespace {
+
+CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b, QStringList* firstOthers,
+                     QStringList* secondOthers) {
+    // Each folder is read once, with the times, sizes and modes of its files,
+    // the second on the helper thread meanwhile (the listing touches nothing
+    // but the folder). Once both are open, a listing that fails is passed
+    // over (no rows).
     std::vector<platform::ListedFile> firstFiles, secondFiles;
+    QStringList helperOthers;
+    const QString secondHost = b.hostPath();
+    const bool wantOthers = secondOthers != nullptr;
+    Helper().start([&secondFiles, &helperOthers, secondHost, wantOthers] {
+        vb::Quiet([&] { secondFiles = platform::ListFolderFiles(secondHost, wantOthers ? &helperOthers : nullptr); });
+    });
     vb::Quiet([&] { firstFiles = platform::ListFolderFiles(a.hostPath(), firstOthers); });
-    vb::Quiet([&] { secondFiles = platform::ListFolderFiles(b.hostPath(), secondOthers); });
+    Helper().wait();
+    if (secondOthers)
+        *secondOthers += helperOthers;
     // The partial copies that a killed run left are no files of the user's:
     // they are neither compared nor copied, and go from the destination.
     auto dropLeftovers = [](std::vector<platform::ListedFile>& files, const QString& folderHost, bool remove) {
@@ -198,10 +303,15 @@ CompareTable Compare(const QString& first, const QString& second, QStringList* f
     table.reserve(firstFiles.size() + secondFiles.size());
 
     // The second folder's files by name, for one lookup per file of the first.
+    // (Each name's key is made once.)
+    QStringList secondKeys;
+    secondKeys.reserve(qsizetype(secondFiles.size()));
+    for (const platform::ListedFile& f : secondFiles)
+        secondKeys.append(nameKey(f.name));
     QHash<QString, qsizetype> secondByName;
     secondByName.reserve(qsizetype(secondFiles.size()));
     for (qsizetype i = qsizetype(secondFiles.size()) - 1; i >= 0; --i)
-        secondByName.insert(nameKey(secondFiles[size_t(i)].name), i);   // the first of equal names wins
+        secondByName.insert(secondKeys[i], i);   // the first of equal names wins
 
     QSet<QString> firstNames;
     firstNames.reserve(qsizetype(firstFiles.size()));
@@ -234,9 +344,9 @@ CompareTable Compare(const QString& first, const QString& second, QStringList* f
         }
         table.push_back(std::move(row));
     }
-    for (const platform::ListedFile& f : secondFiles)
-        if (!firstNames.contains(nameKey(f.name)))
-            table.push_back({f.name, -1});
+    for (size_t i = 0; i < secondFiles.size(); ++i)
+        if (!firstNames.contains(secondKeys[qsizetype(i)]))
+            table.push_back({secondFiles[i].name, -1});
     table.shrink_to_fit();
     return table;
 }
@@ -244,12 +354,25 @@ CompareTable Compare(const QString& first, const QString& second, QStringList* f
 
 }  // namespace
 
-void SynchronizeFiles(QString source, QString destination, bool bothWays) {
+namespace {
+
+// SynchronizeFiles of two folders; `opened`, when given, are the two folders
+// as the caller just opened them, else they are opened here (a failure goes
+// to the caller).
+void SyncFiles(QString source, QString destination, bool bothWays, const platform::FsoFolder* openedSource,
+               const platform::FsoFolder* openedDestination) {
     showTime();
     writeLine(column(source) + kTo + destination);
     yieldStep();
     QStringList sourceOthers, destinationOthers;
-    const CompareTable table = Compare(source, destination, &sourceOthers, &destinationOthers);
+    platform::FsoFolder a, b;
+    if (!openedSource) {
+        a = Fso().GetFolder(source);
+        b = Fso().GetFolder(destination);
+        openedSource = &a;
+        openedDestination = &b;
+    }
+    const CompareTable table = Compare(*openedSource, *openedDestination, &sourceOthers, &destinationOthers);
     yieldStep();
     ReportUncopyable(source, sourceOthers);
     if (bothWays)
@@ -284,12 +407,25 @@ void SynchronizeFiles(QString source, QString destination, bool bothWays) {
     }
 }
 
-void SynchronizeDir(QString source, QString destination, bool bothWays) {
+}  // namespace
+
+void SynchronizeFiles(QString source, QString destination, bool bothWays) {
+    SyncFiles(std::move(source), std::move(destination), bothWays, nullptr, nullptr);
+}
+
+namespace {
+
+// SynchronizeDir; `listed`, when given, is the source folder as its parent's
+// listing found it: it is only looked at again, not mapped again.
+void SyncDir(QString source, QString destination, bool bothWays, const platform::FsoFolder* listed) {
     // Every failure is named in the error log and the work goes on with the
     // next step.
     platform::FsoFolder from, to;
     const bool opened = vb::Quiet([&] {
-        from = Fso().GetFolder(source);
+        if (listed && platform::StatHost(listed->hostPath()).kind == platform::EntryKind::Folder)
+            from = *listed;
+        else
+            from = Fso().GetFolder(source);
         to = Fso().GetFolder(destination);
     });
     if (!opened) {
@@ -301,7 +437,8 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
         writeLine(column(source) + kTo + destination);
     });
     yieldStep();
-    Attempt(kDirLabel, 4, source, [&] { SynchronizeFiles(source, destination, bothWays); });
+    // The two folders are the ones just opened: they are not looked up again.
+    Attempt(kDirLabel, 4, source, [&] { SyncFiles(source, destination, bothWays, &from, &to); });
     yieldStep();
     if (CancelBackUp)
         return;
@@ -339,7 +476,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
             Attempt(kDirLabel, 6, path, [&] { platform::RemoveHostFile(targetHost, true); }))
             WriteErrorLog(false, ProgramName, kDirLabel, 6, 0,
                           QStringLiteral("A link in the destination was replaced by a folder: ") + target);
-        SynchronizeDir(path, target, bothWays);
+        SyncDir(path, target, bothWays, &sub);
         yieldStep();
         if (CancelBackUp)
             return;
@@ -363,6 +500,12 @@ void SynchronizeDir(QString source, QString destination, bool bothWays) {
         if (CancelBackUp)
             return;
     }
+}
+
+}  // namespace
+
+void SynchronizeDir(QString source, QString destination, bool bothWays) {
+    SyncDir(std::move(source), std::move(destination), bothWays, nullptr);
 }
 
 namespace {

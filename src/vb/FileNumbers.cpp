@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <memory>
@@ -495,7 +496,10 @@ qint64 Loc(int fileNo) {
     }
 }
 
-QByteArray Get(int fileNo, qint64 position, qint64 length) {
+namespace {
+// The file of a Get, placed at its 1-based position (0: where it stands),
+// and the length to read.
+OpenFile& getAt(int fileNo, qint64 position, qint64& length) {
     OpenFile& f = recordFile(fileNo);
     if (position < 0)
         Raise(errBadRecordNumber);
@@ -508,9 +512,22 @@ QByteArray Get(int fileNo, qint64 position, qint64 length) {
         if (!f.file.seek(byte))
             Raise(errBadRecordNumber);
     }
+    return f;
+}
+}  // namespace
+
+QByteArray Get(int fileNo, qint64 position, qint64 length) {
+    OpenFile& f = getAt(fileNo, position, length);
     const QByteArray bytes = f.file.read(length);
     f.getCameShort = bytes.size() < length;
     return bytes;
+}
+
+qint64 GetInto(int fileNo, qint64 position, char* out, qint64 length) {
+    OpenFile& f = getAt(fileNo, position, length);
+    const qint64 got = std::max<qint64>(f.file.read(out, length), 0);
+    f.getCameShort = got < length;
+    return got;
 }
 
 void Put(int fileNo, qint64 position, const QByteArray& bytes) {

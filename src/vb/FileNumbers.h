@@ -94,6 +94,8 @@ qint64 Loc(int fileNo);
 // Binary/Random: read `length` bytes at 1-based `position` (0: where the file
 // stands; Random: a record number). Fewer bytes at the end of the file.
 QByteArray Get(int fileNo, qint64 position, qint64 length);
+// The same into the caller's memory: the number of bytes read.
+qint64 GetInto(int fileNo, qint64 position, char* out, qint64 length);
 void Put(int fileNo, qint64 position, const QByteArray& bytes);
 
 }  // namespace vb

@@ -187,6 +187,17 @@ TEST_F(FileDirTest, CompareFilesByBlocks) {
     testenv::writeFile(dir + "/empty2", "");
     testenv::writeFile(dir + "/ro", body);
     QFile::setPermissions(dir + "/ro", QFile::ReadOwner);
+    // Larger than what is read at once: a difference in any stretch counts.
+    QByteArray large(2'345'678, '\0');
+    for (int i = 0; i < large.size(); ++i)
+        large[i] = char(i * 13 + i / 9973);
+    testenv::writeFile(dir + "/large", large);
+    testenv::writeFile(dir + "/large2", large);
+    for (const int at : {999'999, 1'000'000, 2'345'677}) {
+        QByteArray changed = large;
+        changed[at] = char(changed[at] ^ 1);
+        testenv::writeFile(dir + QStringLiteral("/large-%1").arg(at), changed);
+    }
 
     struct Case {
         const char* one;
@@ -196,6 +207,8 @@ TEST_F(FileDirTest, CompareFilesByBlocks) {
         {"a", "same", true},   {"a", "tail", false},     {"a", "head", false},
         {"n20000", "n20001", false}, {"empty1", "empty2", true}, {"a", "missing", false},
         {"a", "ro", true},
+        {"large", "large2", true},   {"large", "large-999999", false}, {"large", "large-1000000", false},
+        {"large", "large-2345677", false},
     };
     for (const Case& c : cases) {
         QString one = "  " + win(dir) + "\\" + c.one;

@@ -6,13 +6,19 @@
 #include <QEvent>
 #include <QMap>
 #include <QSignalBlocker>
+#include <QTimer>
 
+#include "FaultSupport.h"
 #include "ZipRunFixture.h"
 #include "settings/SaveSettings.h"
 #include "common/NRV_File_Dir.h"
 #include "platform/ArchiveBits.h"
 #include "platform/FakeMounts.h"
+#include "run/CopyNow.h"
 #include "run/Vaultora_Disk.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace ziprun;
 
@@ -215,4 +221,152 @@ TEST_F(CopyMode, ManySmallFoldersArePaintedAtFrameRateNotPerFolder) {
         // events let run) and the set-up and closing of the run.
         EXPECT_LE(passes.count, 3 * (ms / 20 + 1) + 20) << "in " << ms << " ms";
     }
+}
+
+namespace {
+
+// What a copy must keep of each file: its bytes, modification time (to the
+// nanosecond) and permission bits.
+struct Kept {
+    QByteArray bytes;
+    qint64 sec = 0, nsec = 0;
+    mode_t mode = 0;
+    bool operator==(const Kept&) const = default;
+};
+
+QMap<QString, Kept> KeptOf(const QString& root) {
+    QMap<QString, Kept> out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString host = it.next();
+        struct stat st {};
+        ::stat(QFile::encodeName(host).constData(), &st);
+        out.insert(host.mid(root.size()), {testenv::readFile(host), qint64(st.st_mtim.tv_sec),
+                                           qint64(st.st_mtim.tv_nsec), mode_t(st.st_mode & 07777)});
+    }
+    return out;
+}
+
+// The number of copy workers for one test, put back after it.
+struct CopyWorkersForTest {
+    explicit CopyWorkersForTest(int n) : before(copy_source::WorkerThreads()) { copy_source::SetWorkerThreads(n); }
+    ~CopyWorkersForTest() { copy_source::SetWorkerThreads(before); }
+    int before;
+};
+
+}  // namespace
+
+// A run copies on worker threads while the window's thread keeps the order:
+// the result is the same as with every copy made in turn, to the byte, the
+// nanosecond of each time and the mode; two sources onto one target (also
+// one whose name differs only in case) end with the later one; a file that
+// cannot be read is named in the error log and keeps its archive flag while
+// the others lose theirs.
+TEST_F(CopyMode, CopiesOnWorkerThreadsEndAsCopiesMadeInTurn) {
+    std::vector<QString> sources;
+    for (int d = 0; d < 4; ++d)
+        for (int i = 0; i < 12; ++i) {
+            const QString host = WriteSource(QString("d%1/f%2.bin").arg(d).arg(i),
+                                             testenv::randomBytes((i * 7919 + d * 131) % 300000, quint32(d * 100 + i)));
+            const struct timespec times[2] = {{1600000000 + i, 123456789}, {1600000000 + d * 100 + i, 987654321 - i}};
+            ::utimensat(AT_FDCWD, QFile::encodeName(host).constData(), times, 0);
+            if (i % 5 == 0)
+                ::chmod(QFile::encodeName(host).constData(), 0440);
+            sources.push_back(host);
+        }
+    WriteSource("d0/empty.txt", "");
+    WriteSource("same/one/Name.TXT", "the earlier of two");
+    WriteSource("same/two/name.txt", "the later of two");
+    const QString unreadable = WriteSource("d3/locked.txt", "nobody may read this");
+    ::chmod(QFile::encodeName(unreadable).constData(), 0);
+    bool canLock = false;
+    {
+        faults::ReadLikeAUser user;
+        canLock = !QFile(unreadable).open(QIODevice::ReadOnly);
+    }
+    for (int d = 0; d < 4; ++d)
+        AddSource(Win(src) + QString("\\d%1\\*.*").arg(d));
+
+    QMap<QString, Kept> results[2];
+    QString logs[2];
+    for (const int threads : {0, 2}) {
+        SCOPED_TRACE(threads);
+        CopyWorkersForTest workers(threads);
+        QFile::remove(ErrorLogFile());
+        ResetRunOutcome();
+        for (const QString& host : sources)
+            platform::SetArchiveBit(host);
+        platform::SetArchiveBit(unreadable);
+        const QString to = testenv::tempDir(QString("copy-%1").arg(threads));
+        f().txtPathBackUp->setText(Win(to));
+        f().chkInclSubDirStruct->setValue(1);
+        f().txtTotalFiles->setText("0");
+
+        {
+            faults::ReadLikeAUser user;
+            Run();
+        }
+
+        results[threads != 0] = KeptOf(to);
+        logs[threads != 0] = ErrorLog();
+        EXPECT_EQ(f().txtTotalFiles->Text(), QString::number(sources.size() + 2));
+        for (const QString& host : sources)
+            EXPECT_FALSE(platform::ArchiveBitSet(host)) << host.toStdString();
+        if (canLock) {
+            EXPECT_TRUE(ErrorLog().contains(Win(unreadable))) << ErrorLog().toStdString();
+            EXPECT_TRUE(platform::ArchiveBitSet(unreadable));
+        }
+
+        // One target for two sources: the structure not kept.
+        const QString flat = testenv::tempDir(QString("flat-%1").arg(threads));
+        f().txtPathBackUp->setText(Win(flat));
+        f().chkInclSubDirStruct->setValue(0);
+        f().List1->Clear();
+        AddSource(Win(src) + "\\same\\one\\*.*");
+        AddSource(Win(src) + "\\same\\two\\*.*");
+        Run();
+        EXPECT_EQ(Tree(flat), (QMap<QString, QByteArray>{{"Name.TXT", "the later of two"}}));
+        f().List1->Clear();
+        for (int d = 0; d < 4; ++d)
+            AddSource(Win(src) + QString("\\d%1\\*.*").arg(d));
+    }
+    // Both ways the same, and the same as the sources.
+    EXPECT_TRUE(results[0] == results[1]);
+    QMap<QString, Kept> expected;
+    const QString below = "/" + Win(src).mid(3).replace('\\', '/');
+    for (const auto& [name, kept] : KeptOf(src).asKeyValueRange())
+        if (!name.startsWith("/same/") && !(canLock && src + name == unreadable))
+            expected.insert(below + name, kept);
+    EXPECT_EQ(results[1].keys(), expected.keys());
+    EXPECT_TRUE(results[1] == expected);
+    EXPECT_EQ(logs[0].count("Copy_Now of Formular"), logs[1].count("Copy_Now of Formular"));
+    ::chmod(QFile::encodeName(unreadable).constData(), 0600);
+}
+
+// Stop during a run whose copies are made on worker threads: the walk ends
+// after the file in hand, the copies already handed over are finished, and
+// every file the counters took is in the destination, whole; nothing
+// temporary is left.
+TEST_F(CopyMode, StopEndsTheRunWithEveryCountedFileCopiedWhole) {
+    CopyWorkersForTest workers(2);
+    for (int i = 0; i < 3000; ++i)
+        WriteSource(QString("many/f%1.bin").arg(i), QByteArray(512, char('a' + i % 26)));
+    AddSource(Win(src) + "\\many\\*.*");
+    f().txtTotalFiles->setText("0");
+    QTimer stop;
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+        if (!Tree(dest).isEmpty())
+            CancelBackUp = true;
+    });
+    stop.start(0);
+    Run();
+    stop.stop();
+    EXPECT_TRUE(CancelBackUp);
+    const QMap<QString, QByteArray> copied = Tree(dest);
+    EXPECT_EQ(QString::number(copied.size()), f().txtTotalFiles->Text());
+    EXPECT_LT(copied.size(), 3000);
+    for (auto it = copied.begin(); it != copied.end(); ++it)
+        EXPECT_EQ(it.value().size(), 512) << it.key().toStdString();
+    QDirIterator hidden(dest, {".*"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    EXPECT_FALSE(hidden.hasNext()) << "no temporary file is left";
 }

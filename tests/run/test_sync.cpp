@@ -350,3 +350,26 @@ TEST_F(Sync, TheElapsedTimeIsShown) {
     SynchronizeDir(win(src), win(dst), false);
     EXPECT_TRUE(w->txtBackUpTime->Text() == "7" || w->txtBackUpTime->Text() == "8") << w->txtBackUpTime->Text().toStdString();
 }
+
+// Entries that cannot be copied (here FIFOs) are named from each side that a
+// copy would be made from: the source always, the destination in two-way
+// mode. The two folders of a pair are read at the same time, so this also
+// checks that what the second folder's reading found reaches the log.
+TEST_F(Sync, EntriesThatCannotBeCopiedAreNamedFromEachSideCopiedFrom) {
+    for (const bool bothWays : {false, true}) {
+        SCOPED_TRACE(bothWays ? "two-way" : "one-way");
+        QFile::remove(logHost());
+        QDir(root).removeRecursively();
+        make(src, {{"a.txt", "a"}});
+        make(dst, {{"b.txt", "b"}});
+        ASSERT_EQ(::mkfifo(QFile::encodeName(src + "/here.fifo").constData(), 0644), 0);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dst + "/there.fifo").constData(), 0644), 0);
+
+        SynchronizeFiles(win(src), win(dst), bothWays);
+
+        EXPECT_EQ(testenv::readFile(dst + "/a.txt"), "a");
+        EXPECT_EQ(QFileInfo::exists(src + "/b.txt"), bothWays);
+        EXPECT_TRUE(logMentions(win(src) + "\\here.fifo"));
+        EXPECT_EQ(logMentions(win(dst) + "\\there.fifo"), bothWays);
+    }
+}
