@@ -4,7 +4,6 @@
 // test the adders ask.
 #include <QApplication>
 #include <QCursor>
-#include <QHash>
 
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -169,34 +168,12 @@ void frmMain_BackUp::Add_to_List1(QString& ItemToAdd, bool& PopMessage) {
     }
 }
 
-namespace {
-// The lower-case forms of the list's entries, worked out once per entry text:
-// a profile of n entries asks for every entry against all before it.
-const QString& LowerCaseOf(const QString& entry) {
-    static QHash<QString, QString> lower;
-    auto it = lower.constFind(entry);
-    if (it == lower.cend()) {
-        if (lower.size() >= 20000)
-            lower.clear();
-        it = lower.insert(entry, vb::LCase(entry));
-    }
-    return *it;
-}
-}  // namespace
-
 qint32 frmMain_BackUp::VerificaDup(const QString& Item) {
     vb::Handler h(QStringLiteral("VerificaDup of Formular frmMain_BackUp"));
-    const QString wanted = vb::LCase(Item);
-    int count = 0;
-    h.Next(1, [&] { count = List1->ListCount(); });
-    for (int i = 0; i < count; ++i) {
-        bool equal = false;
-        h.Next(2, [&] { equal = LowerCaseOf(List1->List(i)) == wanted; });
-        if (equal)
-            return i;
-        vb::DoEventsThrottled();
-    }
-    return -1;
+    qint32 found = -1;
+    h.Next(1, [&] { found = List1->FindNoCase(Item); });
+    vb::DoEventsThrottled();
+    return found;
 }
 
 bool frmMain_BackUp::File_DirExcluded(const QString& Path) {

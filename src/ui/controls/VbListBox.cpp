@@ -17,6 +17,46 @@ VbListBox::VbListBox(const QString& name, Style style, QWidget* parent)
     setObjectName(name);
     setUniformItemSizes(true);
     connect(this, &QListWidget::currentRowChanged, this, [this](int) { emit Click(); });
+    // Entries added at the end join the index at the next look-up; anything
+    // else that moves or renames entries makes it start again.
+    QAbstractItemModel* m = model();
+    connect(m, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
+        if (first < indexedRows_)
+            forgetIndex();
+    });
+    connect(m, &QAbstractItemModel::rowsRemoved, this, [this] { forgetIndex(); });
+    connect(m, &QAbstractItemModel::rowsMoved, this, [this] { forgetIndex(); });
+    connect(m, &QAbstractItemModel::modelReset, this, [this] { forgetIndex(); });
+    connect(m, &QAbstractItemModel::layoutChanged, this, [this] { forgetIndex(); });
+    connect(m, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex&, const QList<int>& roles) {
+                // A check mark or a colour leaves the texts as they are.
+                if (topLeft.row() < indexedRows_ &&
+                    (roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole)))
+                    forgetIndex();
+            });
+}
+
+// The list widget empties its model after this part of it is gone: the
+// index hears nothing of that.
+VbListBox::~VbListBox() { disconnect(model(), nullptr, this, nullptr); }
+
+void VbListBox::forgetIndex() const {
+    lowerIndex_.clear();
+    indexedRows_ = 0;
+}
+
+int VbListBox::FindNoCase(const QString& text) const {
+    const int rows = count();
+    if (indexedRows_ > rows)
+        forgetIndex();
+    for (; indexedRows_ < rows; ++indexedRows_) {
+        const QString key = item(indexedRows_)->text().toLower();
+        if (!lowerIndex_.contains(key))
+            lowerIndex_.insert(key, indexedRows_);
+    }
+    const auto found = lowerIndex_.constFind(text.toLower());
+    return found == lowerIndex_.cend() ? -1 : *found;
 }
 
 QListWidgetItem* VbListBox::entry(int index) const {

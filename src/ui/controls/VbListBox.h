@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QHash>
 #include <QListWidget>
 
 namespace ui {
@@ -12,6 +13,7 @@ class VbListBox : public QListWidget {
 public:
     enum class Style { Standard, Checkbox };
     VbListBox(const QString& name, Style style, QWidget* parent = nullptr);
+    ~VbListBox() override;
 
     void AddItem(const QString& item);              // 7 when the list is full
     void AddItem(const QString& item, int index);
@@ -26,6 +28,11 @@ public:
     void setListIndex(int index);
     // Redraw off keeps the list from painting while it is filled.
     void setRedraw(bool on) { setUpdatesEnabled(on); }
+    // The first entry whose text equals `text` in any letter case, -1 when
+    // there is none. The entries' lower-case forms are kept in an index that
+    // grows with the list, so a list of thousands of entries that is checked
+    // for each entry added costs no more per entry than a short one.
+    int FindNoCase(const QString& text) const;
 
 signals:
     void Click();      // the current entry changed (by the user or the program)
@@ -36,7 +43,10 @@ protected:
 
 private:
     QListWidgetItem* entry(int index) const;
+    void forgetIndex() const;
     Style style_;
+    mutable QHash<QString, int> lowerIndex_;  // lower-case text -> first entry
+    mutable int indexedRows_ = 0;             // the entries below this are in it
 };
 
 }  // namespace ui
