@@ -8,27 +8,32 @@ namespace platform {
 
 ZipArchiveEntry::ZipArchiveEntry(std::shared_ptr<ZipArchiveState> state, int physicalIndex)
     : state_(std::move(state)), physical_(physicalIndex) {
-    const ZipEntryRecord& r = state_->record(physicalIndex);
+    const ZipDirectory& d = state_->directory();
+    const ZipEntryHead& r = d.head(size_t(physicalIndex));
     session_ = state_->session();
-    name_ = r.name;
-    modified_ = r.modified;
-    modifiedSecs_ = r.modifiedSecs;
-    secondsOnly_ = r.hasModified && !r.modified.isValid();
+    name_ = d.name(size_t(physicalIndex));
+    dosDate_ = r.dosDate;
+    unixTime_ = r.unixTime;
+    time_ = r.time;
     uncompressed_ = qint64(r.uncompressedSize);
     compressed_ = qint64(r.compressedSize);
 }
 
-QDateTime ZipArchiveEntry::ModificationDate() const {
-    return secondsOnly_ ? QDateTime::fromSecsSinceEpoch(modifiedSecs_) : modified_;
+ZipEntryHead ZipArchiveEntry::time() const {
+    ZipEntryHead h;
+    h.dosDate = dosDate_;
+    h.unixTime = unixTime_;
+    h.time = time_;
+    return h;
 }
+
+QDateTime ZipArchiveEntry::ModificationDate() const { return time().modified(); }
 
 QDateTime ZipArchiveEntry::ModificationFields() const {
-    return secondsOnly_ ? vb::LocalFields(modifiedSecs_) : modified_;
+    return time_ == ZipEntryHead::Time::Unix ? vb::LocalFields(unixTime_) : time().modified();
 }
 
-qint64 ZipArchiveEntry::ModificationSecs() const {
-    return secondsOnly_ ? modifiedSecs_ : modified_.toSecsSinceEpoch();
-}
+qint64 ZipArchiveEntry::ModificationSecs() const { return time().modifiedSecs(); }
 
 QString ZipArchiveEntry::Name() const {
     QString n = name_;

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "platform/ZipDirectory.h"
+
 namespace platform {
 
 class ZipArchiveState;
@@ -41,10 +43,12 @@ private:
     std::shared_ptr<ZipArchiveState> state_;
     int physical_ = 0;
     quint64 session_ = 0;
+    ZipEntryHead time() const;   // the date is made from these when asked for
+
     QString name_;
-    QDateTime modified_;        // invalid when only the seconds are kept
-    qint64 modifiedSecs_ = 0;
-    bool secondsOnly_ = false;  // the date is made from modifiedSecs_ when asked for
+    qint64 unixTime_ = 0;
+    quint32 dosDate_ = 0;
+    ZipEntryHead::Time time_ = ZipEntryHead::Time::None;
     qint64 uncompressed_ = 0;
     qint64 compressed_ = 0;
 };

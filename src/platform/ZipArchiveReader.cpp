@@ -31,6 +31,7 @@ constexpr quint32 kFlagEncrypted = 0x0001;
 constexpr quint32 kFlagUtf8 = 0x0800;
 constexpr quint64 kMaxDirectory = quint64(512) << 20;
 constexpr size_t kBlock = size_t(1) << 20;
+constexpr quint64 kDirectoryWindow = quint64(4) << 20;
 
 quint16 u16(const char* p) { return quint16(uchar(p[0]) | (uchar(p[1]) << 8)); }
 quint32 u32(const char* p) { return quint32(u16(p)) | (quint32(u16(p + 2)) << 16); }
@@ -63,10 +64,10 @@ qsizetype findEndRecord(const QByteArray& tail) {
 }
 
 // The modification time of an extended time-stamp field (0x5455).
-std::optional<qint64> extendedMtime(const QByteArray& extra) {
+std::optional<qint64> extendedMtime(QByteArrayView extra) {
     qsizetype at = 0;
     while (at + 4 <= extra.size()) {
-        const char* d = extra.constData() + at;
+        const char* d = extra.data() + at;
         const qsizetype len = u16(d + 2);
         if (at + 4 + len > extra.size())
             break;
@@ -77,12 +78,20 @@ std::optional<qint64> extendedMtime(const QByteArray& extra) {
     return std::nullopt;
 }
 
-QDateTime dosToDateTime(quint32 dos) {
-    const QDate d(int((dos >> 25) & 0x7F) + 1980, int((dos >> 21) & 0x0F), int((dos >> 16) & 0x1F));
-    const QTime t(int((dos >> 11) & 0x1F), int((dos >> 5) & 0x3F), int(dos & 0x1F) * 2);
-    if (!d.isValid() || !t.isValid())
-        return {};
-    return QDateTime(d, t);
+// The extra data without its ZIP64 block, into `out`; a block running past
+// the end is dropped with everything after it.
+void stripZip64Block(QByteArrayView extra, QByteArray* out) {
+    out->clear();
+    qsizetype at = 0;
+    while (at + 4 <= extra.size()) {
+        const char* b = extra.data() + at;
+        const qsizetype len = u16(b + 2);
+        if (at + 4 + len > extra.size())
+            break;
+        if (u16(b) != 0x0001)
+            out->append(b, 4 + len);
+        at += 4 + len;
+    }
 }
 
 // Files known to be whole: written by this process, or checked entry by
@@ -234,15 +243,28 @@ bool ZipArchiveReader::readDirectory() {
     const bool countOpen = !zip64 && count == 0xFFFF;
     if (!countOpen && count > directorySize / 46)
         return fail(kErrInvalidFileFormat, damaged);
-    QByteArray dir(qsizetype(directorySize), Qt::Uninitialized);
-    if (!readAt(directoryOffset + prefix, dir.data(), size_t(directorySize)))
-        return false;
-    entries_.reserve(size_t(countOpen ? directorySize / 46 : count));
+    // The directory is read in windows of a few megabytes: the entries keep
+    // what they need of it, and a large directory is never held twice.
+    QByteArray window;
+    quint64 windowAt = 0;   // directory offset of window[0]
+    auto bytesAt = [&](quint64 at, quint64 n) -> const char* {
+        if (at < windowAt || at + n > windowAt + quint64(window.size())) {
+            const quint64 len = std::min<quint64>(std::max<quint64>(n, kDirectoryWindow), directorySize - at);
+            window.resize(qsizetype(len));
+            if (!readAt(directoryOffset + prefix + at, window.data(), size_t(len)))
+                return nullptr;
+            windowAt = at;
+        }
+        return window.constData() + (at - windowAt);
+    };
+    QByteArray extraKept;
     quint64 at = 0;
     while (countOpen ? at < directorySize : entries_.size() < count) {
         if (directorySize - at < 46)
             return fail(kErrInvalidFileFormat, damaged);
-        const char* r = dir.constData() + at;
+        const char* r = bytesAt(at, 46);
+        if (!r)
+            return false;
         if (u32(r) != kSigCentral)
             return fail(kErrInvalidFileFormat, damaged);
         const quint64 nameLen = u16(r + 28);
@@ -250,7 +272,10 @@ bool ZipArchiveReader::readDirectory() {
         const quint64 commentLen = u16(r + 32);
         if (directorySize - at - 46 < nameLen + extraLen + commentLen)
             return fail(kErrInvalidFileFormat, damaged);
-        ZipEntryRecord e;
+        r = bytesAt(at, 46 + nameLen + extraLen + commentLen);
+        if (!r)
+            return false;
+        ZipEntryHead e;
         e.versionMadeBy = u16(r + 4);
         e.flags = u16(r + 8);
         e.method = u16(r + 10);
@@ -261,10 +286,9 @@ bool ZipArchiveReader::readDirectory() {
         e.internalAttributes = u16(r + 36);
         e.externalAttributes = u32(r + 38);
         quint64 offset = u32(r + 42);
-        e.rawName = QByteArray(r + 46, qsizetype(nameLen));
-        // Read in place: only what the record keeps of it is copied.
-        const QByteArray extra = QByteArray::fromRawData(r + 46 + nameLen, qsizetype(extraLen));
-        e.fileComment = QByteArray(r + 46 + nameLen + extraLen, qsizetype(commentLen));
+        const QByteArrayView rawName(r + 46, qsizetype(nameLen));
+        const QByteArrayView extra(r + 46 + nameLen, qsizetype(extraLen));
+        const QByteArrayView fileComment(r + 46 + nameLen + extraLen, qsizetype(commentLen));
         // The ZIP64 block holds, in this order, each field that is all ones.
         const bool needU = e.uncompressedSize == 0xFFFFFFFF;
         const bool needC = e.compressedSize == 0xFFFFFFFF;
@@ -273,7 +297,7 @@ bool ZipArchiveReader::readDirectory() {
             bool found = false;
             qsizetype x = 0;
             while (x + 4 <= extra.size() && !found) {
-                const char* b = extra.constData() + x;
+                const char* b = extra.data() + x;
                 const qsizetype len = u16(b + 2);
                 if (x + 4 + len > extra.size())
                     break;
@@ -298,22 +322,19 @@ bool ZipArchiveReader::readDirectory() {
         if (offset > size_ || prefix > size_ - offset)
             return fail(kErrInvalidFileFormat, damaged);
         e.localOffset = offset + prefix;
-        e.centralExtra = withoutZip64Block(extra);
-        e.name = decodeName(e.rawName, e.flags, e.versionMadeBy);
+        // The local date is made from the seconds when an item asks for it:
+        // making it here costs a time-zone lookup for every entry.
         if (auto t = extendedMtime(extra)) {
-            // The local date is made from the seconds when an item asks for
-            // it: making it here costs a time-zone lookup for every entry.
-            e.modifiedSecs = *t;
-            e.hasModified = true;
-        } else {
-            e.modified = dosToDateTime(e.dosDate);
-            e.hasModified = e.modified.isValid();
-            if (e.hasModified)
-                e.modifiedSecs = e.modified.toSecsSinceEpoch();
+            e.unixTime = *t;
+            e.time = ZipEntryHead::Time::Unix;
+        } else if (ZipEntryHead::validDosDate(e.dosDate)) {
+            e.time = ZipEntryHead::Time::Dos;
         }
-        entries_.push_back(std::move(e));
+        stripZip64Block(extra, &extraKept);
+        entries_.append(e, rawName, extraKept, fileComment);
         at += 46 + nameLen + extraLen + commentLen;
     }
+    window = QByteArray();
     // The records must fill the directory: bytes that belong to no record, or
     // records beyond the count, are damage that an append would carry on
     // into an archive that no reader can list whole.
@@ -331,24 +352,27 @@ bool ZipArchiveReader::readDirectory() {
     // it costs at most kHeaderSpan bytes per header, so that the data of
     // large entries between their headers is not read.
     constexpr quint64 kHeaderSpan = 4096;
-    const auto headerEnd = [](const ZipEntryRecord& e) { return e.localOffset + 30 + quint64(e.rawName.size()); };
-    QByteArray block;
+    const auto headerEnd = [this](size_t i) {
+        return entries_.head(i).localOffset + 30 + quint64(entries_.rawNameSize(i));
+    };
+    QByteArray block, rawName;
     quint64 blockStart = 0;
     for (size_t i = 0; i < entries_.size(); ++i) {
-        ZipEntryRecord& e = entries_[i];
-        const quint64 need = 30 + quint64(e.rawName.size());
+        ZipEntryHead& e = entries_.head(i);
+        entries_.nextRawName(i, &rawName);
+        const quint64 need = 30 + quint64(rawName.size());
         if (e.localOffset > size_ || need > size_ - e.localOffset) {
-            e.refused = "no local header for " + e.name;
+            e.refusal = ZipEntryHead::Refusal::NoLocalHeader;
         } else {
-            if (e.localOffset < blockStart || headerEnd(e) > blockStart + quint64(block.size())) {
-                quint64 end = headerEnd(e), last = e.localOffset;
+            if (e.localOffset < blockStart || headerEnd(i) > blockStart + quint64(block.size())) {
+                quint64 end = headerEnd(i), last = e.localOffset;
                 for (size_t j = i + 1, headers = 2; j < entries_.size(); ++j, ++headers) {
-                    const ZipEntryRecord& n = entries_[j];
-                    const quint64 nEnd = headerEnd(n);
-                    if (n.localOffset < last || nEnd > size_ || nEnd - e.localOffset > kHeaderSpan * headers ||
+                    const quint64 nOffset = entries_.head(j).localOffset;
+                    const quint64 nEnd = headerEnd(j);
+                    if (nOffset < last || nEnd > size_ || nEnd - e.localOffset > kHeaderSpan * headers ||
                         nEnd - e.localOffset > kBlock)
                         break;
-                    last = n.localOffset;
+                    last = nOffset;
                     end = std::max(end, nEnd);
                 }
                 block.resize(qsizetype(end - e.localOffset));
@@ -357,11 +381,11 @@ bool ZipArchiveReader::readDirectory() {
                     return false;
             }
             const char* local = block.constData() + (e.localOffset - blockStart);
-            if (u32(local) != kSigLocal || u16(local + 26) != quint64(e.rawName.size()) ||
-                std::memcmp(local + 30, e.rawName.constData(), size_t(e.rawName.size())) != 0)
-                e.refused = "the local header of " + e.name + " does not match the directory";
+            if (u32(local) != kSigLocal || u16(local + 26) != quint64(rawName.size()) ||
+                std::memcmp(local + 30, rawName.constData(), size_t(rawName.size())) != 0)
+                e.refusal = ZipEntryHead::Refusal::LocalHeaderDiffers;
         }
-        if (!e.refused.isEmpty())
+        if (e.refused())
             ++refused_;
     }
     struct stat st {};
@@ -371,8 +395,8 @@ bool ZipArchiveReader::readDirectory() {
 }
 
 bool ZipArchiveReader::dataRange(const ZipEntryRecord& e, quint64* start) {
-    if (!e.refused.isEmpty())
-        return fail(kErrInvalidFileFormat, e.refused);
+    if (e.refused())
+        return fail(kErrInvalidFileFormat, e.refusedText);
     char h[30];
     if (!readAt(e.localOffset, h, 30))
         return false;
@@ -491,11 +515,11 @@ bool ZipArchiveReader::readData(const ZipEntryRecord& e, const std::function<boo
     return true;
 }
 
-QString ZipArchiveReader::decodeName(const QByteArray& raw, quint32 flags, quint32 versionMadeBy) {
+QString ZipArchiveReader::decodeName(QByteArrayView raw, quint32 flags, quint32 versionMadeBy) {
     // Unix (3) and OS X (19) hosts.
     const quint32 host = versionMadeBy >> 8;
     if (host == 3 || host == 19)
-        return HostText(raw);
+        return HostText(raw.data(), raw.size());
     if (flags & kFlagUtf8)
         return QString::fromUtf8(raw);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -523,30 +547,9 @@ QString ZipArchiveReader::decodeName(const QByteArray& raw, quint32 flags, quint
     return s;
 }
 
-QByteArray ZipArchiveReader::withoutZip64Block(const QByteArray& extra) {
-    // Most extra data holds no ZIP64 block and ends with a whole block: it
-    // is copied in one piece.
-    qsizetype whole = 0;
-    while (whole + 4 <= extra.size()) {
-        const char* b = extra.constData() + whole;
-        const qsizetype len = u16(b + 2);
-        if (u16(b) == 0x0001 || whole + 4 + len > extra.size())
-            break;
-        whole += 4 + len;
-    }
-    if (whole == extra.size())
-        return QByteArray(extra.constData(), extra.size());
+QByteArray ZipArchiveReader::withoutZip64Block(QByteArrayView extra) {
     QByteArray out;
-    qsizetype at = 0;
-    while (at + 4 <= extra.size()) {
-        const char* b = extra.constData() + at;
-        const qsizetype len = u16(b + 2);
-        if (at + 4 + len > extra.size())
-            break;
-        if (u16(b) != 0x0001)
-            out.append(b, 4 + len);
-        at += 4 + len;
-    }
+    stripZip64Block(extra, &out);
     return out;
 }
 

@@ -1,38 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
 #include <functional>
 #include <vector>
 
-namespace platform {
+#include "platform/ZipDirectory.h"
 
-// What the central directory says of one entry, with the component's own
-// marks.
-struct ZipEntryRecord {
-    QString name;                 // stored name, folders separated by "/"
-    QByteArray rawName;           // as stored
-    QByteArray centralExtra;      // extra data of the directory record, ZIP64 block removed
-    QByteArray fileComment;
-    quint32 flags = 0;            // general purpose bit flags
-    quint32 method = 0;           // 0 stored, 8 deflated
-    quint32 versionMadeBy = 0;
-    quint32 dosDate = 0;
-    quint32 internalAttributes = 0;
-    quint32 externalAttributes = 0;
-    quint32 crc = 0;
-    quint64 compressedSize = 0;
-    quint64 uncompressedSize = 0;
-    quint64 localOffset = 0;      // of the local header, from the start of the file
-    QDateTime modified;           // local date and time of the entry (invalid: made from modifiedSecs when asked for)
-    qint64 modifiedSecs = 0;      // the same as seconds since 1970 (UTC)
-    bool hasModified = false;
-    bool replaced = false;        // a later entry of the same name replaces it at Close
-    bool failed = false;          // left unfinished by a failed add: never listed, dropped at Close
-    QString refused;              // why the entry cannot be read (its own header does not match), or empty
-};
+namespace platform {
 
 // Reads an archive: the end records (ZIP64 included), the central directory
 // and the entries' data. Every length and offset read from the file is
@@ -52,12 +28,12 @@ public:
 
     // Open the file and read its directory; false with failure() set. An
     // entry whose own header is not where the directory says, or names
-    // another file, does not stop the reading: it is marked `refused`.
+    // another file, does not stop the reading: it is marked refused.
     bool open(const QString& hostPath);
     void close();
 
-    const std::vector<ZipEntryRecord>& entries() const { return entries_; }
-    std::vector<ZipEntryRecord>& entries() { return entries_; }
+    const ZipDirectory& entries() const { return entries_; }
+    ZipDirectory& entries() { return entries_; }
     const QByteArray& comment() const { return comment_; }
     const Failure& failure() const { return failure_; }
     // The number of entries marked refused.
@@ -75,10 +51,10 @@ public:
     // own bytes: they are taken as host names are (a "\\" is part of the
     // name, bytes that are not UTF-8 are kept). Otherwise UTF-8 with the
     // flag or when it is valid UTF-8, else code page 437 as the format says.
-    static QString decodeName(const QByteArray& raw, quint32 flags, quint32 versionMadeBy = 0);
+    static QString decodeName(QByteArrayView raw, quint32 flags, quint32 versionMadeBy = 0);
     // Extra data without its ZIP64 block; a block running past the end is
     // dropped with everything after it.
-    static QByteArray withoutZip64Block(const QByteArray& extra);
+    static QByteArray withoutZip64Block(QByteArrayView extra);
 
     // The file as it is now (its device, inode, size and modification time)
     // was written whole by this process's archive component: when it is
@@ -93,7 +69,7 @@ private:
 
     int fd_ = -1;
     quint64 size_ = 0;
-    std::vector<ZipEntryRecord> entries_;
+    ZipDirectory entries_;
     QByteArray comment_;
     Failure failure_{0, {}};
     int refused_ = 0;

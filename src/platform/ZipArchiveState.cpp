@@ -253,10 +253,12 @@ void ZipArchiveState::resetToClosed() {
     windowsPath_.clear();
     hostPath_.clear();
     comment_.clear();
+    // The memory of a large directory goes back at once: the next archive
+    // opened may be as large.
     entries_.clear();
-    visible_.clear();
+    visible_ = {};
     liveByName_.clear();
-    earlierSameName_.clear();
+    earlierSameName_ = {};
     namesIndexed_ = true;
     refused_ = 0;
     firstRefusal_.clear();
@@ -272,18 +274,18 @@ void ZipArchiveState::indexNames() {
     if (namesIndexed_)
         return;
     liveByName_.clear();
-    liveByName_.reserve(qsizetype(entries_.size()));
+    liveByName_.reserve(entries_.size());
     earlierSameName_.assign(entries_.size(), -1);
+    QByteArray raw;
     for (size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].replaced || entries_[i].failed || !entries_[i].refused.isEmpty())
+        entries_.nextRawName(i, &raw);
+        const ZipEntryHead& h = entries_.head(i);
+        if (h.replaced || h.failed || h.refused())
             continue;
-        const auto newest = liveByName_.find(entries_[i].name);
-        if (newest == liveByName_.end()) {
-            liveByName_.insert(entries_[i].name, int(i));
-        } else {
-            earlierSameName_[i] = newest.value();
-            newest.value() = int(i);
-        }
+        const QString name = ZipArchiveReader::decodeName(raw, h.flags, h.versionMadeBy);
+        const quint32 hash = ZipNameIndex::hashOf(name);
+        earlierSameName_[i] = liveByName_.find(entries_, name, hash);
+        liveByName_.set(entries_, name, hash, int(i));
     }
     namesIndexed_ = true;
 }
@@ -296,13 +298,13 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
     auto r = std::make_unique<ZipArchiveReader>();
     if (!r->open(hostPath_))
         raiseFor(r->failure().number, windowsPath_, r->failure().detail);
-    std::vector<ZipEntryRecord>& read = r->entries();
+    ZipDirectory& read = r->entries();
     if (keepMarks) {
         if (read.size() != entries_.size())
             raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("the directory changed"));
         for (size_t i = 0; i < read.size(); ++i) {
-            read[i].replaced = entries_[i].replaced;
-            read[i].failed = entries_[i].failed;
+            read.head(i).replaced = entries_.head(i).replaced;
+            read.head(i).failed = entries_.head(i).failed;
         }
         entries_ = std::move(read);  // the reader needs only the records it is handed
     } else {
@@ -313,9 +315,9 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         refused_ = r->refusedCount();
         firstRefusal_.clear();
         for (size_t i = 0; i < entries_.size(); ++i) {
-            if (!entries_[i].refused.isEmpty()) {
+            if (entries_.head(i).refused()) {
                 if (firstRefusal_.isEmpty())
-                    firstRefusal_ = entries_[i].refused;
+                    firstRefusal_ = entries_.record(i).refusedText;
                 continue;
             }
             visible_.push_back(int(i));
@@ -323,7 +325,7 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         // The names are indexed when a file is first added: an archive
         // opened to be tested or listed never needs them.
         liveByName_.clear();
-        earlierSameName_.clear();
+        earlierSameName_ = {};
         namesIndexed_ = false;
     }
     reader_ = std::move(r);
@@ -573,38 +575,38 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     if (zipCloseFileInZipRaw64(writer_, usize, storedCrc) != ZIP_OK)
         failWriter(QStringLiteral("finishing an entry failed"));
 
-    ZipEntryRecord r;
-    r.name = name;
-    r.flags = nameFlags;
+    ZipEntryHead r;
+    r.flags = quint16(nameFlags);
     r.dosDate = quint32(zfi.dosDate);
-    r.method = quint32(method);
-    r.versionMadeBy = kMadeByUnix;
+    r.method = quint16(method);
+    r.versionMadeBy = quint16(kMadeByUnix);
     r.externalAttributes = quint32(zfi.external_fa);
     r.crc = quint32(storedCrc);
     r.compressedSize = csize;
     r.uncompressedSize = usize;
-    r.modifiedSecs = st.st_mtim.tv_sec;
-    r.hasModified = true;   // the local date is made from the seconds when an item asks for it
+    r.unixTime = st.st_mtim.tv_sec;
+    r.time = ZipEntryHead::Time::Unix;   // the local date is made from the seconds when an item asks for it
     r.failed = failed;
     indexNames();
     const int index = int(entries_.size());
     earlierSameName_.push_back(-1);
     if (!failed) {
-        const auto newest = liveByName_.find(name);
-        if (newest != liveByName_.end()) {
+        const quint32 hash = ZipNameIndex::hashOf(name);
+        const int newest = liveByName_.find(entries_, name, hash);
+        if (newest >= 0) {
             if (overwrite) {
-                for (int i = newest.value(); i >= 0; i = earlierSameName_[size_t(i)])
-                    entries_[size_t(i)].replaced = true;
+                for (int i = newest; i >= 0; i = earlierSameName_[size_t(i)])
+                    entries_.head(size_t(i)).replaced = true;
             } else {
-                earlierSameName_.back() = newest.value();
+                earlierSameName_.back() = newest;
             }
-            newest.value() = index;
-        } else {
-            liveByName_.insert(name, index);
         }
         visible_.push_back(index);
+        entries_.append(r, rawName);
+        liveByName_.set(entries_, name, hash, index);
+    } else {
+        entries_.append(r, rawName);
     }
-    entries_.push_back(std::move(r));
     if (failed)
         raiseErrno(readErrno, windowsPath, vb::errDeviceIO);
 }
@@ -663,8 +665,8 @@ void ZipArchiveState::prefetch(const QStringList& windowsPaths, int level, const
 // into a new file beside the archive, which then takes the archive's place.
 void ZipArchiveState::compact() {
     bool anyDead = false;
-    for (const ZipEntryRecord& r : entries_)
-        anyDead = anyDead || r.replaced || r.failed;
+    for (size_t i = 0; i < entries_.size() && !anyDead; ++i)
+        anyDead = entries_.head(i).replaced || entries_.head(i).failed;
     if (!anyDead)
         return;
     readDirectory(true);  // the offsets of this session's entries
@@ -696,9 +698,10 @@ void ZipArchiveState::compact() {
     QString failure;
     int failNumber = errInvalidFileFormat;
     quint64 copied = 0;
-    for (const ZipEntryRecord& r : entries_) {
-        if (r.replaced || r.failed)
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_.head(i).replaced || entries_.head(i).failed)
             continue;
+        const ZipEntryRecord r = entries_.record(i);
         QByteArray localExtra;
         if (!reader_->localExtra(r, &localExtra)) {
             failure = reader_->failure().detail;
@@ -772,7 +775,7 @@ void ZipArchiveState::compact() {
 void ZipArchiveState::extract(int physical, quint64 session, const QString& windowsFolder) {
     if (!open_ || session != session_)
         vb::Raise(vb::errObjectNotSet, QStringLiteral("The archive of this entry is closed"));
-    const ZipEntryRecord r = entries_[size_t(physical)];
+    const ZipEntryRecord r = entries_.record(size_t(physical));
     const QStringList parts = safeParts(r.name);
     if (parts.isEmpty())
         raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
@@ -807,7 +810,7 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
     commitWriter();
     if (!reader_)
         readDirectory(true);
-    const ZipEntryRecord& entry = entries_[size_t(physical)];
+    const ZipEntryRecord entry = entries_.record(size_t(physical));
 
     const QByteArray target = encodedHost(hostTarget);
     ExtractTarget out(encodedHost(hostParent));
@@ -826,8 +829,8 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
             mode = unixMode & 0777 & ~processUmask();
         if (::fchmod(out.fd(), mode) != 0)
             writeErr = errno;
-        if (!writeErr && entry.hasModified) {
-            struct timespec times[2] = {{0, UTIME_NOW}, {time_t(entry.modifiedSecs), 0}};
+        if (!writeErr && entry.hasModified()) {
+            struct timespec times[2] = {{0, UTIME_NOW}, {time_t(entry.modifiedSecs()), 0}};
             ::futimens(out.fd(), times);
         }
         if (!writeErr && ::fdatasync(out.fd()) != 0)

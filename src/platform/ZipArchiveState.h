@@ -3,7 +3,6 @@
 #include <sys/types.h>
 #include <QByteArray>
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -47,7 +46,7 @@ public:
 
     int count() const { return int(visible_.size()); }
     int physicalIndex(int visibleIndex) const;
-    const ZipEntryRecord& record(int physicalIndex) const { return entries_[size_t(physicalIndex)]; }
+    const ZipDirectory& directory() const { return entries_; }
 
     void addFile(const QString& windowsPath, int level, bool storePath, bool overwrite,
                  const QString& storedAs = {});
@@ -84,13 +83,13 @@ private:
     QString windowsPath_;
     QString hostPath_;
     QByteArray comment_;
-    std::vector<ZipEntryRecord> entries_;
+    ZipDirectory entries_;
     std::vector<int> visible_;                        // physical indices of the listed entries
     int refused_ = 0;                                 // entries left out for a header that does not match
     QString firstRefusal_;
     // The entries not replaced, by name: the newest of each name here, and
     // for each entry the one of its name before it (-1 for none).
-    QHash<QString, int> liveByName_;
+    ZipNameIndex liveByName_;
     std::vector<int> earlierSameName_;
     bool namesIndexed_ = true;   // false: liveByName_ is made when first needed
     void indexNames();
