@@ -63,35 +63,41 @@ qsizetype findEndRecord(const QByteArray& tail) {
     return -1;
 }
 
-// The modification time of an extended time-stamp field (0x5455).
-std::optional<qint64> extendedMtime(QByteArrayView extra) {
+// Hands each whole block of extra data (its id, and the block from its
+// header on) to `f` until `f` returns false; a block running past the end
+// ends the walk.
+template <class F>
+void forEachExtraBlock(QByteArrayView extra, F f) {
     qsizetype at = 0;
     while (at + 4 <= extra.size()) {
-        const char* d = extra.data() + at;
-        const qsizetype len = u16(d + 2);
-        if (at + 4 + len > extra.size())
-            break;
-        if (u16(d) == 0x5455 && len >= 5 && (uchar(d[4]) & 1))
-            return qint64(qint32(u32(d + 5)));
+        const char* b = extra.data() + at;
+        const qsizetype len = u16(b + 2);
+        if (at + 4 + len > extra.size() || !f(u16(b), b, len))
+            return;
         at += 4 + len;
     }
-    return std::nullopt;
+}
+
+// The modification time of an extended time-stamp field (0x5455).
+std::optional<qint64> extendedMtime(QByteArrayView extra) {
+    std::optional<qint64> found;
+    forEachExtraBlock(extra, [&](quint32 id, const char* d, qsizetype len) {
+        if (id == 0x5455 && len >= 5 && (uchar(d[4]) & 1))
+            found = qint64(qint32(u32(d + 5)));
+        return !found;
+    });
+    return found;
 }
 
 // The extra data without its ZIP64 block, into `out`; a block running past
 // the end is dropped with everything after it.
 void stripZip64Block(QByteArrayView extra, QByteArray* out) {
     out->clear();
-    qsizetype at = 0;
-    while (at + 4 <= extra.size()) {
-        const char* b = extra.data() + at;
-        const qsizetype len = u16(b + 2);
-        if (at + 4 + len > extra.size())
-            break;
-        if (u16(b) != 0x0001)
+    forEachExtraBlock(extra, [&](quint32 id, const char* b, qsizetype len) {
+        if (id != 0x0001)
             out->append(b, 4 + len);
-        at += 4 + len;
-    }
+        return true;
+    });
 }
 
 // Files known to be whole: written by this process, or checked entry by
