@@ -114,6 +114,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         QStringList files;
         std::vector<Choice> chosen;
         int taken = 0;
+        qint64 bytes = 0;  // about what the plan holds in memory
     };
     // Hidden and system files are left out unless the profile takes them.
     auto leftOutAsHidden = [&](int attr) {
@@ -123,10 +124,15 @@ void frmMain_BackUp::cmdBackUpNow() {
     auto isTickedFolder = [&](int index, const QString& text) {
         return !text.startsWith(QLatin1String("**")) && List1->Selected(index) && text.endsWith(QLatin1Char('*'));
     };
+    // The look-ahead is bounded in files taken and in the memory the plans
+    // hold: a run that takes few files (new files only, narrow filters)
+    // would otherwise keep the listings of every folder of the profile.
     constexpr int kFilesAhead = 4096;  // files chosen beyond the folder at work
+    constexpr qint64 kBytesAhead = qint64(16) << 20;
     std::map<int, FolderPlan> plans;   // by List1 index
     int plannedUpTo = 0;               // entries below this were looked at for a plan
     int hintedAhead = 0;
+    qint64 bytesAhead = 0;
     auto planFolder = [&](const QString& mask) {
         FolderPlan plan;
         QStringList listing{QString()};
@@ -144,6 +150,7 @@ void frmMain_BackUp::cmdBackUpNow() {
             c.attr = AttributesAs16(folder.attributes(f, &c.host, &c.st));
             if (c.st.kind != platform::EntryKind::File)
                 c.host.clear();
+            plan.bytes += qint64(sizeof(Choice) + 2 * sizeof(QString)) + (f.size() + c.host.size()) * 2;
             c.hidden = leftOutAsHidden(c.attr);
             if (c.hidden)
                 continue;
@@ -340,11 +347,12 @@ void frmMain_BackUp::cmdBackUpNow() {
                         hint(planned->second);
                     } else {
                         hintedAhead -= planned->second.taken;
+                        bytesAhead -= planned->second.bytes;
                     }
                     FileList = std::move(planned->second.files);
                     chosen = std::move(planned->second.chosen);
                     plans.erase(planned);
-                    for (int k = std::max(plannedUpTo, i + 1); k < List1->ListCount() && hintedAhead < kFilesAhead;
+                    for (int k = std::max(plannedUpTo, i + 1); k < List1->ListCount() && hintedAhead < kFilesAhead && bytesAhead < kBytesAhead;
                          ++k) {
                         plannedUpTo = k + 1;
                         const QString next = List1->List(k);
@@ -353,6 +361,7 @@ void frmMain_BackUp::cmdBackUpNow() {
                         FolderPlan& plan = plans.emplace(k, planFolder(next)).first->second;
                         hint(plan);
                         hintedAhead += plan.taken;
+                        bytesAhead += plan.bytes;
                     }
                 } else {
                     FileList = QStringList{QString()};
