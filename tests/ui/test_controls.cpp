@@ -405,11 +405,16 @@ TEST(VbCommonDialog, CancelKeepsTheLastFile) {
 // style's own icon gives, in every mode and at every size asked, and paints
 // them alike.
 TEST(StandardIcon, GivesTheStylesPicturesWhenAsked) {
-    for (const QStyle::StandardPixmap which : {QStyle::SP_DialogCloseButton, QStyle::SP_MediaStop,
-                                               QStyle::SP_DirIcon, QStyle::SP_ArrowDown}) {
+    // Those the program shows.
+    for (const QStyle::StandardPixmap which :
+         {QStyle::SP_DialogCloseButton, QStyle::SP_MediaPlay, QStyle::SP_MediaStop, QStyle::SP_DialogSaveButton,
+          QStyle::SP_FileDialogNewFolder, QStyle::SP_TrashIcon, QStyle::SP_DialogOpenButton,
+          QStyle::SP_MessageBoxQuestion, QStyle::SP_DirHomeIcon, QStyle::SP_BrowserReload, QStyle::SP_ArrowDown,
+          QStyle::SP_DriveHDIcon, QStyle::SP_DirIcon, QStyle::SP_DesktopIcon, QStyle::SP_ComputerIcon}) {
         SCOPED_TRACE(int(which));
         const QIcon style = QApplication::style()->standardIcon(which);
         const QIcon lazy = StandardIcon(which);
+        EXPECT_FALSE(style.isNull());
         EXPECT_FALSE(lazy.isNull());
         EXPECT_EQ(lazy.availableSizes(), style.availableSizes());
         for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected})

@@ -44,7 +44,9 @@ public:
         return icon().availableSizes(mode, state);
     }
     QString iconName() override { return icon().name(); }
-    bool isNull() override { return icon().isNull(); }
+    // A tool button asks this while it is laid out. The style has a picture
+    // of its own for every standard icon, whatever the icon theme lacks.
+    bool isNull() override { return false; }
     QString key() const override { return QStringLiteral("ui::StandardIconEngine"); }
     QIconEngine* clone() const override { return new StandardIconEngine(which_); }
 
