@@ -2,16 +2,25 @@
 #include "common/NRV_File_Dir.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <tuple>
+#include <unistd.h>
 #include <vector>
 
 
 #include "common/NRV_ErrorLog.h"
+#include "platform/HostFiles.h"
+#include "platform/HostNames.h"
 #include "platform/ScriptingFileSystem.h"
 #include "vb/Clock.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
-#include "vb/FileNumbers.h"
 #include "vb/Strings.h"
 
 namespace {
@@ -187,42 +196,87 @@ bool IsValidFilename(QString sName) {
     });
 }
 
+namespace {
+
+struct ReadOnlyFile {
+    int fd = -1;
+    ~ReadOnlyFile() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// n bytes at `at`, all of them, or false.
+bool readFully(int fd, char* out, size_t n, qint64 at) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd, out + done, n - done, off_t(at + qint64(done)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += size_t(got);
+    }
+    return true;
+}
+
+// Whether the bytes [from, to) of both files are the same; a difference, a
+// short read or an error sets `differ`, which also ends the other parts.
+void compareRange(int one, int two, qint64 from, qint64 to, std::atomic<bool>& differ) {
+    constexpr qint64 block = qint64(256) << 10;
+    std::vector<char> a(size_t(std::min(block, to - from))), b(a.size());
+    for (qint64 at = from; at < to && !differ.load(std::memory_order_relaxed);) {
+        const size_t n = size_t(std::min(block, to - at));
+        if (!readFully(one, a.data(), n, at) || !readFully(two, b.data(), n, at) ||
+            std::memcmp(a.data(), b.data(), n) != 0) {
+            differ = true;
+            return;
+        }
+        at += qint64(n);
+    }
+}
+
+}  // namespace
+
 bool compare_files(QString& sFile1, QString& sFile2) {
     vb::Handler h(Label("compare_files"));
     bool result = false;
-    int no1 = 0;
-    int no2 = 0;
     h.Try([&] {
         if (!FileExists(sFile1) || !FileExists(sFile2))
             return;
-        no1 = vb::FreeFile();
-        vb::Open(sFile1, vb::OpenMode::Binary, no1);
-        no2 = vb::FreeFile();
-        vb::Open(sFile2, vb::OpenMode::Binary, no2);
-        const qint64 length = vb::Lof(no1);
-        if (length != vb::Lof(no2))
-            return;
-        // Blocks of 10000 bytes from the start, the last one shorter; they
-        // are read a hundred at a time, one after the other, into the same
-        // memory (an archive of a run is compared whole).
-        constexpr qint64 block = 10000;
-        constexpr qint64 group = 100 * block;
-        std::vector<char> one(size_t(std::min(length, group))), two(one.size());
-        for (qint64 at = 0; at < length; at += group) {
-            const qint64 n = std::min(group, length - at);
-            const qint64 position = at == 0 ? 1 : 0;
-            if (vb::GetInto(no1, position, one.data(), n) != n || vb::GetInto(no2, position, two.data(), n) != n ||
-                std::memcmp(one.data(), two.data(), size_t(n)) != 0)
+        ReadOnlyFile one, two;
+        struct stat st1 {}, st2 {};
+        for (auto [file, path, st] : {std::tuple{&one, &sFile1, &st1}, std::tuple{&two, &sFile2, &st2}}) {
+            const QByteArray host = platform::HostBytes(platform::HostPathOrRaise(*path));
+            file->fd = ::open(host.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+            if (file->fd < 0 || ::fstat(file->fd, st) != 0 || !S_ISREG(st->st_mode))
                 return;
         }
+        const qint64 length = st1.st_size;
+        if (length != st2.st_size)
+            return;
+        // A large file (an archive of a run is compared whole) is compared
+        // in a few parts at once: the reads of the page cache, not the
+        // comparison, take the time.
+        constexpr qint64 parallelFrom = qint64(16) << 20;
+        const int parts = length >= parallelFrom ? std::clamp(int(std::thread::hardware_concurrency()), 1, 4) : 1;
+        std::atomic<bool> differ{false};
+        std::vector<std::thread> helpers;
+        for (int i = 1; i < parts; ++i) {
+            const qint64 from = length * i / parts, to = length * (i + 1) / parts;
+            try {
+                helpers.emplace_back([&, from, to] { compareRange(one.fd, two.fd, from, to, differ); });
+            } catch (const std::system_error&) {
+                compareRange(one.fd, two.fd, from, to, differ);  // no thread to be had: in turn
+            }
+        }
+        compareRange(one.fd, two.fd, 0, length / parts, differ);
+        for (std::thread& t : helpers)
+            t.join();
         // Only a comparison that read every byte counts as equal: an error
         // while reading (a file locked or shrunk meanwhile) leaves false.
-        result = true;
+        result = !differ;
     });
-    if (no1)
-        vb::Quiet([&] { vb::Close(no1); });
-    if (no2)
-        vb::Quiet([&] { vb::Close(no2); });
     return result;
 }
 

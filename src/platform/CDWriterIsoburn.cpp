@@ -41,6 +41,7 @@ using ::burn_disc_status;   // the one name libisoburn asks for there
 #include "platform/CDWriterXP.h"
 #include "platform/DriveTable.h"
 #include "platform/HostFiles.h"
+#include "platform/LateLibrary.h"
 #include "platform/Paths.h"
 #include "vb/VbError.h"
 
@@ -58,6 +59,57 @@ constexpr double kCdSpeed1x = 176.4;
 constexpr qint64 kImageOverhead = 512;
 constexpr qint64 kEntryOverhead = 2;
 
+// The three libraries are loaded with libisoburn, which links the other
+// two, at the first use of a recorder: a start that writes no disc does not
+// load them. Their functions are called through this table.
+#define VAULTORA_DISC_FUNCTIONS(X) \
+    X(isoburn_activate_session) X(isoburn_cancel_prepared_write) X(isoburn_disc_available_space) \
+    X(isoburn_disc_get_status) X(isoburn_disc_track_lba_nwa) X(isoburn_disc_write) X(isoburn_drive_aquire) \
+    X(isoburn_drive_release) X(isoburn_drive_wrote_well) X(isoburn_igopt_destroy) X(isoburn_igopt_new) \
+    X(isoburn_igopt_set_extensions) X(isoburn_igopt_set_level) X(isoburn_initialize) \
+    X(isoburn_needs_emulation) X(isoburn_prepare_disc) X(isoburn_read_image) X(isoburn_ropt_destroy) \
+    X(isoburn_ropt_new) X(isoburn_ropt_set_extensions) X(isoburn_sync_after_write) X(isoburn_toc_disc_free) \
+    X(isoburn_toc_disc_get_sessions) X(isoburn_toc_drive_get_disc) \
+    X(burn_disc_close_damaged) X(burn_disc_free) X(burn_disc_get_cd_info) X(burn_disc_get_sectors) \
+    X(burn_disc_next_track_is_damaged) X(burn_drive_cancel) X(burn_drive_get_status) \
+    X(burn_drive_get_write_speed) X(burn_drive_info_free) X(burn_drive_set_speed) X(burn_msgs_obtain) \
+    X(burn_msgs_set_severities) X(burn_write_opts_auto_write_type) X(burn_write_opts_free) \
+    X(burn_write_opts_new) X(burn_write_opts_set_multi) X(burn_write_opts_set_perform_opc) \
+    X(burn_write_opts_set_simulate) X(burn_write_opts_set_underrun_proof) X(burn_write_opts_set_write_type) \
+    X(iso_dir_get_children) X(iso_dir_get_node) X(iso_dir_iter_free) X(iso_dir_iter_next) \
+    X(iso_image_get_root) X(iso_image_get_volume_id) X(iso_image_set_volume_id) X(iso_image_unref) \
+    X(iso_node_get_name) X(iso_node_get_type) X(iso_node_remove) X(iso_obtain_msgs) X(iso_set_msgs_severities) \
+    X(iso_tree_add_new_dir) X(iso_tree_add_new_node)
+
+struct DiscLibrary {
+#define X(name) decltype(&::name) name = nullptr;
+    VAULTORA_DISC_FUNCTIONS(X)
+#undef X
+};
+DiscLibrary lib;
+bool g_loaded = false;   // every entry of `lib` is set
+
+// Loads the libraries and looks up the table; the reason when that fails.
+bool LoadDiscLibrary(QString* why) {
+    void* handle = OpenLateLibrary(VAULTORA_ISOBURN_LIBRARY);
+    if (!handle) {
+        *why = LateLibraryError();
+        return false;
+    }
+    DiscLibrary found;
+    bool complete = true;
+#define X(name) complete = complete && Resolve(handle, #name, found.name);
+    VAULTORA_DISC_FUNCTIONS(X)
+#undef X
+    if (!complete) {
+        *why = LateLibraryError();
+        return false;
+    }
+    lib = found;
+    g_loaded = true;
+    return true;
+}
+
 // libburn and libisofs are set up once per process. libburn's signal
 // handling is never installed, so it can never end the program: what the
 // signals did before the set-up is what they do after it.
@@ -66,11 +118,13 @@ bool LibraryReady(QString* failure) {
     static bool ready = false;
     static QString why;
     std::call_once(once, [] {
+        if (!LoadDiscLibrary(&why))
+            return;
         struct sigaction saved[NSIG];
         for (int s = 1; s < NSIG; ++s)
             sigaction(s, nullptr, &saved[s]);
         char msg[1024] = {0};
-        ready = isoburn_initialize(msg, 0) > 0;
+        ready = lib.isoburn_initialize(msg, 0) > 0;
         if (!ready)
             why = QString::fromLocal8Bit(msg);
         for (int s = 1; s < NSIG; ++s)
@@ -78,9 +132,9 @@ bool LibraryReady(QString* failure) {
                 sigaction(s, &saved[s], nullptr);
         if (ready) {
             // Messages are collected for ExtendedErrorData, never printed.
-            burn_msgs_set_severities(const_cast<char*>("SORRY"), const_cast<char*>("NEVER"),
+            lib.burn_msgs_set_severities(const_cast<char*>("SORRY"), const_cast<char*>("NEVER"),
                                      const_cast<char*>("vaultora : "));
-            iso_set_msgs_severities(const_cast<char*>("SORRY"), const_cast<char*>("NEVER"),
+            lib.iso_set_msgs_severities(const_cast<char*>("SORRY"), const_cast<char*>("NEVER"),
                                     const_cast<char*>("vaultora : "));
         }
     });
@@ -92,17 +146,19 @@ bool LibraryReady(QString* failure) {
 // The messages that libburn and libisofs queued since the last call.
 QStringList TakeMessages() {
     QStringList out;
+    if (!g_loaded)
+        return out;
     for (int i = 0; i < 100; ++i) {
         int code = 0, osErrno = 0;
         char text[BURN_MSGS_MESSAGE_LEN] = {0}, severity[80] = {0};
-        if (burn_msgs_obtain(const_cast<char*>("ALL"), &code, text, &osErrno, severity) <= 0)
+        if (lib.burn_msgs_obtain(const_cast<char*>("ALL"), &code, text, &osErrno, severity) <= 0)
             break;
         out << QString::fromLocal8Bit(text).trimmed();
     }
     for (int i = 0; i < 100; ++i) {
         int code = 0, imgid = 0;
         char text[4096] = {0}, severity[80] = {0};
-        if (iso_obtain_msgs(const_cast<char*>("ALL"), &code, &imgid, text, severity) <= 0)
+        if (lib.iso_obtain_msgs(const_cast<char*>("ALL"), &code, &imgid, text, severity) <= 0)
             break;
         out << QString::fromLocal8Bit(text).trimmed();
     }
@@ -211,10 +267,10 @@ public:
     ~IsoburnWriter() override {
         if (writing_ && drive_) {
             // The program ends during a write: stop it, wait a bounded time.
-            burn_drive_cancel(drive_);
+            lib.burn_drive_cancel(drive_);
             QElapsedTimer t;
             t.start();
-            while (burn_drive_get_status(drive_, nullptr) != BURN_DRIVE_IDLE && t.elapsed() < 15000)
+            while (lib.burn_drive_get_status(drive_, nullptr) != BURN_DRIVE_IDLE && t.elapsed() < 15000)
                 QThread::msleep(50);
             FinishWrite(false);
         }
@@ -260,7 +316,7 @@ public:
     qint16 MaxWriteSpeed() override {
         if (!Open() || current().pseudo)
             return 0;
-        const int kbs = burn_drive_get_write_speed(drive_);
+        const int kbs = lib.burn_drive_get_write_speed(drive_);
         return kbs > 0 ? qint16(std::min(32767.0, kbs / kCdSpeed1x + 0.5)) : 0;
     }
     void SetWriteSpeed(qint16 speed) override { speed_ = speed; }
@@ -268,11 +324,11 @@ public:
     bool BurnProofSupported() override {
         if (!Open() || current().pseudo)
             return false;
-        burn_write_opts* o = burn_write_opts_new(drive_);
+        burn_write_opts* o = lib.burn_write_opts_new(drive_);
         if (!o)
             return false;
-        const bool yes = burn_write_opts_set_underrun_proof(o, 1) == 1;
-        burn_write_opts_free(o);
+        const bool yes = lib.burn_write_opts_set_underrun_proof(o, 1) == 1;
+        lib.burn_write_opts_free(o);
         return yes;
     }
 
@@ -288,13 +344,13 @@ public:
     bool DiscReady() override {
         if (!Open())
             return false;
-        const burn_disc_status s = isoburn_disc_get_status(drive_);
+        const burn_disc_status s = lib.isoburn_disc_get_status(drive_);
         return s == BURN_DISC_BLANK || s == BURN_DISC_APPENDABLE || s == BURN_DISC_FULL;
     }
     qint32 DiscStatus() override {
         if (!Open())
             return 3;
-        switch (isoburn_disc_get_status(drive_)) {
+        switch (lib.isoburn_disc_get_status(drive_)) {
         case BURN_DISC_BLANK: return 0;
         case BURN_DISC_APPENDABLE: return 1;
         case BURN_DISC_FULL: return 2;
@@ -313,7 +369,7 @@ public:
         char type[80] = {0}, bar[9] = {0};
         unsigned int id = 0;
         int app = 0, valid = 0;
-        if (burn_disc_get_cd_info(drive_, type, &id, bar, &app, &valid) <= 0 || !(valid & 1))
+        if (lib.burn_disc_get_cd_info(drive_, type, &id, bar, &app, &valid) <= 0 || !(valid & 1))
             return 255;
         const QString t = QString::fromLatin1(type);
         if (t == QLatin1String("CD-DA or CD-ROM"))
@@ -327,25 +383,25 @@ public:
     qint16 SessionCount() override {
         if (!Open())
             return 0;
-        const burn_disc_status s = isoburn_disc_get_status(drive_);
+        const burn_disc_status s = lib.isoburn_disc_get_status(drive_);
         if (s != BURN_DISC_APPENDABLE && s != BURN_DISC_FULL)
             return 0;
-        isoburn_toc_disc* toc = isoburn_toc_drive_get_disc(drive_);
+        isoburn_toc_disc* toc = lib.isoburn_toc_drive_get_disc(drive_);
         if (!toc)
             return 0;
         int n = 0;
-        isoburn_toc_disc_get_sessions(toc, &n);
-        isoburn_toc_disc_free(toc);
+        lib.isoburn_toc_disc_get_sessions(toc, &n);
+        lib.isoburn_toc_disc_free(toc);
         return qint16(std::clamp(n, 0, 32767));
     }
     qint32 SessionStatus() override {
         if (!Open())
             return 2;
-        switch (isoburn_disc_get_status(drive_)) {
+        switch (lib.isoburn_disc_get_status(drive_)) {
         case BURN_DISC_BLANK: return 0;
         case BURN_DISC_FULL: return 3;
         case BURN_DISC_APPENDABLE:
-            if (!current().pseudo && burn_disc_next_track_is_damaged(drive_, 0) > 0)
+            if (!current().pseudo && lib.burn_disc_next_track_is_damaged(drive_, 0) > 0)
                 return 1;
             return 3;
         default: return 2;
@@ -359,13 +415,13 @@ public:
     QStringList DiscFiles() override {
         QStringList names;
         IsoDirIter* it = nullptr;
-        if (!Open() || !image_ || iso_dir_get_children(iso_image_get_root(image_), &it) < 0)
+        if (!Open() || !image_ || lib.iso_dir_get_children(lib.iso_image_get_root(image_), &it) < 0)
             return names;
         IsoNode* node = nullptr;
-        while (iso_dir_iter_next(it, &node) == 1)
-            if (iso_node_get_type(node) == LIBISO_FILE)
-                names << QString::fromUtf8(iso_node_get_name(node));
-        iso_dir_iter_free(it);
+        while (lib.iso_dir_iter_next(it, &node) == 1)
+            if (lib.iso_node_get_type(node) == LIBISO_FILE)
+                names << QString::fromUtf8(lib.iso_node_get_name(node));
+        lib.iso_dir_iter_free(it);
         return names;
     }
     qint64 DiscFreeSpace(qint32 unit) override {
@@ -381,21 +437,21 @@ public:
     bool CloseSession(bool flag) override {
         if (!Open())
             return false;
-        if (current().pseudo || burn_disc_next_track_is_damaged(drive_, 0) <= 0)
+        if (current().pseudo || lib.burn_disc_next_track_is_damaged(drive_, 0) <= 0)
             return true;   // nothing is left open
-        burn_write_opts* o = burn_write_opts_new(drive_);
+        burn_write_opts* o = lib.burn_write_opts_new(drive_);
         if (!o)
             return false;
-        burn_write_opts_set_write_type(o, BURN_WRITE_TAO, BURN_BLOCK_MODE1);
-        const bool done = burn_disc_close_damaged(o, 0) > 0;
-        burn_write_opts_free(o);
+        lib.burn_write_opts_set_write_type(o, BURN_WRITE_TAO, BURN_BLOCK_MODE1);
+        const bool done = lib.burn_disc_close_damaged(o, 0) > 0;
+        lib.burn_write_opts_free(o);
         RefreshDiscInfo();
         return done;
     }
     bool ImportSession(bool flag) override {
         if (!Open())
             return false;
-        if (!flag || isoburn_disc_get_status(drive_) == BURN_DISC_BLANK)
+        if (!flag || lib.isoburn_disc_get_status(drive_) == BURN_DISC_BLANK)
             return true;
         return image_ != nullptr;
     }
@@ -436,7 +492,7 @@ public:
         } clearImage{entries_};
         if (!Open() || !DiscReady())
             return;   // no disc: the write does not start
-        const burn_disc_status status = isoburn_disc_get_status(drive_);
+        const burn_disc_status status = lib.isoburn_disc_get_status(drive_);
         if (status == BURN_DISC_FULL) {
             Fail(3, 1021);
             return;
@@ -466,40 +522,40 @@ public:
             Fail(5, 0);
             return;
         }
-        const qint64 bytes = qint64(burn_disc_get_sectors(disc)) * kSector;
+        const qint64 bytes = qint64(lib.burn_disc_get_sectors(disc)) * kSector;
         if (bytes > FreeBytes()) {
             messages_ << QStringLiteral("The image needs %1 bytes, the disc has %2 free.")
                              .arg(bytes)
                              .arg(FreeBytes());
-            isoburn_cancel_prepared_write(drive_, nullptr, 0);
-            burn_disc_free(disc);
+            lib.isoburn_cancel_prepared_write(drive_, nullptr, 0);
+            lib.burn_disc_free(disc);
             Fail(3, 1021);
             return;
         }
-        burn_write_opts* wo = burn_write_opts_new(drive_);
+        burn_write_opts* wo = lib.burn_write_opts_new(drive_);
         if (!wo) {
-            isoburn_cancel_prepared_write(drive_, nullptr, 0);
-            burn_disc_free(disc);
+            lib.isoburn_cancel_prepared_write(drive_, nullptr, 0);
+            lib.burn_disc_free(disc);
             Fail(1, 0);
             return;
         }
-        burn_write_opts_set_perform_opc(wo, 0);
+        lib.burn_write_opts_set_perform_opc(wo, 0);
         // The disc stays appendable: a recorder's disc by an open session,
         // an image file or other overwritable medium by libisoburn's own
         // session table.
-        burn_write_opts_set_multi(wo, isoburn_needs_emulation(drive_) == 1 ? 0 : 1);
-        burn_write_opts_set_underrun_proof(wo, useBurnProof ? 1 : 0);
-        burn_write_opts_set_simulate(wo, 0);
+        lib.burn_write_opts_set_multi(wo, lib.isoburn_needs_emulation(drive_) == 1 ? 0 : 1);
+        lib.burn_write_opts_set_underrun_proof(wo, useBurnProof ? 1 : 0);
+        lib.burn_write_opts_set_simulate(wo, 0);
         char reasons[BURN_REASONS_LEN] = {0};
-        if (burn_write_opts_auto_write_type(wo, disc, reasons, 0) == BURN_WRITE_NONE) {
+        if (lib.burn_write_opts_auto_write_type(wo, disc, reasons, 0) == BURN_WRITE_NONE) {
             messages_ << QString::fromLocal8Bit(reasons);
-            isoburn_cancel_prepared_write(drive_, nullptr, 0);
-            burn_disc_free(disc);
-            burn_write_opts_free(wo);
+            lib.isoburn_cancel_prepared_write(drive_, nullptr, 0);
+            lib.burn_disc_free(disc);
+            lib.burn_write_opts_free(wo);
             Fail(3, 1028);
             return;
         }
-        burn_drive_set_speed(drive_, 0, speed_ > 0 ? int(speed_ * kCdSpeed1x) : 0);
+        lib.burn_drive_set_speed(drive_, 0, speed_ > 0 ? int(speed_ * kCdSpeed1x) : 0);
 
         disc_ = disc;
         writeOpts_ = wo;
@@ -511,7 +567,7 @@ public:
             emit PreparingToWrite();
             emit CreatingDirectories();
         });
-        isoburn_disc_write(wo, disc);
+        lib.isoburn_disc_write(wo, disc);
         poll_.start();
     }
     bool WriteStarted() override { return started_; }
@@ -519,7 +575,7 @@ public:
     void CancelWrite() override {
         if (writing_ && drive_) {
             cancelled_ = true;
-            burn_drive_cancel(drive_);
+            lib.burn_drive_cancel(drive_);
         }
     }
     void AfterWriteAction() override {
@@ -573,7 +629,7 @@ private:
             return false;
         const QByteArray adr = current().address.toLocal8Bit();
         burn_drive_info* infos = nullptr;
-        if (isoburn_drive_aquire(&infos, const_cast<char*>(adr.constData()), 0) <= 0 || !infos) {
+        if (lib.isoburn_drive_aquire(&infos, const_cast<char*>(adr.constData()), 0) <= 0 || !infos) {
             const QStringList why = TakeMessages();
             messages_ << why;
             notReady_ = QStringLiteral("The recorder %1 cannot be opened").arg(DeviceTextB(qint16(selected_))) +
@@ -582,8 +638,8 @@ private:
         }
         infos_ = infos;
         drive_ = infos[0].drive;
-        if (isoburn_disc_get_status(drive_) == BURN_DISC_APPENDABLE ||
-            isoburn_disc_get_status(drive_) == BURN_DISC_FULL || isoburn_disc_get_status(drive_) == BURN_DISC_BLANK)
+        if (lib.isoburn_disc_get_status(drive_) == BURN_DISC_APPENDABLE ||
+            lib.isoburn_disc_get_status(drive_) == BURN_DISC_FULL || lib.isoburn_disc_get_status(drive_) == BURN_DISC_BLANK)
             ReadImage();
         return true;
     }
@@ -591,77 +647,77 @@ private:
     void Close() {
         measuredVersion_ = ~quint64(0);
         if (image_) {
-            iso_image_unref(image_);
+            lib.iso_image_unref(image_);
             image_ = nullptr;
         }
         importedNodes_ = 0;
         if (drive_) {
-            isoburn_drive_release(drive_, 0);
+            lib.isoburn_drive_release(drive_, 0);
             drive_ = nullptr;
         }
         if (infos_) {
-            burn_drive_info_free(infos_);
+            lib.burn_drive_info_free(infos_);
             infos_ = nullptr;
         }
     }
 
     void ReadImage() {
         if (image_) {
-            iso_image_unref(image_);
+            lib.iso_image_unref(image_);
             image_ = nullptr;
         }
         isoburn_read_opts* ro = nullptr;
-        if (isoburn_ropt_new(&ro, 0) <= 0)
+        if (lib.isoburn_ropt_new(&ro, 0) <= 0)
             return;
-        isoburn_ropt_set_extensions(ro, isoburn_ropt_noaaip | isoburn_ropt_noacl | isoburn_ropt_noea);
+        lib.isoburn_ropt_set_extensions(ro, isoburn_ropt_noaaip | isoburn_ropt_noacl | isoburn_ropt_noea);
         IsoImage* image = nullptr;
-        if (isoburn_read_image(drive_, ro, &image) > 0 && image) {
+        if (lib.isoburn_read_image(drive_, ro, &image) > 0 && image) {
             image_ = image;
-            importedNodes_ = CountNodes(iso_image_get_root(image_));
-            const char* id = iso_image_get_volume_id(image_);
-            if (id && *id && isoburn_disc_get_status(drive_) != BURN_DISC_BLANK)
+            importedNodes_ = CountNodes(lib.iso_image_get_root(image_));
+            const char* id = lib.iso_image_get_volume_id(image_);
+            if (id && *id && lib.isoburn_disc_get_status(drive_) != BURN_DISC_BLANK)
                 VolumeLabel = QString::fromUtf8(id);
         } else {
             messages_ << TakeMessages();
         }
-        isoburn_ropt_destroy(&ro, 0);
+        lib.isoburn_ropt_destroy(&ro, 0);
     }
 
     static qint64 CountNodes(IsoDir* dir) {
         qint64 n = 0;
         IsoDirIter* it = nullptr;
-        if (!dir || iso_dir_get_children(dir, &it) < 0)
+        if (!dir || lib.iso_dir_get_children(dir, &it) < 0)
             return 0;
         IsoNode* node = nullptr;
-        while (iso_dir_iter_next(it, &node) == 1) {
+        while (lib.iso_dir_iter_next(it, &node) == 1) {
             ++n;
-            if (iso_node_get_type(node) == LIBISO_DIR)
+            if (lib.iso_node_get_type(node) == LIBISO_DIR)
                 n += CountNodes(reinterpret_cast<IsoDir*>(node));
         }
-        iso_dir_iter_free(it);
+        lib.iso_dir_iter_free(it);
         return n;
     }
     static qint32 RootFolders(IsoImage* image) {
         qint32 n = 0;
         IsoDirIter* it = nullptr;
-        if (iso_dir_get_children(iso_image_get_root(image), &it) < 0)
+        if (lib.iso_dir_get_children(lib.iso_image_get_root(image), &it) < 0)
             return 0;
         IsoNode* node = nullptr;
-        while (iso_dir_iter_next(it, &node) == 1)
-            if (iso_node_get_type(node) == LIBISO_DIR)
+        while (lib.iso_dir_iter_next(it, &node) == 1)
+            if (lib.iso_node_get_type(node) == LIBISO_DIR)
                 ++n;
-        iso_dir_iter_free(it);
+        lib.iso_dir_iter_free(it);
         return n;
     }
 
     // Free bytes of the disc: what libburn says, within a declared capacity.
     qint64 FreeBytes() {
-        qint64 free = qint64(isoburn_disc_available_space(drive_, nullptr));
+        qint64 free = qint64(lib.isoburn_disc_available_space(drive_, nullptr));
         if (current().capacity >= 0) {
             int lba = 0, nwa = 0;
             qint64 used = 0;
             // (A blank image file starts its first session at sector 32.)
-            if (isoburn_disc_track_lba_nwa(drive_, nullptr, 0, &lba, &nwa) == 1)
+            if (lib.isoburn_disc_track_lba_nwa(drive_, nullptr, 0, &lba, &nwa) == 1)
                 used = qint64(nwa) * kSector;
             free = std::min(free, current().capacity - used);
         }
@@ -678,32 +734,32 @@ private:
     // Puts the image's entries into the tree of the new session; an entry
     // of the same path from the previous session is replaced.
     bool BuildTree(bool report) {
-        iso_image_set_volume_id(image_, VolumeLabel.left(32).toUtf8().constData());
+        lib.iso_image_set_volume_id(image_, VolumeLabel.left(32).toUtf8().constData());
         const QMap<QString, CollectedImage::Entry>& entries = entries_.entries();
         for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-            IsoDir* dir = iso_image_get_root(image_);
+            IsoDir* dir = lib.iso_image_get_root(image_);
             const QStringList parts = it.key().split(QLatin1Char('/'));
             bool ok = true;
             for (int i = 0; i + 1 < parts.size() && ok; ++i) {
                 const QByteArray name = parts.at(i).toUtf8();
                 IsoNode* node = nullptr;
-                if (iso_dir_get_node(dir, name.constData(), &node) == 1 && iso_node_get_type(node) == LIBISO_DIR) {
+                if (lib.iso_dir_get_node(dir, name.constData(), &node) == 1 && lib.iso_node_get_type(node) == LIBISO_DIR) {
                     dir = reinterpret_cast<IsoDir*>(node);
                     continue;
                 }
                 if (node)
-                    iso_node_remove(node);
+                    lib.iso_node_remove(node);
                 IsoDir* made = nullptr;
-                ok = iso_tree_add_new_dir(dir, name.constData(), &made) >= 0 && made;
+                ok = lib.iso_tree_add_new_dir(dir, name.constData(), &made) >= 0 && made;
                 dir = made;
             }
             const QByteArray name = parts.last().toUtf8();
             IsoNode* old = nullptr;
-            if (ok && iso_dir_get_node(dir, name.constData(), &old) == 1 && old)
-                iso_node_remove(old);
+            if (ok && lib.iso_dir_get_node(dir, name.constData(), &old) == 1 && old)
+                lib.iso_node_remove(old);
             IsoNode* added = nullptr;
             if (!ok || !QFileInfo(it->host).isFile() ||
-                iso_tree_add_new_node(image_, dir, name.constData(), QFile::encodeName(it->host).constData(),
+                lib.iso_tree_add_new_node(image_, dir, name.constData(), QFile::encodeName(it->host).constData(),
                                       &added) < 0) {
                 const QString file = it->windows;
                 const QStringList why = TakeMessages();
@@ -726,17 +782,17 @@ private:
     // it cannot be laid out.
     burn_disc* PrepareDisc(bool sizeOnly) {
         isoburn_imgen_opts* opts = nullptr;
-        if (isoburn_igopt_new(&opts, 0) <= 0)
+        if (lib.isoburn_igopt_new(&opts, 0) <= 0)
             return nullptr;
-        isoburn_igopt_set_level(opts, 3);   // files of 4 GB and more
-        isoburn_igopt_set_extensions(opts, isoburn_igopt_rockridge | isoburn_igopt_joliet |
+        lib.isoburn_igopt_set_level(opts, 3);   // files of 4 GB and more
+        lib.isoburn_igopt_set_extensions(opts, isoburn_igopt_rockridge | isoburn_igopt_joliet |
                                                (sizeOnly ? isoburn_igopt_will_cancel : 0));
         burn_disc* disc = nullptr;
-        const int prepared = isoburn_prepare_disc(drive_, &disc, opts);
-        isoburn_igopt_destroy(&opts, 0);
+        const int prepared = lib.isoburn_prepare_disc(drive_, &disc, opts);
+        lib.isoburn_igopt_destroy(&opts, 0);
         if (prepared <= 0 || !disc) {
             if (disc)
-                burn_disc_free(disc);
+                lib.burn_disc_free(disc);
             return nullptr;
         }
         return disc;
@@ -754,9 +810,9 @@ private:
         qint64 sectors = bound;
         if (image_ && BuildTree(false)) {
             if (burn_disc* disc = PrepareDisc(true)) {
-                sectors = burn_disc_get_sectors(disc);
-                isoburn_cancel_prepared_write(drive_, nullptr, 0);
-                burn_disc_free(disc);
+                sectors = lib.burn_disc_get_sectors(disc);
+                lib.isoburn_cancel_prepared_write(drive_, nullptr, 0);
+                lib.burn_disc_free(disc);
             }
             ReadImage();
         }
@@ -822,7 +878,7 @@ private:
             return;
         }
         burn_progress p{};
-        const burn_drive_status st = burn_drive_get_status(drive_, &p);
+        const burn_drive_status st = lib.burn_drive_get_status(drive_, &p);
         const qint64 total = p.sectors > 0 ? qint64(p.sectors) * kSector : trackBytes_;
         switch (st) {
         case BURN_DRIVE_WRITING:
@@ -848,7 +904,7 @@ private:
             break;
         case BURN_DRIVE_IDLE: {
             poll_.stop();
-            const bool well = !cancelled_ && isoburn_drive_wrote_well(drive_) > 0;
+            const bool well = !cancelled_ && lib.isoburn_drive_wrote_well(drive_) > 0;
             const bool ok = FinishWrite(well);
             if (ok) {
                 Announce(trackBytes_);
@@ -878,13 +934,13 @@ private:
     // the disc. The disc is read again at the next question.
     bool FinishWrite(bool well) {
         bool ok = well;
-        if (well && isoburn_activate_session(drive_) <= 0)
+        if (well && lib.isoburn_activate_session(drive_) <= 0)
             ok = false;
-        isoburn_sync_after_write(drive_, nullptr, 0);
+        lib.isoburn_sync_after_write(drive_, nullptr, 0);
         if (disc_)
-            burn_disc_free(disc_);
+            lib.burn_disc_free(disc_);
         if (writeOpts_)
-            burn_write_opts_free(writeOpts_);
+            lib.burn_write_opts_free(writeOpts_);
         disc_ = nullptr;
         writeOpts_ = nullptr;
         writing_ = false;

@@ -1,10 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Winsock.h"
 
-#include <QTcpSocket>
+// Only the enumerations: the sockets themselves are the network module's.
+#include <QAbstractSocket>
 #include <QTimer>
 
+#include "platform/LateLibrary.h"
+#include "platform/TcpConnection.h"
+
 namespace platform {
+namespace {
+
+// The module's entry point, or null with the reason when it cannot be loaded.
+NewTcpConnection networkModule(QString* failure) {
+    static QString why;
+    static const NewTcpConnection entry = [] {
+        NewTcpConnection fn = nullptr;
+        void* lib = OpenProgramModule(kNetworkModule);
+        if (!lib || !Resolve(lib, kNewTcpConnection, fn))
+            why = LateLibraryError();
+        return fn;
+    }();
+    if (!entry && failure)
+        *failure = why;
+    return entry;
+}
+
+}  // namespace
 
 int WinsockErrorNumber(int qtSocketError) {
     switch (QAbstractSocket::SocketError(qtSocketError)) {
@@ -19,33 +41,48 @@ int WinsockErrorNumber(int qtSocketError) {
     }
 }
 
-Winsock::Winsock(const QString& name, QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {
-    setObjectName(name);
-    connect(socket_, &QTcpSocket::connected, this, [this] { emit Connected(); });
-    connect(socket_, &QTcpSocket::readyRead, this,
-            [this] { emit DataArrival(qint32(qMin<qint64>(socket_->bytesAvailable(), 0x7FFFFFFF))); });
-    connect(socket_, &QTcpSocket::bytesWritten, this, &Winsock::SendProgress);
-    connect(socket_, &QTcpSocket::errorOccurred, this, &Winsock::onError);
-    connect(socket_, &QTcpSocket::disconnected, this, &Winsock::onDisconnected);
-}
+Winsock::Winsock(const QString& name, QObject* parent) : QObject(parent) { setObjectName(name); }
 
 Winsock::~Winsock() {
     closing_ = true;
-    socket_->abort();
+    if (socket_)
+        socket_->abort();
+    socket_.reset();
 }
 
 void Winsock::Connect(const QString& RemoteHost, int RemotePort) {
     closing_ = true;
-    socket_->abort();
+    if (socket_)
+        socket_->abort();
     closing_ = false;
     failed_ = false;
-    if (RemoteHost.trimmed().isEmpty() || RemotePort < 1 || RemotePort > 65535) {
+    QString noModule;
+    if (!socket_ && !RemoteHost.trimmed().isEmpty() && RemotePort >= 1 && RemotePort <= 65535) {
+        if (const NewTcpConnection make = networkModule(&noModule)) {
+            TcpEvents events;
+            events.connected = [this] { emit Connected(); };
+            events.readyRead = [this] {
+                emit DataArrival(qint32(qMin<qint64>(socket_->bytesAvailable(), 0x7FFFFFFF)));
+            };
+            events.bytesWritten = [this](qint64 bytes) { emit SendProgress(bytes); };
+            events.errorOccurred = [this] { onError(); };
+            events.disconnected = [this] { onDisconnected(); };
+            socket_.reset(make(std::move(events)));
+        }
+    }
+    if (!socket_ || RemoteHost.trimmed().isEmpty() || RemotePort < 1 || RemotePort > 65535) {
         const bool noHost = RemoteHost.trimmed().isEmpty();
+        const bool badPort = !noHost && (RemotePort < 1 || RemotePort > 65535);
         // Reported as the control does: by the event, after the call returned.
-        QTimer::singleShot(0, this, [this, noHost] {
+        QTimer::singleShot(0, this, [this, noHost, badPort, noModule] {
             failed_ = true;
-            emit Error(qint16(noHost ? sckHostNotFound : sckInvalidArgument),
-                       noHost ? QStringLiteral("Host not found") : QStringLiteral("Invalid argument"));
+            if (noHost)
+                emit Error(qint16(sckHostNotFound), QStringLiteral("Host not found"));
+            else if (badPort)
+                emit Error(qint16(sckInvalidArgument), QStringLiteral("Invalid argument"));
+            else
+                emit Error(qint16(sckNetworkUnreachable),
+                           QStringLiteral("The network library could not be loaded: ") + noModule);
         });
         return;
     }
@@ -53,15 +90,15 @@ void Winsock::Connect(const QString& RemoteHost, int RemotePort) {
 }
 
 void Winsock::SendData(const QByteArray& data) {
-    if (socket_->state() != QAbstractSocket::ConnectedState || data.isEmpty())
+    if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState || data.isEmpty())
         return;
     socket_->write(data);
 }
 
-QByteArray Winsock::GetData() { return socket_->readAll(); }
+QByteArray Winsock::GetData() { return socket_ ? socket_->readAll() : QByteArray(); }
 
 void Winsock::Close() {
-    if (socket_->state() == QAbstractSocket::UnconnectedState)
+    if (!socket_ || socket_->state() == QAbstractSocket::UnconnectedState)
         return;
     closing_ = true;
     // What was queued still goes out before the connection closes.
@@ -69,7 +106,7 @@ void Winsock::Close() {
 }
 
 int Winsock::State() const {
-    switch (socket_->state()) {
+    switch (socket_ ? socket_->state() : int(QAbstractSocket::UnconnectedState)) {
     case QAbstractSocket::UnconnectedState: return failed_ ? sckError : sckClosed;
     case QAbstractSocket::HostLookupState: return sckResolvingHost;
     case QAbstractSocket::ConnectingState: return sckConnecting;
@@ -81,10 +118,10 @@ int Winsock::State() const {
     return sckClosed;
 }
 
-qint64 Winsock::BytesQueued() const { return socket_->bytesToWrite(); }
+qint64 Winsock::BytesQueued() const { return socket_ ? socket_->bytesToWrite() : 0; }
 
 void Winsock::onError() {
-    const QAbstractSocket::SocketError e = socket_->error();
+    const QAbstractSocket::SocketError e = QAbstractSocket::SocketError(socket_->error());
     // The peer closing is the Close event, not an error.
     if (e == QAbstractSocket::RemoteHostClosedError || closing_)
         return;

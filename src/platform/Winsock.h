@@ -3,15 +3,18 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-
-class QTcpSocket;
+#include <memory>
 
 // A TCP client in the shape of the Winsock control: Connect starts an
 // asynchronous connection, SendData queues bytes and returns at once,
 // GetData takes what arrived, and the outcome comes back as the control's
 // events, on the GUI thread: Connect (the signal Connected), DataArrival,
 // Error, and Close when the peer closed the connection (the signal Closed).
+// The connection itself is made by the network module, loaded at the first
+// Connect; when it cannot be loaded that Connect ends in the Error event.
 namespace platform {
+
+class TcpConnection;
 
 class Winsock : public QObject {
     Q_OBJECT
@@ -72,7 +75,8 @@ signals:
 private:
     void onError();
     void onDisconnected();
-    QTcpSocket* socket_;
+    // Made at the first Connect.
+    std::unique_ptr<TcpConnection> socket_;
     bool closing_ = false;   // our own Close: no Close event
     bool failed_ = false;    // the Error event was raised for this connection
 };

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "platform/HostNames.h"
+#include "platform/ZipEntryBytes.h"
 #include "platform/ZipErrors.h"
 #include "platform/ZipExtractTarget.h"
 #include "platform/Paths.h"
@@ -524,9 +525,17 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
                                 8, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix, nameFlags, zip64 ? 1 : 0) != ZIP_OK)
         failWriter(QStringLiteral("writing a local header failed"));
 
+    // The entry is raw and its checksum is known: where minizip lets its
+    // count be kept here, the data goes straight to the archive file.
+    const bool past = ZipEntryBytes::CanWritePast(writer_, writerIo_->writingStream());
     auto put = [&](const unsigned char* data, size_t n) {
-        if (zipWriteInFileInZip(writer_, data, unsigned(n)) != ZIP_OK)
+        if (past) {
+            if (!writerIo_->writeThrough(data, n))
+                failWriter(QStringLiteral("writing compressed data failed"));
+            ZipEntryBytes::Count(writer_, n);
+        } else if (zipWriteInFileInZip(writer_, data, unsigned(n)) != ZIP_OK) {
             failWriter(QStringLiteral("writing compressed data failed"));
+        }
         return true;
     };
     FileDeflater::Result read;

@@ -139,6 +139,7 @@ struct DeflateAhead::Job {
     quint64 spillReserved = 0; // bytes of the spill folder
     std::atomic<bool> dropped{false};
     bool taken = false;        // the writer takes its pieces
+    bool waitsForRoom = false; // its worker waits for room to deflate it into
     std::unique_ptr<DeflatedFile> out;
 };
 
@@ -161,7 +162,8 @@ DeflateAhead::DeflateAhead(size_t boundBytes, int threads, const QByteArray& spi
       piece_(std::clamp<size_t>(boundBytes / 8, 4096, kIoBlock)),
       // Stored files need little read ahead: reading and checksumming a
       // piece is quicker than writing it, and memory first touched is dear.
-      streamBound_(std::min(boundBytes - boundBytes / 4, size_t(48) << 20)) {
+      streamBound_(std::min(boundBytes - boundBytes / 4, size_t(48) << 20)),
+      wakeBatch_(std::max(piece_, streamBound_ / 8)) {
     for (int i = 0; i < std::max(threads, 1); ++i)
         threads_.emplace_back([this] { work(); });
 }
@@ -247,6 +249,17 @@ void DeflateAhead::givePiece(StoredPiece&& piece) {
     givePieceLocked(std::move(piece));
 }
 
+// Memory the writer gave back wakes the workers waiting for room once it
+// adds up to a few pieces: woken for every piece, they would mostly find too
+// little and wait again, and each wake costs the writer a system call.
+bool DeflateAhead::freedEnough(size_t bytes) {
+    freedSinceWake_ += bytes;
+    if (freedSinceWake_ < wakeBatch_)
+        return false;
+    freedSinceWake_ = 0;
+    return true;
+}
+
 bool DeflateAhead::nextPiece(DeflatedFile& file, StoredPiece* piece) {
     DeflatedFile::Stream& s = *file.stream;
     std::unique_lock lk(m_);
@@ -264,7 +277,7 @@ bool DeflateAhead::nextPiece(DeflatedFile& file, StoredPiece* piece) {
     held_ -= piece->capacity;
     streamHeld_ -= piece->capacity;
     s.held -= piece->capacity;
-    const bool roomFreed = waitingForRoom_ > 0;
+    const bool roomFreed = waitingForRoom_ > 0 && freedEnough(piece->capacity);
     const bool workerWaits = s.waiting;
     lk.unlock();
     if (workerWaits)
@@ -305,11 +318,14 @@ std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) 
         if (waitingForRoom_ > 0)
             room_.notify_all();
         writerWaiting_ = true;
+        awaited_ = job.get();
         done_.wait(lk, ready);
+        awaited_ = nullptr;
         writerWaiting_ = false;
     }
     popFrontLocked(false);
     std::unique_ptr<DeflatedFile> out;
+    const size_t released = job->reserved;
     if (job->state == Job::Done || job->state == Job::Streaming) {
         releaseLocked(*job);
         out = std::move(job->out);
@@ -317,7 +333,10 @@ std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) 
     }
     if (!queue_.empty())
         wakeStreamLocked(queue_.front());
-    const bool roomFreed = waitingForRoom_ > 0;
+    // A file to deflate that is next now may go beyond the bound: its
+    // worker is woken at once.
+    const bool roomFreed =
+        waitingForRoom_ > 0 && (freedEnough(released) || (!queue_.empty() && queue_.front()->waitsForRoom));
     lk.unlock();
     if (roomFreed)
         room_.notify_all();
@@ -413,11 +432,13 @@ void DeflateAhead::work() {
             // on a worker that waits on the writer).
             std::unique_lock lk(m_);
             ++waitingForRoom_;
+            job->waitsForRoom = true;
             room_.wait(lk, [&] {
                 if (ending_ || job->dropped || (!queue_.empty() && queue_.front() == job))
                     return true;
                 return spill ? spilled_ + need <= spillBound_ : held_ + need <= bound_ - jobLimit_;
             });
+            job->waitsForRoom = false;
             --waitingForRoom_;
             if (ending_ || job->dropped) {
                 lk.unlock();
@@ -527,7 +548,9 @@ void DeflateAhead::stream(const std::shared_ptr<Job>& job, std::unique_ptr<Defla
             for (;;) {
                 if (ending_ || job->dropped || s->abandoned)
                     break;
-                const bool front = job->taken || (!queue_.empty() && queue_.front() == job);
+                // The writer's file, or the one it waits for: only one of
+                // them at a time goes beyond the bound shared by the others.
+                const bool front = job->taken || awaited_ == job.get();
                 const bool own = s->held == 0 || s->held + capacity <= (front ? frontLimit : laterLimit);
                 const bool shared =
                     front || (streamHeld_ + capacity <= streamBound_ && held_ + capacity <= bound_ - jobLimit_);

@@ -149,6 +149,9 @@ private:
     const quint64 spillBound_;
     const size_t piece_;        // bytes of a stored file's piece
     const size_t streamBound_;  // pieces held for files the writer has not come to
+    const size_t wakeBatch_;    // memory given back before the workers waiting for room are woken
+    size_t freedSinceWake_ = 0;
+    bool freedEnough(size_t bytes);
     std::vector<std::unique_ptr<unsigned char[]>> freePieces_;
     quint64 spilled_ = 0;
     mutable std::mutex m_;
@@ -157,6 +160,7 @@ private:
     std::condition_variable done_;    // the writer: a job finished
     int waitingForRoom_ = 0;
     bool writerWaiting_ = false;
+    const Job* awaited_ = nullptr;             // the file the writer waits for in take()
     std::deque<std::shared_ptr<Job>> queue_;   // not yet taken by the writer, in order
     size_t next_ = 0;                          // the first of them no worker has picked
     size_t held_ = 0;

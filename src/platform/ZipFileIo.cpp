@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace platform {
 namespace {
 
 constexpr size_t kBufferSize = size_t(1) << 20;
+// Blocks at least this large written through are not copied into the buffer.
+constexpr size_t kThroughMin = size_t(32) << 10;
 
 struct OpenFile {
     ZipFileIo* io = nullptr;
@@ -150,7 +153,73 @@ struct OpenFile {
         pos += n;
         return n;
     }
+
+    // A block written at the position without being copied into the buffer;
+    // dirty buffered bytes that end where it starts are written with it.
+    bool writeThrough(const char* in, size_t n) {
+        if (!writable || io->frozen()) {
+            fail(EBADF);
+            return false;
+        }
+        if (n < kThroughMin)
+            return write(in, n) == n;
+        struct iovec iov[2];
+        int count = 0;
+        uint64_t at = pos;
+        if (dirty && bufLen > 0 && pos == bufStart + bufLen) {
+            iov[count++] = {buf.data(), bufLen};
+            at = bufStart;
+        } else if (!flush()) {
+            return false;
+        }
+        iov[count++] = {const_cast<char*>(in), n};
+        dirty = false;
+        bufLen = 0;
+        int first = 0;
+        while (first < count) {
+            const ssize_t w = ::pwritev(fd, iov + first, count - first, off_t(at));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(errno);
+                return false;
+            }
+            if (w == 0) {
+                fail(ENOSPC);
+                return false;
+            }
+            at += uint64_t(w);
+            for (size_t left = size_t(w); left > 0 && first < count;) {
+                const size_t take = std::min(left, iov[first].iov_len);
+                iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + take;
+                iov[first].iov_len -= take;
+                left -= take;
+                if (iov[first].iov_len == 0)
+                    ++first;
+            }
+        }
+        pos += n;
+        diskSize = std::max(diskSize, pos);
+        bufStart = pos;
+        return true;
+    }
 };
+
+}  // namespace
+
+struct ZipFileIoAccess {
+    static void opened(ZipFileIo* io, void* f) {
+        io->writing_ = f;
+        ++io->writers_;
+    }
+    static void closed(ZipFileIo* io, void* f) {
+        if (io->writing_ == f)
+            io->writing_ = nullptr;
+        --io->writers_;
+    }
+};
+
+namespace {
 
 voidpf ZCALLBACK openFile(voidpf opaque, const void* filename, int mode) {
     auto* io = static_cast<ZipFileIo*>(opaque);
@@ -196,6 +265,8 @@ voidpf ZCALLBACK openFile(voidpf opaque, const void* filename, int mode) {
     f->diskSize = uint64_t(st.st_size);
     if (!writable)
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    else
+        ZipFileIoAccess::opened(io, f);
     return f;
 }
 
@@ -229,6 +300,8 @@ long ZCALLBACK seekFile(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
 
 int ZCALLBACK closeFile(voidpf, voidpf stream) {
     std::unique_ptr<OpenFile> f(static_cast<OpenFile*>(stream));
+    if (f->writable)
+        ZipFileIoAccess::closed(f->io, f.get());
     bool ok = !f->failed;
     if (f->writable && !f->io->frozen()) {
         ok = f->flush() && ok;
@@ -263,6 +336,15 @@ ZipFileIo::ZipFileIo() {
     functions_.zclose_file = closeFile;
     functions_.zerror_file = errorFile;
     functions_.opaque = this;
+}
+
+bool ZipFileIo::writeThrough(const void* data, size_t n) {
+    auto* f = static_cast<OpenFile*>(writers_ == 1 ? writing_ : nullptr);
+    if (!f) {
+        noteErrno(EBADF);
+        return false;
+    }
+    return f->writeThrough(static_cast<const char*>(data), n);
 }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
+
 #include <minizip/ioapi.h>
 
 namespace platform {
@@ -45,12 +47,23 @@ public:
     void freeze() { frozen_ = true; }
     bool frozen() const { return frozen_; }
 
+    // The file open for writing through this table (what minizip was
+    // handed for it), or null when there is none or more than one.
+    const void* writingStream() const { return writers_ == 1 ? writing_ : nullptr; }
+    // Writes bytes at that file's position, as minizip's own write would,
+    // but a large block goes to the file without passing through the
+    // buffer (the buffered bytes before it go with it in the same call).
+    bool writeThrough(const void* data, size_t n);
+
 private:
     zlib_filefunc64_def functions_{};
     int lastErrno_ = 0;
     bool truncateOnClose_ = false;
     bool syncOnClose_ = false;
     bool frozen_ = false;
+    void* writing_ = nullptr;
+    int writers_ = 0;
+    friend struct ZipFileIoAccess;
 };
 
 }  // namespace platform

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/KeyControls.h"
 
+#include <QHash>
+#include <QPointer>
+
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 #include "vb/Conversions.h"
@@ -37,8 +40,23 @@ QString ControlNameOf(const Key& key) {
     return name;
 }
 
+// A load or a save goes through every key: each control is looked for in
+// the whole tree of the window once, and kept for as long as it lives under
+// its name in that window.
 QObject* ControlOf(frmMain_BackUp& form, const Key& key) {
-    return form.findChild<QObject*>(ControlNameOf(key));
+    static QPointer<frmMain_BackUp> window;
+    static QHash<QString, QPointer<QObject>> found;
+    if (window != &form) {
+        found.clear();
+        window = &form;
+    }
+    const QString name = ControlNameOf(key);
+    if (const auto it = found.constFind(name); it != found.cend() && *it && (*it)->objectName() == name)
+        return *it;
+    QObject* control = form.findChild<QObject*>(name);
+    if (control)
+        found.insert(name, control);
+    return control;
 }
 
 QString StoredText(frmMain_BackUp& form, const Key& key) {

@@ -20,6 +20,7 @@
 #include "destinations/NRV_Internet.h"
 #include "restore/frmRestore.h"
 #include "ui/HiddenMainWindow.h"
+#include "ui/controls/StandardIcon.h"
 #include "ui/controls/VbControl.h"
 #include "ui/frmWizard.h"
 #include "vb/ErrorHandling.h"
@@ -233,33 +234,32 @@ void frmMain_BackUp::buildMenus() {
 void frmMain_BackUp::buildToolbar() {
     tbTools = make<VbToolbar>(QStringLiteral("tbTools"), this);
     addToolBar(Qt::TopToolBarArea, tbTools);
-    QStyle* s = style();
     using S = VbToolButton::Style;
     // Positions (separators count): 1 Exit, 3 Start, 4 Stop, 6 Save, 7 New,
     // 8 Delete, 10 Restore, 12 Help, 15 Home, 16 Update, 18 Minimize.
     tbTools->AddButton(QStringLiteral("Exit"), QStringLiteral("Exit"), QStringLiteral("Program Exit"),
-                       S::Default, s->standardIcon(QStyle::SP_DialogCloseButton));
+                       S::Default, StandardIcon(QStyle::SP_DialogCloseButton));
     tbTools->AddSeparator();
     tbTools->AddButton(QStringLiteral("Start"), QStringLiteral("Start"), QStringLiteral("Start backup"),
-                       S::Default, s->standardIcon(QStyle::SP_MediaPlay));
+                       S::Default, StandardIcon(QStyle::SP_MediaPlay));
     tbTools->AddButton(QStringLiteral("Stop"), QStringLiteral("Stop"), QStringLiteral("Cancel backup"),
-                       S::Default, s->standardIcon(QStyle::SP_MediaStop));
+                       S::Default, StandardIcon(QStyle::SP_MediaStop));
     tbTools->AddSeparator();
     tbTools->AddButton(QStringLiteral("SaveAs"), QStringLiteral("Save"),
                        QStringLiteral("Save current profile"), S::Default,
-                       s->standardIcon(QStyle::SP_DialogSaveButton));
+                       StandardIcon(QStyle::SP_DialogSaveButton));
     tbTools->AddButton(QStringLiteral("New"), QStringLiteral("New"), QStringLiteral("Create a new profile"),
-                       S::Default, s->standardIcon(QStyle::SP_FileDialogNewFolder));
+                       S::Default, StandardIcon(QStyle::SP_FileDialogNewFolder));
     tbTools->AddButton(QStringLiteral("Delete"), QStringLiteral("Delete"),
                        QStringLiteral("Delete current profile"), S::Default,
-                       s->standardIcon(QStyle::SP_TrashIcon));
+                       StandardIcon(QStyle::SP_TrashIcon));
     tbTools->AddSeparator();
     tbTools->AddButton(QStringLiteral("Restore"), QStringLiteral("Restore"), QString(), S::Default,
-                       s->standardIcon(QStyle::SP_DialogOpenButton));
+                       StandardIcon(QStyle::SP_DialogOpenButton));
     tbTools->AddSeparator();
     const int help = tbTools->AddButton(QStringLiteral("Help"), QStringLiteral("Help"),
                                         QStringLiteral("Get Help"), S::Dropdown,
-                                        s->standardIcon(QStyle::SP_MessageBoxQuestion));
+                                        StandardIcon(QStyle::SP_MessageBoxQuestion));
     tbTools->AddButtonMenu(help, QStringLiteral("Product"), QStringLiteral("Product description"));
     tbTools->AddButtonMenu(help, QString(), QStringLiteral("-"));
     tbTools->AddButtonMenu(help, QStringLiteral("Tips"), QStringLiteral("Help && Tips and Tricks"));
@@ -269,14 +269,14 @@ void frmMain_BackUp::buildToolbar() {
     tbTools->AddSeparator();
     tbTools->AddPlaceholder(4);
     tbTools->AddButton(QStringLiteral("Home"), QStringLiteral("Home"), QStringLiteral("Goto n.r.v Homepage"),
-                       S::Default, s->standardIcon(QStyle::SP_DirHomeIcon));
+                       S::Default, StandardIcon(QStyle::SP_DirHomeIcon));
     tbTools->AddButton(QStringLiteral("Update"), QStringLiteral("Update"),
                        QStringLiteral("Check for new program version"), S::Default,
-                       s->standardIcon(QStyle::SP_BrowserReload));
+                       StandardIcon(QStyle::SP_BrowserReload));
     tbTools->AddSeparator();
     tbTools->AddButton(QStringLiteral("Minimize"), QStringLiteral("Minimize"),
                        QStringLiteral("Minimize to system tray"), S::Default,
-                       s->standardIcon(QStyle::SP_ArrowDown));
+                       StandardIcon(QStyle::SP_ArrowDown));
     // Stop is of use only while a run goes on.
     tbTools->Buttons(4).setEnabled(false);
 }

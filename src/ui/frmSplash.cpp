@@ -48,12 +48,6 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     pal.setColor(QPalette::Window, QColor(0xE8, 0xEE, 0xF4));
     setPalette(pal);
 
-    Glimmora1 = CreateFormGlimmora(this, QStringLiteral("frmSplash"), 2430, 855);
-    Glimmora1->move(20, 18);
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(400 - 20 - 48, 18, 48, 48);
-    Image1->setPixmap(QPixmap(platform::ProgramFolderHost() + QStringLiteral("/../Common/bitmap/seagull.gif")));
 
     lblTitle = new ui::VbLabel(QStringLiteral("lblTitle"), QString(), this);
     lblTitel2 = new ui::VbLabel(QStringLiteral("lblTitel2"), QString(), this);
@@ -86,9 +80,25 @@ void frmSplash::Show() {
 
 void frmSplash::Unload() { close(); }
 
+// The pictures are made when the window is loaded, and only for someone to
+// see: the image control lays out and decodes its pictures.
+void frmSplash::BuildPictures() {
+    Glimmora1 = CreateFormGlimmora(this, QStringLiteral("frmSplash"), 2430, 855);
+    Glimmora1->move(20, 18);
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(400 - 20 - 48, 18, 48, 48);
+    Image1->setPixmap(QPixmap(platform::ProgramFolderHost() + QStringLiteral("/../Common/bitmap/seagull.gif")));
+    Image1->lower();
+    Glimmora1->lower();
+}
+
 void frmSplash::Form_Load() {
     // The pictures first: a failure here leaves them out and nothing else.
-    vb::Quiet([&] { ShowFormPictures(Glimmora1); });
+    if (!nobodyToSee_) {
+        BuildPictures();
+        vb::Quiet([&] { ShowFormPictures(Glimmora1); });
+    }
 
     vb::Handler h(QStringLiteral("Form_Load of Formular frmSplash"));
     h.Next(3, [&] {

@@ -28,7 +28,8 @@ public:
     void Form_Load();
 
     // With no display nobody can see the window: it then counts the start and
-    // fills its labels as always, but does not keep the start waiting.
+    // fills its labels as always, but does not keep the start waiting, and
+    // its pictures (Glimmora1, Image1) are not made.
     void SetNobodyToSee(bool nobody) { nobodyToSee_ = nobody; }
 
     glimmora::Glimmora* Glimmora1 = nullptr;
@@ -43,6 +44,7 @@ public:
     QLabel* Image1 = nullptr;
 
 private:
+    void BuildPictures();
     bool loaded_ = false;
     bool nobodyToSee_ = false;
 };

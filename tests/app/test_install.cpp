@@ -4,8 +4,10 @@
 // there, and an install over it that leaves the user's files alone.
 #include <QProcess>
 
+#include "destinations/MailPeers.h"
 #include "run/ZipRunFixture.h"
 #include "settings/SaveSettings.h"
+#include "settings/SettingsKeys.h"
 
 using namespace ziprun;
 
@@ -89,4 +91,54 @@ TEST_F(Install, TheProgramFolderRunsFromThePrefixAndAReinstallKeepsTheUsersFiles
     ASSERT_TRUE(InstallInto(prefix));
     for (auto it = mine.begin(); it != mine.end(); ++it)
         EXPECT_EQ(testenv::readFile(prefix + QLatin1Char('/') + it.key()), it.value()) << it.key().toStdString();
+}
+
+// The installed program loads its network module from its own folder for
+// the e-mail notice; without the module the notice fails with the reason in
+// the error log and the exit status, and the program neither crashes nor
+// reports success.
+TEST_F(Install, TheNoticeGoesThroughTheModuleBesideTheProgramAndFailsClearlyWithoutIt) {
+    const QString prefix = testenv::tempDir(QStringLiteral("installed"));
+    ASSERT_TRUE(InstallInto(prefix));
+    const QString folder = prefix + QStringLiteral("/Vaultora");
+    ASSERT_TRUE(QFileInfo(folder + QStringLiteral("/libvaultora_network.so")).isFile());
+
+    mailpeer::SmtpSink sink;
+    ASSERT_GT(sink.port, 0);
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a file\n"));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    settings::WriteUser(QStringLiteral("txtSMTPserver"), QStringLiteral("127.0.0.1"));
+    settings::WriteUser(QStringLiteral("txtSMTPport"), QString::number(sink.port));
+    settings::WriteProfile(QStringLiteral("txtSMTPeMail"), QStringLiteral("backup@example.org"));
+    f().chkSendEmail->setValue(1);
+    Save_Settings();
+    ASSERT_TRUE(QFile::copy(testenv::programDir() + QStringLiteral("/P.pfl"), folder + QStringLiteral("/P.pfl")));
+
+    auto runInstalled = [&](QString* said) {
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("VAULTORA_PROGRAM_DIR"));
+        env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        run.start(folder + QStringLiteral("/vaultora"),
+                  {QStringLiteral("/run"), QStringLiteral("/profile:P"), QStringLiteral("/dir:") + Win(dest)});
+        EXPECT_TRUE(run.waitForFinished(60000));
+        *said = QString::fromLocal8Bit(run.readAll());
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << said->toStdString();
+        return run.exitCode();
+    };
+    const QString errorLog = prefix + QStringLiteral("/Common/error.log");
+    QString said;
+    EXPECT_EQ(runInstalled(&said), 0) << said.toStdString();
+    EXPECT_EQ(sink.Messages().size(), 1) << said.toStdString();
+    EXPECT_FALSE(QString::fromUtf8(testenv::readFile(errorLog)).contains(QStringLiteral("network library")));
+
+    ASSERT_TRUE(QFile::remove(folder + QStringLiteral("/libvaultora_network.so")));
+    EXPECT_EQ(runInstalled(&said), 1) << said.toStdString();
+    EXPECT_EQ(sink.Messages().size(), 1);
+    const QString errors = QString::fromUtf8(testenv::readFile(errorLog));
+    EXPECT_TRUE(errors.contains(QStringLiteral("The network library could not be loaded: ")) &&
+                errors.contains(QStringLiteral("libvaultora_network.so")))
+        << errors.toStdString();
 }

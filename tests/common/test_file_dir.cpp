@@ -198,6 +198,19 @@ TEST_F(FileDirTest, CompareFilesByBlocks) {
         changed[at] = char(changed[at] ^ 1);
         testenv::writeFile(dir + QStringLiteral("/large-%1").arg(at), changed);
     }
+    // Large enough to be compared in parts at once: a difference in any part
+    // counts, at its first byte as well as at the file's last.
+    QByteArray huge(17'000'003, '\0');
+    for (int i = 0; i < huge.size(); ++i)
+        huge[i] = char(i * 7 + i / 65521);
+    testenv::writeFile(dir + "/huge", huge);
+    testenv::writeFile(dir + "/huge2", huge);
+    for (const int at : {0, 12'750'002, 17'000'002}) {
+        QByteArray changed = huge;
+        changed[at] = char(changed[at] ^ 0x40);
+        testenv::writeFile(dir + QStringLiteral("/huge-%1").arg(at), changed);
+    }
+    testenv::writeFile(dir + "/huge-short", huge.left(huge.size() - 1));
 
     struct Case {
         const char* one;
@@ -209,6 +222,8 @@ TEST_F(FileDirTest, CompareFilesByBlocks) {
         {"a", "ro", true},
         {"large", "large2", true},   {"large", "large-999999", false}, {"large", "large-1000000", false},
         {"large", "large-2345677", false},
+        {"huge", "huge2", true},     {"huge", "huge-0", false},        {"huge", "huge-12750002", false},
+        {"huge", "huge-17000002", false}, {"huge", "huge-short", false},
     };
     for (const Case& c : cases) {
         QString one = "  " + win(dir) + "\\" + c.one;

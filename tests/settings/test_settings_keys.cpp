@@ -92,6 +92,22 @@ TEST(SettingsKeyTable, EveryKeyHasItsControlAndLoadReadsEachOnce) {
         QObject* c = ControlOf(f, *k);
         ASSERT_NE(c, nullptr) << k->name;
         EXPECT_TRUE(ControlHasKind(c, k->kind)) << k->name << " -> " << ControlNameOf(*k).toStdString();
+        // The only one of its name: the one kept for the next look-up is
+        // the one a search would find.
+        EXPECT_EQ(f.findChildren<QObject*>(ControlNameOf(*k)).size(), 1) << k->name;
+        EXPECT_EQ(ControlOf(f, *k), c) << k->name;
+    }
+    {
+        // Another window has controls of its own.
+        auto* other = new frmMain_BackUp;
+        const Key* k = FindKey(QStringLiteral("txtPathBackUp"));
+        ASSERT_NE(k, nullptr);
+        QObject* c = ControlOf(*other, *k);
+        EXPECT_NE(c, nullptr);
+        EXPECT_NE(c, ControlOf(f, *k));
+        EXPECT_TRUE(other->isAncestorOf(qobject_cast<QWidget*>(c)));
+        delete other;
+        fMainForm = &f;
     }
     EXPECT_EQ(ControlNameOf(*FindKey("optBuMode2")), "optBuMode_2");
     EXPECT_EQ(ControlNameOf(*FindKey("optWaitAfter3")), "optWaitAfter_3");

@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include "QtPrinters.h"
 #include "ui/controls/ControlArray.h"
+#include "ui/controls/StandardIcon.h"
 #include "ui/controls/VbCheckBox.h"
 #include "platform/Dialogs.h"
 #include "ui/controls/VbComboBox.h"
@@ -396,4 +399,43 @@ TEST(VbCommonDialog, CancelKeepsTheLastFile) {
     EXPECT_EQ(shown[2].defaultText, "C:\\Tools");  // starts where the last file was
     EXPECT_EQ(shown[2].filter, "Program Files (*.exe)|*.exe|All Files (*.*)|*.*");
     platform::Dialogs::reset();
+}
+
+// An icon read from the style when it is first used gives the pictures the
+// style's own icon gives, in every mode and at every size asked, and paints
+// them alike.
+TEST(StandardIcon, GivesTheStylesPicturesWhenAsked) {
+    // Those the program shows.
+    for (const QStyle::StandardPixmap which :
+         {QStyle::SP_DialogCloseButton, QStyle::SP_MediaPlay, QStyle::SP_MediaStop, QStyle::SP_DialogSaveButton,
+          QStyle::SP_FileDialogNewFolder, QStyle::SP_TrashIcon, QStyle::SP_DialogOpenButton,
+          QStyle::SP_MessageBoxQuestion, QStyle::SP_DirHomeIcon, QStyle::SP_BrowserReload, QStyle::SP_ArrowDown,
+          QStyle::SP_DriveHDIcon, QStyle::SP_DirIcon, QStyle::SP_DesktopIcon, QStyle::SP_ComputerIcon}) {
+        SCOPED_TRACE(int(which));
+        const QIcon style = QApplication::style()->standardIcon(which);
+        const QIcon lazy = StandardIcon(which);
+        EXPECT_FALSE(style.isNull());
+        EXPECT_FALSE(lazy.isNull());
+        EXPECT_EQ(lazy.availableSizes(), style.availableSizes());
+        for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected})
+            for (const int side : {16, 20, 32, 64}) {
+                const QSize size(side, side);
+                EXPECT_EQ(lazy.actualSize(size, mode), style.actualSize(size, mode));
+                EXPECT_EQ(lazy.pixmap(size, mode).toImage(), style.pixmap(size, mode).toImage())
+                    << side << " " << int(mode);
+                EXPECT_EQ(lazy.pixmap(size, 2.0, mode).toImage(), style.pixmap(size, 2.0, mode).toImage())
+                    << side << " " << int(mode);
+            }
+        QImage painted[2];
+        for (int i = 0; i < 2; ++i) {
+            painted[i] = QImage(40, 30, QImage::Format_ARGB32_Premultiplied);
+            painted[i].fill(Qt::transparent);
+            QPainter p(&painted[i]);
+            (i ? lazy : style).paint(&p, QRect(2, 3, 24, 24), Qt::AlignCenter, QIcon::Disabled);
+        }
+        EXPECT_EQ(painted[0], painted[1]);
+        // A copy stands for the same picture.
+        const QIcon copy = lazy;
+        EXPECT_EQ(copy.pixmap(QSize(20, 20)).toImage(), style.pixmap(QSize(20, 20)).toImage());
+    }
 }

@@ -39,6 +39,7 @@ double showSplash(const QDateTime& start, const QString& storedCount, QString* c
     EXPECT_EQ(splash->lblTitle->Caption(), ProgramName);
     EXPECT_EQ(splash->lblTitel2->Caption(), ProgramName);
     EXPECT_EQ(splash->lblVersion->Caption(), "v. " + VersionText);
+    EXPECT_NE(splash->Glimmora1, nullptr) << "the pictures were made";
     *caption = splash->lblUseCounter->Caption();
     splash->Unload();
     QCoreApplication::processEvents();
@@ -88,6 +89,7 @@ TEST(Splash, WithNobodyToSeeItCountsTheStartWithoutWaiting) {
     EXPECT_LT(took.elapsed(), 1000);
     EXPECT_FALSE(SplashActive);
     EXPECT_EQ(splash->lblUseCounter->Caption(), "6 times");
+    EXPECT_EQ(splash->Glimmora1, nullptr) << "no pictures for nobody";
     EXPECT_EQ(platform::GetSetting(settings::UserSettingsApp(), "Settings", "UseCounter"), "6");
     splash->Unload();
     QCoreApplication::processEvents();

@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include "ui/controls/HostPath.h"
+#include "ui/controls/StandardIcon.h"
 #include "vb/VbError.h"
 
 namespace ui {
@@ -43,7 +44,7 @@ QTreeWidgetItem* VbFolderTree::addFolder(QTreeWidgetItem* parent, const QString&
                                          const QString& path) {
     auto* it = parent ? new QTreeWidgetItem(parent, QStringList{text}) : new QTreeWidgetItem(QStringList{text});
     it->setData(0, kPathRole, path);
-    it->setIcon(0, style()->standardIcon(path.size() == 3 ? QStyle::SP_DriveHDIcon : QStyle::SP_DirIcon));
+    it->setIcon(0, StandardIcon(path.size() == 3 ? QStyle::SP_DriveHDIcon : QStyle::SP_DirIcon));
     it->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return it;
 }
@@ -52,9 +53,9 @@ void VbFolderTree::build() {
     const bool old = blockSignals(true);
     clear();
     auto* desktop = new QTreeWidgetItem(this, QStringList{QString::fromLatin1(kDesktop)});
-    desktop->setIcon(0, style()->standardIcon(QStyle::SP_DesktopIcon));
+    desktop->setIcon(0, StandardIcon(QStyle::SP_DesktopIcon));
     computer_ = new QTreeWidgetItem(desktop, QStringList{QString::fromLatin1(kMyComputer)});
-    computer_->setIcon(0, style()->standardIcon(QStyle::SP_ComputerIcon));
+    computer_->setIcon(0, StandardIcon(QStyle::SP_ComputerIcon));
     syncDrives();
     desktop->setExpanded(true);
     computer_->setExpanded(true);

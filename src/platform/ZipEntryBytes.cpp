@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ZipEntryBytes.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <zlib.h>
+
+namespace platform {
+namespace {
+
+// Places in minizip 1.1's state of an open archive (zip64_internal, built
+// with encryption, without bzip2, on a 64-bit platform): the file functions'
+// opaque pointer and the archive's stream, whether an entry is open, and of
+// the entry (curfile64_info) the bytes buffered, the method, the raw flag,
+// the encryption flag and the count of its data bytes written.
+constexpr size_t kOpaque = 0x38;
+constexpr size_t kFileStream = 0x58;
+constexpr size_t kInOpenedFile = 0x70;
+constexpr size_t kPosInBuffer = 0xec;
+constexpr size_t kMethod = 0x120;
+constexpr size_t kRaw = 0x124;
+constexpr size_t kEncrypt = 0x10138;
+constexpr size_t kTotalCompressed = 0x10148;
+constexpr unsigned kMinizipBuffer = 0x10000;  // its buffer: a write of more is flushed once
+
+template <typename T>
+T field(zipFile z, size_t at) {
+    T v;
+    std::memcpy(&v, static_cast<const char*>(z) + at, sizeof v);
+    return v;
+}
+
+bool entryOpenRaw(zipFile z, const void* opaque, const void* stream) {
+    if (sizeof(void*) != 8 || !z || !stream)
+        return false;
+    if (opaque && field<const void*>(z, kOpaque) != opaque)
+        return false;
+    const int method = field<int>(z, kMethod);
+    return field<const void*>(z, kFileStream) == stream && field<int>(z, kInOpenedFile) == 1 &&
+           field<int>(z, kRaw) == 1 && (method == 0 || method == Z_DEFLATED) && field<unsigned>(z, kPosInBuffer) == 0 &&
+           field<int>(z, kEncrypt) == 0 && field<quint64>(z, kTotalCompressed) == 0;
+}
+
+// The trial archive's file: bytes in memory.
+struct MemoryFile {
+    std::vector<unsigned char> bytes;
+    uint64_t pos = 0;
+    bool open = false;
+};
+
+voidpf ZCALLBACK memOpen(voidpf opaque, const void*, int) {
+    auto* f = static_cast<MemoryFile*>(opaque);
+    f->open = true;
+    f->pos = 0;
+    return f;
+}
+uLong ZCALLBACK memRead(voidpf, voidpf stream, void* buf, uLong size) {
+    auto* f = static_cast<MemoryFile*>(stream);
+    const uint64_t n = f->pos >= f->bytes.size() ? 0 : std::min<uint64_t>(size, f->bytes.size() - f->pos);
+    std::memcpy(buf, f->bytes.data() + f->pos, size_t(n));
+    f->pos += n;
+    return uLong(n);
+}
+void memPut(MemoryFile* f, const void* buf, size_t size) {
+    if (f->bytes.size() < f->pos + size)
+        f->bytes.resize(size_t(f->pos + size));
+    std::memcpy(f->bytes.data() + f->pos, buf, size);
+    f->pos += size;
+}
+uLong ZCALLBACK memWrite(voidpf, voidpf stream, const void* buf, uLong size) {
+    memPut(static_cast<MemoryFile*>(stream), buf, size_t(size));
+    return size;
+}
+ZPOS64_T ZCALLBACK memTell(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
+long ZCALLBACK memSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+    auto* f = static_cast<MemoryFile*>(stream);
+    const uint64_t base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0 : origin == ZLIB_FILEFUNC_SEEK_CUR ? f->pos : f->bytes.size();
+    f->pos = base + offset;
+    return f->pos > f->bytes.size() ? -1 : 0;
+}
+int ZCALLBACK memClose(voidpf, voidpf stream) {
+    static_cast<MemoryFile*>(stream)->open = false;
+    return 0;
+}
+int ZCALLBACK memError(voidpf, voidpf) { return 0; }
+
+// Writes the trial archive: entries of several sizes, one with ZIP64
+// headers, one deflated, their data given to minizip (`past` false) or
+// written past it wherever that is allowed. Empty when minizip or the
+// state's places failed.
+std::vector<unsigned char> trialArchive(bool past) {
+    MemoryFile file;
+    zlib_filefunc64_def functions{};
+    functions.zopen64_file = memOpen;
+    functions.zread_file = memRead;
+    functions.zwrite_file = memWrite;
+    functions.ztell64_file = memTell;
+    functions.zseek64_file = memSeek;
+    functions.zclose_file = memClose;
+    functions.zerror_file = memError;
+    functions.opaque = &file;
+    zipFile z = zipOpen2_64("trial", APPEND_STATUS_CREATE, nullptr, &functions);
+    if (!z)
+        return {};
+    std::vector<unsigned char> data(kMinizipBuffer + 4500);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<unsigned char>((i * 131) ^ (i >> 7));
+    struct Entry {
+        const char* name;
+        size_t size;
+        int method;
+        int zip64;
+    };
+    const Entry entries[] = {{"first", data.size(), 0, 0},  // given to minizip: its count is checked
+                             {"second", data.size(), 0, 0},
+                             {"zip64", 5, 0, 1},
+                             {"deflated", 777, Z_DEFLATED, 0},
+                             {"empty", 0, 0, 0}};
+    bool ok = true;
+    for (size_t e = 0; e < sizeof entries / sizeof entries[0] && ok; ++e) {
+        const Entry& en = entries[e];
+        zip_fileinfo zfi{};
+        zfi.dosDate = 0x5A8B6C2D;
+        zfi.external_fa = 0x81A40000u;
+        ok = zipOpenNewFileInZip4_64(z, en.name, &zfi, "x", 1, "yz", 2, nullptr, en.method, en.method ? 6 : 0, 1,
+                                     -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, (3 << 8) | 30, 0x0800,
+                                     en.zip64) == ZIP_OK;
+        if (!ok)
+            break;
+        const bool open = entryOpenRaw(z, &file, &file);
+        if (past && !open) {
+            ok = false;
+        } else if (e == 0) {
+            // One byte more than minizip buffers: it writes its buffer out
+            // once and counts it.
+            ok = zipWriteInFileInZip(z, data.data(), kMinizipBuffer + 1) == ZIP_OK &&
+                 (!past || (field<quint64>(z, kTotalCompressed) == kMinizipBuffer &&
+                            field<unsigned>(z, kPosInBuffer) == 1)) &&
+                 zipWriteInFileInZip(z, data.data() + kMinizipBuffer + 1, unsigned(en.size - kMinizipBuffer - 1)) ==
+                     ZIP_OK;
+        } else if (past) {
+            memPut(&file, data.data(), en.size / 2);
+            ZipEntryBytes::Count(z, en.size / 2);
+            memPut(&file, data.data() + en.size / 2, en.size - en.size / 2);
+            ZipEntryBytes::Count(z, en.size - en.size / 2);
+        } else {
+            ok = en.size == 0 || zipWriteInFileInZip(z, data.data(), unsigned(en.size)) == ZIP_OK;
+        }
+        const uLong crc = crc32(crc32(0L, Z_NULL, 0), data.data(), uInt(en.size));
+        ok = zipCloseFileInZipRaw64(z, en.size * 3, crc) == ZIP_OK && ok;
+    }
+    ok = zipClose(z, "trial") == ZIP_OK && ok;
+    if (!ok)
+        return {};
+    return std::move(file.bytes);
+}
+
+std::atomic<bool> allowed{true};
+
+}  // namespace
+
+bool ZipEntryBytes::Available() {
+    static const bool same = [] {
+        const std::vector<unsigned char> plain = trialArchive(false);
+        const std::vector<unsigned char> past = trialArchive(true);
+        return !plain.empty() && plain == past;
+    }();
+    return same && allowed.load(std::memory_order_relaxed);
+}
+
+void ZipEntryBytes::SetAllowed(bool on) { allowed = on; }
+
+bool ZipEntryBytes::CanWritePast(zipFile z, const void* stream) {
+    return Available() && entryOpenRaw(z, nullptr, stream);
+}
+
+void ZipEntryBytes::Count(zipFile z, quint64 bytes) {
+    char* const at = static_cast<char*>(z) + kTotalCompressed;
+    quint64 total;
+    std::memcpy(&total, at, sizeof total);
+    total += bytes;
+    std::memcpy(at, &total, sizeof total);
+}
+
+}  // namespace platform
