@@ -373,10 +373,15 @@ bool HostFolderReader::next(QString* name, EntryKind* kind, bool* isLink) {
             break;
         case DT_LNK:
         case DT_UNKNOWN: {
+            // A link (the listing tells) is looked at through once; an
+            // entry of unknown kind is looked at itself first.
             struct stat st {};
-            if (::fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            link = S_ISLNK(st.st_mode);
+            link = e->d_type == DT_LNK;
+            if (!link) {
+                if (::fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;
+                link = S_ISLNK(st.st_mode);
+            }
             if (link && ::fstatat(dirfd(d), e->d_name, &st, 0) != 0)
                 continue;   // dangling
             k = S_ISDIR(st.st_mode) ? EntryKind::Folder : S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
