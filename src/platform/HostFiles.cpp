@@ -373,10 +373,15 @@ bool HostFolderReader::next(QString* name, EntryKind* kind, bool* isLink) {
             break;
         case DT_LNK:
         case DT_UNKNOWN: {
+            // A link (the listing tells) is looked at through once; an
+            // entry of unknown kind is looked at itself first.
             struct stat st {};
-            if (::fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            link = S_ISLNK(st.st_mode);
+            link = e->d_type == DT_LNK;
+            if (!link) {
+                if (::fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;
+                link = S_ISLNK(st.st_mode);
+            }
             if (link && ::fstatat(dirfd(d), e->d_name, &st, 0) != 0)
                 continue;   // dangling
             k = S_ISDIR(st.st_mode) ? EntryKind::Folder : S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
@@ -412,7 +417,6 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
 void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
     if (!copy.made)
         return;
-    NoteEntryCreated(dstHost);
     if (!(copy.known ? ArchiveFlagIsSet(dstHost, copy.size, copy.mtime) : ArchiveFlagIsSet(dstHost)))
         SetArchiveFlag(dstHost);
 }
@@ -453,11 +457,20 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
         RaiseErrno(errno, true);
     }
     QByteArray tmpl = enc(dir) + "/.vaultora-copy-XXXXXX";
-    const int out = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    int out, err = 0;
+    {
+        // Made and renamed as changes of this process, so that the folder's
+        // cached names stay current while other threads copy into it too.
+        OwnFolderChange change(dir);
+        out = ::mkostemp(tmpl.data(), O_CLOEXEC);
+        if (out >= 0)
+            change.done();
+        else
+            err = errno;
+    }
     if (out < 0) {
-        const int e = errno;
         closeQuietly(in);
-        RaiseErrno(e, false);
+        RaiseErrno(err, false);
     }
     auto fail = [&](int e) {
         closeQuietly(in);
@@ -486,22 +499,28 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
         RaiseErrno(e, false);
     }
     int rc;
-    if (overwrite) {
-        rc = ::rename(tmpl.constData(), dp.constData());
-    } else {
-        rc = ::renameat2(AT_FDCWD, tmpl.constData(), AT_FDCWD, dp.constData(), RENAME_NOREPLACE);
-        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            struct stat st {};
-            if (::lstat(dp.constData(), &st) == 0)
-                errno = EEXIST;
-            else
-                rc = ::rename(tmpl.constData(), dp.constData());
+    {
+        OwnFolderChange change(dir);
+        if (overwrite) {
+            rc = ::rename(tmpl.constData(), dp.constData());
+        } else {
+            rc = ::renameat2(AT_FDCWD, tmpl.constData(), AT_FDCWD, dp.constData(), RENAME_NOREPLACE);
+            if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+                struct stat st {};
+                if (::lstat(dp.constData(), &st) == 0)
+                    errno = EEXIST;
+                else
+                    rc = ::rename(tmpl.constData(), dp.constData());
+            }
         }
+        if (rc == 0)
+            change.done(HostName(dstHost));
+        else
+            err = errno;
     }
     if (rc != 0) {
-        const int e = errno;
         ::unlink(tmpl.constData());
-        RaiseErrno(e, false);
+        RaiseErrno(err, false);
     }
     CopiedFile made;
     made.made = true;

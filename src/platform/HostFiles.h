@@ -97,9 +97,10 @@ void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite
                   const HostStat* source = nullptr);
 
 // CopyHostFile in two halves, for copies made on worker threads. The first
-// touches only the two files and may run on any thread; the second tells the
-// program of the copy (the path layer's names, the copy's archive flag) and
-// runs on the window's thread, after the first succeeded.
+// touches only the two files (and keeps the path layer's names of the
+// target's folder current) and may run on any thread; the second tells the
+// program of the copy (its archive flag) and runs on the window's thread,
+// after the first succeeded.
 struct CopiedFile {
     bool made = false;    // false: the target was the source itself
     bool known = false;   // the copy's size and time were read

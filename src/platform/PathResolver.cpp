@@ -45,11 +45,14 @@ struct FolderNames {
     dev_t dev = 0;
     ino_t ino = 0;
     QHash<QString, QStringList> byFolded;   // folded name -> names, sorted
+    quint64 serial = 0;   // tells this reading of the folder from a later one
+    int pending = 0;      // changes by this process under way (OwnFolderChange)
 };
 
 struct NameCache {
     std::mutex lock;
     QHash<QString, FolderNames> folders;
+    quint64 nextSerial = 1;
 };
 
 NameCache& nameCache() {
@@ -85,6 +88,19 @@ bool sameStamp(const FolderNames& f, const struct stat& st) {
            f.mtime.tv_nsec == st.st_mtim.tv_nsec;
 }
 
+bool statFolder(const QByteArray& dp, struct stat* st) { return ::stat(dp.constData(), st) == 0; }
+
+// The cached names of a folder are taken as they are when its stamp is the
+// one they were read or last kept with, or while this process changes the
+// folder (its stamp then moves under the names, which the change itself
+// keeps current). `st` is the folder's status read just before the cache was
+// taken: a stamp moved by a change that ended in between is read again.
+bool namesCurrent(const FolderNames& f, const QByteArray& dp, struct stat* st) {
+    if (sameStamp(f, *st) || f.pending > 0)
+        return true;
+    return statFolder(dp, st) && sameStamp(f, *st);
+}
+
 // The actual name in `dir` for `name`: itself when it exists as written,
 // else the first (sorted) entry equal to it without regard to case; empty
 // when there is none.
@@ -94,19 +110,20 @@ QString lookupName(const QString& dir, const QString& name) {
         return name;
     struct stat st {};
     const QByteArray dp = platform::HostBytes(dir);
-    if (::stat(dp.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (!statFolder(dp, &st) || !S_ISDIR(st.st_mode))
         return {};
     const QString key = name.toCaseFolded();
     NameCache& c = nameCache();
     std::lock_guard<std::mutex> g(c.lock);
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto it = c.folders.find(dir);
-        if (it == c.folders.end() || !sameStamp(*it, st) || attempt == 1) {
+        if (it == c.folders.end() || attempt == 1 || !namesCurrent(*it, dp, &st)) {
             if (c.folders.size() >= 128 && it == c.folders.end())
                 c.folders.clear();
             FolderNames fresh;
             if (!readFolder(dir, st, &fresh))
                 return {};
+            fresh.serial = c.nextSerial++;
             it = c.folders.insert(dir, std::move(fresh));
         }
         const auto hit = it->byFolded.constFind(key);
@@ -285,6 +302,68 @@ void noteEntry(const QString& hostPath, bool created) {
 }
 
 }  // namespace
+
+OwnFolderChange::OwnFolderChange(const QString& folderHost) : folder_(folderHost) {
+    struct stat st {};
+    const QByteArray dp = platform::HostBytes(folder_);
+    const bool there = statFolder(dp, &st);
+    NameCache& c = nameCache();
+    std::lock_guard<std::mutex> g(c.lock);
+    auto it = c.folders.find(folder_);
+    if (it == c.folders.end())
+        return;
+    if (there && namesCurrent(*it, dp, &st)) {
+        serial_ = it->serial;
+        ++it->pending;
+    } else {
+        c.folders.erase(it);   // changed by somebody else: read anew when asked
+    }
+}
+
+void OwnFolderChange::done(const QString& created) {
+    if (done_)
+        return;
+    done_ = true;
+    made_ = !created.isEmpty();
+    if (!serial_)
+        return;
+    struct stat st {};
+    const bool there = statFolder(platform::HostBytes(folder_), &st);
+    NameCache& c = nameCache();
+    std::lock_guard<std::mutex> g(c.lock);
+    auto it = c.folders.find(folder_);
+    if (it == c.folders.end() || it->serial != serial_)
+        return;   // read anew meanwhile
+    --it->pending;
+    if (!there || st.st_dev != it->dev || st.st_ino != it->ino) {
+        c.folders.erase(it);
+        return;
+    }
+    if (made_) {
+        QStringList& names = it->byFolded[created.toCaseFolded()];
+        if (!names.contains(created)) {
+            names.append(created);
+            names.sort();
+        }
+    }
+    // Of the stamps that changes running side by side read after them, the
+    // latest is the folder's.
+    if (st.st_mtim.tv_sec > it->mtime.tv_sec ||
+        (st.st_mtim.tv_sec == it->mtime.tv_sec && st.st_mtim.tv_nsec > it->mtime.tv_nsec))
+        it->mtime = st.st_mtim;
+}
+
+OwnFolderChange::~OwnFolderChange() {
+    if (!done_ && serial_) {
+        NameCache& c = nameCache();
+        std::lock_guard<std::mutex> g(c.lock);
+        auto it = c.folders.find(folder_);
+        if (it != c.folders.end() && it->serial == serial_)
+            c.folders.erase(it);
+    }
+    if (made_)
+        forgetRecentHosts();
+}
 
 void NoteEntryCreated(const QString& hostPath) { noteEntry(hostPath, true); }
 void NoteEntryRemoved(const QString& hostPath) { noteEntry(hostPath, false); }

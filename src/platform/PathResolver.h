@@ -51,4 +51,31 @@ QString ResolveHostChild(const QString& folderHost, const QString& name);
 void NoteEntryCreated(const QString& hostPath);
 void NoteEntryRemoved(const QString& hostPath);
 
+// One change of a folder by this process (an entry made, replaced or
+// removed), made while the object lives, so that the folder's cached names
+// take it as this process's own and the folder is not read again for it.
+// For changes that several threads make in one folder at once (copies on
+// worker threads), where a note after the fact would take one thread's
+// change for a stranger's. The folder's stamp is compared when the object is
+// made: one left by anybody else has the folder read anew, as it has while
+// no change of this process is under way. Without done() the cached names
+// are dropped.
+class OwnFolderChange {
+public:
+    explicit OwnFolderChange(const QString& folderHost);
+    ~OwnFolderChange();
+    OwnFolderChange(const OwnFolderChange&) = delete;
+    OwnFolderChange& operator=(const OwnFolderChange&) = delete;
+
+    // The change is made: `created` is the name it made or replaced ("" for
+    // one that no lookup counts, such as a temporary file).
+    void done(const QString& created = {});
+
+private:
+    QString folder_;
+    quint64 serial_ = 0;     // the cached names the change is counted in (0: none)
+    bool done_ = false;
+    bool made_ = false;      // an entry that lookups count was made
+};
+
 }  // namespace platform

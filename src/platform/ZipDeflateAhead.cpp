@@ -2,6 +2,7 @@
 #include "platform/ZipDeflateAhead.h"
 
 #include <algorithm>
+#include <bit>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +14,7 @@
 namespace platform {
 namespace {
 constexpr size_t kIoBlock = size_t(1) << 20;
+constexpr size_t kSmallestPiece = 4096;
 std::atomic<size_t> peakEver{0};
 }
 
@@ -239,8 +241,10 @@ bool DeflateAhead::abandonLocked(DeflatedFile::Stream& stream) {
 }
 
 void DeflateAhead::givePieceLocked(StoredPiece&& piece) {
-    if (piece.capacity == piece_ && piece.bytes)
-        freePieces_.push_back(std::move(piece.bytes));
+    if (piece.bytes && pooled_ + piece.capacity <= streamBound_) {
+        freePieces_[pieceClass(piece.capacity)].push_back(std::move(piece.bytes));
+        pooled_ += piece.capacity;
+    }
     piece.bytes.reset();
 }
 
@@ -540,7 +544,11 @@ void DeflateAhead::stream(const std::shared_ptr<Job>& job, std::unique_ptr<Defla
     while (!atEnd) {
         // A file smaller than a piece gets one of its own size (and a byte,
         // to see its end in it).
-        const size_t capacity = total == 0 && expected < piece_ ? size_t(expected) + 1 : piece_;
+        // (Its size rounded up to a power of two, so that the memory of
+        // such pieces is used again for the next small files.)
+        const size_t capacity =
+            total == 0 && expected < piece_ ? std::min(piece_, std::bit_ceil(std::max(size_t(expected) + 1, kSmallestPiece)))
+                                            : piece_;
         StoredPiece piece;
         piece.capacity = capacity;
         {
@@ -574,9 +582,11 @@ void DeflateAhead::stream(const std::shared_ptr<Job>& job, std::unique_ptr<Defla
             size_t seen = peakEver.load();
             while (held_ > seen && !peakEver.compare_exchange_weak(seen, held_)) {
             }
-            if (capacity == piece_ && !freePieces_.empty()) {
-                piece.bytes = std::move(freePieces_.back());
-                freePieces_.pop_back();
+            auto& free = freePieces_[pieceClass(capacity)];
+            if (!free.empty()) {
+                piece.bytes = std::move(free.back());
+                free.pop_back();
+                pooled_ -= capacity;
             }
         }
         if (!piece.bytes)

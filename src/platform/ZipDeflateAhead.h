@@ -6,6 +6,8 @@
 #include <QPair>
 #include <QString>
 
+#include <array>
+#include <bit>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -152,7 +154,11 @@ private:
     const size_t wakeBatch_;    // memory given back before the workers waiting for room are woken
     size_t freedSinceWake_ = 0;
     bool freedEnough(size_t bytes);
-    std::vector<std::unique_ptr<unsigned char[]>> freePieces_;
+    // Pieces given back, by their capacity (a full piece, or a power of two
+    // below it), to be used again; at most the stream bound is kept.
+    std::array<std::vector<std::unique_ptr<unsigned char[]>>, 65> freePieces_;
+    size_t pooled_ = 0;
+    size_t pieceClass(size_t capacity) const { return capacity == piece_ ? 64 : size_t(std::countr_zero(capacity)); }
     quint64 spilled_ = 0;
     mutable std::mutex m_;
     std::condition_variable wake_;    // workers: a job was queued, or the end

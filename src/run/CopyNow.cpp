@@ -45,6 +45,7 @@ constexpr double kMb = 1048576.0;
 // The target folder that the last copy made sure of, its host path ("" when
 // it could not be mapped) and the drive table it was mapped with.
 QString lastTargetFolder;
+QString lastTargetFolderKey;   // without regard to case
 QString lastTargetFolderHost;
 std::shared_ptr<const platform::DriveTable> lastTargetTable;
 
@@ -392,23 +393,30 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // target folder changes.
         const QString folder = sParsePath(target);
         if (!cd && !(folder == lastTargetFolder && !lastTargetFolder.isEmpty())) {
+            // The folder is mapped once; only one that has to be built (or
+            // had a link on its way) is mapped again after.
+            platform::HostPath mapped = platform::ResolveWindowsPath(folder);
+            bool replaced = false;
             // Nothing is written through a link inside the destination: a
             // linked folder on the way is replaced by a real one.
             vb::Quiet([&] {
-                const platform::HostPath mapped = platform::ResolveWindowsPath(folder);
                 if (!mapped.ok())
                     return;
                 for (const QString& link :
-                     platform::ReplaceLinkedFolders(platform::HostPathOrRaise(D), mapped.path))
+                     platform::ReplaceLinkedFolders(platform::HostPathOrRaise(D), mapped.path)) {
+                    replaced = true;
                     WriteErrorLog(false, ProgramName, label, 4, 0,
                                   QStringLiteral("A link in the destination was replaced by a folder: ") +
                                       platform::ToWindows(link));
+                }
             });
-            if (!platform::ScriptingFileSystem().FolderExists(folder))
+            if (replaced || !mapped.ok() || platform::StatHost(mapped.path).kind != platform::EntryKind::Folder) {
                 CreateDirectoryStruct(folder);
+                mapped = platform::ResolveWindowsPath(folder);
+            }
             lastTargetFolder = folder;
+            lastTargetFolderKey = folder.toCaseFolded();
             lastTargetTable = platform::DriveTable::Current();
-            const platform::HostPath mapped = platform::ResolveWindowsPath(folder);
             lastTargetFolderHost = mapped.ok() ? mapped.path : QString();
         }
         h.Erl = 5;
@@ -441,12 +449,16 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             // log, and the file keeps its archive flag for the next run.
             const bool flag = chkResetArchiveBit->Value() == 1 && CurrentArchiveBit;
             auto job = std::make_shared<CopyJob>();
+            if (onWorker && !InMappedFolder(target, folder, &job->targetFolderHost, &job->targetName)) {
+                onWorker = false;
+                FinishDone(true);   // made here, after the copies in hand
+            }
             if (onWorker) {
-                // Two copies onto one target are made in their order.
-                job->targetKey = target.toCaseFolded();
+                // Two copies onto one target are made in their order (the
+                // folder's part of the key is folded once for its files).
+                job->targetKey = lastTargetFolderKey + QLatin1Char('\\') + job->targetName.toCaseFolded();
                 if (Workers().holds(job->targetKey))
                     FinishDone(true);
-                onWorker = InMappedFolder(target, folder, &job->targetFolderHost, &job->targetName);
             }
             if (onWorker) {
                 job->file = File;

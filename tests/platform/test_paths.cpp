@@ -9,9 +9,14 @@
 #include "support/TestEnv.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/HostFiles.h"
 #include "platform/PathResolver.h"
 #include "platform/Paths.h"
 #include "vb/FileNumbers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace platform;
 
@@ -223,6 +228,45 @@ TEST_F(PathsTest, CaseLookupSeesNewEntries) {
     Name(w + "\\copy.bin", w + "\\Moved.bin");
     EXPECT_EQ(ToHost(w + "\\moved.BIN"), dir + "/Moved.bin");
     EXPECT_EQ(ToHost(w + "\\copy.bin"), dir + "/copy.bin");
+}
+
+// Copies made side by side on several threads into one folder keep its
+// cached names current: every copy is found by a name that differs in case,
+// and so is a file that somebody else makes there afterwards, or meanwhile.
+TEST_F(PathsTest, CaseLookupAfterCopiesOnSeveralThreads) {
+    const QString src = testenv::tempDir("own-src");
+    const QString dir = testenv::tempDir("own-dst");
+    constexpr int kFiles = 40;
+    for (int i = 0; i < kFiles; ++i)
+        testenv::writeFile(src + QString("/f%1.txt").arg(i), QByteArray::number(i));
+    // The folder is read (and cached) before the copies.
+    EXPECT_EQ(ResolveHostChild(dir, "F0.TXT"), dir + "/F0.TXT");
+    auto copyEvery = [&](int first) {
+        for (int i = first; i < kFiles; i += 2)
+            CopyHostFile(src + QString("/f%1.txt").arg(i), ResolveHostChild(dir, QString("Copy%1.Txt").arg(i)), true);
+    };
+    std::thread other(copyEvery, 1);
+    copyEvery(0);
+    other.join();
+    for (int i = 0; i < kFiles; ++i)
+        EXPECT_EQ(ResolveHostChild(dir, QString("COPY%1.TXT").arg(i)), dir + QString("/Copy%1.Txt").arg(i)) << i;
+
+    // Made by somebody else after the copies (the folder's time moves with
+    // it, as it does on any file system that keeps it finely).
+    testenv::writeFile(dir + "/Stranger.TXT", "s");
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {1000000000, 1}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dir).constData(), later, 0), 0);
+    EXPECT_EQ(ResolveHostChild(dir, "stranger.txt"), dir + "/Stranger.TXT");
+
+    // Made by somebody else after this process looked the target up and
+    // before its copy changed the folder.
+    const QString target = ResolveHostChild(dir, "two.txt");
+    testenv::writeFile(dir + "/Between.TXT", "b");
+    const struct timespec again[2] = {{0, UTIME_OMIT}, {1000000100, 1}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dir).constData(), again, 0), 0);
+    CopyHostFile(src + "/f1.txt", target, true);
+    EXPECT_EQ(ResolveHostChild(dir, "BETWEEN.txt"), dir + "/Between.TXT");
+    EXPECT_EQ(ResolveHostChild(dir, "Two.Txt"), dir + "/two.txt");
 }
 
 // A path mapped a moment ago is mapped anew once this layer has removed or
