@@ -439,7 +439,8 @@ void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
         SetArchiveFlag(dstHost);
 }
 
-CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
+CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
+                            bool dstMissing) {
     const HostStat s = source ? *source : StatHost(srcHost);
     if (s.kind == EntryKind::Missing)
         RaiseMissing(srcHost);
@@ -449,7 +450,7 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     // through (nor taken for the source it may point at).
     const QByteArray dp = enc(dstHost);
     struct stat own {};
-    const bool dstThere = ::lstat(dp.constData(), &own) == 0;
+    const bool dstThere = !dstMissing && ::lstat(dp.constData(), &own) == 0;
     const bool dstIsLink = dstThere && S_ISLNK(own.st_mode);
     if (dstIsLink && !overwrite)
         vb::Raise(vb::errFileExists);

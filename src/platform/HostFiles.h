@@ -107,8 +107,10 @@ struct CopiedFile {
     qint64 size = 0;
     struct timespec mtime {};
 };
+// `dstMissing`: the caller has just found nothing at `dstHost` (a target
+// that comes meanwhile is still replaced, or refused without `overwrite`).
 CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite,
-                            const HostStat* source = nullptr);
+                            const HostStat* source = nullptr, bool dstMissing = false);
 void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy);
 
 // Makes sure `hostPath` is a plain file of mode 0600 that only its owner can

@@ -219,8 +219,9 @@ private:
                 queue_.pop_front();
             }
             try {
-                job->targetHost = platform::ResolveHostChild(job->targetFolderHost, job->targetName);
-                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st);
+                bool missing = false;
+                job->targetHost = platform::ResolveHostChild(job->targetFolderHost, job->targetName, &missing);
+                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st, missing);
             } catch (...) {
                 job->error = std::current_exception();
             }
