@@ -593,6 +593,14 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     }
 }
 
+bool MakeHostFolder(const QString& hostPath) {
+    OwnFolderChange change(HostParent(hostPath));
+    if (::mkdir(enc(hostPath).constData(), 0777) != 0)
+        return false;
+    change.done(HostName(hostPath));
+    return true;
+}
+
 void PreparePrivateFile(const QString& hostPath, bool empty) {
     const QByteArray p = enc(hostPath);
     const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | (empty ? O_TRUNC : 0);

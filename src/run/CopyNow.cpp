@@ -49,6 +49,42 @@ QString lastTargetFolderKey;   // without regard to case
 QString lastTargetFolderHost;
 std::shared_ptr<const platform::DriveTable> lastTargetTable;
 
+// Splits a Windows folder at its last "\\" into its parent and a plain name
+// ("" when the last part is no plain name).
+QString PlainLast(const QString& folder, QString* parent) {
+    const qsizetype cut = folder.lastIndexOf(QLatin1Char('\\'));
+    if (cut < 0)
+        return {};
+    const QString last = folder.mid(cut + 1);
+    if (last.isEmpty() || last == QLatin1String(".") || last == QLatin1String("..") || last.contains(QLatin1Char('/')))
+        return {};
+    *parent = folder.left(cut);
+    return last;
+}
+
+// A target folder one level below the folder mapped last, or beside it (as
+// the walk goes): its parent's host path follows from that mapping, and
+// only its own name is looked up. False for any other folder, and when the
+// drives have changed since.
+bool NearLastFolder(const QString& folder, QString* parentHost, QString* name) {
+    if (lastTargetFolder.isEmpty() || lastTargetFolderHost.isEmpty() ||
+        platform::DriveTable::Current() != lastTargetTable)
+        return false;
+    QString parent, lastParent;
+    *name = PlainLast(folder, &parent);
+    if (name->isEmpty())
+        return false;
+    if (parent == lastTargetFolder) {
+        *parentHost = lastTargetFolderHost;
+        return true;
+    }
+    if (PlainLast(lastTargetFolder, &lastParent).isEmpty() || parent != lastParent ||
+        lastTargetFolderHost == QLatin1String("/"))
+        return false;
+    *parentHost = platform::HostParent(lastTargetFolderHost);
+    return true;
+}
+
 // The target's folder as mapped before and the target's name in it, when
 // that folder is the one mapped last and the drives have not changed since.
 // The name is then looked up in it (ResolveHostChild, on any thread).
@@ -395,8 +431,18 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         const QString folder = sParsePath(target);
         if (!cd && !(folder == lastTargetFolder && !lastTargetFolder.isEmpty())) {
             // The folder is mapped once; only one that has to be built (or
-            // had a link on its way) is mapped again after.
-            platform::HostPath mapped = platform::ResolveWindowsPath(folder);
+            // had a link on its way) is mapped again after. One next to the
+            // folder before is looked up by its name in its known parent,
+            // and made there when it is missing.
+            QString parentHost, name;
+            platform::HostPath mapped;
+            const bool near = NearLastFolder(folder, &parentHost, &name);
+            if (near) {
+                mapped.path = platform::ResolveHostChild(parentHost, name);
+                mapped.status = platform::HostPathStatus::Ok;
+            }
+            if (mapped.path.isEmpty())
+                mapped = platform::ResolveWindowsPath(folder);
             bool replaced = false;
             // Nothing is written through a link inside the destination: a
             // linked folder on the way is replaced by a real one.
@@ -412,8 +458,12 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
                 }
             });
             if (replaced || !mapped.ok() || platform::StatHost(mapped.path).kind != platform::EntryKind::Folder) {
-                CreateDirectoryStruct(folder);
-                mapped = platform::ResolveWindowsPath(folder);
+                // Anything but a plain new folder in a known parent (and a
+                // failure there) is built as any folder is, errors logged.
+                if (!(near && !replaced && platform::MakeHostFolder(mapped.path))) {
+                    CreateDirectoryStruct(folder);
+                    mapped = platform::ResolveWindowsPath(folder);
+                }
             }
             lastTargetFolder = folder;
             lastTargetFolderKey = folder.toCaseFolded();
