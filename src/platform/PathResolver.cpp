@@ -106,17 +106,53 @@ bool namesCurrent(const FolderNames& f, const QByteArray& dp, struct stat* st) {
 // when there is none.
 QString lookupName(const QString& dir, const QString& name, bool* missing = nullptr) {
     const QString exact = dir == QLatin1String("/") ? QLatin1Char('/') + name : dir + QLatin1Char('/') + name;
-    if (existsNoFollow(exact))
-        return name;
+    const QString key = name.toCaseFolded();
+    const QByteArray dp = platform::HostBytes(dir);
+    NameCache& c = nameCache();
     // Told only where the folder's names were looked through.
     if (missing)
         *missing = false;
+    // A folder whose names are cached and current tells without a look at
+    // the entry itself (a copy into it asks for every file).
+    {
+        std::unique_lock<std::mutex> g(c.lock);
+        auto it = c.folders.find(dir);
+        if (it != c.folders.end()) {
+            bool current = it->pending > 0;
+            if (!current) {
+                g.unlock();
+                struct stat st {};
+                const bool there = statFolder(dp, &st) && S_ISDIR(st.st_mode);
+                g.lock();
+                it = c.folders.find(dir);
+                current = there && it != c.folders.end() && (sameStamp(*it, st) || it->pending > 0);
+            }
+            if (current) {
+                const auto hit = it->byFolded.constFind(key);
+                if (hit == it->byFolded.cend()) {
+                    if (missing)
+                        *missing = true;
+                    return {};
+                }
+                const QStringList candidates = *hit;
+                g.unlock();
+                if (candidates.contains(name) && existsNoFollow(exact))
+                    return name;
+                for (const QString& candidate : candidates) {
+                    const QString full = dir == QLatin1String("/") ? QLatin1Char('/') + candidate
+                                                                   : dir + QLatin1Char('/') + candidate;
+                    if (existsNoFollow(full))
+                        return candidate;
+                }
+                // Stale names: looked up the long way.
+            }
+        }
+    }
+    if (existsNoFollow(exact))
+        return name;
     struct stat st {};
-    const QByteArray dp = platform::HostBytes(dir);
     if (!statFolder(dp, &st) || !S_ISDIR(st.st_mode))
         return {};
-    const QString key = name.toCaseFolded();
-    NameCache& c = nameCache();
     std::lock_guard<std::mutex> g(c.lock);
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto it = c.folders.find(dir);
