@@ -185,7 +185,8 @@ QString lookupName(const QString& dir, const QString& name, bool* missing = null
 // Paths just mapped that exist as written: a file is usually mapped several
 // times in a row (its attributes, its length, reading it). Such a mapping is
 // taken again without a new look at the disk for a short while, unless the
-// drives changed or this layer created or removed an entry meanwhile.
+// drives changed or this layer noted an entry made or removed meanwhile (the
+// entries that OwnFolderChange makes leave them).
 constexpr qint64 kRecentMs = 100;
 constexpr int kRecentSlots = 8;
 
@@ -378,7 +379,7 @@ void OwnFolderChange::done(const QString& created) {
     if (done_)
         return;
     done_ = true;
-    made_ = !created.isEmpty();
+    const bool made = !created.isEmpty();
     if (!serial_)
         return;
     struct stat st {};
@@ -394,7 +395,7 @@ void OwnFolderChange::done(const QString& created) {
         c.folders.erase(it);
         return;
     }
-    if (made_) {
+    if (made) {
         QStringList& names = it->byFolded[key];
         if (!names.contains(created)) {
             names.append(created);
@@ -416,8 +417,8 @@ OwnFolderChange::~OwnFolderChange() {
         if (it != c.folders.end() && it->serial == serial_)
             c.folders.erase(it);
     }
-    if (made_)
-        forgetRecentHosts();
+    // The paths mapped a moment ago stay: each exists as written, and an
+    // entry made (or replaced) beside them maps none of them anew.
 }
 
 void NoteEntryCreated(const QString& hostPath) { noteEntry(hostPath, true); }

@@ -77,7 +77,6 @@ private:
     QString folder_;
     quint64 serial_ = 0;     // the cached names the change is counted in (0: none)
     bool done_ = false;
-    bool made_ = false;      // an entry that lookups count was made
 };
 
 }  // namespace platform
