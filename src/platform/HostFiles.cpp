@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <vector>
 
@@ -47,6 +48,23 @@ bool isProtectedFolder(const QString& host) {
 void closeQuietly(int fd) {
     if (fd >= 0)
         ::close(fd);
+}
+
+// Whether a file made without a name (O_TMPFILE) can be given one here.
+std::atomic<bool> unnamedFilesUsable{true};
+
+// Gives the file without a name open as `fd` the name `path` (which must
+// not exist): directly where this process may, else through its entry in
+// /proc. ENOENT when neither can be done.
+int linkUnnamed(int fd, const QByteArray& path) {
+    if (::linkat(fd, "", AT_FDCWD, path.constData(), AT_EMPTY_PATH) == 0)
+        return 0;
+    if (errno != ENOENT && errno != EPERM && errno != EINVAL)
+        return -1;
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    return -1;
 }
 
 // Copies the bytes [from, to) of `in` to the same place in `out` with
@@ -373,10 +391,15 @@ bool HostFolderReader::next(QString* name, EntryKind* kind, bool* isLink) {
             break;
         case DT_LNK:
         case DT_UNKNOWN: {
+            // A link (the listing tells) is looked at through once; an
+            // entry of unknown kind is looked at itself first.
             struct stat st {};
-            if (::fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            link = S_ISLNK(st.st_mode);
+            link = e->d_type == DT_LNK;
+            if (!link) {
+                if (::fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;
+                link = S_ISLNK(st.st_mode);
+            }
             if (link && ::fstatat(dirfd(d), e->d_name, &st, 0) != 0)
                 continue;   // dangling
             k = S_ISDIR(st.st_mode) ? EntryKind::Folder : S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
@@ -416,7 +439,8 @@ void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
         SetArchiveFlag(dstHost);
 }
 
-CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
+CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
+                            bool dstMissing) {
     const HostStat s = source ? *source : StatHost(srcHost);
     if (s.kind == EntryKind::Missing)
         RaiseMissing(srcHost);
@@ -426,7 +450,7 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     // through (nor taken for the source it may point at).
     const QByteArray dp = enc(dstHost);
     struct stat own {};
-    const bool dstThere = ::lstat(dp.constData(), &own) == 0;
+    const bool dstThere = !dstMissing && ::lstat(dp.constData(), &own) == 0;
     const bool dstIsLink = dstThere && S_ISLNK(own.st_mode);
     if (dstIsLink && !overwrite)
         vb::Raise(vb::errFileExists);
@@ -451,78 +475,130 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
             RaiseMissing(srcHost);   // gone since it was looked at
         RaiseErrno(errno, true);
     }
-    QByteArray tmpl = enc(dir) + "/.vaultora-copy-XXXXXX";
-    int out, err = 0;
-    {
-        // Made and renamed as changes of this process, so that the folder's
-        // cached names stay current while other threads copy into it too.
-        OwnFolderChange change(dir);
-        out = ::mkostemp(tmpl.data(), O_CLOEXEC);
-        if (out >= 0)
-            change.done();
-        else
-            err = errno;
-    }
-    if (out < 0) {
-        closeQuietly(in);
-        RaiseErrno(err, false);
-    }
-    auto fail = [&](int e) {
-        closeQuietly(in);
-        closeQuietly(out);
-        ::unlink(tmpl.constData());
-        RaiseErrno(e, false);
-    };
-    // A file with as many blocks as its size needs has no holes: it is
-    // copied in one go, without asking where its data lies.
-    const bool dense = s.blocks * 512 >= s.size;
-    if (!(dense ? copyDense(in, out) : copyContents(in, out)))
-        fail(errno);
-    struct stat fst {};
-    if (::fstat(in, &fst) == 0) {
-        ::fchmod(out, fst.st_mode & 07777);
-        const struct timespec times[2] = {{0, UTIME_OMIT}, fst.st_mtim};
-        ::futimens(out, times);
-    }
-    // The copy's own size and time, for its archive flag below.
-    struct stat copied {};
-    const bool copiedKnown = ::fstat(out, &copied) == 0;
-    closeQuietly(in);
-    if (::close(out) != 0) {
-        const int e = errno;
-        ::unlink(tmpl.constData());
-        RaiseErrno(e, false);
-    }
-    int rc;
-    {
-        OwnFolderChange change(dir);
-        if (overwrite) {
-            rc = ::rename(tmpl.constData(), dp.constData());
-        } else {
-            rc = ::renameat2(AT_FDCWD, tmpl.constData(), AT_FDCWD, dp.constData(), RENAME_NOREPLACE);
-            if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-                struct stat st {};
-                if (::lstat(dp.constData(), &st) == 0)
-                    errno = EEXIST;
-                else
-                    rc = ::rename(tmpl.constData(), dp.constData());
-            }
+    const QByteArray dirBytes = enc(dir);
+    const QString name = HostName(dstHost);
+    // A new target is written as a file without a name in its folder, where
+    // the file system can make one, and given its name once complete: a
+    // killed copy leaves nothing behind, and the folder changes once. Else
+    // (and for a target that is replaced) the copy is written under a
+    // temporary name that is renamed onto the target at the end.
+    bool unnamed = !dstThere && unnamedFilesUsable.load(std::memory_order_relaxed);
+    for (;;) {
+        int out = -1, err = 0;
+        QByteArray tmpl;
+        if (unnamed) {
+            out = ::open(dirBytes.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+            unnamed = out >= 0;   // not on this file system: a temporary name
         }
-        if (rc == 0)
-            change.done(HostName(dstHost));
-        else
-            err = errno;
+        if (!unnamed) {
+            tmpl = dirBytes + "/.vaultora-copy-XXXXXX";
+            // Made and renamed as changes of this process, so that the
+            // folder's cached names stay current while other threads copy
+            // into it too.
+            OwnFolderChange change(dir);
+            out = ::mkostemp(tmpl.data(), O_CLOEXEC);
+            if (out >= 0)
+                change.done();
+            else
+                err = errno;
+        }
+        if (out < 0) {
+            closeQuietly(in);
+            RaiseErrno(err, false);
+        }
+        auto fail = [&](int e) {
+            closeQuietly(in);
+            closeQuietly(out);
+            if (!unnamed)
+                ::unlink(tmpl.constData());
+            RaiseErrno(e, false);
+        };
+        // A file with as many blocks as its size needs has no holes: it is
+        // copied in one go, without asking where its data lies.
+        const bool dense = s.blocks * 512 >= s.size;
+        if (!(dense ? copyDense(in, out) : copyContents(in, out)))
+            fail(errno);
+        struct stat fst {};
+        if (::fstat(in, &fst) == 0) {
+            ::fchmod(out, fst.st_mode & 07777);
+            const struct timespec times[2] = {{0, UTIME_OMIT}, fst.st_mtim};
+            ::futimens(out, times);
+        }
+        // The copy's own size and time, for its archive flag below.
+        struct stat copied {};
+        const bool copiedKnown = ::fstat(out, &copied) == 0;
+        int rc;
+        if (unnamed) {
+            {
+                OwnFolderChange change(dir);
+                rc = linkUnnamed(out, dp);
+                if (rc == 0)
+                    change.done(name);
+                else
+                    err = errno;
+            }
+            if (rc != 0 && ((err == EEXIST && overwrite) || err == ENOENT)) {
+                // The target came meanwhile, or this system cannot name the
+                // file: copied again under a temporary name.
+                if (err == ENOENT)
+                    unnamedFilesUsable.store(false, std::memory_order_relaxed);
+                closeQuietly(out);
+                unnamed = false;
+                continue;
+            }
+            if (rc == 0 && ::close(out) != 0) {
+                err = errno;
+                ::unlink(dp.constData());
+                closeQuietly(in);
+                RaiseErrno(err, false);
+            }
+            if (rc != 0)
+                closeQuietly(out);
+            closeQuietly(in);
+        } else {
+            closeQuietly(in);
+            if (::close(out) != 0) {
+                const int e = errno;
+                ::unlink(tmpl.constData());
+                RaiseErrno(e, false);
+            }
+            OwnFolderChange change(dir);
+            if (overwrite) {
+                rc = ::rename(tmpl.constData(), dp.constData());
+            } else {
+                rc = ::renameat2(AT_FDCWD, tmpl.constData(), AT_FDCWD, dp.constData(), RENAME_NOREPLACE);
+                if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+                    struct stat st {};
+                    if (::lstat(dp.constData(), &st) == 0)
+                        errno = EEXIST;
+                    else
+                        rc = ::rename(tmpl.constData(), dp.constData());
+                }
+            }
+            if (rc == 0)
+                change.done(name);
+            else
+                err = errno;
+            if (rc != 0)
+                ::unlink(tmpl.constData());
+        }
+        if (rc != 0)
+            RaiseErrno(err, false);
+        CopiedFile made;
+        made.made = true;
+        made.known = copiedKnown;
+        made.size = qint64(copied.st_size);
+        made.mtime = copied.st_mtim;
+        return made;
     }
-    if (rc != 0) {
-        ::unlink(tmpl.constData());
-        RaiseErrno(err, false);
-    }
-    CopiedFile made;
-    made.made = true;
-    made.known = copiedKnown;
-    made.size = qint64(copied.st_size);
-    made.mtime = copied.st_mtim;
-    return made;
+}
+
+bool MakeHostFolder(const QString& hostPath) {
+    OwnFolderChange change(HostParent(hostPath));
+    if (::mkdir(enc(hostPath).constData(), 0777) != 0)
+        return false;
+    change.done(HostName(hostPath));
+    return true;
 }
 
 void PreparePrivateFile(const QString& hostPath, bool empty) {

@@ -107,9 +107,16 @@ struct CopiedFile {
     qint64 size = 0;
     struct timespec mtime {};
 };
+// `dstMissing`: the caller has just found nothing at `dstHost` (a target
+// that comes meanwhile is still replaced, or refused without `overwrite`).
 CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite,
-                            const HostStat* source = nullptr);
+                            const HostStat* source = nullptr, bool dstMissing = false);
 void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy);
+
+// Makes the folder `hostPath` in its parent (which is there), as a change of
+// this process that keeps the parent's cached names current (see
+// OwnFolderChange). False when it cannot.
+bool MakeHostFolder(const QString& hostPath);
 
 // Makes sure `hostPath` is a plain file of mode 0600 that only its owner can
 // read, for a working file of a run (a temporary archive, its log, an

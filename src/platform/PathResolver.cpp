@@ -104,16 +104,55 @@ bool namesCurrent(const FolderNames& f, const QByteArray& dp, struct stat* st) {
 // The actual name in `dir` for `name`: itself when it exists as written,
 // else the first (sorted) entry equal to it without regard to case; empty
 // when there is none.
-QString lookupName(const QString& dir, const QString& name) {
+QString lookupName(const QString& dir, const QString& name, bool* missing = nullptr) {
     const QString exact = dir == QLatin1String("/") ? QLatin1Char('/') + name : dir + QLatin1Char('/') + name;
+    const QString key = name.toCaseFolded();
+    const QByteArray dp = platform::HostBytes(dir);
+    NameCache& c = nameCache();
+    // Told only where the folder's names were looked through.
+    if (missing)
+        *missing = false;
+    // A folder whose names are cached and current tells without a look at
+    // the entry itself (a copy into it asks for every file).
+    {
+        std::unique_lock<std::mutex> g(c.lock);
+        auto it = c.folders.find(dir);
+        if (it != c.folders.end()) {
+            bool current = it->pending > 0;
+            if (!current) {
+                g.unlock();
+                struct stat st {};
+                const bool there = statFolder(dp, &st) && S_ISDIR(st.st_mode);
+                g.lock();
+                it = c.folders.find(dir);
+                current = there && it != c.folders.end() && (sameStamp(*it, st) || it->pending > 0);
+            }
+            if (current) {
+                const auto hit = it->byFolded.constFind(key);
+                if (hit == it->byFolded.cend()) {
+                    if (missing)
+                        *missing = true;
+                    return {};
+                }
+                const QStringList candidates = *hit;
+                g.unlock();
+                if (candidates.contains(name) && existsNoFollow(exact))
+                    return name;
+                for (const QString& candidate : candidates) {
+                    const QString full = dir == QLatin1String("/") ? QLatin1Char('/') + candidate
+                                                                   : dir + QLatin1Char('/') + candidate;
+                    if (existsNoFollow(full))
+                        return candidate;
+                }
+                // Stale names: looked up the long way.
+            }
+        }
+    }
     if (existsNoFollow(exact))
         return name;
     struct stat st {};
-    const QByteArray dp = platform::HostBytes(dir);
     if (!statFolder(dp, &st) || !S_ISDIR(st.st_mode))
         return {};
-    const QString key = name.toCaseFolded();
-    NameCache& c = nameCache();
     std::lock_guard<std::mutex> g(c.lock);
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto it = c.folders.find(dir);
@@ -127,8 +166,11 @@ QString lookupName(const QString& dir, const QString& name) {
             it = c.folders.insert(dir, std::move(fresh));
         }
         const auto hit = it->byFolded.constFind(key);
-        if (hit == it->byFolded.cend())
+        if (hit == it->byFolded.cend()) {
+            if (missing)
+                *missing = true;
             return {};
+        }
         for (const QString& candidate : *hit) {
             const QString full = dir == QLatin1String("/") ? QLatin1Char('/') + candidate
                                                            : dir + QLatin1Char('/') + candidate;
@@ -304,12 +346,24 @@ void noteEntry(const QString& hostPath, bool created) {
 }  // namespace
 
 OwnFolderChange::OwnFolderChange(const QString& folderHost) : folder_(folderHost) {
+    NameCache& c = nameCache();
+    std::unique_lock<std::mutex> g(c.lock);
+    auto it = c.folders.find(folder_);
+    if (it == c.folders.end())
+        return;
+    // Beside another change of this process the stamp tells nothing: the
+    // names are counted on without a look.
+    if (it->pending > 0) {
+        serial_ = it->serial;
+        ++it->pending;
+        return;
+    }
+    g.unlock();
     struct stat st {};
     const QByteArray dp = platform::HostBytes(folder_);
     const bool there = statFolder(dp, &st);
-    NameCache& c = nameCache();
-    std::lock_guard<std::mutex> g(c.lock);
-    auto it = c.folders.find(folder_);
+    g.lock();
+    it = c.folders.find(folder_);
     if (it == c.folders.end())
         return;
     if (there && namesCurrent(*it, dp, &st)) {
@@ -329,6 +383,7 @@ void OwnFolderChange::done(const QString& created) {
         return;
     struct stat st {};
     const bool there = statFolder(platform::HostBytes(folder_), &st);
+    const QString key = created.toCaseFolded();
     NameCache& c = nameCache();
     std::lock_guard<std::mutex> g(c.lock);
     auto it = c.folders.find(folder_);
@@ -340,7 +395,7 @@ void OwnFolderChange::done(const QString& created) {
         return;
     }
     if (made_) {
-        QStringList& names = it->byFolded[created.toCaseFolded()];
+        QStringList& names = it->byFolded[key];
         if (!names.contains(created)) {
             names.append(created);
             names.sort();
@@ -368,13 +423,15 @@ OwnFolderChange::~OwnFolderChange() {
 void NoteEntryCreated(const QString& hostPath) { noteEntry(hostPath, true); }
 void NoteEntryRemoved(const QString& hostPath) { noteEntry(hostPath, false); }
 
-QString ResolveHostChild(const QString& folderHost, const QString& name) {
+QString ResolveHostChild(const QString& folderHost, const QString& name, bool* missing) {
+    if (missing)
+        *missing = false;
     if (folderHost.isEmpty() || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return {};
     const QString exact =
         folderHost == QLatin1String("/") ? QLatin1Char('/') + name : folderHost + QLatin1Char('/') + name;
-    const QString actual = lookupName(folderHost, name);
+    const QString actual = lookupName(folderHost, name, missing);
     if (actual.isEmpty() || actual == name)
         return exact;
     return folderHost == QLatin1String("/") ? QLatin1Char('/') + actual : folderHost + QLatin1Char('/') + actual;

@@ -43,7 +43,9 @@ void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last
 // exists, else an entry of the same name without regard to case, else as
 // written. Empty for a name that is not one plain part ("", ".", "..", or
 // with a separator): resolve the whole path then.
-QString ResolveHostChild(const QString& folderHost, const QString& name);
+// With `missing`, it is told whether the folder was found to hold nothing of
+// that name in any case (the path given back is then the name as written).
+QString ResolveHostChild(const QString& folderHost, const QString& name, bool* missing = nullptr);
 
 // Keeps the case-lookup cache of a folder current after this process
 // created or removed an entry in it (so big folders are not re-read for

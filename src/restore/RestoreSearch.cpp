@@ -54,9 +54,16 @@ auto RunAside(Work work, const std::function<void()>& wait) {
     return running.get();
 }
 
+std::function<void()>& BeforeReading() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 std::unique_ptr<ZipArchiveComponent> OpenToReadAside(const QString& path, const std::function<void()>& wait) {
     return RunAside(
-        [path] {
+        [path, before = BeforeReading()] {
+            if (before)
+                before();
             auto zip = std::make_unique<ZipArchiveComponent>();
             zip->OpenToRead(path);
             return zip;
@@ -65,6 +72,8 @@ std::unique_ptr<ZipArchiveComponent> OpenToReadAside(const QString& path, const 
 }
 
 }  // namespace
+
+void frmRestore::SetBeforeReadingForTest(std::function<void()> hook) { BeforeReading() = std::move(hook); }
 
 void frmRestore::cmdSearch_Click() {
     if (busy_)

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "platform/ZipArchiveComponent.h"
@@ -104,6 +105,10 @@ public:
 
     // The header of a result column ("File Name", ..., "Path").
     static QString ColumnHeader(int col);
+
+    // For tests: called on the worker thread just before it reads an
+    // archive's directory for the search (empty: nothing).
+    static void SetBeforeReadingForTest(std::function<void()> hook);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -45,8 +45,45 @@ constexpr double kMb = 1048576.0;
 // The target folder that the last copy made sure of, its host path ("" when
 // it could not be mapped) and the drive table it was mapped with.
 QString lastTargetFolder;
+QString lastTargetFolderKey;   // without regard to case
 QString lastTargetFolderHost;
 std::shared_ptr<const platform::DriveTable> lastTargetTable;
+
+// Splits a Windows folder at its last "\\" into its parent and a plain name
+// ("" when the last part is no plain name).
+QString PlainLast(const QString& folder, QString* parent) {
+    const qsizetype cut = folder.lastIndexOf(QLatin1Char('\\'));
+    if (cut < 0)
+        return {};
+    const QString last = folder.mid(cut + 1);
+    if (last.isEmpty() || last == QLatin1String(".") || last == QLatin1String("..") || last.contains(QLatin1Char('/')))
+        return {};
+    *parent = folder.left(cut);
+    return last;
+}
+
+// A target folder one level below the folder mapped last, or beside it (as
+// the walk goes): its parent's host path follows from that mapping, and
+// only its own name is looked up. False for any other folder, and when the
+// drives have changed since.
+bool NearLastFolder(const QString& folder, QString* parentHost, QString* name) {
+    if (lastTargetFolder.isEmpty() || lastTargetFolderHost.isEmpty() ||
+        platform::DriveTable::Current() != lastTargetTable)
+        return false;
+    QString parent, lastParent;
+    *name = PlainLast(folder, &parent);
+    if (name->isEmpty())
+        return false;
+    if (parent == lastTargetFolder) {
+        *parentHost = lastTargetFolderHost;
+        return true;
+    }
+    if (PlainLast(lastTargetFolder, &lastParent).isEmpty() || parent != lastParent ||
+        lastTargetFolderHost == QLatin1String("/"))
+        return false;
+    *parentHost = platform::HostParent(lastTargetFolderHost);
+    return true;
+}
 
 // The target's folder as mapped before and the target's name in it, when
 // that folder is the one mapped last and the drives have not changed since.
@@ -218,8 +255,9 @@ private:
                 queue_.pop_front();
             }
             try {
-                job->targetHost = platform::ResolveHostChild(job->targetFolderHost, job->targetName);
-                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st);
+                bool missing = false;
+                job->targetHost = platform::ResolveHostChild(job->targetFolderHost, job->targetName, &missing);
+                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st, missing);
             } catch (...) {
                 job->error = std::current_exception();
             }
@@ -392,23 +430,44 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // target folder changes.
         const QString folder = sParsePath(target);
         if (!cd && !(folder == lastTargetFolder && !lastTargetFolder.isEmpty())) {
+            // The folder is mapped once; only one that has to be built (or
+            // had a link on its way) is mapped again after. One next to the
+            // folder before is looked up by its name in its known parent,
+            // and made there when it is missing.
+            QString parentHost, name;
+            platform::HostPath mapped;
+            const bool near = NearLastFolder(folder, &parentHost, &name);
+            if (near) {
+                mapped.path = platform::ResolveHostChild(parentHost, name);
+                mapped.status = platform::HostPathStatus::Ok;
+            }
+            if (mapped.path.isEmpty())
+                mapped = platform::ResolveWindowsPath(folder);
+            bool replaced = false;
             // Nothing is written through a link inside the destination: a
             // linked folder on the way is replaced by a real one.
             vb::Quiet([&] {
-                const platform::HostPath mapped = platform::ResolveWindowsPath(folder);
                 if (!mapped.ok())
                     return;
                 for (const QString& link :
-                     platform::ReplaceLinkedFolders(platform::HostPathOrRaise(D), mapped.path))
+                     platform::ReplaceLinkedFolders(platform::HostPathOrRaise(D), mapped.path)) {
+                    replaced = true;
                     WriteErrorLog(false, ProgramName, label, 4, 0,
                                   QStringLiteral("A link in the destination was replaced by a folder: ") +
                                       platform::ToWindows(link));
+                }
             });
-            if (!platform::ScriptingFileSystem().FolderExists(folder))
-                CreateDirectoryStruct(folder);
+            if (replaced || !mapped.ok() || platform::StatHost(mapped.path).kind != platform::EntryKind::Folder) {
+                // Anything but a plain new folder in a known parent (and a
+                // failure there) is built as any folder is, errors logged.
+                if (!(near && !replaced && platform::MakeHostFolder(mapped.path))) {
+                    CreateDirectoryStruct(folder);
+                    mapped = platform::ResolveWindowsPath(folder);
+                }
+            }
             lastTargetFolder = folder;
+            lastTargetFolderKey = folder.toCaseFolded();
             lastTargetTable = platform::DriveTable::Current();
-            const platform::HostPath mapped = platform::ResolveWindowsPath(folder);
             lastTargetFolderHost = mapped.ok() ? mapped.path : QString();
         }
         h.Erl = 5;
@@ -441,12 +500,16 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             // log, and the file keeps its archive flag for the next run.
             const bool flag = chkResetArchiveBit->Value() == 1 && CurrentArchiveBit;
             auto job = std::make_shared<CopyJob>();
+            if (onWorker && !InMappedFolder(target, folder, &job->targetFolderHost, &job->targetName)) {
+                onWorker = false;
+                FinishDone(true);   // made here, after the copies in hand
+            }
             if (onWorker) {
-                // Two copies onto one target are made in their order.
-                job->targetKey = target.toCaseFolded();
+                // Two copies onto one target are made in their order (the
+                // folder's part of the key is folded once for its files).
+                job->targetKey = lastTargetFolderKey + QLatin1Char('\\') + job->targetName.toCaseFolded();
                 if (Workers().holds(job->targetKey))
                     FinishDone(true);
-                onWorker = InMappedFolder(target, folder, &job->targetFolderHost, &job->targetName);
             }
             if (onWorker) {
                 job->file = File;

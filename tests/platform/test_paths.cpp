@@ -250,6 +250,12 @@ TEST_F(PathsTest, CaseLookupAfterCopiesOnSeveralThreads) {
     other.join();
     for (int i = 0; i < kFiles; ++i)
         EXPECT_EQ(ResolveHostChild(dir, QString("COPY%1.TXT").arg(i)), dir + QString("/Copy%1.Txt").arg(i)) << i;
+    // Whether nothing of the name is there, in any case.
+    for (const auto& [name, none] : {std::pair{"Copy3.Txt", false}, {"copy3.txt", false}, {"Copy3.Txt.not", true}}) {
+        bool missing = !none;
+        ResolveHostChild(dir, name, &missing);
+        EXPECT_EQ(missing, none) << name;
+    }
 
     // Made by somebody else after the copies (the folder's time moves with
     // it, as it does on any file system that keeps it finely).

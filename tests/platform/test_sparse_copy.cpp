@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A copy keeps the holes of a sparse file: the data lands where it was, and
-// the holes take no room on the disk.
+// the holes take no room on the disk; and it lands whole wherever it goes.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/ErrorOf.h"
 #include "support/TestEnv.h"
 #include "platform/HostFiles.h"
 #include "platform/Paths.h"
@@ -63,4 +65,54 @@ TEST(SparseCopy, HolesStayHoles) {
         EXPECT_LE(copy.allocated, 8 << 20);
         EXPECT_EQ(testenv::readFile(to), testenv::readFile(from));
     }
+}
+
+// A copy lands whole, with its mode and time, whether its target is new or
+// replaced, or came after the caller found nothing there: replaced then too,
+// or refused without overwriting; no temporary file stays in the folder.
+TEST(FileCopy, TargetsNewReplacedAndComeMeanwhile) {
+    platform::InstallPathLayer();
+    const QString dir = testenv::tempDir("targets");
+    const QString from = dir + "/from.bin";
+    testenv::writeFile(from, "the source's bytes");
+    ::chmod(QFile::encodeName(from).constData(), 0640);
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1500000000, 123456789}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(from).constData(), times, 0);
+    const platform::HostStat src = platform::StatHost(from);
+    auto same = [&](const QString& to) {
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(to).constData(), &st), 0);
+        EXPECT_EQ(testenv::readFile(to), "the source's bytes");
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+        EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+    };
+    const struct {
+        const char* name;
+        bool before;       // a file is at the target before the copy
+        bool toldMissing;  // the caller says it found nothing there
+        bool overwrite;
+        int error;         // 0: copied
+    } cases[] = {
+        {"new", false, false, true, 0},
+        {"new, told missing", false, true, false, 0},
+        {"replaced", true, false, true, 0},
+        {"came meanwhile, replaced", true, true, true, 0},
+        {"came meanwhile, kept", true, true, false, vb::errFileExists},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString to = dir + "/" + c.name + ".bin";
+        if (c.before)
+            testenv::writeFile(to, "what was there");
+        const int error = testenv::errorOf(
+            [&] { platform::CopyHostFileData(from, to, c.overwrite, &src, c.toldMissing); });
+        EXPECT_EQ(error, c.error);
+        if (c.error)
+            EXPECT_EQ(testenv::readFile(to), "what was there");
+        else
+            same(to);
+    }
+    const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(left.filter(".vaultora-copy-"), QStringList());
 }

@@ -7,6 +7,10 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "restore/RestoreCopies.h"
 #include "RestoreTest.h"
 #include "crypto/clsBlowfish.h"
@@ -270,6 +274,17 @@ TEST_F(RestoreSearch, EventsRunWhileALargeArchiveIsReadAndSearchedAndCancelEndsI
         bool whileReading = false, whileSearching = false;
     } seen;
     bool cancel = false;
+    // The first directory's reading waits until the window has shown, with
+    // its events, that it is reading (or gives up after a while): however
+    // fast the machine, the reading overlaps the window's events.
+    std::atomic<bool> readingShown{false};
+    frmRestore::SetBeforeReadingForTest([&] {
+        for (int i = 0; i < 1000 && !readingShown; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    struct Unhook {
+        ~Unhook() { frmRestore::SetBeforeReadingForTest({}); }
+    } unhook;
     QTimer probe;
     probe.setInterval(0);
     QObject::connect(&probe, &QTimer::timeout, [&] {
@@ -277,7 +292,7 @@ TEST_F(RestoreSearch, EventsRunWhileALargeArchiveIsReadAndSearchedAndCancelEndsI
             return;
         const qint64 files = w().lblSearchedFiles->Caption().toLongLong();
         if (w().lblSearchedArchives->Caption() == QLatin1String("0"))
-            seen.whileReading = true;
+            seen.whileReading = readingShown = true;
         else if (files > 0 && files < kEntries)
             seen.whileSearching = true;
         EXPECT_FALSE(w().tbTools->Buttons(QStringLiteral("search")).Enabled());

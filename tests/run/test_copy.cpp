@@ -343,6 +343,32 @@ TEST_F(CopyMode, CopiesOnWorkerThreadsEndAsCopiesMadeInTurn) {
     ::chmod(QFile::encodeName(unreadable).constData(), 0600);
 }
 
+// Folders made one after another, each below or beside the one before: a
+// folder of the destination whose name differs only in case takes the files,
+// and a file in a folder's place is logged for each file meant for it while
+// the others are copied.
+TEST_F(CopyMode, TargetFoldersNextToEachOther) {
+    for (const char* name : {"top/a.txt", "top/d1/b.txt", "top/d1/deeper/c.txt", "top/d2/d.txt", "top/d3/e.txt"})
+        WriteSource(name, name);
+    const QString to = testenv::tempDir("near");
+    const QString below = to + "/" + Win(src).mid(3).replace('\\', '/');
+    testenv::writeFile(below + "/top/D1/kept.txt", "there before");
+    testenv::writeFile(below + "/top/d2", "a file where a folder goes");
+    for (const char* folder : {"\\top\\*.*", "\\top\\d1\\*.*", "\\top\\d1\\deeper\\*.*", "\\top\\d2\\*.*",
+                               "\\top\\d3\\*.*"})
+        AddSource(Win(src) + folder);
+    QFile::remove(ErrorLogFile());
+    f().txtPathBackUp->setText(Win(to));
+    Run();
+    EXPECT_EQ(Tree(below), (QMap<QString, QByteArray>{{"top/a.txt", "top/a.txt"},
+                                                      {"top/D1/kept.txt", "there before"},
+                                                      {"top/D1/b.txt", "top/d1/b.txt"},
+                                                      {"top/D1/deeper/c.txt", "top/d1/deeper/c.txt"},
+                                                      {"top/d2", "a file where a folder goes"},
+                                                      {"top/d3/e.txt", "top/d3/e.txt"}}));
+    EXPECT_TRUE(ErrorLog().contains(Win(src) + "\\top\\d2\\d.txt")) << ErrorLog().toStdString();
+}
+
 // Stop during a run whose copies are made on worker threads: the walk ends
 // after the file in hand, the copies already handed over are finished, and
 // every file the counters took is in the destination, whole; nothing
