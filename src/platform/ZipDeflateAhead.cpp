@@ -554,9 +554,9 @@ void DeflateAhead::stream(const std::shared_ptr<Job>& job, std::unique_ptr<Defla
         // to see its end in it).
         // (Its size rounded up to a power of two, so that the memory of
         // such pieces is used again for the next small files.)
-        const size_t capacity =
-            total == 0 && expected < piece_ ? std::min(piece_, std::bit_ceil(std::max(size_t(expected) + 1, kSmallestPiece)))
-                                            : piece_;
+        const size_t capacity = total == 0 && expected < piece_
+                                    ? std::min(piece_, std::bit_ceil(std::max(size_t(expected) + 1, kSmallestPiece)))
+                                    : piece_;
         StoredPiece piece;
         piece.capacity = capacity;
         {
