@@ -141,7 +141,10 @@ struct DeflateAhead::Job {
     quint64 spillReserved = 0; // bytes of the spill folder
     std::atomic<bool> dropped{false};
     bool taken = false;        // the writer takes its pieces
-    bool waitsForRoom = false; // its worker waits for room to deflate it into
+    // Its worker waits for room shared with the others: to deflate the
+    // file into, or for the next piece of a file kept as it is.
+    enum RoomWait { NoWait, ToDeflate, ForPiece };
+    RoomWait roomWait = NoWait;
     std::unique_ptr<DeflatedFile> out;
 };
 
@@ -268,6 +271,10 @@ bool DeflateAhead::nextPiece(DeflatedFile& file, StoredPiece* piece) {
     DeflatedFile::Stream& s = *file.stream;
     std::unique_lock lk(m_);
     if (s.ready.empty() && !s.ended) {
+        // Its worker may have gone to wait for room before the file was the
+        // writer's: it goes beyond the bound now.
+        if (waitingForRoom_ > 0)
+            room_.notify_all();
         writerWaiting_ = true;
         done_.wait(lk, [&] { return !s.ready.empty() || s.ended; });
         writerWaiting_ = false;
@@ -337,10 +344,11 @@ std::unique_ptr<DeflatedFile> DeflateAhead::take(const QString& key, int level) 
     }
     if (!queue_.empty())
         wakeStreamLocked(queue_.front());
-    // A file to deflate that is next now may go beyond the bound: its
-    // worker is woken at once.
+    // The file taken, and a file to deflate that is next now, may go beyond
+    // the bound: a worker of theirs that waits for room is woken at once.
     const bool roomFreed =
-        waitingForRoom_ > 0 && (freedEnough(released) || (!queue_.empty() && queue_.front()->waitsForRoom));
+        waitingForRoom_ > 0 && (freedEnough(released) || job->roomWait != Job::NoWait ||
+                                (!queue_.empty() && queue_.front()->roomWait == Job::ToDeflate));
     lk.unlock();
     if (roomFreed)
         room_.notify_all();
@@ -436,13 +444,13 @@ void DeflateAhead::work() {
             // on a worker that waits on the writer).
             std::unique_lock lk(m_);
             ++waitingForRoom_;
-            job->waitsForRoom = true;
+            job->roomWait = Job::ToDeflate;
             room_.wait(lk, [&] {
                 if (ending_ || job->dropped || (!queue_.empty() && queue_.front() == job))
                     return true;
                 return spill ? spilled_ + need <= spillBound_ : held_ + need <= bound_ - jobLimit_;
             });
-            job->waitsForRoom = false;
+            job->roomWait = Job::NoWait;
             --waitingForRoom_;
             if (ending_ || job->dropped) {
                 lk.unlock();
@@ -546,9 +554,9 @@ void DeflateAhead::stream(const std::shared_ptr<Job>& job, std::unique_ptr<Defla
         // to see its end in it).
         // (Its size rounded up to a power of two, so that the memory of
         // such pieces is used again for the next small files.)
-        const size_t capacity =
-            total == 0 && expected < piece_ ? std::min(piece_, std::bit_ceil(std::max(size_t(expected) + 1, kSmallestPiece)))
-                                            : piece_;
+        const size_t capacity = total == 0 && expected < piece_
+                                    ? std::min(piece_, std::bit_ceil(std::max(size_t(expected) + 1, kSmallestPiece)))
+                                    : piece_;
         StoredPiece piece;
         piece.capacity = capacity;
         {
@@ -566,7 +574,9 @@ void DeflateAhead::stream(const std::shared_ptr<Job>& job, std::unique_ptr<Defla
                     break;
                 if (own) {
                     ++waitingForRoom_;
+                    job->roomWait = Job::ForPiece;
                     room_.wait(lk);
+                    job->roomWait = Job::NoWait;
                     --waitingForRoom_;
                 } else {
                     s->waiting = true;

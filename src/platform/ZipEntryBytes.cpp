@@ -78,7 +78,9 @@ uLong ZCALLBACK memWrite(voidpf, voidpf stream, const void* buf, uLong size) {
 ZPOS64_T ZCALLBACK memTell(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
 long ZCALLBACK memSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
     auto* f = static_cast<MemoryFile*>(stream);
-    const uint64_t base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0 : origin == ZLIB_FILEFUNC_SEEK_CUR ? f->pos : f->bytes.size();
+    const uint64_t base = origin == ZLIB_FILEFUNC_SEEK_SET   ? 0
+                          : origin == ZLIB_FILEFUNC_SEEK_CUR ? f->pos
+                                                             : f->bytes.size();
     f->pos = base + offset;
     return f->pos > f->bytes.size() ? -1 : 0;
 }

@@ -190,3 +190,24 @@ TEST_F(ReadAhead, TheMemoryHeldStaysWithinTheBound) {
         EXPECT_EQ(unzipTest(out + QStringLiteral("/bounded.zip")).rc, 0);
     }
 }
+
+TEST_F(ReadAhead, TheWritersFileIsReadToItsEndWhenItsWorkerWaitedForRoom) {
+    // Stored files of one and of a few pieces, more of them than the
+    // read-ahead holds: the workers fill it and wait for room, some with a
+    // file's first pieces read, while the writer takes file after file. Each
+    // file the writer takes must still be read to its end, however little
+    // room each of its pieces gives back.
+    QStringList names;
+    for (int i = 0; i < 90; ++i) {
+        const QString name = QStringLiteral("p%1.bin").arg(i);
+        put(name, randomBytes(i % 3 == 2 ? 2'600'000 + i : 150'000 + i * 1000, 200 + i));
+        names << name;
+    }
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        platform::ZipArchiveState::setReadAhead(7, size_t(64) << 20);
+        const auto r = write(QStringLiteral("waited.zip"), steps(names, 0), steps(names, 0));
+        EXPECT_EQ(r.second, QList<int>(names.size(), 0));
+    }
+    EXPECT_EQ(unzipTest(out + QStringLiteral("/waited.zip")).rc, 0);
+}
