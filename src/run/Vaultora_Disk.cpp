@@ -8,6 +8,7 @@
 #include "common/Globals.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
+#include "platform/HostFiles.h"
 #include "platform/Paths.h"
 #include "platform/ScriptingFileSystem.h"
 #include "ui/frmMain_BackUp.h"
@@ -95,6 +96,28 @@ bool checkRecorder(frmMain_BackUp* f) {
     return true;  // also without a disc
 }
 
+// The number of folders in a drive's root. A run checks the medium before
+// every source entry: the root is listed again only when it changed (its
+// modification time moves with every name added, removed or renamed in it).
+int rootSubFolderCount(const platform::ScriptingFileSystem& fso, const QString& rootFolder) {
+    struct Seen {
+        QString host;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        struct timespec mtime {};
+        int count = -1;
+    };
+    static Seen seen;
+    const platform::FsoFolder root = fso.GetFolder(rootFolder);
+    const platform::HostStat st = platform::StatHost(root.hostPath());
+    if (seen.count >= 0 && seen.host == root.hostPath() && seen.dev == st.dev && seen.ino == st.ino &&
+        seen.mtime.tv_sec == st.mtime.tv_sec && seen.mtime.tv_nsec == st.mtime.tv_nsec)
+        return seen.count;
+    const int count = int(root.SubFolderNames().size());
+    seen = Seen{root.hostPath(), st.dev, st.ino, st.mtime, count};
+    return count;
+}
+
 bool checkFolder(frmMain_BackUp* f) {
     const QString dest = f->txtPathBackUp->Text();
     gFreeSpace = Get_DiskFree(dest);
@@ -128,7 +151,7 @@ bool checkFolder(frmMain_BackUp* f) {
             setRow(9, MbFormatA(double(d.TotalSize)));
             setRow(10, d.VolumeName);
             setRow(11, LangText(13));
-            setRow(11, QString::number(fso.GetFolder(d.RootFolder).SubFolderNames().size()));
+            setRow(11, QString::number(rootSubFolderCount(fso, d.RootFolder)));
             gFreeSpace = Get_DiskFree(drive);
             f->txtRemainSpace->setText(MbFormatC(gFreeSpace));
             vb::DoEventsThrottled();   // a run checks the medium for every entry

@@ -177,6 +177,32 @@ TEST_F(MediaTest, TheFolderPanelOfAVolumeOfItsOwn) {
     EXPECT_EQ(Get_DiskFree("R:\\Backup\\deeper"), freeBytes - spare);
 }
 
+TEST_F(MediaTest, TheRootFolderCountFollowsTheRootBetweenChecks) {
+    // Checked before every source entry of a run: a folder made or removed
+    // in the root since the last check, or another root, is counted.
+    const QString first = testenv::root() + "/drive-s", second = testenv::root() + "/drive-s2";
+    QDir(first).mkpath("a");
+    QDir(first).mkpath("b");
+    QDir().mkpath(second);
+    testenv::writeFile(first + "/file.txt", "not a folder");
+    platform::SetDriveOverride('S', first);
+    form->txtPathBackUp->setText("S:\Backup");
+    const auto countAfterCheck = [&] {
+        EXPECT_TRUE(Update_Media());
+        return row(11);
+    };
+    EXPECT_EQ(countAfterCheck(), "2");
+    EXPECT_EQ(countAfterCheck(), "2");
+    QDir(first).mkpath("c");
+    EXPECT_EQ(countAfterCheck(), "3");
+    QDir(first).rmdir("a");
+    QDir(first).rmdir("b");
+    EXPECT_EQ(countAfterCheck(), "1");
+    platform::SetDriveOverride('S', second);
+    EXPECT_EQ(countAfterCheck(), "0");
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(MediaTest, ANetworkPathWithoutAMountedShare) {
     form->txtSpareSpace->setText("1000");
     form->txtPathBackUp->setText("\\\\server\\share\\backup");
