@@ -90,6 +90,20 @@ bool sameStamp(const FolderNames& f, const struct stat& st) {
 
 bool statFolder(const QByteArray& dp, struct stat* st) { return ::stat(dp.constData(), st) == 0; }
 
+// The host path of `name` in the folder `dir`.
+QString childOf(const QString& dir, const QString& name) {
+    return dir == QLatin1String("/") ? QLatin1Char('/') + name : dir + QLatin1Char('/') + name;
+}
+
+// The first of the cached names of one folded name that is in `dir`; empty
+// when none is (the cached names are stale).
+QString firstPresent(const QString& dir, const QStringList& candidates) {
+    for (const QString& candidate : candidates)
+        if (existsNoFollow(childOf(dir, candidate)))
+            return candidate;
+    return {};
+}
+
 // The cached names of a folder are taken as they are when its stamp is the
 // one they were read or last kept with, or while this process changes the
 // folder (its stamp then moves under the names, which the change itself
@@ -105,7 +119,7 @@ bool namesCurrent(const FolderNames& f, const QByteArray& dp, struct stat* st) {
 // else the first (sorted) entry equal to it without regard to case; empty
 // when there is none.
 QString lookupName(const QString& dir, const QString& name, bool* missing = nullptr) {
-    const QString exact = dir == QLatin1String("/") ? QLatin1Char('/') + name : dir + QLatin1Char('/') + name;
+    const QString exact = childOf(dir, name);
     const QString key = name.toCaseFolded();
     const QByteArray dp = platform::HostBytes(dir);
     NameCache& c = nameCache();
@@ -138,12 +152,8 @@ QString lookupName(const QString& dir, const QString& name, bool* missing = null
                 g.unlock();
                 if (candidates.contains(name) && existsNoFollow(exact))
                     return name;
-                for (const QString& candidate : candidates) {
-                    const QString full = dir == QLatin1String("/") ? QLatin1Char('/') + candidate
-                                                                   : dir + QLatin1Char('/') + candidate;
-                    if (existsNoFollow(full))
-                        return candidate;
-                }
+                if (QString found = firstPresent(dir, candidates); !found.isEmpty())
+                    return found;
                 // Stale names: looked up the long way.
             }
         }
@@ -171,12 +181,8 @@ QString lookupName(const QString& dir, const QString& name, bool* missing = null
                 *missing = true;
             return {};
         }
-        for (const QString& candidate : *hit) {
-            const QString full = dir == QLatin1String("/") ? QLatin1Char('/') + candidate
-                                                           : dir + QLatin1Char('/') + candidate;
-            if (existsNoFollow(full))
-                return candidate;
-        }
+        if (QString found = firstPresent(dir, *hit); !found.isEmpty())
+            return found;
         // The cached names are stale: read the folder once more.
     }
     return {};
@@ -424,18 +430,18 @@ OwnFolderChange::~OwnFolderChange() {
 void NoteEntryCreated(const QString& hostPath) { noteEntry(hostPath, true); }
 void NoteEntryRemoved(const QString& hostPath) { noteEntry(hostPath, false); }
 
+bool IsPlainName(const QString& name) {
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}
+
 QString ResolveHostChild(const QString& folderHost, const QString& name, bool* missing) {
     if (missing)
         *missing = false;
-    if (folderHost.isEmpty() || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
-        name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+    if (folderHost.isEmpty() || !IsPlainName(name))
         return {};
-    const QString exact =
-        folderHost == QLatin1String("/") ? QLatin1Char('/') + name : folderHost + QLatin1Char('/') + name;
     const QString actual = lookupName(folderHost, name, missing);
-    if (actual.isEmpty() || actual == name)
-        return exact;
-    return folderHost == QLatin1String("/") ? QLatin1Char('/') + actual : folderHost + QLatin1Char('/') + actual;
+    return childOf(folderHost, actual.isEmpty() ? name : actual);
 }
 
 void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last) {
@@ -490,8 +496,7 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
         QString folderHost;
         if (!name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
             joinedFolderHost(s.left(cut + 1), table, &folderHost)) {
-            const QString candidate =
-                folderHost == QLatin1String("/") ? QLatin1Char('/') + name : folderHost + QLatin1Char('/') + name;
+            const QString candidate = childOf(folderHost, name);
             if (existsNoFollow(candidate)) {
                 rememberHost(windowsPathIn, candidate, table);
                 out.status = HostPathStatus::Ok;

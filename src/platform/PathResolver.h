@@ -38,6 +38,10 @@ QString HostToWindows(const QString& hostPath);
 // "C:\a\b.txt" -> {"C:\a\", "b.txt"}; "C:b" -> {"C:", "b"}; "b" -> {"", "b"}.
 void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last);
 
+// Whether `name` is one plain part of a path: not empty, not "." or "..",
+// without a separator.
+bool IsPlainName(const QString& name);
+
 // The host path of one name in a folder whose host path is known, found as
 // ResolveWindowsPath finds the last part of a path: as written when it
 // exists, else an entry of the same name without regard to case, else as

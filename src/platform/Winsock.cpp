@@ -56,8 +56,11 @@ void Winsock::Connect(const QString& RemoteHost, int RemotePort) {
         socket_->abort();
     closing_ = false;
     failed_ = false;
+    const QString host = RemoteHost.trimmed();
+    const bool noHost = host.isEmpty();
+    const bool badPort = !noHost && (RemotePort < 1 || RemotePort > 65535);
     QString noModule;
-    if (!socket_ && !RemoteHost.trimmed().isEmpty() && RemotePort >= 1 && RemotePort <= 65535) {
+    if (!socket_ && !noHost && !badPort) {
         if (const NewTcpConnection make = networkModule(&noModule)) {
             TcpEvents events;
             events.connected = [this] { emit Connected(); };
@@ -70,9 +73,7 @@ void Winsock::Connect(const QString& RemoteHost, int RemotePort) {
             socket_.reset(make(std::move(events)));
         }
     }
-    if (!socket_ || RemoteHost.trimmed().isEmpty() || RemotePort < 1 || RemotePort > 65535) {
-        const bool noHost = RemoteHost.trimmed().isEmpty();
-        const bool badPort = !noHost && (RemotePort < 1 || RemotePort > 65535);
+    if (!socket_ || noHost || badPort) {
         // Reported as the control does: by the event, after the call returned.
         QTimer::singleShot(0, this, [this, noHost, badPort, noModule] {
             failed_ = true;
@@ -86,7 +87,7 @@ void Winsock::Connect(const QString& RemoteHost, int RemotePort) {
         });
         return;
     }
-    socket_->connectToHost(RemoteHost.trimmed(), quint16(RemotePort));
+    socket_->connectToHost(host, quint16(RemotePort));
 }
 
 void Winsock::SendData(const QByteArray& data) {

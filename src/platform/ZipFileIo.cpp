@@ -43,22 +43,38 @@ struct OpenFile {
         dirty = false;
         if (io->frozen())
             return false;
-        size_t done = 0;
-        while (done < bufLen) {
-            const ssize_t n = ::pwrite(fd, buf.data() + done, bufLen - done, off_t(bufStart + done));
-            if (n < 0) {
+        struct iovec whole = {buf.data(), bufLen};
+        if (!writeAllAt(&whole, 1, bufStart))
+            return false;
+        diskSize = std::max(diskSize, bufStart + bufLen);
+        return true;
+    }
+
+    // All bytes of the `count` blocks, one after the other from `at`.
+    bool writeAllAt(struct iovec* iov, int count, uint64_t at) {
+        int first = 0;
+        while (first < count) {
+            const ssize_t w = ::pwritev(fd, iov + first, count - first, off_t(at));
+            if (w < 0) {
                 if (errno == EINTR)
                     continue;
                 fail(errno);
                 return false;
             }
-            if (n == 0) {
+            if (w == 0) {
                 fail(ENOSPC);
                 return false;
             }
-            done += size_t(n);
+            at += uint64_t(w);
+            for (size_t left = size_t(w); left > 0 && first < count;) {
+                const size_t take = std::min(left, iov[first].iov_len);
+                iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + take;
+                iov[first].iov_len -= take;
+                left -= take;
+                if (iov[first].iov_len == 0)
+                    ++first;
+            }
         }
-        diskSize = std::max(diskSize, bufStart + bufLen);
         return true;
     }
 
@@ -175,29 +191,8 @@ struct OpenFile {
         iov[count++] = {const_cast<char*>(in), n};
         dirty = false;
         bufLen = 0;
-        int first = 0;
-        while (first < count) {
-            const ssize_t w = ::pwritev(fd, iov + first, count - first, off_t(at));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                fail(errno);
-                return false;
-            }
-            if (w == 0) {
-                fail(ENOSPC);
-                return false;
-            }
-            at += uint64_t(w);
-            for (size_t left = size_t(w); left > 0 && first < count;) {
-                const size_t take = std::min(left, iov[first].iov_len);
-                iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + take;
-                iov[first].iov_len -= take;
-                left -= take;
-                if (iov[first].iov_len == 0)
-                    ++first;
-            }
-        }
+        if (!writeAllAt(iov, count, at))
+            return false;
         pos += n;
         diskSize = std::max(diskSize, pos);
         bufStart = pos;

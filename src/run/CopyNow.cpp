@@ -56,7 +56,7 @@ QString PlainLast(const QString& folder, QString* parent) {
     if (cut < 0)
         return {};
     const QString last = folder.mid(cut + 1);
-    if (last.isEmpty() || last == QLatin1String(".") || last == QLatin1String("..") || last.contains(QLatin1Char('/')))
+    if (!platform::IsPlainName(last))
         return {};
     *parent = folder.left(cut);
     return last;
@@ -97,8 +97,7 @@ bool InMappedFolder(const QString& target, const QString& folder, QString* folde
     if (target.size() <= folder.size() + 1 || !target.startsWith(folder) || target.at(folder.size()) != QLatin1Char('\\'))
         return false;
     *name = target.mid(folder.size() + 1);
-    if (*name == QLatin1String(".") || *name == QLatin1String("..") || name->contains(QLatin1Char('/')) ||
-        name->contains(QLatin1Char('\\')))
+    if (!platform::IsPlainName(*name))
         return false;
     *folderHost = lastTargetFolderHost;
     return true;
