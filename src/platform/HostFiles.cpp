@@ -269,6 +269,14 @@ int VbErrorForErrno(int err, bool missingFile) {
 
 void RaiseErrno(int err, bool missingFile) { vb::Raise(VbErrorForErrno(err, missingFile)); }
 
+void RaiseNameRefused(const QString& hostPath, bool otherCase) {
+    vb::Raise(vb::errPathFileAccess,
+              QStringLiteral("The file system of the destination does not allow the name %1 (%2)")
+                  .arg(HostToWindows(hostPath),
+                       otherCase ? QStringLiteral("a file there has it in other letter case")
+                                 : QStringLiteral("it refuses a character of it")));
+}
+
 void RaiseMissing(const QString& hostPath) {
     const HostStat parent = StatHost(HostParent(hostPath));
     vb::Raise(parent.kind == EntryKind::Folder ? vb::errFileNotFound : vb::errPathNotFound);
@@ -454,6 +462,10 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     const bool dstIsLink = dstThere && S_ISLNK(own.st_mode);
     if (dstIsLink && !overwrite)
         vb::Raise(vb::errFileExists);
+    // A file system that finds names in any letter case (FAT) cannot hold a
+    // second name of a pair: the copy would replace the first file.
+    if (NameHeldInOtherCase(dstHost))
+        RaiseNameRefused(dstHost, true);
     if (dstThere && !dstIsLink) {
         if (!S_ISREG(own.st_mode))
             vb::Raise(vb::errPathFileAccess);
@@ -581,6 +593,10 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
                 err = errno;
             if (rc != 0)
                 ::unlink(tmpl.constData());
+            // A character the file system refuses (FAT: EINVAL, or EPERM
+            // from some drivers for a name of a file just made there).
+            if (rc != 0 && (err == EINVAL || ((err == EPERM || err == EACCES) && FoldsLetterCase(dir))))
+                RaiseNameRefused(dstHost, false);
         }
         if (rc != 0)
             RaiseErrno(err, false);

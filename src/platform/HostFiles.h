@@ -19,6 +19,11 @@ namespace platform {
 int VbErrorForErrno(int err, bool missingFile);
 [[noreturn]] void RaiseErrno(int err, bool missingFile = true);
 
+// A name the destination's file system cannot hold: one that differs only
+// in case from a file there (`otherCase`, on FAT and the like), or one with a
+// character it refuses. Error 75 with a text that names the target.
+[[noreturn]] void RaiseNameRefused(const QString& hostPath, bool otherCase);
+
 // ENOENT for `hostPath`: 53 when its folder exists, else 76.
 [[noreturn]] void RaiseMissing(const QString& hostPath);
 

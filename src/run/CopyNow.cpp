@@ -140,7 +140,8 @@ double SpaceTaken(qint64 size) { return double((size + kCluster - 1) / kCluster 
 // the run log, and, once a copy is done, its error line or its archive flag.
 // A copy that failed on a worker is tried once more here, as a copy made here
 // is. Near the end of the room, onto a target that a copy still in hand
-// writes (or one of its name in another case), and outside a run, copies are
+// writes (or one of its name in another case, which a FAT destination would
+// take for the same file), and outside a run, copies are
 // made here, in turn, after the ones in hand are done.
 struct CopyJob {
     QString file;         // the source's Windows path, for the error log

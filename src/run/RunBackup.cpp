@@ -3,6 +3,7 @@
 // the end of the run.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include <QApplication>
@@ -309,6 +310,11 @@ void frmMain_BackUp::cmdBackUpNow() {
         }
 
         // --- the walk of the source list ---------------------------------
+        // The names below the destination of a copy are made from the names
+        // of the source files, each its own file (see ExactNamesBelow).
+        std::optional<platform::ExactNamesBelow> exactDestination;
+        if (!zipMode && chkUseCDRecorder->Value() == 0)
+            exactDestination.emplace(txtPathBackUp->Text());
         while (i < List1->ListCount()) {
             h.Erl = 40;
             if (!Update_Media()) {
@@ -334,8 +340,9 @@ void frmMain_BackUp::cmdBackUpNow() {
             entry = List1->List(i);
             const bool skip = entry.startsWith(QLatin1String("**")) || !List1->Selected(i);
             if (isTickedFolder(i, entry)) {
-                // a folder entry
+                // a folder entry: its files are the names its listing gives
                 h.Erl = 44;
+                const platform::ExactNamesBelow exactSource(vb::Left(entry, vb::Len(entry) - 3));
                 std::vector<Choice> chosen;
                 if (zipMode) {
                     // The folder's files were chosen ahead, or are now; the
