@@ -543,7 +543,10 @@ bool Within(const RealPlace& inner, const RealPlace& outer) {
     if (inner.parts.size() < outer.parts.size())
         return false;
     for (qsizetype i = 0; i < outer.parts.size(); ++i) {
-        if (inner.parts[i] != outer.parts[i])
+        // Parts not made yet are typed names: they will be found without
+        // regard to case once the first of the two is made.
+        const bool made = i < inner.existing && i < outer.existing;
+        if (made ? inner.parts[i] != outer.parts[i] : inner.parts[i].toCaseFolded() != outer.parts[i].toCaseFolded())
             return false;
     }
     return true;

@@ -56,6 +56,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays);
 // without the folders), or "" when it can: they are one folder, or one lies inside the other (the walk would
 // then copy a tree into itself). They are compared where they really are:
 // symbolic links followed as far as the folders exist; the parts not made
-// yet are compared as written, as they will be made.
+// yet are compared without regard to case, as a typed folder is found once
+// made.
 // A folder that maps to no host path is left to the walk to report.
 QString SyncFoldersClash(const QString& source, const QString& destination);

@@ -175,7 +175,7 @@ qint32 frmMain_BackUp::VerificaDup(const QString& Item) {
     // only the drive letter is the same drive in either case.
     h.Next(1, [&] {
         found = List1->Find(Item);
-        const bool drive = Item.size() >= 2 && Item[1] == QLatin1Char(':') && Item[0].isLetter();
+        const bool drive = Item.size() >= 2 && Item[1] == QLatin1Char(':') && Item[0].unicode() < 128 && Item[0].isLetter();
         if (drive) {
             QString other = Item;
             other[0] = Item[0].isUpper() ? Item[0].toLower() : Item[0].toUpper();
