@@ -344,10 +344,8 @@ QStringList exactRootsNow() {
 // The innermost folder of ExactNamesBelow that is `hostPath` or holds it;
 // "" when there is none.
 QString innermostExactRoot(const QString& hostPath) {
-    ExactRoots& r = exactRoots();
-    std::lock_guard<std::mutex> g(r.lock);
     QString best;
-    for (const QString& root : r.roots)
+    for (const QString& root : exactRootsNow())
         if (root.size() > best.size() && IsSameOrBelow(hostPath, root))
             best = root;
     return best;
