@@ -428,8 +428,9 @@ void HostFolderReader::close() {
 
 // ---- changes ----
 
-void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
-    NoteHostFileCopied(dstHost, CopyHostFileData(srcHost, dstHost, overwrite, source));
+void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
+                  bool replaceReadOnly) {
+    NoteHostFileCopied(dstHost, CopyHostFileData(srcHost, dstHost, overwrite, source, false, replaceReadOnly));
 }
 
 void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
@@ -440,7 +441,7 @@ void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
 }
 
 CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
-                            bool dstMissing) {
+                            bool dstMissing, bool replaceReadOnly) {
     const HostStat s = source ? *source : StatHost(srcHost);
     if (s.kind == EntryKind::Missing)
         RaiseMissing(srcHost);
@@ -459,7 +460,7 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
             vb::Raise(vb::errPathFileAccess);
         if (!overwrite)
             vb::Raise(vb::errFileExists);
-        if (!(own.st_mode & S_IWUSR))
+        if (!(own.st_mode & S_IWUSR) && !replaceReadOnly)
             vb::Raise(vb::errPermissionDenied);
         if (own.st_dev == s.dev && own.st_ino == s.ino)
             return {};   // the file onto itself: nothing to do
