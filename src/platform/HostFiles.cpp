@@ -484,7 +484,12 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     // (and for a target that is replaced) the copy is written under a
     // temporary name that is renamed onto the target at the end.
     bool unnamed = !dstThere && unnamedFilesUsable.load(std::memory_order_relaxed);
+    int reads = 0;
     for (;;) {
+        // What the file is as this read begins: one that shrinks or is
+        // rewritten while it is read gives a copy that is neither version.
+        struct stat before {};
+        const bool beforeKnown = ::fstat(in, &before) == 0;
         int out = -1, err = 0;
         QByteArray tmpl;
         if (unnamed) {
@@ -520,7 +525,21 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
         if (!(dense ? copyDense(in, out) : copyContents(in, out)))
             fail(errno);
         struct stat fst {};
-        if (::fstat(in, &fst) == 0) {
+        const bool afterKnown = ::fstat(in, &fst) == 0;
+        // A file that only grew gives its consistent beginning, as it was.
+        if (beforeKnown && afterKnown &&
+            (fst.st_size < before.st_size ||
+             (fst.st_size == before.st_size && (fst.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+                                                fst.st_mtim.tv_nsec != before.st_mtim.tv_nsec)))) {
+            closeQuietly(out);
+            if (!unnamed)
+                ::unlink(tmpl.constData());
+            if (++reads < 2)
+                continue;   // read once more
+            closeQuietly(in);
+            vb::Raise(vb::errPathFileAccess, QStringLiteral("The file changed while it was read"));
+        }
+        if (afterKnown) {
             ::fchmod(out, fst.st_mode & 07777);
             const struct timespec times[2] = {{0, UTIME_OMIT}, fst.st_mtim};
             ::futimens(out, times);

@@ -40,6 +40,7 @@ protected:
         if (!dir.isEmpty())
             args << QStringLiteral("/dir:") + dir;
         program.setProcessChannelMode(QProcess::MergedChannels);
+        program.setProcessEnvironment(env);
         program.start(testenv::builtProgram(), args);
         EXPECT_TRUE(program.waitForStarted(10000));
         EXPECT_TRUE(program.waitForFinished(120000)) << program.readAll().toStdString();
@@ -69,6 +70,7 @@ protected:
     }
 
     QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QString said;
 };
 
@@ -278,7 +280,7 @@ TEST_F(OwnFiles, CopyModeFollowsAReadOnlySource) {
 // A run that cannot be made as its profile stands ends with status 2 before
 // anything is packed, and says why.
 TEST_F(OwnFiles, AProfileThatCannotBeRunAsItStandsIsRefused) {
-    enum Fault { UnreadableExclusion, UnreadableInclusion, UnusedUnreadableInclusion, StoreLostTheProfile };
+    enum Fault { UnreadableExclusion, UnreadableInclusion, UnusedUnreadableInclusion, StoreLostTheProfile, StoreCutToNothing };
     struct Case {
         const char* name;
         Fault fault;
@@ -290,6 +292,7 @@ TEST_F(OwnFiles, AProfileThatCannotBeRunAsItStandsIsRefused) {
         {"an inclusion mask that a complete backup does not use", UnusedUnreadableInclusion, 0, ""},
         {"a settings store that holds nothing of the profile", StoreLostTheProfile, 2,
          "The settings store holds no options for the profile P"},
+        {"a settings store cut to 0 bytes", StoreCutToNothing, 2, "The settings store holds no options for the profile P"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -307,14 +310,22 @@ TEST_F(OwnFiles, AProfileThatCannotBeRunAsItStandsIsRefused) {
             f().txtInclusions->setText(QStringLiteral("*.[doc"));
             break;
         case StoreLostTheProfile:
+        case StoreCutToNothing:
             f().chkEncrypt->setValue(1);
             f().chkRemeberPassword->setValue(1);
             f().txtEncryptPassword->setText(QStringLiteral("secret"));
             break;
         }
         Save_Settings();
+        env = QProcessEnvironment::systemEnvironment();
         if (c.fault == StoreLostTheProfile)
             platform::DeleteSetting(settings::ProfileSettingsApp(QStringLiteral("P")));
+        if (c.fault == StoreCutToNothing) {
+            // The program's own store, emptied (the profile's file is left).
+            const QString config = testenv::tempDir(QStringLiteral("config"));
+            testenv::writeFile(config + QStringLiteral("/vaultora/settings.db"), QByteArray());
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        }
 
         EXPECT_EQ(RunSaved(QStringLiteral("P"), Win(dest)), c.status) << said.toStdString();
         EXPECT_EQ(FilesIn(dest, QStringLiteral("*.zip*")).size(), c.status == 0 ? 2 : 0);
