@@ -436,8 +436,9 @@ void HostFolderReader::close() {
 
 // ---- changes ----
 
-void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
-    NoteHostFileCopied(dstHost, CopyHostFileData(srcHost, dstHost, overwrite, source));
+void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
+                  bool replaceReadOnly) {
+    NoteHostFileCopied(dstHost, CopyHostFileData(srcHost, dstHost, overwrite, source, false, replaceReadOnly));
 }
 
 void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
@@ -448,7 +449,7 @@ void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
 }
 
 CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
-                            bool dstMissing) {
+                            bool dstMissing, bool replaceReadOnly) {
     const HostStat s = source ? *source : StatHost(srcHost);
     if (s.kind == EntryKind::Missing)
         RaiseMissing(srcHost);
@@ -471,7 +472,7 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
             vb::Raise(vb::errPathFileAccess);
         if (!overwrite)
             vb::Raise(vb::errFileExists);
-        if (!(own.st_mode & S_IWUSR))
+        if (!(own.st_mode & S_IWUSR) && !replaceReadOnly)
             vb::Raise(vb::errPermissionDenied);
         if (own.st_dev == s.dev && own.st_ino == s.ino)
             return {};   // the file onto itself: nothing to do
@@ -495,7 +496,12 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     // (and for a target that is replaced) the copy is written under a
     // temporary name that is renamed onto the target at the end.
     bool unnamed = !dstThere && unnamedFilesUsable.load(std::memory_order_relaxed);
+    int reads = 0;
     for (;;) {
+        // What the file is as this read begins: one that shrinks or is
+        // rewritten while it is read gives a copy that is neither version.
+        struct stat before {};
+        const bool beforeKnown = ::fstat(in, &before) == 0;
         int out = -1, err = 0;
         QByteArray tmpl;
         if (unnamed) {
@@ -531,7 +537,21 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
         if (!(dense ? copyDense(in, out) : copyContents(in, out)))
             fail(errno);
         struct stat fst {};
-        if (::fstat(in, &fst) == 0) {
+        const bool afterKnown = ::fstat(in, &fst) == 0;
+        // A file that only grew gives its consistent beginning, as it was.
+        if (beforeKnown && afterKnown &&
+            (fst.st_size < before.st_size ||
+             (fst.st_size == before.st_size && (fst.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+                                                fst.st_mtim.tv_nsec != before.st_mtim.tv_nsec)))) {
+            closeQuietly(out);
+            if (!unnamed)
+                ::unlink(tmpl.constData());
+            if (++reads < 2)
+                continue;   // read once more
+            closeQuietly(in);
+            vb::Raise(vb::errPathFileAccess, QStringLiteral("The file changed while it was read"));
+        }
+        if (afterKnown) {
             ::fchmod(out, fst.st_mode & 07777);
             const struct timespec times[2] = {{0, UTIME_OMIT}, fst.st_mtim};
             ::futimens(out, times);

@@ -257,7 +257,7 @@ private:
             try {
                 bool missing = false;
                 job->targetHost = platform::ResolveHostChild(job->targetFolderHost, job->targetName, &missing);
-                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st, missing);
+                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st, missing, true);
             } catch (...) {
                 job->error = std::current_exception();
             }
@@ -299,7 +299,8 @@ bool CopyAgain(const QString& file, const QString& sourceHost, const QString& ta
     vb::Handler copy(kCopyLabel);
     copy.Erl = 8;
     CreateDirectoryStruct(folder);
-    return TryFor(copy, file, [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st); });
+    return TryFor(copy, file,
+                  [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st, true); });
 }
 
 // The copies in hand take room that a measurement may not show yet.
@@ -523,7 +524,7 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
                 copied = true;     // as far as this thread knows: the worker's end tells
                 clearFlag = false; // cleared when the copy is done
             } else {
-                copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st); });
+                copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st, true); });
                 if (!copied)
                     copied = CopyAgain(File, sourceHost, target, folder, st);
                 if (!copied)

@@ -28,6 +28,8 @@
 #include "run/RunPrograms.h"
 #include "run/Vaultora_Disk.h"
 #include "run/Vaultora_FileSync.h"
+#include "run/Vaultora_Main.h"
+#include "settings/FilterMasks.h"
 #include "settings/SaveSettings.h"
 #include "settings/Statistics.h"
 #include "ui/frmMain_BackUp.h"
@@ -209,6 +211,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         TotalCompressed = 0;
         DeliveredThisRun.clear();
         storedFiles_.clear();
+        workFiles_.clear();
         onDiscImage_.clear();
         undeliveredToDisc_.clear();
         h.Erl = 6;
@@ -217,7 +220,14 @@ void frmMain_BackUp::cmdBackUpNow() {
         if (!RunMode)
             Save_Settings();
         h.Erl = 8;
-        DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0);
+        // A profile that cannot be run as it stands is refused before
+        // anything is made or deleted.
+        if (const QString refusal = ProfileRefusal(); !refusal.isEmpty()) {
+            Refuse(h.label(), 8, refusal);
+            if (!RunMode)
+                platform::MsgBox(refusal, platform::vbExclamation, LangText(16));
+            return Go::Closing;
+        }
         RemoveLeftoversOfAKilledRun();
         h.Erl = 9;
         const bool mediumReady = Update_Media();
@@ -293,13 +303,6 @@ void frmMain_BackUp::cmdBackUpNow() {
         h.Erl = 32;
         if (!Update_Media()) {
             Refuse(h.label(), 32, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
-            return Go::Closing;
-        }
-        // An unattended run of a profile that has nothing ticked could not
-        // back anything up.
-        if (RunMode && !HasTickedEntry(List1)) {
-            Refuse(h.label(), 32,
-                              QStringLiteral("The profile has no source entry to back up: ") + cmbProfiles->Text());
             return Go::Closing;
         }
         if (zipMode) {
@@ -522,7 +525,7 @@ void frmMain_BackUp::cmdBackUpNow() {
 void frmMain_BackUp::RemoveLeftoversOfAKilledRun() {
     vb::Quiet([&] {
         platform::RemoveLeftovers(platform::HostPathOrRaise(txtPathTemp->Text()),
-                                  {QStringLiteral("*_BackUp_*"), platform::kCopyLeftoverPattern,
+                                  {platform::kCopyLeftoverPattern,
                                    QStringLiteral(".vaultora-zip-*"), QStringLiteral(".vaultora-piece-*"),
                                    QStringLiteral("????????registry.*"),
                                    // a link in place of the folder of split pieces
@@ -535,6 +538,71 @@ void frmMain_BackUp::RemoveLeftoversOfAKilledRun() {
         });
 }
 
+QString frmMain_BackUp::TempFolderClash() {
+    if (!optBuMode(0)->Value() || chkMedia->Value() != 1 || chkUseCDRecorder->Value() == 1)
+        return {};
+    const QString temp = txtPathTemp->Text();
+    const QString destination = txtPathBackUp->Text();
+    if (temp.trimmed().isEmpty() || destination.trimmed().isEmpty() || !SameFolder(temp, destination))
+        return {};
+    return QStringLiteral("The temporary folder is the destination folder; choose another temporary folder: ") + temp;
+}
+
+// Why the profile as shown cannot be run ("" when it can):
+// - its temporary folder is the destination folder, where the run's working
+//   files would be made, replaced and deleted among the archives kept there;
+// - nothing is ticked in the source list (ZIP and copy mode);
+// - a filter mask in use cannot be read: it would leave out every file (or
+//   take every one), a backup of what nobody asked for.
+QString frmMain_BackUp::ProfileRefusal() {
+    if (QString clash = TempFolderClash(); !clash.isEmpty())
+        return clash;
+    if (optBuMode(2)->Value())
+        return {};
+    if (!HasTickedEntry(List1))
+        return QStringLiteral("The profile has no source entry to back up: ") + cmbProfiles->Text();
+    return UnreadableFilter();
+}
+
+QString frmMain_BackUp::UnreadableFilter() {
+    if (optBuMode(2)->Value())
+        return {};
+    struct {
+        bool used;
+        const FilterMaskList& list;
+        const char* what;
+    } const lists[] = {
+        {!optCompleteNoFilter->Value(), BackupExclusions, "exclusion"},
+        {optNewOnly->Value(), BackupInclusions, "inclusion"},
+    };
+    for (const auto& l : lists)
+        if (const QString mask = FirstUnreadableMask(l.list); l.used && !mask.isEmpty())
+            return QStringLiteral("The %1 mask \"%2\" cannot be read (a \"[\" without its \"]\"); nothing was backed up")
+                .arg(QLatin1String(l.what), mask);
+    return {};
+}
+
+void frmMain_BackUp::WarnOfTempFolderClash() {
+    if (UnattendedStart())
+        return;
+    if (const QString clash = TempFolderClash(); !clash.isEmpty())
+        platform::MsgBox(clash, platform::vbExclamation, LangText(16));
+}
+
+void frmMain_BackUp::NoteWorkFile(const QString& path) {
+    if (!workFiles_.contains(path))
+        workFiles_ << path;
+}
+
+// Each working file is deleted by its own name; one that is gone (handed on,
+// or never made) is passed over.
+void frmMain_BackUp::DeleteWorkFiles() {
+    QStringList files;
+    files.swap(workFiles_);
+    for (const QString& path : files)
+        vb::Quiet([&] { platform::RemoveHostFile(platform::HostPathOrRaise(path), true); });
+}
+
 // The closing phase of every run. Each step that fails is logged and the
 // phase goes on with the next one, so a run always ends here once.
 void frmMain_BackUp::CloseRun() {
@@ -545,7 +613,7 @@ void frmMain_BackUp::CloseRun() {
             vb::Raise(vb::errObjectNotSet);
         ZipArchive->Close();
     });
-    h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    h.Next(80, [&] { DeleteWorkFiles(); });
     // A run stopped before its end (the session ending, a stop request) has
     // not backed up all that was asked of it.
     if (RunMode && CancelBackUp)

@@ -554,6 +554,16 @@ bool Within(const RealPlace& inner, const RealPlace& outer) {
 
 }  // namespace
 
+bool SameFolder(const QString& a, const QString& b) {
+    const platform::HostPath one = platform::ResolveWindowsPath(a);
+    const platform::HostPath other = platform::ResolveWindowsPath(b);
+    if (!one.ok() || !other.ok())
+        return false;
+    const RealPlace x = RealPlaceOf(one.path);
+    const RealPlace y = RealPlaceOf(other.path);
+    return Within(x, y) && Within(y, x);
+}
+
 QString SyncFoldersClash(const QString& source, const QString& destination) {
     const platform::HostPath from = platform::ResolveWindowsPath(source);
     const platform::HostPath to = platform::ResolveWindowsPath(destination);

@@ -60,3 +60,7 @@ void SynchronizeDir(QString source, QString destination, bool bothWays);
 // made.
 // A folder that maps to no host path is left to the walk to report.
 QString SyncFoldersClash(const QString& source, const QString& destination);
+
+// True when the two Windows paths name one folder where it really is (links
+// followed; a part not made yet compared as written).
+bool SameFolder(const QString& a, const QString& b);

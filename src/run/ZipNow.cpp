@@ -167,12 +167,21 @@ bool frmMain_BackUp::WriteToZip(const QString& File, const QString& StoredAs) {
         const platform::ZipArchiveEntry stored = ZipArchive->Files().Item(after);
         c = stored.CompressedSize();
         u = stored.UncompressedSize();
-        // A file that changed while it was read is stored as it was read; the
-        // error log names it, and its archive flag stays set so that the next
-        // run of new files takes it again.
+        // A file that changed while it was read is stored as it was read, and
+        // its archive flag stays set so that the next run of new files takes
+        // it again. One that grew is told in a trace line; one that shrank is
+        // torn (neither version): it is not backed up, the error log names it
+        // and the run is incomplete.
         const bool changed = double(u) != CurrentFileSize;
-        if (changed)
+        if (changed && double(u) > CurrentFileSize)
             WriteLog(QStringLiteral("WriteToZip: changed while stored"), File, CurrentFileSize, u);
+        else if (changed)
+            ReportNotBackedUp(h.label(), 16, vb::errPathFileAccess,
+                              QStringLiteral("The file changed while it was read (%1 bytes when listed, %2 read); "
+                                             "the archive holds it as read")
+                                  .arg(qint64(CurrentFileSize))
+                                  .arg(u),
+                              File);
         h.Erl = 17;
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.

@@ -178,7 +178,9 @@ void Load_Settings() {
     step(14, [] { vb::DoEvents(); });
     step(15, [] { Load_Statistics(); });
     step(16, [&] { f.chkUseCDRecorder_Click(); });
-    step(17, [&] { DeleteFiles(f.txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    // (The temporary folder is not cleared here: it may hold what the user
+    // keeps. A run deletes only the working files it made itself.)
+    step(17, [&] { f.WarnOfTempFolderClash(); });
     step(18, [&] {
         if (hourglass)
             QApplication::restoreOverrideCursor();
