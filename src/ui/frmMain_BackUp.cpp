@@ -717,7 +717,7 @@ QWidget* frmMain_BackUp::buildMediaTab() {
     txtPathTemp = make<VbTextBox>(QStringLiteral("txtPathTemp"));
     cmdSelectPathTemp = make<VbCommandButton>(QStringLiteral("cmdSelectPathTemp"), QStringLiteral("..."));
     txtSpareSpace = make<VbTextBox>(QStringLiteral("txtSpareSpace"), QStringLiteral("0"));
-    txtSpareSpace->setFixedWidth(60);
+    txtSpareSpace->setFixedWidth(90);  // ten digits
     for (VbCommandButton* b : {cmdSelectPath, cmdSelectPathTemp})
         b->setFixedWidth(28);
     cboDevices->setMinimumWidth(110);

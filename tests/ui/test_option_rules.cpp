@@ -19,7 +19,20 @@
 
 namespace {
 
-class OptionRules : public UiTest {};
+class OptionRules : public UiTest {
+protected:
+    // Shows the window on the tab that holds `box` and gives the box the
+    // keyboard focus, as a click into it would; false where the platform
+    // gives none.
+    bool focusOn(ui::VbTextBox* box) {
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        for (int tab = 0; tab < w->SSTab1->count() && !box->isVisibleTo(w.get()); ++tab)
+            w->SSTab1->setTab(tab);
+        box->setFocus();
+        return QTest::qWaitFor([&] { return box->hasFocus(); }, 2000);
+    }
+};
 using platform::Dialogs;
 
 TEST_F(OptionRules, CountBoxesKeepTheAbsoluteLeadingNumber) {
@@ -63,17 +76,12 @@ TEST_F(OptionRules, TheOldArchiveDayBoxKeepsAWholeNumberOfAtLeastOne) {
 // What the user types stays as typed until the box is left: "2.5" is not
 // read as "2" and "5" (which made 25), and leaving takes the whole part.
 TEST_F(OptionRules, CountBoxesAreCleanedWhenLeftNotWhileTyped) {
-    w->show();
-    QApplication::setActiveWindow(w.get());
     const struct {
         const char* typed;
         const char* left;
     } table[] = {{"2.5", "2"}, {"7.9", "7"}, {"-3", "3"}, {"12abc", "12"}, {"", "0"}, {"40", "40"}};
     for (ui::VbTextBox* box : {w->txtExclYoungDay, w->txtWaitSecondsBefore, w->txtWaitSecondsAfter, w->txtDeleteArchive}) {
-        for (int tab = 0; tab < w->SSTab1->count() && !box->isVisibleTo(w.get()); ++tab)
-            w->SSTab1->setTab(tab);
-        box->setFocus();
-        if (!QTest::qWaitFor([&] { return box->hasFocus(); }, 2000))
+        if (!focusOn(box))
             GTEST_SKIP() << "the platform gives no keyboard focus";
         for (const auto& c : table) {
             SCOPED_TRACE(box->objectName().toStdString() + " " + c.typed);
@@ -104,11 +112,7 @@ TEST_F(OptionRules, SpareSpaceBeyondRangeIsRefused) {
     EXPECT_EQ(prompts(), QStringList({LangText(331)})) << "the program's own text is refused with the message";
 
     Dialogs::scriptAnswers({});
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    w->SSTab1->setTab(3);
-    w->txtSpareSpace->setFocus();
-    if (!QTest::qWaitFor([&] { return w->txtSpareSpace->hasFocus(); }, 2000))
+    if (!focusOn(w->txtSpareSpace))
         GTEST_SKIP() << "the platform gives no keyboard focus";
     w->txtSpareSpace->clear();
     QTest::keyClicks(w->txtSpareSpace, "2.5");
@@ -225,11 +229,7 @@ TEST_F(OptionRules, TheDestinationLosesItsTrailingSeparatorsButNotWhileTyped) {
         EXPECT_EQ(w->txtPathBackUp->Text(), c.stored) << c.set;
     }
 
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    w->SSTab1->setTab(3);
-    w->txtPathBackUp->setFocus();
-    if (!QTest::qWaitFor([&] { return w->txtPathBackUp->hasFocus(); }, 2000))
+    if (!focusOn(w->txtPathBackUp))
         GTEST_SKIP() << "the platform gives no keyboard focus";
     w->txtPathBackUp->clear();
     QTest::keyClicks(w->txtPathBackUp, "E:\\dest\\");
@@ -364,11 +364,11 @@ TEST_F(OptionRules, SetUpButtonsSwitchPanelsAndOnlyMediaTicks) {
     EXPECT_FALSE(ui::Visible(w->Frame11));
     EXPECT_EQ(w->chkMedia->Value(), 1);
 
-    // The e-mail button has no panel: it tells the user so, and its click
-    // (the real button's) changes nothing else.
+    // The e-mail button has no panel: it says where the notice is set up
+    // (the wizard), and its click (the real button's) changes nothing else.
     Dialogs::scriptAnswers({});
     emit w->cmdSetupEmail->Click();
-    EXPECT_EQ(prompts(), QStringList{LangText(21) + "\r\n" + LangText(22)});
+    EXPECT_EQ(prompts(), QStringList{LangText(334)});
     EXPECT_TRUE(ui::Visible(w->Frame3));
 }
 
