@@ -258,6 +258,7 @@ void ZipArchiveState::resetToClosed() {
     // opened may be as large.
     entries_.clear();
     visible_ = {};
+    replaced_ = 0;
     liveByName_.clear();
     earlierSameName_ = {};
     namesIndexed_ = true;
@@ -270,6 +271,11 @@ void ZipArchiveState::resetToClosed() {
 }
 
 void ZipArchiveState::closeReader() { reader_.reset(); }
+
+std::function<void()>& ZipArchiveState::WhileAdding() {
+    static std::function<void()> callback;
+    return callback;
+}
 
 void ZipArchiveState::indexNames() {
     if (namesIndexed_)
@@ -312,6 +318,7 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         entries_ = std::move(read);
         comment_ = r->comment();
         visible_.clear();
+        replaced_ = 0;
         visible_.reserve(entries_.size());
         refused_ = r->refusedCount();
         firstRefusal_.clear();
@@ -528,7 +535,10 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     // The entry is raw and its checksum is known: where minizip lets its
     // count be kept here, the data goes straight to the archive file.
     const bool past = ZipEntryBytes::CanWritePast(writer_, writerIo_->writingStream());
+    const std::function<void()>& whileAdding = WhileAdding();
     auto put = [&](const unsigned char* data, size_t n) {
+        if (whileAdding)
+            whileAdding();
         if (past) {
             if (!writerIo_->writeThrough(data, n))
                 failWriter(QStringLiteral("writing compressed data failed"));
@@ -604,8 +614,11 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
         const int newest = liveByName_.find(entries_, name, hash);
         if (newest >= 0) {
             if (overwrite) {
-                for (int i = newest; i >= 0; i = earlierSameName_[size_t(i)])
-                    entries_.head(size_t(i)).replaced = true;
+                for (int i = newest; i >= 0; i = earlierSameName_[size_t(i)]) {
+                    bool& replaced = entries_.head(size_t(i)).replaced;
+                    replaced_ += replaced ? 0 : 1;
+                    replaced = true;
+                }
             } else {
                 earlierSameName_.back() = newest;
             }

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,10 @@ public:
     void setComment(const QString& text);
 
     int count() const { return int(visible_.size()); }
+    // The listed entries replaced in this session (dropped at close).
+    int replacedCount() const { return replaced_; }
+    // What addFile calls between the blocks of a file's data (may be empty).
+    static std::function<void()>& WhileAdding();
     int physicalIndex(int visibleIndex) const;
     const ZipDirectory& directory() const { return entries_; }
 
@@ -85,6 +90,7 @@ private:
     QByteArray comment_;
     ZipDirectory entries_;
     std::vector<int> visible_;                        // physical indices of the listed entries
+    int replaced_ = 0;                                // of them, those replaced in this session
     int refused_ = 0;                                 // entries left out for a header that does not match
     QString firstRefusal_;
     // The entries not replaced, by name: the newest of each name here, and

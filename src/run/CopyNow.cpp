@@ -478,7 +478,8 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         bool included = false;
         vb::Quiet([&] { included = File_Included(File); });
         if (optNewOnly->Value() && !(included || CurrentArchiveBit)) {
-            leftOut = true;   // nothing is copied, counted or logged
+            leftOut = true;   // nothing is copied or logged; the run counts it as unchanged
+            ++runUnchanged_;
             return;
         }
         if (cd) {

@@ -155,11 +155,18 @@ void frmMain_BackUp::cmdBackUpNow() {
                 c.host.clear();
             plan.bytes += qint64(sizeof(Choice) + 2 * sizeof(QString)) + (f.size() + c.host.size()) * 2;
             c.hidden = leftOutAsHidden(c.attr);
-            if (c.hidden)
+            if (c.hidden) {
+                ++runFilteredOut_;
                 continue;
+            }
             CurrentFileAttr = c.attr;
             CurrentArchiveBit = (c.attr & platform::vbArchive) != 0;
-            c.take = !File_Filter(f) && Zip_Wanted(f);
+            if (File_Filter(f))
+                ++runFilteredOut_;
+            else if (!Zip_Wanted(f))
+                ++runUnchanged_;
+            else
+                c.take = true;
             plan.taken += c.take ? 1 : 0;
             vb::DoEventsThrottled();
         }
@@ -201,6 +208,11 @@ void frmMain_BackUp::cmdBackUpNow() {
         h.Erl = 5;
         CancelBackUp = false;
         g_refusal.clear();
+        runFilteredOut_ = 0;
+        runUnchanged_ = 0;
+        // The window stays live while a large file is stored, so that Stop
+        // is seen (and answered) at once.
+        platform::ZipArchiveComponent::SetWhileAdding([] { vb::DoEventsThrottled(); });
         DeliveredArchive.clear();
         TimerRT->setEnabled(false);
         txtTotalFiles->setText(QStringLiteral("0"));
@@ -407,14 +419,18 @@ void frmMain_BackUp::cmdBackUpNow() {
                         }
                     } else {
                         CurrentFileAttr = AttributesAs16(copy_source::Attributes(file));
-                        if (leftOutAsHidden(CurrentFileAttr))
+                        if (leftOutAsHidden(CurrentFileAttr)) {
+                            ++runFilteredOut_;
                             continue;
+                        }
                         CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
                         h.Erl = 46;
                         if (!File_Filter(file)) {
                             Copy_Now(file);
                             if (ProgramEnded())
                                 return Go::Ended;
+                        } else {
+                            ++runFilteredOut_;
                         }
                     }
                     h.Erl = 47;
@@ -453,7 +469,11 @@ void frmMain_BackUp::cmdBackUpNow() {
                                 Copy_Now(entry);
                             if (ProgramEnded())
                                 return Go::Ended;
+                        } else {
+                            ++runFilteredOut_;
                         }
+                    } else {
+                        ++runFilteredOut_;
                     }
                 }
             }
@@ -605,9 +625,18 @@ void frmMain_BackUp::DeleteWorkFiles() {
 
 // The closing phase of every run. Each step that fails is logged and the
 // phase goes on with the next one, so a run always ends here once.
+QString frmMain_BackUp::NothingStoredNote() const {
+    if (vb::Val(txtTotalFiles->Text()) != 0 || (runFilteredOut_ == 0 && runUnchanged_ == 0))
+        return {};
+    return LangText(333)
+        .replace(QLatin1String("%1"), QString::number(runFilteredOut_))
+        .replace(QLatin1String("%2"), QString::number(runUnchanged_));
+}
+
 void frmMain_BackUp::CloseRun() {
     vb::Handler h(QStringLiteral("cmdBackUpNow"));
     vb::Quiet([&] { vb::Close(LogFileNo); });
+    platform::ZipArchiveComponent::SetWhileAdding({});
     vb::Quiet([&] {
         if (!ZipArchive)
             vb::Raise(vb::errObjectNotSet);
@@ -642,7 +671,12 @@ void frmMain_BackUp::CloseRun() {
             Speak(LangText(121));
         }
     });
-    h.Next(83, [&] { SetLog(txtNews->Text()); });
+    h.Next(83, [&] {
+        // A run that stored nothing says why, when the filters or the
+        // new-files-only rule left every file out.
+        const QString why = refused || CancelBackUp ? QString() : NothingStoredNote();
+        SetLog(why.isEmpty() ? txtNews->Text() : why + vb::vbCrLf + txtNews->Text());
+    });
     h.Next(84, [&] {
         ZipArchive.reset();
         if (waitCursorSet_) {

@@ -35,8 +35,10 @@ constexpr double kMb = 1048576.0;
 bool frmMain_BackUp::Zip_Now(const QString& File) {
     vb::Handler h(QStringLiteral("Zip_Now of Formular frmMain_BackUp"));
     return h.Guard(false, [&] {
-        if (!Zip_Wanted(File))
+        if (!Zip_Wanted(File)) {
+            ++runUnchanged_;
             return false;
+        }
         return WriteToZip(File);
     });
 }
@@ -191,8 +193,12 @@ bool frmMain_BackUp::WriteToZip(const QString& File, const QString& StoredAs) {
             // settled much later).
             storedFiles_.push_back({listed ? listedHost : platform::ToHost(File), u, stored.ModificationSecs()});
         h.Erl = 18;
-        txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
-        txtAnzFiles->setTextSoon(QString::number(after + 1));
+        // Files taken: a piece of a split file is not one (the file counts
+        // once all its pieces are in); entries in the archive: those it
+        // keeps, without the ones this file replaced.
+        if (StoredAs.isEmpty())
+            txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
+        txtAnzFiles->setTextSoon(QString::number(ZipArchive->Files().Kept()));
         TotalUncompressed += double(u);
         TotalCompressed += double(c);
         txtTotalSize->setTextSoon(vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
@@ -275,6 +281,8 @@ bool frmMain_BackUp::StoreTooLarge(const QString& File) {
         ProgressBar2->setMax(100);
     }
     DelDir(folder);
+    if (whole)
+        txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
     PlayClip(QStringLiteral("compress.avi"));
     Refresh();
     return whole;

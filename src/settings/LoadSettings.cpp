@@ -201,4 +201,7 @@ void Load_Settings() {
     // The status line said "Loading" for each entry of the source list; the
     // load is over now.
     step(22, [&] { f.txtNews->setText(LangText(3)); });
+    // The name box names the profile now in the window, however it was
+    // chosen (the profile box, a start with "/profile:", the wizard, Delete).
+    step(23, [&] { f.txtProfile->setText(f.cmbProfiles->Text()); });
 }

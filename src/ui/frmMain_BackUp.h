@@ -474,6 +474,13 @@ public:
     // True while Load_Settings fills the controls: the option rules then
     // keep the values valid without showing their messages.
     bool LoadingSettings = false;
+    // Files of the run left out by the filters (and as hidden), and left out
+    // as unchanged by the new-files-only rule; the note when nothing was stored.
+    int runFilteredOut_ = 0;
+    int runUnchanged_ = 0;
+    QString NothingStoredNote() const;
+    // The last spare space the box took; a number beyond range gives it back.
+    QString spareSpaceTaken_ = QStringLiteral("0");
 
     // --- source selection list and folder exclusion -----------------------
     // Defined with the settings procedures (src/settings/SourceList.cpp).
@@ -529,11 +536,15 @@ public slots:
     void txtExclusions_LostFocus();
     void txtInclusions_LostFocus();
     void txtExclYoungDay_Change();
+    void txtExclYoungDay_LostFocus();
     void txtDeleteArchive_Change();
     void txtDeleteArchive_LostFocus();
     void txtWaitSecondsBefore_Change();
+    void txtWaitSecondsBefore_LostFocus();
     void txtWaitSecondsAfter_Change();
+    void txtWaitSecondsAfter_LostFocus();
     void txtSpareSpace_Change();
+    void txtSpareSpace_LostFocus();
     void txtPathBackUp_Change();
     // Drops the destination's trailing "\" (each of them); also run before a
     // save and before a run, since typing is left alone.
