@@ -301,15 +301,13 @@ TEST(ZipArchive, ExtractWritesBelowTheFolderAndReplacesAnExistingFile) {
 TEST(ZipArchive, ExtractRefusesNamesThatLeaveTheFolder) {
     const QString dir = testenv::tempDir("zip-evil");
     const QString zip = dir + "/evil.zip";
-    const ProcResult made = run("/usr/bin/python3",
-                         {"-c",
-                          "import sys, zipfile\n"
-                          "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                          "    for n in sys.argv[2:]:\n"
-                          "        i = zipfile.ZipInfo('x'); i.filename = n\n"
-                          "        z.writestr(i, b'evil')\n",
-                          zip, "../evil1.txt", "/tmp/evil2.txt", "a/../../evil3.txt", "C:/evil4.txt",
-                          "..\\evil5.txt", "ok/../evil6.txt", "fine/ok.txt"});
+    const ProcResult made = pythonZip(zip,
+                                      "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                      "    for n in sys.argv[2:]:\n"
+                                      "        i = zipfile.ZipInfo('x'); i.filename = n\n"
+                                      "        z.writestr(i, b'evil')\n",
+                                      {"../evil1.txt", "/tmp/evil2.txt", "a/../../evil3.txt", "C:/evil4.txt",
+                                       "..\\evil5.txt", "ok/../evil6.txt", "fine/ok.txt"});
     ASSERT_EQ(made.rc, 0) << made.err.toStdString();
     const QString target = dir + "/target/inner";
     QDir().mkpath(target);
@@ -337,17 +335,15 @@ TEST(ZipArchive, ExtractRefusesNamesThatLeaveTheFolder) {
 TEST(ZipArchive, ExtractFollowsTheUsersLinksOnly) {
     const QString dir = testenv::tempDir("zip-links");
     const QString zip = dir + "/links.zip";
-    const ProcResult made = run("/usr/bin/python3",
-                                {"-c",
-                                 "import sys, zipfile\n"
-                                 "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                                 "    z.writestr('Docs/a.txt', 'a')\n"
-                                 "    z.writestr('Docs/sub/b.txt', 'b')\n"
-                                 "    i = zipfile.ZipInfo('Docs/planted'); i.create_system = 3\n"
-                                 "    i.external_attr = 0o120777 << 16\n"
-                                 "    z.writestr(i, sys.argv[2])\n"
-                                 "    z.writestr('New/c.txt', 'c')\n",
-                                 zip, dir + "/elsewhere"});
+    const ProcResult made = pythonZip(zip,
+                                      "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                      "    z.writestr('Docs/a.txt', 'a')\n"
+                                      "    z.writestr('Docs/sub/b.txt', 'b')\n"
+                                      "    i = zipfile.ZipInfo('Docs/planted'); i.create_system = 3\n"
+                                      "    i.external_attr = 0o120777 << 16\n"
+                                      "    z.writestr(i, sys.argv[2])\n"
+                                      "    z.writestr('New/c.txt', 'c')\n",
+                                      {dir + "/elsewhere"});
     ASSERT_EQ(made.rc, 0) << made.err.toStdString();
     const QString target = dir + "/target", disk = dir + "/disk", elsewhere = dir + "/elsewhere";
     for (const QString& d : {target, disk, elsewhere})

@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QTimer>
 
 #include "RestoreTest.h"
 #include "common/NRV_File_Dir.h"
+#include "platform/ZipTestSupport.h"
 
 using namespace restoretest;
 using platform::vbInformation;
@@ -115,14 +115,10 @@ TEST_F(RestoreFiles, AnEncryptedArchiveIsDecryptedOnceAndOnlyItsOwnCopiesGo) {
     EXPECT_EQ(ziprun::FilesIn(temp), QStringList({QStringLiteral("Other_BackUp_d20260101.zip")}));
 }
 
-// Archives made with Python's zipfile, as other programs make them: the
-// script gets the archive's host path and then `args`.
+// Archives made with Python's zipfile, as other programs make them.
 void PythonZip(const QString& hostPath, const QString& script, const QStringList& args = {}) {
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"),
-            QStringList{QStringLiteral("-c"), QStringLiteral("import sys, zipfile\n") + script, hostPath} + args);
-    ASSERT_TRUE(p.waitForFinished(30000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const ziptest::ProcResult made = ziptest::pythonZip(hostPath, script, args);
+    ASSERT_EQ(made.rc, 0) << made.err.toStdString();
 }
 
 // A link the user had in the drive before the restore is followed; names
