@@ -18,6 +18,8 @@
 
 namespace platform {
 
+class KnownLinks;
+
 // The open archive behind a ZipArchiveComponent, shared with its Files
 // collection and its entries. The directory and the entries are read by
 // ZipArchiveReader; entries are written through minizip (appending in place
@@ -64,7 +66,7 @@ public:
     // and the most memory the read-ahead holds; for tests and measurements.
     static void setReadAhead(int threads, size_t boundBytes);
     static int readAheadThreads();
-    void extract(int physicalIndex, quint64 session, const QString& windowsFolder);
+    void extract(int physicalIndex, quint64 session, const QString& windowsFolder, const KnownLinks* known);
 
     // The stored name for a Windows path: the path below its drive or share
     // root, "." and ".." resolved, folders separated by "/".
