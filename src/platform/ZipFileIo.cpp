@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ZipFileIo.h"
 
+#include "platform/ZipEntryBytes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -207,6 +209,7 @@ struct ZipFileIoAccess {
         io->writing_ = f;
         ++io->writers_;
     }
+    static const ZipDirectorySpill* spill(const ZipFileIo* io) { return io->spill_.get(); }
     static void closed(ZipFileIo* io, void* f) {
         if (io->writing_ == f)
             io->writing_ = nullptr;
@@ -270,7 +273,13 @@ uLong ZCALLBACK readFile(voidpf, voidpf stream, void* buf, uLong size) {
 }
 
 uLong ZCALLBACK writeFile(voidpf, voidpf stream, const void* buf, uLong size) {
-    return uLong(static_cast<OpenFile*>(stream)->write(static_cast<const char*>(buf), size_t(size)));
+    auto* f = static_cast<OpenFile*>(stream);
+    if (const ZipDirectorySpill* spill = ZipFileIoAccess::spill(f->io); spill && spill->standsIn(buf)) {
+        const bool ok = spill->writeOut(
+            [](void* to, const char* bytes, size_t n) { return static_cast<OpenFile*>(to)->write(bytes, n) == n; }, f);
+        return ok ? size : 0;
+    }
+    return uLong(f->write(static_cast<const char*>(buf), size_t(size)));
 }
 
 ZPOS64_T ZCALLBACK tellFile(voidpf, voidpf stream) { return static_cast<OpenFile*>(stream)->pos; }
@@ -331,6 +340,20 @@ ZipFileIo::ZipFileIo() {
     functions_.zclose_file = closeFile;
     functions_.zerror_file = errorFile;
     functions_.opaque = this;
+}
+
+ZipFileIo::~ZipFileIo() = default;
+
+ZipDirectorySpill* ZipFileIo::directorySpill(const QByteArray& folder) {
+    if (!spillTried_) {
+        spillTried_ = true;
+        if (ZipDirectorySpill::Available()) {
+            auto spill = std::make_unique<ZipDirectorySpill>();
+            if (spill->open(folder))
+                spill_ = std::move(spill);
+        }
+    }
+    return spill_.get();
 }
 
 bool ZipFileIo::writeThrough(const void* data, size_t n) {
