@@ -194,10 +194,10 @@ std::vector<unsigned char> trialArchive(bool past, ZipDirectorySpill* spilled = 
         if (past && spilled)
             spilled->move(z);
     }
-    for (int e = 0; e < 200 && ok; ++e) {
+    for (int e = 0; e < 120 && ok; ++e) {
         zip_fileinfo zfi{};
         zfi.dosDate = 0x5A8B6C2Du + unsigned(e);
-        const QByteArray name = "folder/entry " + QByteArray::number(e);
+        const QByteArray name = "a folder of the trial/and an entry in it " + QByteArray::number(e);
         ok = zipOpenNewFileInZip4_64(z, name.constData(), &zfi, nullptr, 0, "abcde", 5, nullptr, 0, 0, 1, -MAX_WBITS,
                                      8, Z_DEFAULT_STRATEGY, nullptr, 0, (3 << 8) | 30, 0x0800, e % 7 == 0) == ZIP_OK &&
              zipCloseFileInZipRaw64(z, 0, 0) == ZIP_OK;
@@ -352,12 +352,13 @@ bool ZipDirectorySpill::standsIn(const void* data) const {
 }
 
 bool ZipDirectorySpill::writeOut(bool (*put)(void* to, const char* bytes, size_t n), void* to) const {
-    std::vector<char> piece(size_t(1) << 20);
+    constexpr size_t kPiece = size_t(256) << 10;
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
     for (quint64 at = 0; at < size_;) {
-        const ssize_t got = ::pread(fd_, piece.data(), size_t(std::min<quint64>(piece.size(), size_ - at)), off_t(at));
+        const ssize_t got = ::pread(fd_, piece.get(), size_t(std::min<quint64>(kPiece, size_ - at)), off_t(at));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0 || !put(to, piece.data(), size_t(got)))
+        if (got <= 0 || !put(to, piece.get(), size_t(got)))
             return false;
         at += quint64(got);
     }
