@@ -132,6 +132,7 @@ int ZCALLBACK memError(voidpf, voidpf) { return 0; }
 // failed.
 std::vector<unsigned char> trialArchive(bool past, ZipDirectorySpill* spilled = nullptr) {
     MemoryFile file;
+    file.bytes.reserve(size_t(1) << 18);
     file.spill = spilled;
     zlib_filefunc64_def functions{};
     functions.zopen64_file = memOpen;

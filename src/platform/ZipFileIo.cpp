@@ -26,13 +26,20 @@ struct OpenFile {
     bool writable = false;
     uint64_t pos = 0;        // logical position
     uint64_t diskSize = 0;   // size of the file on disk
-    std::vector<char> buf;   // bytes [bufStart, bufStart + bufLen) of the file
+    std::unique_ptr<char[]> buf;   // bytes [bufStart, bufStart + bufLen) of the file
     uint64_t bufStart = 0;
     size_t bufLen = 0;
     bool dirty = false;
     bool failed = false;
 
     uint64_t size() const { return std::max(diskSize, bufStart + bufLen); }
+
+    // The buffer is made when first used, and not cleared: only the bytes
+    // read or written into it are ever taken from it.
+    void ensureBuffer() {
+        if (!buf)
+            buf = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    }
 
     void fail(int e) {
         failed = true;
@@ -45,7 +52,7 @@ struct OpenFile {
         dirty = false;
         if (io->frozen())
             return false;
-        struct iovec whole = {buf.data(), bufLen};
+        struct iovec whole = {buf.get(), bufLen};
         if (!writeAllAt(&whole, 1, bufStart))
             return false;
         diskSize = std::max(diskSize, bufStart + bufLen);
@@ -104,7 +111,7 @@ struct OpenFile {
             if (pos >= bufStart && pos < bufStart + bufLen) {
                 const size_t off = size_t(pos - bufStart);
                 const size_t take = std::min(n - done, bufLen - off);
-                std::memcpy(out + done, buf.data() + off, take);
+                std::memcpy(out + done, buf.get() + off, take);
                 done += take;
                 pos += take;
                 continue;
@@ -117,9 +124,9 @@ struct OpenFile {
                 pos += got;
                 break;
             }
-            buf.resize(kBufferSize);
+            ensureBuffer();
             bufStart = pos;
-            bufLen = readDisk(buf.data(), kBufferSize, pos);
+            bufLen = readDisk(buf.get(), kBufferSize, pos);
             if (bufLen == 0)
                 break;
         }
@@ -163,9 +170,9 @@ struct OpenFile {
             bufStart = pos;
             return n;
         }
-        buf.resize(kBufferSize);
+        ensureBuffer();
         const size_t off = size_t(pos - bufStart);
-        std::memcpy(buf.data() + off, in, n);
+        std::memcpy(buf.get() + off, in, n);
         bufLen = std::max(bufLen, off + n);
         dirty = true;
         pos += n;
@@ -185,7 +192,7 @@ struct OpenFile {
         int count = 0;
         uint64_t at = pos;
         if (dirty && bufLen > 0 && pos == bufStart + bufLen) {
-            iov[count++] = {buf.data(), bufLen};
+            iov[count++] = {buf.get(), bufLen};
             at = bufStart;
         } else if (!flush()) {
             return false;
