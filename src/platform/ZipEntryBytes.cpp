@@ -361,6 +361,9 @@ bool ZipDirectorySpill::writeOut(bool (*put)(void* to, const char* bytes, size_t
             continue;
         if (got <= 0 || !put(to, piece.get(), size_t(got)))
             return false;
+        // The bytes handed on give their room back at once: the directory
+        // does not take its space twice on a nearly full disk.
+        ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(at), off_t(got));
         at += quint64(got);
     }
     return true;

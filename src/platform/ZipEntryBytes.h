@@ -71,8 +71,9 @@ public:
     void move(zipFile z);
     // Whether `data` is the block that stands for the moved records.
     bool standsIn(const void* data) const;
-    // Hands the moved records to `put` in pieces, in order; false when the
-    // file cannot be read or `put` fails.
+    // Hands the moved records to `put` in pieces, in order, freeing each
+    // piece's room in the file once handed on; false when the file cannot
+    // be read or `put` fails.
     bool writeOut(bool (*put)(void* to, const char* bytes, size_t n), void* to) const;
     // Forgets the block that stood in (minizip frees it at the close).
     void closed();
