@@ -35,6 +35,9 @@ constexpr quint32 kMadeByUnix = (3u << 8) | 30u;
 constexpr size_t kIoBlock = size_t(1) << 20;
 
 QByteArray encodedHost(const QString& hostPath) { return platform::HostBytes(hostPath); }
+// The directory records of this many entries (about 100 KB) are moved out
+// of memory at once.
+constexpr int kEntriesPerSpill = 1024;
 
 [[noreturn]] void raiseFor(int number, const QString& path, const QString& detail = {}) {
     RaiseZipError(number, path, detail);
@@ -222,6 +225,7 @@ void ZipArchiveState::resetToClosed() {
         writer_ = nullptr;
     }
     writerIo_.reset();
+    directorySpill_ = nullptr;
     open_ = false;
     selfKnown_ = false;
     windowsPath_.clear();
@@ -395,10 +399,15 @@ void ZipArchiveState::openWriter() {
     if (!writer_) {
         const int e = writerIo_->lastErrno();
         writerIo_.reset();
+        directorySpill_ = nullptr;
         if (e)
             raiseErrno(e, windowsPath_);
         raiseFor(errInvalidFileFormat, windowsPath_, QStringLiteral("cannot add to this archive"));
     }
+    // The directory records wait beside the archive, where its directory
+    // will be written.
+    directorySpill_ = writerIo_->directorySpill(encodedHost(QFileInfo(hostPath_).absolutePath()));
+    entriesSinceSpill_ = 0;
 }
 
 void ZipArchiveState::failWriter(const QString& what) {
@@ -414,6 +423,7 @@ void ZipArchiveState::failWriter(const QString& what) {
         writer_ = nullptr;
     }
     writerIo_.reset();
+    directorySpill_ = nullptr;
     vb::Raise(damageNumber_, damageText_);
 }
 
@@ -432,6 +442,7 @@ void ZipArchiveState::commitWriter() {
         failWriter(QStringLiteral("writing the ZIP64 end record failed"));
     }
     writerIo_.reset();
+    directorySpill_ = nullptr;
     // Every entry's header and the directory are this process's own writing.
     ZipArchiveReader::RememberWhole(hostPath_);
 }
@@ -566,6 +577,10 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     const uLong storedCrc = failed ? (crc ^ 0xFFFFFFFFul) : crc;
     if (zipCloseFileInZipRaw64(writer_, usize, storedCrc) != ZIP_OK)
         failWriter(QStringLiteral("finishing an entry failed"));
+    if (directorySpill_ && ++entriesSinceSpill_ >= kEntriesPerSpill) {
+        directorySpill_->move(writer_);
+        entriesSinceSpill_ = 0;
+    }
 
     ZipEntryHead r;
     r.flags = quint16(nameFlags);

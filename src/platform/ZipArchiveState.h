@@ -15,6 +15,7 @@
 #include "platform/ZipArchiveReader.h"
 #include "platform/ZipDeflateAhead.h"
 #include "platform/ZipFileIo.h"
+#include "platform/ZipEntryBytes.h"
 
 namespace platform {
 
@@ -106,6 +107,8 @@ private:
 
     std::unique_ptr<ZipFileIo> writerIo_;
     zipFile writer_ = nullptr;
+    ZipDirectorySpill* directorySpill_ = nullptr;   // of writerIo_, or null
+    int entriesSinceSpill_ = 0;
 
     bool damaged_ = false;
     int damageNumber_ = 0;

@@ -2,9 +2,16 @@
 #include "platform/ZipEntryBytes.h"
 
 #include <atomic>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/mman.h>
+#include <sys/uio.h>
+#include <unistd.h>
 #include <vector>
 
 #include <zlib.h>
@@ -26,12 +33,28 @@ constexpr size_t kRaw = 0x124;
 constexpr size_t kEncrypt = 0x10138;
 constexpr size_t kTotalCompressed = 0x10148;
 constexpr unsigned kMinizipBuffer = 0x10000;  // its buffer: a write of more is flushed once
+// The chain of blocks of the central directory (central_dir: its first and
+// its last block), and one block (linkedlist_datablock_internal).
+constexpr size_t kDirectoryFirst = 0x60;
+constexpr size_t kDirectoryLast = 0x68;
+constexpr size_t kBlockData = 4096 - 4 * 4;
+struct DirectoryBlock {
+    DirectoryBlock* next;
+    uLong avail;
+    uLong filled;
+    uLong unused;
+    unsigned char data[kBlockData];
+};
 
 template <typename T>
 T field(zipFile z, size_t at) {
     T v;
     std::memcpy(&v, static_cast<const char*>(z) + at, sizeof v);
     return v;
+}
+template <typename T>
+void setField(zipFile z, size_t at, T v) {
+    std::memcpy(static_cast<char*>(z) + at, &v, sizeof v);
 }
 
 bool entryOpenRaw(zipFile z, const void* opaque, const void* stream) {
@@ -50,6 +73,7 @@ struct MemoryFile {
     std::vector<unsigned char> bytes;
     uint64_t pos = 0;
     bool open = false;
+    const ZipDirectorySpill* spill = nullptr;
 };
 
 voidpf ZCALLBACK memOpen(voidpf opaque, const void*, int) {
@@ -72,7 +96,17 @@ void memPut(MemoryFile* f, const void* buf, size_t size) {
     f->pos += size;
 }
 uLong ZCALLBACK memWrite(voidpf, voidpf stream, const void* buf, uLong size) {
-    memPut(static_cast<MemoryFile*>(stream), buf, size_t(size));
+    auto* f = static_cast<MemoryFile*>(stream);
+    if (f->spill && f->spill->standsIn(buf)) {
+        const bool ok = f->spill->writeOut(
+            [](void* to, const char* bytes, size_t n) {
+                memPut(static_cast<MemoryFile*>(to), bytes, n);
+                return true;
+            },
+            f);
+        return ok ? size : 0;
+    }
+    memPut(f, buf, size_t(size));
     return size;
 }
 ZPOS64_T ZCALLBACK memTell(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
@@ -92,10 +126,14 @@ int ZCALLBACK memError(voidpf, voidpf) { return 0; }
 
 // Writes the trial archive: entries of several sizes, one with ZIP64
 // headers, one deflated, their data given to minizip (`past` false) or
-// written past it wherever that is allowed. Empty when minizip or the
-// state's places failed.
-std::vector<unsigned char> trialArchive(bool past) {
+// written past it wherever that is allowed, then small entries enough for
+// several blocks of directory records, moved out after every entry when
+// `past` and `spilled` is open. Empty when minizip or the state's places
+// failed.
+std::vector<unsigned char> trialArchive(bool past, ZipDirectorySpill* spilled = nullptr) {
     MemoryFile file;
+    file.bytes.reserve(size_t(1) << 18);
+    file.spill = spilled;
     zlib_filefunc64_def functions{};
     functions.zopen64_file = memOpen;
     functions.zread_file = memRead;
@@ -154,8 +192,22 @@ std::vector<unsigned char> trialArchive(bool past) {
         }
         const uLong crc = crc32(crc32(0L, Z_NULL, 0), data.data(), uInt(en.size));
         ok = zipCloseFileInZipRaw64(z, en.size * 3, crc) == ZIP_OK && ok;
+        if (past && spilled)
+            spilled->move(z);
+    }
+    for (int e = 0; e < 120 && ok; ++e) {
+        zip_fileinfo zfi{};
+        zfi.dosDate = 0x5A8B6C2Du + unsigned(e);
+        const QByteArray name = "a folder of the trial/and an entry in it " + QByteArray::number(e);
+        ok = zipOpenNewFileInZip4_64(z, name.constData(), &zfi, nullptr, 0, "abcde", 5, nullptr, 0, 0, 1, -MAX_WBITS,
+                                     8, Z_DEFAULT_STRATEGY, nullptr, 0, (3 << 8) | 30, 0x0800, e % 7 == 0) == ZIP_OK &&
+             zipCloseFileInZipRaw64(z, 0, 0) == ZIP_OK;
+        if (past && spilled)
+            spilled->move(z);
     }
     ok = zipClose(z, "trial") == ZIP_OK && ok;
+    if (spilled)
+        spilled->closed();
     if (!ok)
         return {};
     return std::move(file.bytes);
@@ -165,14 +217,27 @@ std::atomic<bool> allowed{true};
 
 }  // namespace
 
-bool ZipEntryBytes::Available() {
-    static const bool same = [] {
+// Whether the trial came out the same both ways, and whether its directory
+// was moved out on the way.
+struct Trial {
+    bool same = false;
+    bool spilled = false;
+};
+static const Trial& TrialResult() {
+    static const Trial trial = [] {
+        Trial t;
+        ZipDirectorySpill spill;
+        const bool canSpill = spill.open({});
         const std::vector<unsigned char> plain = trialArchive(false);
-        const std::vector<unsigned char> past = trialArchive(true);
-        return !plain.empty() && plain == past;
+        const std::vector<unsigned char> past = trialArchive(true, canSpill ? &spill : nullptr);
+        t.same = !plain.empty() && plain == past;
+        t.spilled = t.same && canSpill && spill.moved();
+        return t;
     }();
-    return same && allowed.load(std::memory_order_relaxed);
+    return trial;
 }
+
+bool ZipEntryBytes::Available() { return TrialResult().same && allowed.load(std::memory_order_relaxed); }
 
 void ZipEntryBytes::SetAllowed(bool on) { allowed = on; }
 
@@ -186,6 +251,127 @@ void ZipEntryBytes::Count(zipFile z, quint64 bytes) {
     std::memcpy(&total, at, sizeof total);
     total += bytes;
     std::memcpy(at, &total, sizeof total);
+}
+
+ZipDirectorySpill::~ZipDirectorySpill() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool ZipDirectorySpill::Available() { return TrialResult().spilled && allowed.load(std::memory_order_relaxed); }
+
+bool ZipDirectorySpill::open(const QByteArray& folder) {
+    if (fd_ >= 0)
+        return true;
+    if (sizeof(void*) != 8)
+        return false;
+    if (folder.isEmpty()) {
+        fd_ = ::memfd_create("zip-directory", MFD_CLOEXEC);
+    } else {
+        fd_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd_ < 0) {
+            QByteArray pattern = folder + "/.zip-directory-XXXXXX";
+            fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+            if (fd_ >= 0)
+                ::unlink(pattern.constData());
+        }
+    }
+    return fd_ >= 0;
+}
+
+void ZipDirectorySpill::move(zipFile z) {
+    if (fd_ < 0 || failed_ || !z)
+        return;
+    auto* first = field<DirectoryBlock*>(z, kDirectoryFirst);
+    auto* last = field<DirectoryBlock*>(z, kDirectoryLast);
+    if (!first || !last || first == last || last->next)
+        return;
+    auto* standIn = static_cast<DirectoryBlock*>(standIn_);
+    if (standIn && first != standIn) {
+        failed_ = true;   // not the chain left here: leave it alone
+        return;
+    }
+    DirectoryBlock* from = standIn ? standIn->next : first;
+    std::vector<struct iovec> pieces;
+    quint64 bytes = 0;
+    for (DirectoryBlock* b = from; b != last; b = b->next) {
+        if (!b || b->avail + b->filled != kBlockData) {
+            failed_ = true;
+            return;
+        }
+        pieces.push_back({b->data, size_t(b->filled)});
+        bytes += b->filled;
+    }
+    if (pieces.empty())
+        return;
+    quint64 at = size_;
+    for (size_t i = 0; i < pieces.size();) {
+        const int count = int(std::min<size_t>(pieces.size() - i, IOV_MAX));
+        const ssize_t w = ::pwritev(fd_, pieces.data() + i, count, off_t(at));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            failed_ = true;
+            return;
+        }
+        at += quint64(w);
+        size_t left = size_t(w);
+        while (left > 0 && i < pieces.size()) {
+            if (left >= pieces[i].iov_len) {
+                left -= pieces[i].iov_len;
+                ++i;
+            } else {
+                pieces[i].iov_base = static_cast<char*>(pieces[i].iov_base) + left;
+                pieces[i].iov_len -= left;
+                left = 0;
+            }
+        }
+    }
+    if (!standIn) {
+        // minizip frees every block of its chain at the close with free().
+        standIn = static_cast<DirectoryBlock*>(std::calloc(1, sizeof(DirectoryBlock)));
+        if (!standIn) {
+            failed_ = true;
+            return;
+        }
+    }
+    for (DirectoryBlock* b = from; b != last;) {
+        DirectoryBlock* next = b->next;
+        std::free(b);
+        b = next;
+    }
+    size_ += bytes;
+    standIn->next = last;
+    standIn->avail = 0;
+    standIn->filled = uLong(size_);
+    standIn_ = standIn;
+    setField(z, kDirectoryFirst, standIn);
+}
+
+bool ZipDirectorySpill::standsIn(const void* data) const {
+    return standIn_ && data == static_cast<const DirectoryBlock*>(standIn_)->data;
+}
+
+bool ZipDirectorySpill::writeOut(bool (*put)(void* to, const char* bytes, size_t n), void* to) const {
+    constexpr size_t kPiece = size_t(256) << 10;
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
+    for (quint64 at = 0; at < size_;) {
+        const ssize_t got = ::pread(fd_, piece.get(), size_t(std::min<quint64>(kPiece, size_ - at)), off_t(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0 || !put(to, piece.get(), size_t(got)))
+            return false;
+        // The bytes handed on give their room back at once: the directory
+        // does not take its space twice on a nearly full disk.
+        ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(at), off_t(got));
+        at += quint64(got);
+    }
+    return true;
+}
+
+void ZipDirectorySpill::closed() {
+    standIn_ = nullptr;
+    failed_ = true;   // the chain it knew is gone
 }
 
 }  // namespace platform

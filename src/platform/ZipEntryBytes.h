@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QByteArray>
 #include <QtGlobal>
+
+#include <cstddef>
 
 #include <minizip/zip.h>
 
@@ -30,6 +33,56 @@ public:
     static bool CanWritePast(zipFile z, const void* stream);
     // Counts bytes written past minizip as the open entry's data.
     static void Count(zipFile z, quint64 bytes);
+};
+
+// The central directory that minizip builds of the entries written, moved
+// out of memory as it grows. minizip keeps each entry's directory record in
+// a chain of blocks until it writes them all at the close, about 100 bytes
+// a file (100 MB for a million files). The full blocks are written to an
+// unnamed file instead and replaced by one block of minizip's own kind that
+// stands for them: when minizip writes that block at the close, the file
+// functions see its address and write the file's bytes in its place, so the
+// archive is the same byte for byte.
+//
+// Like the count above this relies on minizip's private state; it is only
+// done once the trial archive, its directory moved after every entry, came
+// out the same as one written the plain way.
+class ZipDirectorySpill {
+public:
+    ZipDirectorySpill() = default;
+    ZipDirectorySpill(const ZipDirectorySpill&) = delete;
+    ZipDirectorySpill& operator=(const ZipDirectorySpill&) = delete;
+    ~ZipDirectorySpill();
+
+    // Whether records can be moved (the trial is made at the first call;
+    // ZipEntryBytes::SetAllowed(false) turns it off as well).
+    static bool Available();
+
+    // Opens the file for the records: an unnamed file in `folder` (a host
+    // path), or one in memory when `folder` is empty. False when none can
+    // be made; the records then stay with minizip.
+    bool open(const QByteArray& folder);
+    bool isOpen() const { return fd_ >= 0; }
+    // Whether records were moved into the file.
+    bool moved() const { return size_ > 0; }
+    // Moves the full blocks of `z`'s directory, all but the one minizip adds
+    // to, into the file. A failed write moves nothing and ends the moving:
+    // the records stay where they are.
+    void move(zipFile z);
+    // Whether `data` is the block that stands for the moved records.
+    bool standsIn(const void* data) const;
+    // Hands the moved records to `put` in pieces, in order, freeing each
+    // piece's room in the file once handed on; false when the file cannot
+    // be read or `put` fails.
+    bool writeOut(bool (*put)(void* to, const char* bytes, size_t n), void* to) const;
+    // Forgets the block that stood in (minizip frees it at the close).
+    void closed();
+
+private:
+    int fd_ = -1;
+    quint64 size_ = 0;
+    void* standIn_ = nullptr;   // minizip's block at the head of its chain
+    bool failed_ = false;
 };
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ZipFileIo.h"
 
+#include "platform/ZipEntryBytes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -24,13 +26,20 @@ struct OpenFile {
     bool writable = false;
     uint64_t pos = 0;        // logical position
     uint64_t diskSize = 0;   // size of the file on disk
-    std::vector<char> buf;   // bytes [bufStart, bufStart + bufLen) of the file
+    std::unique_ptr<char[]> buf;   // bytes [bufStart, bufStart + bufLen) of the file
     uint64_t bufStart = 0;
     size_t bufLen = 0;
     bool dirty = false;
     bool failed = false;
 
     uint64_t size() const { return std::max(diskSize, bufStart + bufLen); }
+
+    // The buffer is made when first used, and not cleared: only the bytes
+    // read or written into it are ever taken from it.
+    void ensureBuffer() {
+        if (!buf)
+            buf = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    }
 
     void fail(int e) {
         failed = true;
@@ -43,7 +52,7 @@ struct OpenFile {
         dirty = false;
         if (io->frozen())
             return false;
-        struct iovec whole = {buf.data(), bufLen};
+        struct iovec whole = {buf.get(), bufLen};
         if (!writeAllAt(&whole, 1, bufStart))
             return false;
         diskSize = std::max(diskSize, bufStart + bufLen);
@@ -102,7 +111,7 @@ struct OpenFile {
             if (pos >= bufStart && pos < bufStart + bufLen) {
                 const size_t off = size_t(pos - bufStart);
                 const size_t take = std::min(n - done, bufLen - off);
-                std::memcpy(out + done, buf.data() + off, take);
+                std::memcpy(out + done, buf.get() + off, take);
                 done += take;
                 pos += take;
                 continue;
@@ -115,9 +124,9 @@ struct OpenFile {
                 pos += got;
                 break;
             }
-            buf.resize(kBufferSize);
+            ensureBuffer();
             bufStart = pos;
-            bufLen = readDisk(buf.data(), kBufferSize, pos);
+            bufLen = readDisk(buf.get(), kBufferSize, pos);
             if (bufLen == 0)
                 break;
         }
@@ -161,9 +170,9 @@ struct OpenFile {
             bufStart = pos;
             return n;
         }
-        buf.resize(kBufferSize);
+        ensureBuffer();
         const size_t off = size_t(pos - bufStart);
-        std::memcpy(buf.data() + off, in, n);
+        std::memcpy(buf.get() + off, in, n);
         bufLen = std::max(bufLen, off + n);
         dirty = true;
         pos += n;
@@ -183,7 +192,7 @@ struct OpenFile {
         int count = 0;
         uint64_t at = pos;
         if (dirty && bufLen > 0 && pos == bufStart + bufLen) {
-            iov[count++] = {buf.data(), bufLen};
+            iov[count++] = {buf.get(), bufLen};
             at = bufStart;
         } else if (!flush()) {
             return false;
@@ -207,6 +216,7 @@ struct ZipFileIoAccess {
         io->writing_ = f;
         ++io->writers_;
     }
+    static const ZipDirectorySpill* spill(const ZipFileIo* io) { return io->spill_.get(); }
     static void closed(ZipFileIo* io, void* f) {
         if (io->writing_ == f)
             io->writing_ = nullptr;
@@ -270,7 +280,13 @@ uLong ZCALLBACK readFile(voidpf, voidpf stream, void* buf, uLong size) {
 }
 
 uLong ZCALLBACK writeFile(voidpf, voidpf stream, const void* buf, uLong size) {
-    return uLong(static_cast<OpenFile*>(stream)->write(static_cast<const char*>(buf), size_t(size)));
+    auto* f = static_cast<OpenFile*>(stream);
+    if (const ZipDirectorySpill* spill = ZipFileIoAccess::spill(f->io); spill && spill->standsIn(buf)) {
+        const bool ok = spill->writeOut(
+            [](void* to, const char* bytes, size_t n) { return static_cast<OpenFile*>(to)->write(bytes, n) == n; }, f);
+        return ok ? size : 0;
+    }
+    return uLong(f->write(static_cast<const char*>(buf), size_t(size)));
 }
 
 ZPOS64_T ZCALLBACK tellFile(voidpf, voidpf stream) { return static_cast<OpenFile*>(stream)->pos; }
@@ -331,6 +347,20 @@ ZipFileIo::ZipFileIo() {
     functions_.zclose_file = closeFile;
     functions_.zerror_file = errorFile;
     functions_.opaque = this;
+}
+
+ZipFileIo::~ZipFileIo() = default;
+
+ZipDirectorySpill* ZipFileIo::directorySpill(const QByteArray& folder) {
+    if (!spillTried_) {
+        spillTried_ = true;
+        if (ZipDirectorySpill::Available()) {
+            auto spill = std::make_unique<ZipDirectorySpill>();
+            if (spill->open(folder))
+                spill_ = std::move(spill);
+        }
+    }
+    return spill_.get();
 }
 
 bool ZipFileIo::writeThrough(const void* data, size_t n) {

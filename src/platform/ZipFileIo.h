@@ -4,10 +4,13 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 
 #include <minizip/ioapi.h>
 
 namespace platform {
+
+class ZipDirectorySpill;
 
 // The file functions minizip reads and writes archives through: POSIX file
 // descriptors behind one write-back buffer per open file, so that the many
@@ -17,6 +20,7 @@ namespace platform {
 class ZipFileIo {
 public:
     ZipFileIo();
+    ~ZipFileIo();
     ZipFileIo(const ZipFileIo&) = delete;
     ZipFileIo& operator=(const ZipFileIo&) = delete;
 
@@ -55,7 +59,16 @@ public:
     // buffer (the buffered bytes before it go with it in the same call).
     bool writeThrough(const void* data, size_t n);
 
+    // The file that takes minizip's directory records of the archive
+    // written through this table while it grows (see ZipDirectorySpill),
+    // made in the host folder `folder` at the first call; null when the
+    // records cannot be moved. The stand-in block is written as the file's
+    // bytes.
+    ZipDirectorySpill* directorySpill(const QByteArray& folder);
+
 private:
+    std::unique_ptr<ZipDirectorySpill> spill_;
+    bool spillTried_ = false;
     zlib_filefunc64_def functions_{};
     int lastErrno_ = 0;
     bool truncateOnClose_ = false;

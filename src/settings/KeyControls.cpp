@@ -40,15 +40,33 @@ QString ControlNameOf(const Key& key) {
     return name;
 }
 
-// A load or a save goes through every key: each control is looked for in
-// the whole tree of the window once, and kept for as long as it lives under
-// its name in that window.
+namespace {
+// Every named object below `parent`, each name with the object that
+// findChild() gives for it: the children of a parent are taken before those
+// of any of its children, and the first of a name stays.
+void IndexNames(const QObject& parent, QHash<QString, QPointer<QObject>>& names) {
+    const QObjectList& children = parent.children();
+    for (QObject* child : children) {
+        const QString name = child->objectName();
+        if (!name.isEmpty() && !names.contains(name))
+            names.insert(name, child);
+    }
+    for (const QObject* child : children)
+        IndexNames(*child, names);
+}
+}  // namespace
+
+// A load or a save goes through every key: the window's tree is walked once
+// for the names of all its controls, and a control is kept for as long as it
+// lives under its name in that window. A name not found then (or whose
+// control has gone) is looked for again.
 QObject* ControlOf(frmMain_BackUp& form, const Key& key) {
     static QPointer<frmMain_BackUp> window;
     static QHash<QString, QPointer<QObject>> found;
     if (window != &form) {
         found.clear();
         window = &form;
+        IndexNames(form, found);
     }
     const QString name = ControlNameOf(key);
     if (const auto it = found.constFind(name); it != found.cend() && *it && (*it)->objectName() == name)

@@ -114,3 +114,49 @@ TEST_F(EntryBytes, TheArchiveIsTheSameAsWhenMinizipWritesTheData) {
     EXPECT_TRUE(read["testzip"].isNull());
     EXPECT_EQ(read["entries"].toArray().size(), names.size());
 }
+
+TEST_F(EntryBytes, ADirectoryMovedOutOfMemoryIsWrittenTheSame) {
+    // Enough entries for minizip's directory records to fill many of its
+    // blocks and be moved out more than once, in the archive made and again
+    // in the one appended to (whose records minizip reads back first).
+    ASSERT_TRUE(platform::ZipDirectorySpill::Available());
+    const QString many = src + "/many";
+    QDir().mkpath(many);
+    QStringList paths;
+    for (int i = 0; i < 2600; ++i) {
+        const QString name = QStringLiteral("%1/file %2.txt").arg(many).arg(i, 5, 10, QLatin1Char('0'));
+        testenv::writeFile(name, QByteArray::number(i * 7919));
+        paths << win(name);
+    }
+    auto archive = [&](const QString& name) {
+        const QString path = out + "/" + name;
+        QFile::remove(path);
+        for (const qsizetype from : {qsizetype(0), paths.size() / 2}) {
+            platform::ZipArchiveComponent zip;
+            if (from == 0)
+                zip.Create(win(path));
+            else
+                zip.Open(win(path));
+            const QStringList part = paths.mid(from, paths.size() / 2);
+            zip.Files().Prefetch(part, 6);
+            for (const QString& p : part)
+                zip.Files().AddFileByName(p, 6, true, true);
+            zip.Close();
+        }
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    };
+    platform::ZipArchiveState::setReadAhead(3, size_t(8) << 20);
+    platform::ZipEntryBytes::SetAllowed(false);
+    const QByteArray inMemory = archive("memory.zip");
+    platform::ZipEntryBytes::SetAllowed(true);
+    const QByteArray moved = archive("moved.zip");
+    ASSERT_FALSE(inMemory.isEmpty());
+    EXPECT_TRUE(moved == inMemory) << "sizes " << moved.size() << " and " << inMemory.size();
+    const QJsonObject read = pythonRead(out + "/moved.zip");
+    EXPECT_TRUE(read["testzip"].isNull());
+    EXPECT_EQ(read["entries"].toArray().size(), paths.size());
+    // Nothing is left beside the archive.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
