@@ -250,7 +250,16 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
 // and a start that could not run says why on standard error. None of them
 // waits for a click.
 TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
-    enum Start { Complete, NoSuchProfile, NothingTicked, SecondStart, UnusableSettings, LockedSettings, MailRefused };
+    enum Start {
+        Complete,
+        NoSuchProfile,
+        NothingTicked,
+        SecondStart,
+        UnusableSettings,
+        LockedSettings,
+        MailRefused,
+        MailDropped
+    };
     struct Case {
         const char* name;
         Start start;
@@ -268,6 +277,8 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
         {"a settings database that another process keeps locked", LockedSettings, 2, "database is locked",
          "The settings cannot be used: "},
         {"an e-mail notice that the server refuses", MailRefused, 1, "550 5.1.1 no such user here", ""},
+        {"an e-mail notice whose server drops the connection in the message", MailDropped, 1,
+         "The server closed the connection before the notice was sent", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -277,8 +288,11 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
         if (c.start == NothingTicked)
             f().List1->setSelected(0, false);
         std::unique_ptr<mailpeer::SmtpSink> sink;
-        if (c.start == MailRefused) {
-            sink = std::make_unique<mailpeer::SmtpSink>(QStringLiteral("refuse-rcpt"));
+        if (c.start == MailDropped)   // more than the server reads before it drops
+            WriteSource(QStringLiteral("b.bin"), testenv::randomBytes(1024 * 1024, 4));
+        if (c.start == MailRefused || c.start == MailDropped) {
+            sink = std::make_unique<mailpeer::SmtpSink>(c.start == MailRefused ? QStringLiteral("refuse-rcpt")
+                                                                                : QStringLiteral("drop-in-data"));
             ASSERT_GT(sink->port, 0);
             settings::WriteUser(QStringLiteral("txtSMTPserver"), QStringLiteral("127.0.0.1"));
             settings::WriteUser(QStringLiteral("txtSMTPport"), QString::number(sink->port));
