@@ -364,6 +364,42 @@ TEST_F(ProcessFaults, ATerminationRequestEndsTheWaitForALockedSettingsDatabase) 
     EXPECT_EQ(program.exitCode(), 2);
 }
 
+// Asked to end while an unattended run waits for its program before (one
+// that would run for ten minutes), the program ends at once with status 1:
+// the program it started is stopped, the error log names it, and nothing is
+// backed up.
+TEST_F(ProcessFaults, ATerminationRequestEndsTheWaitForTheProgramBefore) {
+    const QString pidFile = testenv::tempDir(QStringLiteral("job")) + QStringLiteral("/pid");
+    const QString job = QFileInfo(pidFile).absolutePath() + QStringLiteral("/job.sh");
+    testenv::writeFile(job, QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 600\n").arg(pidFile).toUtf8());
+    QFile::setPermissions(job, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a file\n"));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    f().chkRunBefore->setValue(1);
+    f().txtPathBefore->setText(Win(job));
+    f().optWaitBefore(1)->setValue(true);
+    Save_Settings();
+    Start({QStringLiteral("/run"), QStringLiteral("/profile:P"), QStringLiteral("/dir:") + Win(dest)});
+    QElapsedTimer t;
+    t.start();
+    while (testenv::readFile(pidFile).trimmed().isEmpty() && t.elapsed() < 30000 &&
+           program.state() == QProcess::Running)
+        QThread::msleep(10);
+    const pid_t sleeper = pid_t(testenv::readFile(pidFile).trimmed().toInt());
+    ASSERT_GT(sleeper, 0) << program.readAll().toStdString();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    const bool ended = program.waitForFinished(30000);
+    if (!ended)
+        ::kill(sleeper, SIGKILL);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_NE(::kill(sleeper, 0), 0) << "the program before is gone";
+    const QString errors = ErrorLog();
+    EXPECT_TRUE(errors.contains(QStringLiteral("the program was stopped: ") + Win(job))) << errors.toStdString();
+    EXPECT_TRUE(FilesIn(dest, QStringLiteral("*.zip")).isEmpty());
+}
+
 TEST_F(ProcessFaults, ExitStatusOfAFullOrReadOnlyDestinationIsOne) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "a small file system for the destination needs root";
