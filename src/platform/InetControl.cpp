@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "platform/HostFiles.h"
+#include "platform/TerminationRequest.h"
 #include "vb/Cp1252.h"
 #include "vb/Like.h"
 #include "vb/VbError.h"
@@ -185,6 +186,8 @@ struct InetControl::Impl {
     int refusalCode = 0;
     QString refusalText;
     QByteArray replyLine;
+    // Why this request was ended from here (empty: it was not).
+    QString abortedBecause;
 
     // the last result, read with GetChunk
     QString chunkText;
@@ -340,9 +343,18 @@ struct InetControl::Impl {
         return 0;
     }
 
+    // Also called about once a second while libcurl waits for a reply (as at
+    // the end of an upload, until the server has read the last bytes).
     static int onProgress(void* userp, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
         auto* self = static_cast<Impl*>(userp);
         self->noteConnect();
+        // A transfer can take hours on a slow link: a request to end the
+        // program ends it, as a failed one.
+        const bool transfer = self->cmd.verb == FtpCommand::Verb::Send || self->cmd.verb == FtpCommand::Verb::Get;
+        if (!self->http && transfer && TerminationRequested()) {
+            self->abortedBecause = QStringLiteral("the program was asked to end");
+            return 1;
+        }
         return 0;
     }
 
@@ -452,6 +464,7 @@ struct InetControl::Impl {
         refusalCode = 0;
         refusalText.clear();
         replyLine.clear();
+        abortedBecause.clear();
         http = false;
         done = false;
 
@@ -624,7 +637,7 @@ struct InetControl::Impl {
         if (http)
             return;
         bool ok = code == CURLE_OK;
-        QString failure = error;
+        QString failure = abortedBecause.isEmpty() ? error : abortedBecause;
         if (cmd.verb == FtpCommand::Verb::Get && download) {
             if (ok && !download->commit()) {
                 ok = false;
@@ -657,7 +670,7 @@ struct InetControl::Impl {
             queueState(icResponseReceived);
             queueState(icResponseCompleted);
         } else {
-            if (refusalCode > 0) {
+            if (refusalCode > 0 && abortedBecause.isEmpty()) {
                 q->responseCode_ = refusalCode;
                 q->responseInfo_ = refusalText.isEmpty() ? failure : refusalText;
             } else {

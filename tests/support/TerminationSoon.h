@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A request to end the program that comes while a test waits: SIGTERM to the
-// test process a moment after the start, taken by the program's own handling
-// of such requests. The request is forgotten again when this goes.
-#include <QObject>
-#include <QTimer>
+// test process from a thread of its own (as from another process, whatever
+// the GUI thread is busy with), taken by the program's own handling of such
+// requests. The request is forgotten again when this goes.
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <functional>
+#include <thread>
+#include <unistd.h>
 
 #include "platform/TerminationRequest.h"
 
@@ -14,13 +17,30 @@ namespace testenv {
 
 class TerminationSoon {
 public:
-    // `handler`: what the program does when the request reaches its event
-    // loop (the program's own cancels the run).
-    explicit TerminationSoon(int ms, std::function<void()> handler = [] {}) {
+    // The request comes once `when` is true; it is asked on the helper
+    // thread, so it must not touch the program's objects (a file that
+    // appears will do). `handler`: what the program does when the request
+    // reaches its event loop (the program's own cancels the run).
+    explicit TerminationSoon(std::function<bool()> when, std::function<void()> handler = [] {}) {
         platform::OnTerminationRequest(std::move(handler));
-        QTimer::singleShot(ms, &context_, [] { ::raise(SIGTERM); });
+        thread_ = std::thread([this, when = std::move(when)] {
+            while (!stop_) {
+                if (when()) {
+                    ::kill(::getpid(), SIGTERM);
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
     }
+    // The request comes `ms` milliseconds after the start.
+    explicit TerminationSoon(int ms, std::function<void()> handler = [] {})
+        : TerminationSoon([until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)] {
+              return std::chrono::steady_clock::now() >= until;
+          }, std::move(handler)) {}
     ~TerminationSoon() {
+        stop_ = true;
+        thread_.join();
         platform::OnTerminationRequest({});
         platform::ForgetTerminationRequestForTest();
     }
@@ -28,7 +48,8 @@ public:
     TerminationSoon& operator=(const TerminationSoon&) = delete;
 
 private:
-    QObject context_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 }  // namespace testenv
