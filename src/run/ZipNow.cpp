@@ -172,7 +172,12 @@ bool frmMain_BackUp::WriteToZip(const QString& File, const QString& StoredAs) {
         // run of new files takes it again.
         const bool changed = double(u) != CurrentFileSize;
         if (changed)
-            WriteLog(QStringLiteral("WriteToZip: changed while stored"), File, CurrentFileSize, u);
+            WriteErrorLog(false, ProgramName, h.label(), 16, 0,
+                          QStringLiteral("The file changed while it was stored; the archive holds it as it was read "
+                                         "(%1 bytes listed, %2 bytes stored): ")
+                                  .arg(qint64(CurrentFileSize))
+                                  .arg(u) +
+                              File);
         h.Erl = 17;
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.
