@@ -746,7 +746,11 @@ void InetControl::WaitForProgress(int ms) {
     QObject::connect(this, &InetControl::StateChanged, &loop, &QEventLoop::quit);
     QObject::connect(this, &InetControl::RequestEnded, &loop, &QEventLoop::quit);
     guard.start(ms);
-    loop.exec();
+    // Once the application was asked to quit, Qt's event loops return at
+    // once: the events (the transfer's own among them) are let run anyway,
+    // or the request would never move again.
+    if (loop.exec() < 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 QString InetControl::OpenURL() {

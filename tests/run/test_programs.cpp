@@ -181,14 +181,19 @@ TEST_F(Programs, ARequestToEndStopsTheWaitAndTheProgramWaitedFor) {
             QThread::msleep(10);
         return pid_t(testenv::readFile(pidFile).trimmed().toInt());
     };
+    // The program, waited for until it ends, before or after the run.
+    auto runIt = [&](ui::VbCheckBox* run, ui::VbTextBox* path, ui::VbOptionButton* untilEnd, void (*start)()) {
+        QFile::remove(pidFile);
+        run->setValue(1);
+        path->setText(win(program));
+        untilEnd->setValue(true);
+        start();
+        return startedPid();
+    };
     CancelBackUp = false;
     {
         const testenv::TerminationSoon request(300, [] { CancelBackUp = true; });
-        w->chkRunBefore->setValue(1);
-        w->txtPathBefore->setText(win(program));
-        w->optWaitBefore(1)->setValue(true);
-        RunProgramBefore();
-        const pid_t pid = startedPid();
+        const pid_t pid = runIt(w->chkRunBefore, w->txtPathBefore, w->optWaitBefore(1), RunProgramBefore);
         ASSERT_GT(pid, 0);
         EXPECT_NE(::kill(pid, 0), 0) << "the program is gone";
         EXPECT_TRUE(CancelBackUp);
@@ -197,12 +202,7 @@ TEST_F(Programs, ARequestToEndStopsTheWaitAndTheProgramWaitedFor) {
             << logBytes().toStdString();
 
         // The request stands: the program after starts and is left to run.
-        QFile::remove(pidFile);
-        w->chkRunAfter->setValue(1);
-        w->txtPathAfter->setText(win(program));
-        w->optWaitAfter(4)->setValue(true);
-        RunProgramAfter();
-        const pid_t after = startedPid();
+        const pid_t after = runIt(w->chkRunAfter, w->txtPathAfter, w->optWaitAfter(4), RunProgramAfter);
         ASSERT_GT(after, 0);
         EXPECT_EQ(::kill(after, 0), 0) << "the program after runs on";
         ::kill(after, SIGKILL);

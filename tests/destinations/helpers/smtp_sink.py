@@ -52,26 +52,26 @@ RCPT = re.compile(r"^TO:<[^<>\s]+>(?: [^\s].*)?$", re.IGNORECASE)
 
 
 class StrictSMTP(SMTP):
+    async def refused(self, pattern, arg, usage):
+        if pattern.match(arg or ""):
+            return False
+        await self.push("501 5.5.4 Syntax: " + usage)
+        return True
+
     @syntax("HELO domain")
     async def smtp_HELO(self, hostname):
-        if not DOMAIN.match(hostname or ""):
-            await self.push("501 5.5.4 Syntax: HELO domain")
-            return
-        await super().smtp_HELO(hostname)
+        if not await self.refused(DOMAIN, hostname, "HELO domain"):
+            await super().smtp_HELO(hostname)
 
     @syntax("MAIL FROM:<address>")
     async def smtp_MAIL(self, arg):
-        if not MAIL.match(arg or ""):
-            await self.push("501 5.5.4 Syntax: MAIL FROM:<address>")
-            return
-        await super().smtp_MAIL(arg)
+        if not await self.refused(MAIL, arg, "MAIL FROM:<address>"):
+            await super().smtp_MAIL(arg)
 
     @syntax("RCPT TO:<address>")
     async def smtp_RCPT(self, arg):
-        if not RCPT.match(arg or ""):
-            await self.push("501 5.5.4 Syntax: RCPT TO:<address>")
-            return
-        await super().smtp_RCPT(arg)
+        if not await self.refused(RCPT, arg, "RCPT TO:<address>"):
+            await super().smtp_RCPT(arg)
 
     async def smtp_DATA(self, arg):
         if mode != "drop-in-data":
