@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "platform/Process.h"
+#include "platform/TerminationRequest.h"
 #include "vb/DoEvents.h"
 #include "vb/ErrorHandling.h"
 
@@ -12,7 +13,7 @@ qint32 fWait(qint32 ProcessId) {
     qint32 exitCode = 0;
     bool stillActive = false;
     h.Next(1, [&] { exitCode = platform::ProcessExitCode(ProcessId, &stillActive); });
-    while (stillActive) {
+    while (stillActive && !platform::TerminationRequested()) {
         vb::DoEvents();
         QThread::msleep(5);
         stillActive = false;

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QCoreApplication>
+#include <QRegularExpression>
+#include <QSysInfo>
 
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
@@ -42,6 +44,17 @@ QString label(const char* procedure) {
 
 bool hasLineBreak(const QString& s) {
     return s.contains(QLatin1Char('\r')) || s.contains(QLatin1Char('\n'));
+}
+
+// The name the notice greets the server with: the domain of the settings, or
+// where none is set (nothing in the program sets one) this computer's name,
+// as a server wants a name after HELO.
+QString heloName(const QString& domain) {
+    if (!domain.isEmpty())
+        return domain;
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?$"));
+    const QString host = QSysInfo::machineHostName();
+    return name.match(host).hasMatch() ? host : QStringLiteral("localhost");
 }
 
 // The reply code: the leading digits of its first three characters.
@@ -303,14 +316,14 @@ void MailNotice::HandleReply(const QString& reply) {
             greeted = true;
             form_->tmrtimeout->setEnabled(false);
             phase_ = Phase::Dialogue;
-            SendSmtp(QStringLiteral("HELO <") + domain + QStringLiteral(">") + kCrLf);
+            SendSmtp(QStringLiteral("HELO ") + heloName(domain) + kCrLf);
         }
     } else if (code == 250) {
         if (lastCommand == QLatin1String("HELO")) {
-            SendSmtp(QStringLiteral("MAIL FROM: <") + noticeAddress + QStringLiteral(">") + kCrLf);
+            SendSmtp(QStringLiteral("MAIL FROM:<") + noticeAddress + QStringLiteral(">") + kCrLf);
             form_->txtNews->setText(LangText(253));
         } else if (lastCommand == QLatin1String("MAIL")) {
-            SendSmtp(QStringLiteral("RCPT TO: <") + noticeAddress + QStringLiteral(">") + kCrLf);
+            SendSmtp(QStringLiteral("RCPT TO:<") + noticeAddress + QStringLiteral(">") + kCrLf);
             form_->txtNews->setText(LangText(254));
         } else if (lastCommand == QLatin1String("RCPT")) {
             form_->txtNews->setText(LangText(255));

@@ -327,6 +327,11 @@ HostStat StatHost(const QString& hostPath) {
     return out;
 }
 
+bool HostPathTooLong(const QString& hostPath) {
+    struct stat st {};
+    return !hostPath.isEmpty() && ::stat(enc(hostPath).constData(), &st) != 0 && errno == ENAMETOOLONG;
+}
+
 quint32 AttributesOf(const QString& hostPath, const HostStat& st) {
     quint32 a = 0;
     const QString name = HostName(hostPath);

@@ -52,6 +52,9 @@ struct HostStat {
 // Follows symbolic links; a dangling link is Missing. FIFOs, sockets and
 // devices are Other (the file functions never open them).
 HostStat StatHost(const QString& hostPath);
+// The system refuses the path for its length: the whole path, or one of its
+// names, is longer than it allows.
+bool HostPathTooLong(const QString& hostPath);
 
 // The Win32 attribute bits of an entry (read-only 1, hidden 2, directory 16,
 // archive 32; 0 for a plain file without the archive flag): hidden is a name

@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 
 #include "platform/HostFiles.h"
+#include "platform/TerminationRequest.h"
 #include "vb/Cp1252.h"
 #include "vb/Like.h"
 #include "vb/VbError.h"
@@ -186,6 +187,8 @@ struct InetControl::Impl {
     int refusalCode = 0;
     QString refusalText;
     QByteArray replyLine;
+    // Why this request was ended from here (empty: it was not).
+    QString abortedBecause;
 
     // the last result, read with GetChunk
     QString chunkText;
@@ -341,9 +344,18 @@ struct InetControl::Impl {
         return 0;
     }
 
+    // Also called about once a second while libcurl waits for a reply (as at
+    // the end of an upload, until the server has read the last bytes).
     static int onProgress(void* userp, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
         auto* self = static_cast<Impl*>(userp);
         self->noteConnect();
+        // A transfer can take hours on a slow link: a request to end the
+        // program ends it, as a failed one.
+        const bool transfer = self->cmd.verb == FtpCommand::Verb::Send || self->cmd.verb == FtpCommand::Verb::Get;
+        if (!self->http && transfer && TerminationRequested()) {
+            self->abortedBecause = QStringLiteral("the program was asked to end");
+            return 1;
+        }
         return 0;
     }
 
@@ -453,6 +465,7 @@ struct InetControl::Impl {
         refusalCode = 0;
         refusalText.clear();
         replyLine.clear();
+        abortedBecause.clear();
         http = false;
         done = false;
 
@@ -627,7 +640,7 @@ struct InetControl::Impl {
         if (http)
             return;
         bool ok = code == CURLE_OK;
-        QString failure = error;
+        QString failure = abortedBecause.isEmpty() ? error : abortedBecause;
         if (cmd.verb == FtpCommand::Verb::Get && download) {
             if (ok && !download->commit()) {
                 ok = false;
@@ -660,7 +673,7 @@ struct InetControl::Impl {
             queueState(icResponseReceived);
             queueState(icResponseCompleted);
         } else {
-            if (refusalCode > 0) {
+            if (refusalCode > 0 && abortedBecause.isEmpty()) {
                 q->responseCode_ = refusalCode;
                 q->responseInfo_ = refusalText.isEmpty() ? failure : refusalText;
             } else {
@@ -736,7 +749,11 @@ void InetControl::WaitForProgress(int ms) {
     QObject::connect(this, &InetControl::StateChanged, &loop, &QEventLoop::quit);
     QObject::connect(this, &InetControl::RequestEnded, &loop, &QEventLoop::quit);
     guard.start(ms);
-    loop.exec();
+    // Once the application was asked to quit, Qt's event loops return at
+    // once: the events (the transfer's own among them) are let run anyway,
+    // or the request would never move again.
+    if (loop.exec() < 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 QString InetControl::OpenURL() {

@@ -19,6 +19,10 @@
 // failed command lingers; the current remote folder is kept by the control
 // and every command starts from the login folder.
 //
+// A request to end the program (platform::TerminationRequested) ends a
+// running upload or download within a second or so, as a failure of its own
+// ("the program was asked to end"); the other commands are short and run on.
+//
 // A listing ("DIR") asks for the names with their kind (MLSD) and marks
 // folders with a trailing "/"; from a server that cannot do that it falls
 // back to the bare name list (NLST), where folders are not marked.

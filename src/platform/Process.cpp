@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Process.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QThread>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -236,6 +239,24 @@ int ProcessExitCode(qint64 pid, bool* stillActive) {
     if (stillActive)
         *stillActive = active;
     return code;
+}
+
+bool EndProgram(qint64 pid, int waitMs) {
+    Child* c = nullptr;
+    if (!poll(pid, &c) || c->ended)
+        return true;
+    ::kill(pid_t(pid), SIGTERM);
+    QElapsedTimer t;
+    t.start();
+    for (;;) {
+        if (poll(pid, &c) && c->ended)
+            return true;
+        if (t.elapsed() >= waitMs)
+            return false;
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
 }
 
 }  // namespace platform

@@ -47,5 +47,9 @@ bool ProcessRunning(qint64 pid);
 // kStillActive with *stillActive true. A process id that Shell did not start:
 // 0 with *stillActive false.
 int ProcessExitCode(qint64 pid, bool* stillActive);
+// Asks a program that Shell started to end (SIGTERM) and waits up to waitMs
+// for it, letting events run. True once it has ended (or when the pid is no
+// program of ours that still runs); false when it still runs after waitMs.
+bool EndProgram(qint64 pid, int waitMs);
 
 }  // namespace platform

@@ -29,6 +29,8 @@ extern "C" void OnSignal(int) {
 
 bool TerminationRequested() { return g_requested != 0; }
 
+void ForgetTerminationRequestForTest() { g_requested = 0; }
+
 void OnTerminationRequest(std::function<void()> handler) {
     g_handler = std::move(handler);
     if (g_pipe[0] >= 0)

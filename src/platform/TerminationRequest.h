@@ -16,4 +16,7 @@ void OnTerminationRequest(std::function<void()> handler);
 // end on it).
 bool TerminationRequested();
 
+// Tests: the request that came is forgotten (the handler stays in place).
+void ForgetTerminationRequestForTest();
+
 }  // namespace platform

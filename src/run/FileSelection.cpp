@@ -9,6 +9,7 @@
 #include "common/RunOutcome.h"
 #include "platform/FolderListing.h"
 #include "platform/HostFiles.h"
+#include "platform/PathResolver.h"
 #include "platform/ScriptingFileSystem.h"
 #include "platform/FileSystem.h"
 #include "settings/FilterMasks.h"
@@ -41,7 +42,15 @@ void frmMain_BackUp::Find_Files(const QString& Mask) {
         // A source folder that is not there (a drive not plugged in, a
         // folder renamed) backs nothing up: that is told, not passed over.
         if (!platform::ScriptingFileSystem().FolderExists(prefix)) {
-            ReportNotBackedUp(h.label(), 1, vb::errPathNotFound, QStringLiteral("The source folder is missing"), prefix);
+            // A folder deeper than the system reaches is there, but cannot be
+            // read: that is what is told.
+            const platform::HostPath host = platform::ResolveWindowsPath(prefix);
+            if (host.ok() && platform::HostPathTooLong(host.path))
+                ReportNotBackedUp(h.label(), 1, vb::errPathFileAccess,
+                                  QStringLiteral("The source folder's path is longer than the system allows"), prefix);
+            else
+                ReportNotBackedUp(h.label(), 1, vb::errPathNotFound, QStringLiteral("The source folder is missing"),
+                                  prefix);
             return;
         }
         ReportUncopyable(prefix);

@@ -250,6 +250,10 @@ void frmMain_BackUp::cmdBackUpNow() {
         }
         h.Erl = 10;
         RunProgramBefore();
+        // Stopped while the program before ran (Stop, or the program asked
+        // to end): nothing is backed up.
+        if (CancelBackUp)
+            return Go::After;
         h.Erl = 11;
         if (optBuMode(2)->Value())
             return RunSynchronisation() ? Go::After : Go::Closing;

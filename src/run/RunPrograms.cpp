@@ -5,8 +5,10 @@
 #include "common/NRV_File_Dir.h"
 #include "common/NRV_ShellAndWait.h"
 #include "common/NRV_Time.h"
+#include "common/RunOutcome.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/TerminationRequest.h"
 #include "run/RunDisplay.h"
 #include "settings/SettingsKeys.h"
 #include "ui/frmMain_BackUp.h"
@@ -22,6 +24,9 @@ namespace {
 // The run's own label: a program that cannot be started is reported as an
 // error of the run.
 const QString kRunLabel = QStringLiteral("cmdBackUpNow");
+
+// How long a program asked to end with the run is waited for.
+constexpr int kProgramEndMs = 10000;
 
 bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
 
@@ -58,14 +63,34 @@ void runProgram(ui::VbCheckBox* runIt, ui::VbTextBox* pathBox, ui::VbTextBox* ar
             return;
         fMainForm->RtbNews1->setText(pathBox->Text() + QLatin1Char(' ') + LangText(220));
         h.Erl = 11;
+        // Asked to end already (the program after a run that a request
+        // stopped): the program still does its work, but is not waited for.
+        const bool endAsked = platform::TerminationRequested();
         const qint64 pid = platform::Shell(firstBlankCommand(pathBox->Text() + QLatin1Char(' ') + argumentsBox->Text()),
                                            platform::vbNormalFocus);
         h.Erl = 12;
+        if (endAsked && mode != WaitMode::None) {
+            ReportNotBackedUp(h.label(), 12, 0, QStringLiteral("The program was not waited for: the run was asked to end"),
+                              path);
+            return;
+        }
         switch (mode) {
         case WaitMode::None:
             break;
         case WaitMode::UntilEnd:
             fWait(qint32(pid));
+            // The wait ended on a request to end the run: the program is
+            // asked to end too, and given a while to do so.
+            if (platform::ProcessRunning(pid)) {
+                const bool ended = platform::EndProgram(pid, kProgramEndMs);
+                ReportNotBackedUp(h.label(), 12, 0,
+                                  ended ? QStringLiteral("The run was asked to end while the program was still "
+                                                         "running; the program was stopped")
+                                        : QStringLiteral("The run was asked to end while the program was still "
+                                                         "running; the program did not stop when asked and is left "
+                                                         "running"),
+                                  path);
+            }
             break;
         case WaitMode::Seconds:
             Wait(vb::CInt(vb::Val(secondsBox->Text())));

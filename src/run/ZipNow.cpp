@@ -171,12 +171,17 @@ bool frmMain_BackUp::WriteToZip(const QString& File, const QString& StoredAs) {
         u = stored.UncompressedSize();
         // A file that changed while it was read is stored as it was read, and
         // its archive flag stays set so that the next run of new files takes
-        // it again. One that grew is told in a trace line; one that shrank is
+        // it again. One that grew is named in an error line; one that shrank is
         // torn (neither version): it is not backed up, the error log names it
         // and the run is incomplete.
         const bool changed = double(u) != CurrentFileSize;
         if (changed && double(u) > CurrentFileSize)
-            WriteLog(QStringLiteral("WriteToZip: changed while stored"), File, CurrentFileSize, u);
+            WriteErrorLog(false, ProgramName, h.label(), 16, 0,
+                          QStringLiteral("The file changed while it was stored; the archive holds it as it was read "
+                                         "(%1 bytes listed, %2 bytes stored): ")
+                                  .arg(qint64(CurrentFileSize))
+                                  .arg(u) +
+                              File);
         else if (changed)
             ReportNotBackedUp(h.label(), 16, vb::errPathFileAccess,
                               QStringLiteral("The file changed while it was read (%1 bytes when listed, %2 read); "

@@ -250,7 +250,16 @@ TEST_F(ProcessFaults, GarbageAtTheStartGivesAClearErrorAndNoCrash) {
 // and a start that could not run says why on standard error. None of them
 // waits for a click.
 TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
-    enum Start { Complete, NoSuchProfile, NothingTicked, SecondStart, UnusableSettings, LockedSettings, MailRefused };
+    enum Start {
+        Complete,
+        NoSuchProfile,
+        NothingTicked,
+        SecondStart,
+        UnusableSettings,
+        LockedSettings,
+        MailRefused,
+        MailDropped
+    };
     struct Case {
         const char* name;
         Start start;
@@ -268,6 +277,8 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
         {"a settings database that another process keeps locked", LockedSettings, 2, "database is locked",
          "The settings cannot be used: "},
         {"an e-mail notice that the server refuses", MailRefused, 1, "550 5.1.1 no such user here", ""},
+        {"an e-mail notice whose server drops the connection in the message", MailDropped, 1,
+         "The server closed the connection before the notice was sent", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -277,8 +288,11 @@ TEST_F(ProcessFaults, ExitStatusTellsACompleteARefusedAndAnImpossibleRun) {
         if (c.start == NothingTicked)
             f().List1->setSelected(0, false);
         std::unique_ptr<mailpeer::SmtpSink> sink;
-        if (c.start == MailRefused) {
-            sink = std::make_unique<mailpeer::SmtpSink>(QStringLiteral("refuse-rcpt"));
+        if (c.start == MailDropped)   // more than the server reads before it drops
+            WriteSource(QStringLiteral("b.bin"), testenv::randomBytes(1024 * 1024, 4));
+        if (c.start == MailRefused || c.start == MailDropped) {
+            sink = std::make_unique<mailpeer::SmtpSink>(c.start == MailRefused ? QStringLiteral("refuse-rcpt")
+                                                                                : QStringLiteral("drop-in-data"));
             ASSERT_GT(sink->port, 0);
             settings::WriteUser(QStringLiteral("txtSMTPserver"), QStringLiteral("127.0.0.1"));
             settings::WriteUser(QStringLiteral("txtSMTPport"), QString::number(sink->port));
@@ -348,6 +362,42 @@ TEST_F(ProcessFaults, ATerminationRequestEndsTheWaitForALockedSettingsDatabase) 
     ASSERT_TRUE(program.waitForFinished(60000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 2);
+}
+
+// Asked to end while an unattended run waits for its program before (one
+// that would run for ten minutes), the program ends at once with status 1:
+// the program it started is stopped, the error log names it, and nothing is
+// backed up.
+TEST_F(ProcessFaults, ATerminationRequestEndsTheWaitForTheProgramBefore) {
+    const QString pidFile = testenv::tempDir(QStringLiteral("job")) + QStringLiteral("/pid");
+    const QString job = QFileInfo(pidFile).absolutePath() + QStringLiteral("/job.sh");
+    testenv::writeFile(job, QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 600\n").arg(pidFile).toUtf8());
+    QFile::setPermissions(job, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a file\n"));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    f().chkRunBefore->setValue(1);
+    f().txtPathBefore->setText(Win(job));
+    f().optWaitBefore(1)->setValue(true);
+    Save_Settings();
+    Start({QStringLiteral("/run"), QStringLiteral("/profile:P"), QStringLiteral("/dir:") + Win(dest)});
+    QElapsedTimer t;
+    t.start();
+    while (testenv::readFile(pidFile).trimmed().isEmpty() && t.elapsed() < 30000 &&
+           program.state() == QProcess::Running)
+        QThread::msleep(10);
+    const pid_t sleeper = pid_t(testenv::readFile(pidFile).trimmed().toInt());
+    ASSERT_GT(sleeper, 0) << program.readAll().toStdString();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    const bool ended = program.waitForFinished(30000);
+    if (!ended)
+        ::kill(sleeper, SIGKILL);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_NE(::kill(sleeper, 0), 0) << "the program before is gone";
+    const QString errors = ErrorLog();
+    EXPECT_TRUE(errors.contains(QStringLiteral("the program was stopped: ") + Win(job))) << errors.toStdString();
+    EXPECT_TRUE(FilesIn(dest, QStringLiteral("*.zip")).isEmpty());
 }
 
 TEST_F(ProcessFaults, ExitStatusOfAFullOrReadOnlyDestinationIsOne) {

@@ -4,12 +4,14 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTimer>
+#include <csignal>
 
 #include "CommonTest.h"
 #include "common/NRV_Capture.h"
 #include "common/NRV_ShellAndWait.h"
 #include "common/NRV_Time.h"
 #include "platform/Process.h"
+#include "support/TerminationSoon.h"
 #include "vb/Clock.h"
 
 namespace {
@@ -78,6 +80,28 @@ TEST_F(WaitTest, FWaitReturnsTheExitCode) {
     t.start(20);
     EXPECT_EQ(fWait(qint32(pid)), 2);
     EXPECT_GE(ticks, 3);  // events ran while waiting
+}
+
+// A request to end the program ends the wait for a program that would run
+// for ten minutes at once; the program, asked to end in turn, is gone.
+TEST_F(WaitTest, ARequestToEndEndsFWaitAndTheProgramIsAskedToEnd) {
+    const qint64 pid = platform::Shell("sleep 600", 1);
+    ASSERT_GT(pid, 0);
+    // Should the wait not end on the request, the program's end ends it.
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [pid] { ::kill(pid_t(pid), SIGKILL); });
+    safety.start(30000);
+    {
+        const testenv::TerminationSoon request(100);
+        EXPECT_EQ(fWait(qint32(pid)), platform::kStillActive);
+        EXPECT_TRUE(platform::ProcessRunning(pid));
+        EXPECT_TRUE(platform::EndProgram(pid, 10000));
+    }
+    EXPECT_FALSE(platform::ProcessRunning(pid));
+    bool stillActive = true;
+    EXPECT_EQ(platform::ProcessExitCode(pid, &stillActive), 128 + SIGTERM);
+    EXPECT_FALSE(stillActive);
 }
 
 TEST_F(WaitTest, FWaitOfNoProcessIsZeroAtOnce) {

@@ -60,6 +60,11 @@ public:
         if (client)
             client->abort();
     }
+    // Closes the connection as a server that hangs up does.
+    void HangUp() {
+        if (client)
+            client->disconnectFromHost();
+    }
 
     QByteArray greeting;
     // Answer to one command line (without CR LF); empty: no answer.
@@ -131,7 +136,7 @@ private:
 
 // The aiosmtpd server of helpers/smtp_sink.py, in a process of its own;
 // `mode` as that script takes it ("accept", "refuse-rcpt", "refuse-data",
-// "silent-data").
+// "silent-data", "drop-in-data"). It holds clients to RFC 5321's syntax.
 class SmtpSink {
 public:
     explicit SmtpSink(const QString& mode = QStringLiteral("accept")) {

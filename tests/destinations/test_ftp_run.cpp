@@ -2,8 +2,13 @@
 // Backup runs with the FTP destination against a real server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
+#include <QTimer>
+#include <csignal>
 
 #include "common/RunOutcome.h"
 #include "destinations/NRV_InetFTP.h"
@@ -11,6 +16,7 @@
 #include "platform/ArchiveFlag.h"
 #include "run/ZipRunFixture.h"
 #include "settings/SaveSettings.h"
+#include "support/TerminationSoon.h"
 #include "ui/QtPrinters.h"
 
 using namespace ziprun;
@@ -54,6 +60,15 @@ protected:
         while (it.hasNext())
             out << it.next();
         return out;
+    }
+    // A run to `slow` (a server at 30 kB a second) alone of an archive that
+    // takes it half a minute.
+    void UploadSlowlyTo(const peers::FtpServer& slow) {
+        f().txtFTPport->setText(QString::number(slow.port));
+        f().chkMedia->setValue(0);
+        f().Slider1->setValue(0);
+        WriteSource(QStringLiteral("a.bin"), testenv::randomBytes(1024 * 1024, 21));
+        AddSource(Win(src) + QStringLiteral("\\*.*"));
     }
     peers::FtpServer server;
 };
@@ -198,6 +213,96 @@ TEST_F(FtpRun, AFailedUploadInAnAppendingRunLosesNothing) {
     EXPECT_TRUE(z.find(QStringLiteral("/a.txt")));
     EXPECT_EQ(z.find(QStringLiteral("/c.txt"))->data, QByteArray("new c"));
     EXPECT_FALSE(platform::ArchiveFlagIsSet(c));
+}
+
+// A request to end the program during an upload that would take half a
+// minute ends the upload at once, as a failed one: the server keeps nothing
+// of it, the archive is kept below "undelivered", the run is incomplete. So
+// too for a run started from the window, whose event loop the request ends.
+TEST_F(FtpRun, ARequestToEndAbortsTheUploadAsAFailedOne) {
+    for (const bool fromWindow : {false, true}) {
+        SCOPED_TRACE(fromWindow ? "from the window" : "unattended");
+        SetUp();
+        QDir(temp + QStringLiteral("/undelivered")).removeRecursively();
+        peers::FtpServer slow({QStringLiteral("--root"), server.root, QStringLiteral("--throttle"), QStringLiteral("30000")});
+        ASSERT_TRUE(slow.running());
+        UploadSlowlyTo(slow);
+        ResetRunOutcome();
+        CancelBackUp = false;
+        {
+            // The request comes a second after the archive went on its way:
+            // by then all of it is in the connection's buffers, and the
+            // transfer only waits for the server to read it.
+            const QString part = remote() + QLatin1Char('/') + TodaysName(1) + QStringLiteral(".part");
+            QElapsedTimer seen;
+            const testenv::TerminationSoon request(
+                [part, seen]() mutable {
+                    if (!seen.isValid() && QFile::exists(part))
+                        seen.start();
+                    return seen.isValid() && seen.elapsed() >= 1000;
+                },
+                [fromWindow] {
+                    CancelBackUp = true;
+                    if (fromWindow)
+                        QCoreApplication::quit();
+                });
+            if (fromWindow) {
+                QTimer::singleShot(0, [&] {
+                    Run();
+                    QCoreApplication::exit(0);
+                });
+                QCoreApplication::exec();
+            } else {
+                Run();
+            }
+        }
+        const QString name = TodaysName(1);
+        EXPECT_TRUE(QDir(remote()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+            << QDir(remote()).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+        EXPECT_TRUE(ErrorLog().contains(QStringLiteral("FTP upload of ") + name +
+                                        QStringLiteral(" failed: the program was asked to end")))
+            << ErrorLog().toStdString();
+        const QStringList kept = KeptArchives();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(QFileInfo(kept[0]).fileName(), name);
+        const ZipListing z = ReadWithPython(kept[0]);
+        ASSERT_TRUE(z.readable);
+        EXPECT_TRUE(z.find(QStringLiteral("/a.bin")));
+        CancelBackUp = false;
+    }
+}
+
+// The built program, asked to end (SIGTERM) while its unattended run uploads
+// to a slow server, ends the upload as a failed one and ends with status 1.
+TEST_F(FtpRun, TheProgramAskedToEndDuringTheUploadEndsWithStatusOne) {
+    peers::FtpServer slow({QStringLiteral("--throttle"), QStringLiteral("30000")});
+    ASSERT_TRUE(slow.running());
+    const QString backup = slow.root + QStringLiteral("/backup");
+    QDir().mkpath(backup);
+    UploadSlowlyTo(slow);
+    Save_Settings();
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(testenv::builtProgram(), {QStringLiteral("/run"), QStringLiteral("/profile:P")});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // The upload is under way once its part is on the server.
+    QElapsedTimer t;
+    t.start();
+    while (QDir(backup).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty() && t.elapsed() < 60000 &&
+           program.state() == QProcess::Running)
+        QThread::msleep(10);
+    ASSERT_FALSE(QDir(backup).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty())
+        << program.readAll().toStdString();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(120000)) << program.readAll().toStdString();
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1) << program.readAll().toStdString();
+    EXPECT_TRUE(QDir(backup).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << QDir(backup).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("failed: the program was asked to end"))) << ErrorLog().toStdString();
+    EXPECT_EQ(KeptArchives().size(), 1);
 }
 
 // A profile name with "#", "[", "?" or "*" finds its volume on the server:

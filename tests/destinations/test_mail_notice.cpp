@@ -102,8 +102,8 @@ TEST_F(MailNoticeTest, TheDialogueAndTheMessageWithBothAttachments) {
     EXPECT_EQ(form->tmrtimeout->Interval(), 10000);
     ASSERT_TRUE(RunUntil([&] { return Ended(); }));
 
-    EXPECT_EQ(peer.commands, QList<QByteArray>({"HELO <example.org>", "MAIL FROM: <backup@example.org>",
-                                                "RCPT TO: <backup@example.org>", "DATA"}));
+    EXPECT_EQ(peer.commands, QList<QByteArray>({"HELO example.org", "MAIL FROM:<backup@example.org>",
+                                                "RCPT TO:<backup@example.org>", "DATA"}));
     ASSERT_TRUE(peer.dataEnded);
     EXPECT_FALSE(HasBareDotLine(peer.data));
     const QByteArray message = Unstuffed(peer.data);
@@ -149,8 +149,8 @@ TEST_F(MailNoticeTest, RepliesInPiecesMultiLineRepliesAndASecondGreeting) {
     Use(peer);
     form->SendMailNotice(Archive("x", "y"));
     ASSERT_TRUE(RunUntil([&] { return Ended(); }));
-    EXPECT_EQ(peer.commands, QList<QByteArray>({"HELO <example.org>", "MAIL FROM: <backup@example.org>",
-                                                "RCPT TO: <backup@example.org>", "DATA"}));
+    EXPECT_EQ(peer.commands, QList<QByteArray>({"HELO example.org", "MAIL FROM:<backup@example.org>",
+                                                "RCPT TO:<backup@example.org>", "DATA"}));
     EXPECT_TRUE(peer.dataEnded);
     EXPECT_EQ(News(), LangText(256));
 }
@@ -444,6 +444,58 @@ TEST_F(MailNoticeTest, EveryFailureIsReportedAsNotDelivered) {
         if (!c.box.isEmpty()) {
             EXPECT_EQ(platform::Dialogs::shown().first().prompt, c.box);
         }
+        EXPECT_FALSE(TempDatLeft());
+    }
+}
+
+// A server that drops or hangs up while the message goes out, or after it
+// took all of it, is told as what it did when it does it: the notice does
+// not wait out the server's time to answer (a minute, kept here).
+TEST_F(MailNoticeTest, AConnectionLostDuringTheMessageIsReportedAtOnce) {
+    struct Case {
+        const char* name;
+        bool reset;       // a connection reset, else the server hangs up
+        bool afterData;   // once the whole message arrived, else in its middle
+    } const cases[] = {
+        {"reset in the message", true, false},
+        {"hung up in the message", false, false},
+        {"reset after the message", true, true},
+        {"hung up after the message", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPeer peer;
+        auto lose = [&peer, &c] { c.reset ? peer.Drop() : peer.HangUp(); };
+        peer.answer = [&](const QByteArray& line) -> QByteArray {
+            if (line != "DATA")
+                return "250 ok\r\n";
+            if (!c.afterData)
+                QTimer::singleShot(20, &peer, lose);
+            return "354 go\r\n";
+        };
+        QTimer watch;
+        if (c.afterData) {
+            peer.dataAnswer.clear();
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                if (peer.dataEnded) {
+                    watch.stop();
+                    lose();
+                }
+            });
+            watch.start(5);
+        }
+        Use(peer);
+        platform::Dialogs::scriptAnswers({});
+        ResetRunOutcome();
+        QFile::remove(ErrorLogFile());
+        form->SendMailNotice(Archive(testenv::randomBytes(c.afterData ? 4096 : 16 * 1024 * 1024, 9), "log"));
+        ASSERT_TRUE(RunUntil([&] { return Ended(); }, 30000)) << News().toStdString();
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+        EXPECT_TRUE(ErrorLog().contains("sckSMTP_Close of Formular frmMain_BackUp  1  10054  The server closed the "
+                                        "connection before the notice was sent: the e-mail notice of P_BackUp_1.zip"))
+            << ErrorLog().toStdString();
+        EXPECT_FALSE(ErrorLog().contains("did not answer")) << ErrorLog().toStdString();
+        ASSERT_EQ(platform::Dialogs::shown().size(), 1);
         EXPECT_FALSE(TempDatLeft());
     }
 }

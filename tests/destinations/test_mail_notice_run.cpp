@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <memory>
 
 #include "common/RunOutcome.h"
@@ -80,8 +81,34 @@ TEST_F(MailNoticeRunTest, AnUnattendedRunsNoticeCarriesTheArchiveAndItsLog) {
     EXPECT_TRUE(message.startsWith("DATE: "));
 
     const QStringList envelope = QString::fromUtf8(testenv::readFile(sink.folder + "/1.env")).split('\n');
-    EXPECT_EQ(envelope.mid(0, 3), QStringList({"<host.example.org>", "backup@example.org", "backup@example.org"}));
+    EXPECT_EQ(envelope.mid(0, 3), QStringList({"host.example.org", "backup@example.org", "backup@example.org"}));
     EXPECT_FALSE(QFile::exists(ErrorLogFile())) << ErrorLog().toStdString();
+}
+
+// The server of these tests holds its clients to RFC 5321 as strict servers
+// do, so that a notice that arrives there was written as the standard says.
+TEST_F(MailNoticeRunTest, TheTestServerRefusesCommandsOutsideTheStandardSyntax) {
+    SmtpSink sink;
+    ASSERT_GT(sink.port, 0);
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, quint16(sink.port));
+    ASSERT_TRUE(s.waitForConnected(10000));
+    auto reply = [&s](const QByteArray& line) {
+        if (!line.isEmpty())
+            s.write(line + "\r\n");
+        while (!s.canReadLine())
+            if (!s.waitForReadyRead(10000))
+                return QByteArray();
+        return s.readLine().left(3);
+    };
+    EXPECT_EQ(reply({}), "220");
+    const std::pair<const char*, const char*> lines[] = {
+        {"HELO <example.org>", "501"},          {"HELO example.org", "250"},
+        {"MAIL FROM: <a@example.org>", "501"},  {"MAIL FROM:<a@example.org>", "250"},
+        {"RCPT TO: <b@example.org>", "501"},    {"RCPT TO:<b@example.org>", "250"},
+    };
+    for (const auto& [line, code] : lines)
+        EXPECT_EQ(reply(line), code) << line;
 }
 
 TEST_F(MailNoticeRunTest, AttachmentsOfEveryLengthAroundALineArriveWhole) {

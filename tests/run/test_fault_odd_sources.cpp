@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QTimer>
 #include <dirent.h>
+#include <QProcess>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -230,4 +231,44 @@ TEST_F(OddSources, ASourceEntryThatIsNotThereIsNamed) {
         EXPECT_TRUE(errors.contains(Win(src) + QStringLiteral("\\gone.txt"))) << errors.toStdString();
         EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
     }
+}
+
+// A source folder deeper than the system's longest path is there, but cannot
+// be read: the error log says that its path is too long, not that it is
+// missing.
+TEST_F(OddSources, ASourceFolderWithAPathTooLongIsToldAsSuch) {
+    // Made one name at a time from inside, as only such a folder can be.
+    const QString name(200, QLatin1Char('d'));
+    QString deep = src;
+    const int top = ::open(QFile::encodeName(src).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(top, 0);
+    int at = top;
+    while (QFile::encodeName(deep).size() <= 4200) {
+        ASSERT_EQ(::mkdirat(at, QFile::encodeName(name).constData(), 0755), 0);
+        const int next = ::openat(at, QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY);
+        ASSERT_GE(next, 0);
+        if (at != top)
+            ::close(at);
+        at = next;
+        deep += QLatin1Char('/') + name;
+    }
+    ::close(at);
+    ::close(top);
+    for (const int mode : {0, 1}) {
+        SCOPED_TRACE(mode == 0 ? "ZIP" : "copy");
+        QFile::remove(ErrorLogFile());
+        ResetRunOutcome();
+        f().optBuMode(mode)->setValue(true);
+        f().List1->Clear();
+        AddSource(Win(deep) + QStringLiteral("\\*.*"));
+        Run();
+        const QString errors = ErrorLog();
+        EXPECT_TRUE(errors.contains(QStringLiteral("The source folder's path is longer than the system allows: ") +
+                                    Win(deep) + QStringLiteral("\\")))
+            << errors.left(600).toStdString();
+        EXPECT_FALSE(errors.contains(QStringLiteral("The source folder is missing")));
+        EXPECT_EQ(CurrentRunOutcome(), RunOutcome::Incomplete);
+    }
+    // rm goes down from inside, which the test root's removal cannot.
+    QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), src + QLatin1Char('/') + name});
 }

@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <csignal>
 #include <memory>
 
 #include "CopySyncTest.h"
@@ -9,6 +10,7 @@
 #include "common/NRV_Language.h"
 #include "run/RunPrograms.h"
 #include "ui/frmMain_BackUp.h"
+#include "support/TerminationSoon.h"
 #include "vb/Clock.h"
 
 namespace {
@@ -161,4 +163,52 @@ TEST_F(Programs, AProgramPathWithABlankIsCutAtTheBlankAndAFailedStartIsLogged) {
     script("my", 0);
     RunProgramAfter();
     EXPECT_EQ(recorded(), (QStringList{"start tools\\job.sh| -x|", "exit"}));
+}
+
+// A request to end the program while the run waits for its program ends the
+// wait at once: the program is asked to end too and is gone, the error log
+// names it, and the run is stopped. A program started once the request came
+// (the program after a stopped run) still runs, but is not waited for.
+TEST_F(Programs, ARequestToEndStopsTheWaitAndTheProgramWaitedFor) {
+    const QString pidFile = dir + "/pid";
+    const QString program = dir + "/longjob.sh";
+    testenv::writeFile(program, QString("#!/bin/sh\necho $$ > '%1'\nexec sleep 600\n").arg(pidFile).toUtf8());
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    auto startedPid = [&] {
+        QElapsedTimer t;
+        t.start();
+        while (testenv::readFile(pidFile).trimmed().isEmpty() && t.elapsed() < 10000)
+            QThread::msleep(10);
+        return pid_t(testenv::readFile(pidFile).trimmed().toInt());
+    };
+    // The program, waited for until it ends, before or after the run.
+    auto runIt = [&](ui::VbCheckBox* run, ui::VbTextBox* path, ui::VbOptionButton* untilEnd, void (*start)()) {
+        QFile::remove(pidFile);
+        run->setValue(1);
+        path->setText(win(program));
+        untilEnd->setValue(true);
+        start();
+        return startedPid();
+    };
+    CancelBackUp = false;
+    {
+        const testenv::TerminationSoon request(300, [] { CancelBackUp = true; });
+        const pid_t pid = runIt(w->chkRunBefore, w->txtPathBefore, w->optWaitBefore(1), RunProgramBefore);
+        ASSERT_GT(pid, 0);
+        EXPECT_NE(::kill(pid, 0), 0) << "the program is gone";
+        EXPECT_TRUE(CancelBackUp);
+        EXPECT_TRUE(logMentions("cmdBackUpNow  12  0  The run was asked to end while the program was still running; "
+                                "the program was stopped: " + win(program)))
+            << logBytes().toStdString();
+
+        // The request stands: the program after starts and is left to run.
+        const pid_t after = runIt(w->chkRunAfter, w->txtPathAfter, w->optWaitAfter(4), RunProgramAfter);
+        ASSERT_GT(after, 0);
+        EXPECT_EQ(::kill(after, 0), 0) << "the program after runs on";
+        ::kill(after, SIGKILL);
+        EXPECT_TRUE(logMentions("cmdBackUpNow  12  0  The program was not waited for: the run was asked to end: " +
+                                win(program)))
+            << logBytes().toStdString();
+    }
+    CancelBackUp = false;
 }

@@ -547,3 +547,24 @@ TEST_F(ZipRun, ARunThatStoresNothingSaysWhy) {
 }
 
 }  // namespace
+
+// A file whose length changes between the listing and its storing (here one
+// whose listed length is 0, as the system's own status files have) is stored
+// as it was read; its error-log line has the date and program of every line
+// and names the file after a separator.
+TEST_F(ZipRun, AFileThatChangedWhileStoredIsNamedInAnErrorLine) {
+    const QString changing = QStringLiteral("/proc/version");
+    if (QFileInfo(changing).size() != 0 || testenv::readFile(changing).isEmpty())
+        GTEST_SKIP() << "no status file of length 0 here";
+    AddSource(Win(changing));
+    Run();
+    const QStringList lines = ErrorLog().split(QStringLiteral("\r\n")).filter(QStringLiteral("changed while"));
+    ASSERT_EQ(lines.size(), 1) << ErrorLog().toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("  Vaultora : 300 v."))) << lines[0].toStdString();
+    EXPECT_TRUE(QDateTime::fromString(lines[0].section(QStringLiteral("  "), 0, 0), QStringLiteral("M/d/yyyy h:mm:ss AP"))
+                    .isValid())
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("  WriteToZip  16  0  The file changed while it was stored;")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" bytes stored): ") + Win(changing))) << lines[0].toStdString();
+}
