@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sets up and builds if needed, installs the program into your own program
+# Sets up and builds what the program needs (the program, its libraries and
+# its data: no tests) if needed, installs the program into your own program
 # folder ($XDG_DATA_HOME/vaultora, by default ~/.local/share/vaultora) with
 # its desktop entry and icon, and starts it from there with the given
 # switches, e.g. scripts/run.sh /run /profile:Standard "/dir:C:\Backup"
@@ -8,7 +9,7 @@
 # profiles (*.pfl), Temp and error.log stay, and nothing of yours is in build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh >&2
+scripts/setup.sh program >&2
 
 data_home="${XDG_DATA_HOME:-}"
 [[ "$data_home" == /* ]] || data_home="$HOME/.local/share"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build and the tests need (only those that
-# are missing), then configures and builds into build/.
+# are missing), then configures and builds into build/: the given CMake
+# targets, or everything (the program and every test) without any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,4 +26,4 @@ build_type="${VAULTORA_BUILD_TYPE:-RelWithDebInfo}"
 if [ ! -f build/build.ninja ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE="$build_type"
 fi
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(nproc)" ${1:+--target "$@"}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sets up and builds if needed, then runs every test.
+# Sets up and builds everything (the program and every test) if needed,
+# then runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
 #include <utility>
 
@@ -25,6 +26,14 @@ QMetaObject::Connection g_hook;
 QPointer<QMenu> g_menu;
 QPointer<QWidget> g_window;
 std::function<void()> g_restore;
+QPointer<QTimer> g_watch;
+
+void restoreNow() {
+    if (const std::function<void()> restore = g_restore)
+        restore();
+    else
+        RestoreFromTray();
+}
 }  // namespace
 
 bool TrayAvailable() {
@@ -54,9 +63,22 @@ void AddTrayIcon(QWidget* window, QMenu* popup, const QString& tip, std::functio
     g_hook = QObject::connect(TrayIconData, &QSystemTrayIcon::activated, TrayIconData,
                               [](QSystemTrayIcon::ActivationReason reason) { TrayWindowProc(reason); });
     TrayIconData->show();
+    if (!g_watch) {
+        g_watch = new QTimer(qApp);
+        g_watch->setInterval(kTrayWatchMs);
+        QObject::connect(g_watch, &QTimer::timeout, [] { TrayWatch(); });
+    }
+    g_watch->start();
+}
+
+void TrayWatch() {
+    if (TrayIconData && !TrayAvailable())
+        restoreNow();
 }
 
 void RemoveTrayIcon() {
+    if (g_watch)
+        g_watch->stop();
     if (g_hook)
         QObject::disconnect(g_hook);
     g_hook = {};
@@ -87,10 +109,7 @@ qint32 TrayAnimate(qint32 iMode, QWidget* hWnd) {
 void TrayWindowProc(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
-        if (const std::function<void()> restore = g_restore)
-            restore();
-        else
-            RestoreFromTray();
+        restoreNow();
         break;
     case QSystemTrayIcon::Context:
         // Opened without waiting for its choice: the choice (Show, Exit) then

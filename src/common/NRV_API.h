@@ -29,6 +29,12 @@ bool TrayAvailable();
 // one it is RestoreFromTray.
 void AddTrayIcon(QWidget* window, QMenu* popup, const QString& tip, std::function<void()> restore = {});
 
+// While the icon is shown, the notification area is looked at every
+// kTrayWatchMs: when it has gone (the panel that held it was closed), the
+// window comes back as on a double click, since nothing else could bring it.
+constexpr int kTrayWatchMs = 2000;
+void TrayWatch();
+
 // Undoes AddTrayIcon: unhooks the clicks and removes the icon. The restore
 // of the window (the Show command, a double click) calls it first.
 void RemoveTrayIcon();

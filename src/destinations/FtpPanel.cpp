@@ -19,6 +19,7 @@
 #include "ui/frmMain_BackUp.h"
 #include "vb/Cp1252.h"
 #include "vb/ErrorHandling.h"
+#include "vb/Strings.h"
 
 namespace {
 
@@ -61,6 +62,18 @@ void WriteTestFile(const QString& hostPath, const QString& line) {
         vb::Raise(vb::errDeviceIO);
 }
 
+// True when the restore folder can take fetched files; else the user is
+// told why and nothing is fetched.
+bool RestoreFolderUsable(const QString& folder) {
+    QString problem;
+    if (!vb::Quiet([&] { problem = LocalFolderProblem(folder); }))
+        problem = QStringLiteral("The restore folder %1 cannot be used.").arg(folder);
+    if (problem.isEmpty())
+        return true;
+    vb::Quiet([&] { platform::MsgBox(problem + vb::vbCrLf + LangText(189), platform::vbExclamation, LangText(23)); });
+    return false;
+}
+
 }  // namespace
 
 void frmMain_BackUp::cmdFTPretrieve_Click() {
@@ -68,6 +81,8 @@ void frmMain_BackUp::cmdFTPretrieve_Click() {
     if (FtpOperationRunning())
         return;
     BusyPanel busy(*this);
+    if (!RestoreFolderUsable(txtFTPrestoreDir->Text()))
+        return;
     h.Next(2, [] { Save_Settings(); });
     h.Next(4, [&] {
         FTPretrieve_files(QString(), txtRetrieveMask->Text(), txtFTPrestoreDir->Text(), QString());
@@ -79,6 +94,10 @@ void frmMain_BackUp::cmdTestFTPconnection_Click() {
     if (FtpOperationRunning())
         return;
     BusyPanel busy(*this);
+    // The test fetches its file into the restore folder: nothing is sent
+    // when that cannot take it.
+    if (!RestoreFolderUsable(txtFTPrestoreDir->Text()))
+        return;
     // The local test file lives in a folder of its own that only this user
     // can enter; it goes with the folder when the test ends.
     QTemporaryDir privateFolder(QDir::tempPath() + QStringLiteral("/vaultora-ftptest-XXXXXX"));

@@ -97,10 +97,18 @@ bool MailNotice::InFlight() const {
     return phase_ != Phase::Idle || !queue_.empty() || sckSMTP->State() == platform::Winsock::sckClosing;
 }
 
-void MailNotice::Start(const QString& archivePath) {
+void MailNotice::Ended(std::function<void(bool)>& ended, bool arrived) {
+    std::function<void(bool)> tell;
+    tell.swap(ended);
+    if (tell)
+        vb::Quiet([&] { tell(arrived); });
+}
+
+void MailNotice::Start(const QString& archivePath, std::function<void(bool)> ended) {
     vb::Handler h(label("SendMailNotice"));
     Job job;
     job.archivePath = archivePath;
+    job.ended = std::move(ended);
     if (!h.Next(2, [&] {
             job.serverHost = settings::ReadUser(QStringLiteral("txtSMTPserver"), QString()).trimmed();
             job.serverPort = int(vb::Val(settings::ReadUser(QStringLiteral("txtSMTPport"), QStringLiteral("25"))));
@@ -111,6 +119,7 @@ void MailNotice::Start(const QString& archivePath) {
             job.popPassword = settings::ReadUser(QStringLiteral("txtPass"), QString());
         })) {
         MarkIncomplete();  // the handler logged why
+        Ended(job.ended, false);
         return;
     }
 
@@ -127,6 +136,7 @@ void MailNotice::Start(const QString& archivePath) {
         refused = QStringLiteral("The SMTP port %1 is not between 1 and 65535").arg(job.serverPort);
     if (!refused.isEmpty()) {
         Report("SendMailNotice", 3, vb::errInvalidCall, refused, archivePath);
+        Ended(job.ended, false);
         return;
     }
 
@@ -136,6 +146,7 @@ void MailNotice::Start(const QString& archivePath) {
         })) {
         QFile::remove(platform::ToHost(job.workFile));
         MarkIncomplete();  // the handler logged why
+        Ended(job.ended, false);
         return;
     }
     // One notice at a time: a later one waits for its turn.
@@ -156,6 +167,8 @@ void MailNotice::Begin(Job job) {
     popPassword = job.popPassword;
     signOutSwitch = job.signOutSwitch;
     workFile_ = job.workFile;
+    Ended(ended_, false);   // (none is left by a notice that ended)
+    ended_ = std::move(job.ended);
     signedOut = signOutFailed = false;
     quitSent_ = false;
     greeted = false;
@@ -391,6 +404,8 @@ void MailNotice::MessageSent() {
     sckSMTP->Close();
     greeted = false;
     DeleteWorkFile();
+    // The notice arrived: a sign-out that fails after it changes nothing.
+    Ended(ended_, true);
     if (signOutSwitch == 1)
         StartSignOut();
     else
@@ -509,10 +524,11 @@ void MailNotice::Abandon(const QString& why) {
 
 void MailNotice::AbandonAll(const QString& why) {
     while (!queue_.empty()) {
-        const Job job = std::move(queue_.front());
+        Job job = std::move(queue_.front());
         queue_.pop_front();
         vb::Quiet([&] { QFile::remove(platform::ToHost(job.workFile)); });
         Report("SendMailNotice", 9, 0, why, job.archivePath);
+        Ended(job.ended, false);
     }
     Abandon(why);
 }
@@ -535,6 +551,7 @@ void MailNotice::Fail(const char* procedure, int erl, int number, const QString&
     const QString archive = attachments[1];
     Stop();
     Report(procedure, erl, number, why, archive);
+    Ended(ended_, false);
     if (!box.isEmpty())
         Tell(box, style, title);
     StartNext();
@@ -564,9 +581,15 @@ void MailNotice::DeleteWorkFile() {
 
 // --- the main window's side -------------------------------------------
 
-void frmMain_BackUp::SendMailNotice(const QString& ArchivePath) {
+void frmMain_BackUp::SendMailNotice(const QString& ArchivePath, std::function<void(bool)> ended) {
     vb::Handler h(label("SendMailNotice"));
-    h.Try([&] { MailNotice::Of(this)->Start(ArchivePath); });
+    // Told once, also when the start itself fails.
+    auto pending = std::make_shared<std::function<void(bool)>>(std::move(ended));
+    auto tell = [pending](bool arrived) { MailNotice::Ended(*pending, arrived); };
+    if (!h.Try([&] { MailNotice::Of(this)->Start(ArchivePath, tell); })) {
+        MarkIncomplete();   // the handler logged why
+        tell(false);
+    }
 }
 
 void frmMain_BackUp::sckSMTP_Connect() {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 
 class frmMain_BackUp;
@@ -53,7 +54,11 @@ public:
     // false.
     static MailNotice* Of(frmMain_BackUp* form, bool create = true);
 
-    void Start(const QString& archivePath);
+    // `ended`, when given, is told once whether this notice arrived (the
+    // server took the message) or failed, was refused or given up.
+    void Start(const QString& archivePath, std::function<void(bool)> ended = {});
+    // Tells `ended` (once: it is emptied) whether its notice arrived.
+    static void Ended(std::function<void(bool)>& ended, bool arrived);
     // True while a notice is on its way or waits for its turn (including the
     // last bytes of a closing connection).
     bool InFlight() const;
@@ -102,7 +107,9 @@ private:
         int serverPort = 25;
         QString noticeAddress, domain, popServer, popPassword;
         int signOutSwitch = 0;
+        std::function<void(bool)> ended;
     };
+    std::function<void(bool)> ended_;   // of the notice on its way
     void Begin(Job job);
     void StartNext();
     // The notice on its way failed: it ends, and the failure is reported.

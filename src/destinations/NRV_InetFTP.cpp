@@ -3,12 +3,15 @@
 
 #include <QThread>
 #include <cmath>
+#include <unistd.h>
 
 #include "common/Globals.h"
 #include "common/NRV_ErrorLog.h"
 #include "common/NRV_File_Dir.h"
 #include "common/NRV_Time.h"
 #include "platform/FileSystem.h"
+#include "platform/HostNames.h"
+#include "platform/Paths.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 #include "vb/Conversions.h"
@@ -406,6 +409,20 @@ bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& 
     return GiveUp(LangText(26));
 }
 
+QString LocalFolderProblem(const QString& LocalDir) {
+    if (LocalDir.trimmed().isEmpty())
+        return QStringLiteral("No restore folder is set.");
+    const QString host = platform::ToHost(LocalDir);
+    if (host.isEmpty())
+        return QStringLiteral("The restore folder %1 lies on no drive of this computer.").arg(LocalDir);
+    CreateDirectoryStruct(LocalDir);
+    if (!DirExists(LocalDir))
+        return QStringLiteral("The restore folder %1 cannot be created.").arg(LocalDir);
+    if (::access(platform::HostBytes(host).constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("The restore folder %1 cannot be written to.").arg(LocalDir);
+    return {};
+}
+
 bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QString& LocalDir,
                        const QString& LocalName) {
     const Operation operation;
@@ -425,11 +442,14 @@ bool FTPretrieve_files(const QString& SubPath, const QString& Mask, const QStrin
     };
     h.Try([&] {
         frmMain_BackUp& f = form();
+        // Nothing is fetched into a folder that cannot take it (an empty
+        // one would put the files at the top of the drive).
         h.Erl = 1;
+        if (const QString problem = LocalFolderProblem(LocalDir); !problem.isEmpty())
+            vb::Raise(vb::errPathNotFound, problem);
+        h.Erl = 2;
         if (!FTP_ini(false, SubPath))
             return;
-        h.Erl = 2;
-        CreateDirectoryStruct(LocalDir);
         h.Erl = 3;
         setFlags(true, false);
         if (!SendCommand(FtpCommand::dir(Mask)))

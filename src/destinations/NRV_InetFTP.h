@@ -38,8 +38,15 @@ bool FTPcopy_files(bool CreateFolders, const QString& LocalFile, const QString& 
 // The name a file has on the server while it is uploaded: "<name>.part".
 QString FtpPartName(const QString& name);
 
+// Why `LocalDir` cannot take fetched files, or "" when it can: it is empty or
+// blank, lies on no drive, cannot be created (it is created when missing) or
+// cannot be written to.
+QString LocalFolderProblem(const QString& LocalDir);
+
 // Lists the files matching `Mask` in the remote folder (txtFTPdir &
-// `SubPath`) and fetches them into `LocalDir` (created when missing): under
+// `SubPath`) and fetches them into `LocalDir` (created when missing; a
+// folder that cannot take them fails the retrieval before anything is sent,
+// see LocalFolderProblem): under
 // their own names when `LocalName` is empty, else only the entry equal to
 // `Mask`, stored as `LocalName`. Folders are passed over; a file that cannot
 // be fetched is written to the error log with the server's answer, and the

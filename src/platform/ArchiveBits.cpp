@@ -130,7 +130,7 @@ bool recordOf(const QString& k, Stamp* out) {
         const QString low = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
         const QString high = low.left(low.size() - 1) + QLatin1Char('0');   // '0' follows '/'
         Database::Query q(db, "SELECT path, size, mtime_ns FROM archive_bits WHERE path >= ?1 AND path < ?2 LIMIT ?3");
-        q.bind(1, low).bind(2, high).bind(3, qint64(kFolderRowLimit) + 1);
+        q.bindBytes(1, HostBytes(low)).bindBytes(2, HostBytes(high)).bind(3, qint64(kFolderRowLimit) + 1);
         int n = 0;
         bool complete = true;
         while (q.next()) {
@@ -139,7 +139,7 @@ bool recordOf(const QString& k, Stamp* out) {
                 f.rows.clear();
                 break;
             }
-            const QString path = q.text(0);
+            const QString path = HostText(q.bytes(0));
             if (path.indexOf(QLatin1Char('/'), low.size()) >= 0)
                 continue;   // below a subfolder
             f.rows.insert(path, Stamp{q.int64(1), q.int64(2)});
@@ -157,7 +157,7 @@ bool recordOf(const QString& k, Stamp* out) {
         return true;
     }
     Database::Query q(db, "SELECT size, mtime_ns FROM archive_bits WHERE path = ?1");
-    q.bind(1, k);
+    q.bindBytes(1, HostBytes(k));
     if (!q.next())
         return false;
     *out = Stamp{q.int64(0), q.int64(1)};
@@ -209,7 +209,7 @@ void record(const QString& hostPath, const Stamp& now) {
     Database::Query q(Database::shared(),
                       "INSERT INTO archive_bits(path, size, mtime_ns) VALUES(?1, ?2, ?3) "
                       "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime_ns = excluded.mtime_ns");
-    q.bind(1, key(hostPath)).bind(2, now.size).bind(3, now.mtimeNs);
+    q.bindBytes(1, HostBytes(key(hostPath))).bind(2, now.size).bind(3, now.mtimeNs);
     q.run();
 }
 }  // namespace
@@ -244,7 +244,7 @@ void FlushArchiveBits() {
             Database::Query q(db,
                               "INSERT INTO archive_bits(path, size, mtime_ns) VALUES(?1, ?2, ?3) "
                               "ON CONFLICT(path) DO UPDATE SET size = excluded.size, mtime_ns = excluded.mtime_ns");
-            q.bind(1, it.key()).bind(2, it->size).bind(3, it->mtimeNs);
+            q.bindBytes(1, HostBytes(it.key())).bind(2, it->size).bind(3, it->mtimeNs);
             q.run();
         }
     });
@@ -254,7 +254,7 @@ void SetArchiveBit(const QString& hostPath) {
     forgetFolderRecords();
     dropPending(key(hostPath));
     Database::Query q(Database::shared(), "DELETE FROM archive_bits WHERE path = ?1");
-    q.bind(1, key(hostPath));
+    q.bindBytes(1, HostBytes(key(hostPath)));
     q.run();
 }
 

@@ -330,6 +330,13 @@ Database::Query& Database::Query::bind(int index, const QString& text) {
     return *this;
 }
 
+Database::Query& Database::Query::bindBytes(int index, const QByteArray& bytes) {
+    const int rc = sqlite3_bind_text(stmt_, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        db_.fail(rc, QString::fromUtf8(sqlite3_errmsg(db_.db_)));
+    return *this;
+}
+
 Database::Query& Database::Query::bind(int index, qint64 number) {
     const int rc = sqlite3_bind_int64(stmt_, index, number);
     if (rc != SQLITE_OK)
@@ -356,6 +363,11 @@ void Database::Query::run() {
 QString Database::Query::text(int column) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(stmt_, column)) : QString();
+}
+
+QByteArray Database::Query::bytes(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return p ? QByteArray(p, sqlite3_column_bytes(stmt_, column)) : QByteArray();
 }
 
 qint64 Database::Query::int64(int column) const { return sqlite3_column_int64(stmt_, column); }

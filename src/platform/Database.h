@@ -55,10 +55,13 @@ public:
         Query& operator=(const Query&) = delete;
 
         Query& bind(int index, const QString& text);
+        // The exact bytes of a host file name (not always UTF-8).
+        Query& bindBytes(int index, const QByteArray& bytes);
         Query& bind(int index, qint64 number);
         bool next();   // true while there is a row
         void run();    // execute to the end
         QString text(int column) const;
+        QByteArray bytes(int column) const;
         qint64 int64(int column) const;
 
     private:

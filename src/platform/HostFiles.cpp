@@ -269,6 +269,14 @@ int VbErrorForErrno(int err, bool missingFile) {
 
 void RaiseErrno(int err, bool missingFile) { vb::Raise(VbErrorForErrno(err, missingFile)); }
 
+void RaiseNameRefused(const QString& hostPath, bool otherCase) {
+    vb::Raise(vb::errPathFileAccess,
+              QStringLiteral("The file system of the destination does not allow the name %1 (%2)")
+                  .arg(HostToWindows(hostPath),
+                       otherCase ? QStringLiteral("a file there has it in other letter case")
+                                 : QStringLiteral("it refuses a character of it")));
+}
+
 void RaiseMissing(const QString& hostPath) {
     const HostStat parent = StatHost(HostParent(hostPath));
     vb::Raise(parent.kind == EntryKind::Folder ? vb::errFileNotFound : vb::errPathNotFound);
@@ -428,8 +436,9 @@ void HostFolderReader::close() {
 
 // ---- changes ----
 
-void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source) {
-    NoteHostFileCopied(dstHost, CopyHostFileData(srcHost, dstHost, overwrite, source));
+void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
+                  bool replaceReadOnly) {
+    NoteHostFileCopied(dstHost, CopyHostFileData(srcHost, dstHost, overwrite, source, false, replaceReadOnly));
 }
 
 void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
@@ -440,7 +449,7 @@ void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy) {
 }
 
 CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite, const HostStat* source,
-                            bool dstMissing) {
+                            bool dstMissing, bool replaceReadOnly) {
     const HostStat s = source ? *source : StatHost(srcHost);
     if (s.kind == EntryKind::Missing)
         RaiseMissing(srcHost);
@@ -454,12 +463,16 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     const bool dstIsLink = dstThere && S_ISLNK(own.st_mode);
     if (dstIsLink && !overwrite)
         vb::Raise(vb::errFileExists);
+    // A file system that finds names in any letter case (FAT) cannot hold a
+    // second name of a pair: the copy would replace the first file.
+    if (NameHeldInOtherCase(dstHost))
+        RaiseNameRefused(dstHost, true);
     if (dstThere && !dstIsLink) {
         if (!S_ISREG(own.st_mode))
             vb::Raise(vb::errPathFileAccess);
         if (!overwrite)
             vb::Raise(vb::errFileExists);
-        if (!(own.st_mode & S_IWUSR))
+        if (!(own.st_mode & S_IWUSR) && !replaceReadOnly)
             vb::Raise(vb::errPermissionDenied);
         if (own.st_dev == s.dev && own.st_ino == s.ino)
             return {};   // the file onto itself: nothing to do
@@ -483,7 +496,12 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     // (and for a target that is replaced) the copy is written under a
     // temporary name that is renamed onto the target at the end.
     bool unnamed = !dstThere && unnamedFilesUsable.load(std::memory_order_relaxed);
+    int reads = 0;
     for (;;) {
+        // What the file is as this read begins: one that shrinks or is
+        // rewritten while it is read gives a copy that is neither version.
+        struct stat before {};
+        const bool beforeKnown = ::fstat(in, &before) == 0;
         int out = -1, err = 0;
         QByteArray tmpl;
         if (unnamed) {
@@ -519,7 +537,21 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
         if (!(dense ? copyDense(in, out) : copyContents(in, out)))
             fail(errno);
         struct stat fst {};
-        if (::fstat(in, &fst) == 0) {
+        const bool afterKnown = ::fstat(in, &fst) == 0;
+        // A file that only grew gives its consistent beginning, as it was.
+        if (beforeKnown && afterKnown &&
+            (fst.st_size < before.st_size ||
+             (fst.st_size == before.st_size && (fst.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+                                                fst.st_mtim.tv_nsec != before.st_mtim.tv_nsec)))) {
+            closeQuietly(out);
+            if (!unnamed)
+                ::unlink(tmpl.constData());
+            if (++reads < 2)
+                continue;   // read once more
+            closeQuietly(in);
+            vb::Raise(vb::errPathFileAccess, QStringLiteral("The file changed while it was read"));
+        }
+        if (afterKnown) {
             ::fchmod(out, fst.st_mode & 07777);
             const struct timespec times[2] = {{0, UTIME_OMIT}, fst.st_mtim};
             ::futimens(out, times);
@@ -581,6 +613,10 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
                 err = errno;
             if (rc != 0)
                 ::unlink(tmpl.constData());
+            // A character the file system refuses (FAT: EINVAL, or EPERM
+            // from some drivers for a name of a file just made there).
+            if (rc != 0 && (err == EINVAL || ((err == EPERM || err == EACCES) && FoldsLetterCase(dir))))
+                RaiseNameRefused(dstHost, false);
         }
         if (rc != 0)
             RaiseErrno(err, false);

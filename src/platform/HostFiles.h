@@ -19,6 +19,11 @@ namespace platform {
 int VbErrorForErrno(int err, bool missingFile);
 [[noreturn]] void RaiseErrno(int err, bool missingFile = true);
 
+// A name the destination's file system cannot hold: one that differs only
+// in case from a file there (`otherCase`, on FAT and the like), or one with a
+// character it refuses. Error 75 with a text that names the target.
+[[noreturn]] void RaiseNameRefused(const QString& hostPath, bool otherCase);
+
 // ENOENT for `hostPath`: 53 when its folder exists, else 76.
 [[noreturn]] void RaiseMissing(const QString& hostPath);
 
@@ -90,11 +95,13 @@ private:
 // half written. A symbolic link in the target's place is replaced by the
 // copy, never written through. The holes of a sparse file stay holes. Keeps the modification time and the permission bits, as a
 // Windows copy keeps the last-write time and the attributes. With overwrite
-// false an existing target is error 58; a read-only target is error 70.
+// false an existing target is error 58; a read-only target is error 70,
+// unless `replaceReadOnly` (a copy that a backup made of a read-only file,
+// which keeps its source's mode, is replaced like any other).
 // `source`, when given, is the status of the source just read by the caller
 // (a plain file): it is not looked up again.
 void CopyHostFile(const QString& srcHost, const QString& dstHost, bool overwrite,
-                  const HostStat* source = nullptr);
+                  const HostStat* source = nullptr, bool replaceReadOnly = false);
 
 // CopyHostFile in two halves, for copies made on worker threads. The first
 // touches only the two files (and keeps the path layer's names of the
@@ -110,7 +117,7 @@ struct CopiedFile {
 // `dstMissing`: the caller has just found nothing at `dstHost` (a target
 // that comes meanwhile is still replaced, or refused without `overwrite`).
 CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool overwrite,
-                            const HostStat* source = nullptr, bool dstMissing = false);
+                            const HostStat* source = nullptr, bool dstMissing = false, bool replaceReadOnly = false);
 void NoteHostFileCopied(const QString& dstHost, const CopiedFile& copy);
 
 // Makes the folder `hostPath` in its parent (which is there), as a change of

@@ -18,6 +18,7 @@
 #include <deque>
 #include <map>
 #include <utility>
+#include <sys/stat.h>
 
 #include "platform/HostFiles.h"
 #include "vb/Cp1252.h"
@@ -483,7 +484,9 @@ struct InetControl::Impl {
                 badArgument(QStringLiteral("No remote file name"));
             download = std::make_unique<QSaveFile>(HostPathOrRaise(c.local));
             download->setDirectWriteFallback(false);
-            if (!download->open(QIODevice::WriteOnly)) {
+            // A fetched archive is readable by its owner only, as every
+            // archive the program writes.
+            if (!download->open(QIODevice::WriteOnly) || ::fchmod(download->handle(), 0600) != 0) {
                 download.reset();
                 vb::Raise(vb::errPathFileAccess);
             }

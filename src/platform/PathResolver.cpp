@@ -11,9 +11,11 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 #include "platform/HostNames.h"
 #include "platform/DriveTable.h"
+#include "platform/MountTable.h"
 #include "vb/Clock.h"
 
 namespace platform {
@@ -116,10 +118,11 @@ bool namesCurrent(const FolderNames& f, const QByteArray& dp, struct stat* st) {
 }
 
 // The actual name in `dir` for `name`: itself when it exists as written,
-// else the first (sorted) entry equal to it without regard to case; empty
-// when there is none.
-QString lookupName(const QString& dir, const QString& name, bool* missing = nullptr) {
-    const QString exact = childOf(dir, name);
+// else (unless `exact`) the first (sorted) entry equal to it without regard
+// to case; empty when there is none. With `exact` another entry that differs
+// only in case is never taken for it: it is another file.
+QString lookupName(const QString& dir, const QString& name, bool* missing = nullptr, bool exact = false) {
+    const QString exactPath = childOf(dir, name);
     const QString key = name.toCaseFolded();
     const QByteArray dp = platform::HostBytes(dir);
     NameCache& c = nameCache();
@@ -143,22 +146,23 @@ QString lookupName(const QString& dir, const QString& name, bool* missing = null
             }
             if (current) {
                 const auto hit = it->byFolded.constFind(key);
-                if (hit == it->byFolded.cend()) {
+                if (hit == it->byFolded.cend() || (exact && !hit->contains(name))) {
                     if (missing)
-                        *missing = true;
+                        *missing = hit == it->byFolded.cend();
                     return {};
                 }
                 const QStringList candidates = *hit;
                 g.unlock();
-                if (candidates.contains(name) && existsNoFollow(exact))
+                if (candidates.contains(name) && existsNoFollow(exactPath))
                     return name;
-                if (QString found = firstPresent(dir, candidates); !found.isEmpty())
-                    return found;
+                if (!exact)
+                    if (QString found = firstPresent(dir, candidates); !found.isEmpty())
+                        return found;
                 // Stale names: looked up the long way.
             }
         }
     }
-    if (existsNoFollow(exact))
+    if (existsNoFollow(exactPath) && !exact)
         return name;
     struct stat st {};
     if (!statFolder(dp, &st) || !S_ISDIR(st.st_mode))
@@ -176,13 +180,17 @@ QString lookupName(const QString& dir, const QString& name, bool* missing = null
             it = c.folders.insert(dir, std::move(fresh));
         }
         const auto hit = it->byFolded.constFind(key);
-        if (hit == it->byFolded.cend()) {
+        if (hit == it->byFolded.cend() || (exact && !hit->contains(name))) {
             if (missing)
-                *missing = true;
+                *missing = hit == it->byFolded.cend();
             return {};
         }
-        if (QString found = firstPresent(dir, *hit); !found.isEmpty())
+        if (exact) {
+            if (existsNoFollow(exactPath))
+                return name;
+        } else if (QString found = firstPresent(dir, *hit); !found.isEmpty()) {
             return found;
+        }
         // The cached names are stale: read the folder once more.
     }
     return {};
@@ -316,6 +324,84 @@ bool joinedFolderHost(const QString& folder, const std::shared_ptr<const DriveTa
     return true;
 }
 
+// The folders below which every name is taken as written (ExactNamesBelow).
+struct ExactRoots {
+    std::mutex lock;
+    QStringList roots;
+};
+
+ExactRoots& exactRoots() {
+    static ExactRoots r;
+    return r;
+}
+
+QStringList exactRootsNow() {
+    ExactRoots& r = exactRoots();
+    std::lock_guard<std::mutex> g(r.lock);
+    return r.roots;
+}
+
+// The innermost folder of ExactNamesBelow that is `hostPath` or holds it;
+// "" when there is none.
+QString innermostExactRoot(const QString& hostPath) {
+    QString best;
+    for (const QString& root : exactRootsNow())
+        if (root.size() > best.size() && IsSameOrBelow(hostPath, root))
+            best = root;
+    return best;
+}
+
+}  // namespace
+
+bool FoldsLetterCase(const QString& folderHost) {
+    // A copy asks for every file of a folder in a row.
+    thread_local QString lastFolder;
+    thread_local bool lastFolds = false;
+    if (folderHost == lastFolder && !lastFolder.isEmpty())
+        return lastFolds;
+    struct stat st {};
+    if (::stat(platform::HostBytes(folderHost).constData(), &st) != 0)
+        return false;
+    static std::mutex lock;
+    static QHash<dev_t, bool> known;
+    {
+        std::lock_guard<std::mutex> g(lock);
+        const auto it = known.constFind(st.st_dev);
+        if (it != known.cend()) {
+            lastFolder = folderHost;
+            lastFolds = *it;
+            return *it;
+        }
+    }
+    struct statfs fs {};
+    bool folds = false;
+    if (::statfs(platform::HostBytes(folderHost).constData(), &fs) == 0) {
+        switch (quint32(fs.f_type)) {
+        case 0x4d44:       // FAT (msdos, vfat)
+        case 0x2011BAB0:   // exFAT
+        case 0x5346544e:   // NTFS
+        case 0x7366746e:   // NTFS (ntfs3)
+        case 0x65735546:   // FUSE (ntfs-3g, exfat-fuse ...): answered by a look below
+        case 0x517B:       // SMB
+        case 0xFF534D42:   // CIFS
+        case 0xFE534D42:   // SMB2
+            folds = true;
+            break;
+        default:
+            break;
+        }
+    }
+    {
+        std::lock_guard<std::mutex> g(lock);
+        known.insert(st.st_dev, folds);
+    }
+    lastFolder = folderHost;
+    lastFolds = folds;
+    return folds;
+}
+
+namespace {
+
 void noteEntry(const QString& hostPath, bool created) {
     forgetRecentHosts();
     const int slash = int(hostPath.lastIndexOf(QLatin1Char('/')));
@@ -440,8 +526,55 @@ QString ResolveHostChild(const QString& folderHost, const QString& name, bool* m
         *missing = false;
     if (folderHost.isEmpty() || !IsPlainName(name))
         return {};
-    const QString actual = lookupName(folderHost, name, missing);
-    return childOf(folderHost, actual.isEmpty() ? name : actual);
+    if (missing)
+        lookupName(folderHost, name, missing, true);
+    return childOf(folderHost, name);
+}
+
+ExactNamesBelow::ExactNamesBelow(const QString& windowsFolder) {
+    const HostPath h = ResolveWindowsPath(windowsFolder);
+    if (!h.ok())
+        return;
+    root_ = h.path;
+    ExactRoots& r = exactRoots();
+    std::lock_guard<std::mutex> g(r.lock);
+    r.roots.append(root_);
+}
+
+ExactNamesBelow::~ExactNamesBelow() {
+    if (root_.isEmpty())
+        return;
+    ExactRoots& r = exactRoots();
+    std::lock_guard<std::mutex> g(r.lock);
+    r.roots.removeOne(root_);
+}
+
+bool NameHeldInOtherCase(const QString& hostPath) {
+    const int slash = int(hostPath.lastIndexOf(QLatin1Char('/')));
+    if (slash < 0 || !FoldsLetterCase(slash == 0 ? QStringLiteral("/") : hostPath.left(slash)))
+        return false;
+    // The parts below the run's folder that holds the path (only the last
+    // part outside such a folder): the parts above it were typed, and the
+    // file system finds them in any case as the person meant them.
+    QString root = innermostExactRoot(hostPath);
+    qsizetype from = root.isEmpty() ? slash : root.size();
+    if (root == QLatin1String("/"))
+        from = 0;
+    for (qsizetype at = from; at >= 0 && at < hostPath.size();) {
+        const qsizetype next = hostPath.indexOf(QLatin1Char('/'), at + 1);
+        const qsizetype end = next < 0 ? hostPath.size() : next;
+        const QString dir = at == 0 ? QStringLiteral("/") : hostPath.left(at);
+        const QString name = hostPath.mid(at + 1, end - at - 1);
+        if (!name.isEmpty() && existsNoFollow(hostPath.left(end))) {
+            bool missing = false;
+            if (lookupName(dir, name, &missing, true).isEmpty())
+                return true;   // there, but under another name
+        }
+        if (next < 0)
+            break;
+        at = next;
+    }
+    return false;
 }
 
 void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last) {
@@ -563,8 +696,11 @@ HostPath ResolveWindowsPath(const QString& windowsPathIn) {
     while (k > keep && !existsNoFollow(joinHost(host, k)))
         --k;
     QString cur = joinHost(host, k);
+    // Below a folder whose names are exact, the parts are taken as written.
+    const QStringList roots = exactRootsNow();
     for (qsizetype i = k; i < host.size(); ++i) {
-        const QString actual = lookupName(cur, host[i]);
+        const bool exact = std::any_of(roots.begin(), roots.end(), [&](const QString& r) { return IsSameOrBelow(cur, r); });
+        const QString actual = exact ? QString() : lookupName(cur, host[i]);
         if (actual.isEmpty()) {
             for (qsizetype j = i; j < host.size(); ++j) {
                 if (cur != QLatin1String("/"))

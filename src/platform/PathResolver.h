@@ -11,8 +11,10 @@
 // Doubled separators count as one; "." is dropped and ".." removes the
 // previous host component, after the drive is mapped (so "<folder>\..\x"
 // reaches the sibling of a drive's root folder). A component that does not
-// exist with its exact case is looked up without regard to case; of several
-// matches the first in sorted order wins; a missing one is kept as given.
+// exist with its exact case is looked up without regard to case (the
+// convenience of a path a person typed; never below an ExactNamesBelow
+// folder); of several matches the first in sorted order wins; a missing one
+// is kept as given.
 namespace platform {
 
 enum class HostPathStatus {
@@ -42,14 +44,44 @@ void SplitWindowsPath(const QString& windowsPath, QString* folder, QString* last
 // without a separator.
 bool IsPlainName(const QString& name);
 
-// The host path of one name in a folder whose host path is known, found as
-// ResolveWindowsPath finds the last part of a path: as written when it
-// exists, else an entry of the same name without regard to case, else as
-// written. Empty for a name that is not one plain part ("", ".", "..", or
-// with a separator): resolve the whole path then.
-// With `missing`, it is told whether the folder was found to hold nothing of
-// that name in any case (the path given back is then the name as written).
+// The host path of one name, as a listing gave it, in a folder whose host
+// path is known: the name is taken as written, never matched without
+// regard to case (an entry that differs from it only in case is another
+// file). Empty for a name that is not one plain part ("", ".", "..", or
+// with a separator): resolve the whole path then. With `missing`, it is
+// told whether the folder's cached names show nothing of that name in any
+// case (so nothing there answers to it, on any file system).
 QString ResolveHostChild(const QString& folderHost, const QString& name, bool* missing = nullptr);
+
+// While the object lives, the names below the folder it was made with are
+// exact: a part of a path below it that does not exist as written is taken
+// as written (a new file or folder), never found without regard to case. A
+// run holds one for each folder whose names it reads from the file system or
+// makes from such names (its sources, its destination), so that two names
+// that differ only in case stay two files; the folder itself, as a person
+// typed it, is still found in any case.
+class ExactNamesBelow {
+public:
+    explicit ExactNamesBelow(const QString& windowsFolder);
+    ~ExactNamesBelow();
+    ExactNamesBelow(const ExactNamesBelow&) = delete;
+    ExactNamesBelow& operator=(const ExactNamesBelow&) = delete;
+
+private:
+    QString root_;   // host path; "" when the folder maps to nothing
+};
+
+// Whether the file system of a folder may find a name in any letter case
+// (FAT, exFAT, NTFS, shares of Windows, and user-space file systems, which
+// may be any of these): told by its type, kept per file system.
+bool FoldsLetterCase(const QString& folderHost);
+
+// True when `hostPath` (on a file system that finds names in any letter
+// case, such as FAT) reaches an entry whose name differs from the path's
+// own: writing it would replace another file. The parts below the innermost
+// ExactNamesBelow folder that holds the path are checked (only the last one
+// outside such a folder).
+bool NameHeldInOtherCase(const QString& hostPath);
 
 // Keeps the case-lookup cache of a folder current after this process
 // created or removed an entry in it (so big folders are not re-read for

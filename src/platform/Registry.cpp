@@ -223,8 +223,8 @@ std::vector<ExportKey> collectTree(Database& db, const Key& top) {
 }
 
 // The trees to export: the key, or every root for an empty path. Empty when
-// the key does not exist.
-std::vector<ExportKey> collect(const QString& keyPath) {
+// the key does not exist. The data of a withheld value is left out.
+std::vector<ExportKey> collect(const QString& keyPath, const QStringList& withheld) {
     Database& db = Database::shared();
     std::vector<ExportKey> all;
     auto add = [&](const Key& k) {
@@ -239,6 +239,10 @@ std::vector<ExportKey> collect(const QString& keyPath) {
         if (keyExists(db, k))
             add(k);
     }
+    for (ExportKey& k : all)
+        for (auto& [name, value] : k.values)
+            if (withheld.contains(name, Qt::CaseInsensitive))
+                value.clear();
     return all;
 }
 
@@ -352,8 +356,8 @@ QList<QPair<QString, QString>> RegEnumValues(const QString& keyPath) {
     return out;
 }
 
-bool ExportRegedit4(const QString& keyPath, const QString& windowsFile) {
-    const auto keys = collect(keyPath);
+bool ExportRegedit4(const QString& keyPath, const QString& windowsFile, const QStringList& withheld) {
+    const auto keys = collect(keyPath, withheld);
     if (keys.empty())
         return false;
     const QString crlf = QStringLiteral("\r\n");
@@ -367,8 +371,8 @@ bool ExportRegedit4(const QString& keyPath, const QString& windowsFile) {
     return writeFile(windowsFile, out);
 }
 
-bool ExportRegistryText(const QString& keyPath, const QString& windowsFile) {
-    const auto keys = collect(keyPath);
+bool ExportRegistryText(const QString& keyPath, const QString& windowsFile, const QStringList& withheld) {
+    const auto keys = collect(keyPath, withheld);
     if (keys.empty())
         return false;
     const QString crlf = QStringLiteral("\r\n");

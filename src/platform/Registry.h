@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The registry, kept in the per-user settings database (Database.h).
@@ -38,11 +39,13 @@ void RegDelete(const QString& path);
 // (the default value as @="data"; \ and " escaped) and a blank line; CR LF
 // line ends, UTF-8. An empty key path writes every root. `windowsFile` is a
 // Windows path. False when the key does not exist or the file cannot be
-// written; a failure of the database raises.
-bool ExportRegedit4(const QString& keyPath, const QString& windowsFile);
+// written; a failure of the database raises. A value whose name is one of
+// `withheld` (compared without regard to case) is written with empty data:
+// the export names it and leaves its content out.
+bool ExportRegedit4(const QString& keyPath, const QString& windowsFile, const QStringList& withheld = {});
 // The same tree as readable text blocks ("Key Name:", "Class Name:", then
 // "Value <n>" with "Name:", "Type:", "Data:").
-bool ExportRegistryText(const QString& keyPath, const QString& windowsFile);
+bool ExportRegistryText(const QString& keyPath, const QString& windowsFile, const QStringList& withheld = {});
 
 // Key path and value name apart (a key path has no value name; a trailing "\"
 // is allowed). Used by the settings store. Bad paths raise error 5.

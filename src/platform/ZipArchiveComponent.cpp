@@ -6,6 +6,10 @@
 
 namespace platform {
 
+void ZipArchiveComponent::SetWhileAdding(std::function<void()> callback) {
+    ZipArchiveState::WhileAdding() = std::move(callback);
+}
+
 ZipArchiveComponent::ZipArchiveComponent()
     : state_(std::make_shared<ZipArchiveState>()), files_(state_) {}
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <functional>
 #include <QString>
 
 #include <memory>
@@ -21,6 +22,11 @@ class ZipArchiveState;
 // in the extended time-stamp field.
 class ZipArchiveComponent {
 public:
+    // Called again and again while a file is being stored (between blocks
+    // of its data), so that a window stays live during a long file; none
+    // (the default) while empty.
+    static void SetWhileAdding(std::function<void()> callback);
+
     ZipArchiveComponent();
     ~ZipArchiveComponent();  // closes an archive still open, ignoring errors
     ZipArchiveComponent(const ZipArchiveComponent&) = delete;

@@ -41,6 +41,8 @@ QString ZipArchiveEntry::Name() const {
     return n;
 }
 
-void ZipArchiveEntry::Extract(const QString& folder) const { state_->extract(physical_, session_, folder); }
+void ZipArchiveEntry::Extract(const QString& folder, const KnownLinks* known) const {
+    state_->extract(physical_, session_, folder, known);
+}
 
 }  // namespace platform

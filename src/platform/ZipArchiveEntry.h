@@ -9,6 +9,7 @@
 
 namespace platform {
 
+class KnownLinks;
 class ZipArchiveState;
 
 // One item of ZipArchiveComponent::Files(): what the archive says of an
@@ -31,10 +32,12 @@ public:
     // Write the entry beneath the Windows folder under its stored path,
     // creating missing folders and replacing an existing file (through a
     // temporary file in the target folder, so a failure leaves the old file).
-    // Names that would leave the folder (absolute, a drive, "..") are refused,
-    // and so is a name whose folders reach, through a link in the target tree,
-    // a place outside the folder (error 52).
-    void Extract(const QString& folder) const;
+    // Names that would leave the folder (absolute, a drive, "..") are refused
+    // (error 52). Links in the target tree are passed as KnownLinks says:
+    // those noted in `known` before the restore began, or without it those
+    // there when this is called; any other link on the way is refused (52),
+    // and so is an entry that is itself a link.
+    void Extract(const QString& folder, const KnownLinks* known = nullptr) const;
 
 private:
     friend class ZipArchiveFiles;

@@ -9,6 +9,7 @@
 namespace platform {
 
 qint32 ZipArchiveFiles::Count() const { return state_->isOpen() ? qint32(state_->count()) : 0; }
+qint32 ZipArchiveFiles::Kept() const { return state_->isOpen() ? qint32(state_->count() - state_->replacedCount()) : 0; }
 
 ZipArchiveEntry ZipArchiveFiles::Item(qint32 index) const {
     return ZipArchiveEntry(state_, state_->physicalIndex(index));

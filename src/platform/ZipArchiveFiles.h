@@ -20,6 +20,9 @@ public:
     // session still counts until the archive is closed, so a stored file
     // always makes the count grow by one.
     qint32 Count() const;
+    // The entries the archive holds once it is closed: Count without those
+    // replaced in this session.
+    qint32 Kept() const;
     // Entries of an archive opened with OpenToRead that are left out of the
     // list because their own header does not match the directory.
     qint32 Refused() const;

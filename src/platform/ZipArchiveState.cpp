@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "platform/HostNames.h"
+#include "platform/KnownLinks.h"
 #include "platform/ZipEntryBytes.h"
 #include "platform/ZipErrors.h"
 #include "platform/ZipExtractTarget.h"
@@ -134,34 +135,6 @@ QStringList safeParts(const QString& name) {
     return parts;
 }
 
-// A host path with the links of its existing part followed; the missing
-// rest is appended as it stands. Empty for a dangling link.
-QString realPath(const QString& hostPath) {
-    QString p = hostPath, rest;
-    for (QFileInfo fi(p); !fi.exists() && !fi.isSymLink(); fi = QFileInfo(p)) {
-        const QString up = fi.absolutePath();
-        if (up == p)
-            break;
-        rest = QLatin1Char('/') + fi.fileName() + rest;
-        p = up;
-    }
-    QString real = QFileInfo(p).canonicalFilePath();
-    if (real.isEmpty())
-        return {};
-    if (real.endsWith(QLatin1Char('/')))
-        real.chop(1);   // "/" itself: the rest starts with one
-    return rest.isEmpty() && real.isEmpty() ? QStringLiteral("/") : real + rest;
-}
-
-// Whether a host folder lies inside the root once links are followed: a
-// link planted in the target tree must not carry an entry out of it.
-bool staysInside(const QString& hostRoot, const QString& hostFolder) {
-    const QString root = realPath(hostRoot), real = realPath(hostFolder);
-    if (root.isEmpty() || real.isEmpty())
-        return false;
-    return root == QLatin1String("/") || real == root || real.startsWith(root + QLatin1Char('/'));
-}
-
 }  // namespace
 
 ZipArchiveState::ZipArchiveState() = default;
@@ -262,6 +235,7 @@ void ZipArchiveState::resetToClosed() {
     // opened may be as large.
     entries_.clear();
     visible_ = {};
+    replaced_ = 0;
     liveByName_.clear();
     earlierSameName_ = {};
     namesIndexed_ = true;
@@ -274,6 +248,11 @@ void ZipArchiveState::resetToClosed() {
 }
 
 void ZipArchiveState::closeReader() { reader_.reset(); }
+
+std::function<void()>& ZipArchiveState::WhileAdding() {
+    static std::function<void()> callback;
+    return callback;
+}
 
 void ZipArchiveState::indexNames() {
     if (namesIndexed_)
@@ -316,6 +295,7 @@ void ZipArchiveState::readDirectory(bool keepMarks) {
         entries_ = std::move(read);
         comment_ = r->comment();
         visible_.clear();
+        replaced_ = 0;
         visible_.reserve(entries_.size());
         refused_ = r->refusedCount();
         firstRefusal_.clear();
@@ -539,7 +519,10 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
     // The entry is raw and its checksum is known: where minizip lets its
     // count be kept here, the data goes straight to the archive file.
     const bool past = ZipEntryBytes::CanWritePast(writer_, writerIo_->writingStream());
+    const std::function<void()>& whileAdding = WhileAdding();
     auto put = [&](const unsigned char* data, size_t n) {
+        if (whileAdding)
+            whileAdding();
         if (past) {
             if (!writerIo_->writeThrough(data, n))
                 failWriter(QStringLiteral("writing compressed data failed"));
@@ -619,8 +602,11 @@ void ZipArchiveState::addFile(const QString& windowsPath, int level, bool storeP
         const int newest = liveByName_.find(entries_, name, hash);
         if (newest >= 0) {
             if (overwrite) {
-                for (int i = newest; i >= 0; i = earlierSameName_[size_t(i)])
-                    entries_.head(size_t(i)).replaced = true;
+                for (int i = newest; i >= 0; i = earlierSameName_[size_t(i)]) {
+                    bool& replaced = entries_.head(size_t(i)).replaced;
+                    replaced_ += replaced ? 0 : 1;
+                    replaced = true;
+                }
             } else {
                 earlierSameName_.back() = newest;
             }
@@ -796,13 +782,17 @@ void ZipArchiveState::compact() {
     guard.keep = true;
 }
 
-void ZipArchiveState::extract(int physical, quint64 session, const QString& windowsFolder) {
+void ZipArchiveState::extract(int physical, quint64 session, const QString& windowsFolder, const KnownLinks* known) {
     if (!open_ || session != session_)
         vb::Raise(vb::errObjectNotSet, QStringLiteral("The archive of this entry is closed"));
     const ZipEntryRecord r = entries_.record(size_t(physical));
     const QStringList parts = safeParts(r.name);
     if (parts.isEmpty())
         raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
+    // A link stored by another program is not made: it could lead the
+    // entries after it anywhere.
+    if ((r.versionMadeBy >> 8) == 3 && ((r.externalAttributes >> 16) & S_IFMT) == S_IFLNK)
+        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("the entry is a symbolic link, which is not restored"));
 
     QString folder = windowsFolder;
     while (folder.endsWith('\\') || folder.endsWith('/'))
@@ -820,14 +810,25 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
     if (!hostTarget.startsWith(rootPrefix))
         raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("entry name leaves the target folder"));
 
+    // The folder is opened part by part, through the links the user had
+    // there before the restore only, and written into by that handle.
     const bool isFolder = r.name.endsWith('/') || r.name.endsWith('\\');
     const QString hostParent = isFolder ? hostTarget : QFileInfo(hostTarget).absolutePath();
-    if (!staysInside(hostRoot, hostParent))
-        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("a link in the target folder leads out of it"));
-    if (!QDir().mkpath(hostParent) || !QFileInfo(hostParent).isDir())
+    KnownLinks linksNow;
+    if (!known) {
+        linksNow.note(hostRoot, hostParent);
+        known = &linksNow;
+    }
+    QString refused;
+    const int parentFd = known->openFolder(hostRoot, hostParent, &refused);
+    if (!refused.isEmpty())
+        raiseFor(vb::errBadFileNameOrNumber, r.name, refused);
+    if (parentFd < 0)
         raiseFor(vb::errPathNotFound, windowsTarget);
-    if (!staysInside(hostRoot, hostParent))
-        raiseFor(vb::errBadFileNameOrNumber, r.name, QStringLiteral("a link in the target folder leads out of it"));
+    struct FolderFd {
+        int fd;
+        ~FolderFd() { ::close(fd); }
+    } parent{parentFd};
     if (isFolder)
         return;
 
@@ -836,8 +837,8 @@ void ZipArchiveState::extract(int physical, quint64 session, const QString& wind
         readDirectory(true);
     const ZipEntryRecord entry = entries_.record(size_t(physical));
 
-    const QByteArray target = encodedHost(hostTarget);
-    ExtractTarget out(encodedHost(hostParent));
+    const QByteArray target = encodedHost(hostTarget.mid(hostTarget.lastIndexOf('/') + 1));
+    ExtractTarget out(parent.fd);
     if (!out.open())
         raiseErrno(out.error(), windowsTarget);
     int writeErr = 0;

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "platform/ZipEntryBytes.h"
 
 namespace platform {
+
+class KnownLinks;
 
 // The open archive behind a ZipArchiveComponent, shared with its Files
 // collection and its entries. The directory and the entries are read by
@@ -46,6 +49,10 @@ public:
     void setComment(const QString& text);
 
     int count() const { return int(visible_.size()); }
+    // The listed entries replaced in this session (dropped at close).
+    int replacedCount() const { return replaced_; }
+    // What addFile calls between the blocks of a file's data (may be empty).
+    static std::function<void()>& WhileAdding();
     int physicalIndex(int visibleIndex) const;
     const ZipDirectory& directory() const { return entries_; }
 
@@ -60,7 +67,7 @@ public:
     // and the most memory the read-ahead holds; for tests and measurements.
     static void setReadAhead(int threads, size_t boundBytes);
     static int readAheadThreads();
-    void extract(int physicalIndex, quint64 session, const QString& windowsFolder);
+    void extract(int physicalIndex, quint64 session, const QString& windowsFolder, const KnownLinks* known);
 
     // The stored name for a Windows path: the path below its drive or share
     // root, "." and ".." resolved, folders separated by "/".
@@ -86,6 +93,7 @@ private:
     QByteArray comment_;
     ZipDirectory entries_;
     std::vector<int> visible_;                        // physical indices of the listed entries
+    int replaced_ = 0;                                // of them, those replaced in this session
     int refused_ = 0;                                 // entries left out for a header that does not match
     QString firstRefusal_;
     // The entries not replaced, by name: the newest of each name here, and

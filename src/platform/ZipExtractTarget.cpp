@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ZipExtractTarget.h"
 
+#include <QPair>
+#include <QRandomGenerator>
 #include <QSet>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,7 +19,7 @@ namespace {
 constexpr char kPattern[] = ".vaultora-extract-";
 constexpr size_t kPatternLength = sizeof(kPattern) - 1;
 
-// A name mkostemp makes from the pattern: six letters or digits after it.
+// A hidden name made from the pattern: six letters or digits after it.
 bool isLeftoverName(const char* name) {
     if (std::strncmp(name, kPattern, kPatternLength) != 0 || std::strlen(name) != kPatternLength + 6)
         return false;
@@ -33,16 +34,20 @@ bool isLeftoverName(const char* name) {
 // The hidden files a killed restore left in the folder, removed once per
 // folder and process (the program runs once per user, so no restore of
 // this process is writing them).
-void removeLeftovers(const QByteArray& folder) {
+void removeLeftovers(int folder) {
     static std::mutex lock;
-    static QSet<QByteArray> done;
+    static QSet<QPair<quint64, quint64>> done;
+    struct stat self {};
+    if (::fstat(folder, &self) != 0)
+        return;
     {
         std::lock_guard<std::mutex> g(lock);
-        if (done.contains(folder))
+        const QPair<quint64, quint64> key(self.st_dev, self.st_ino);
+        if (done.contains(key))
             return;
-        done.insert(folder);
+        done.insert(key);
     }
-    const int dfd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dfd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0)
         return;
     DIR* d = ::fdopendir(dfd);
@@ -59,54 +64,27 @@ void removeLeftovers(const QByteArray& folder) {
     ::closedir(d);
 }
 
+QByteArray procPath(int fd) { return "/proc/self/fd/" + QByteArray::number(fd); }
+
 }  // namespace
 
-ExtractTarget::ExtractTarget(QByteArray hostFolder) : folder_(std::move(hostFolder)) {}
+ExtractTarget::ExtractTarget(int folder) : folder_(folder) {}
 
 ExtractTarget::~ExtractTarget() {
     if (fd_ >= 0)
         ::close(fd_);
     if (!named_.isEmpty())
-        ::unlink(named_.constData());
+        ::unlinkat(folder_, named_.constData(), 0);
 }
 
-bool ExtractTarget::open() {
-    removeLeftovers(folder_);
-    fd_ = ::open(folder_.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd_ >= 0) {
-        unnamed_ = true;
-        return true;
-    }
-    // File systems without unnamed files (and kernels that take the flag
-    // for a folder) get a hidden name.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
-        error_ = errno;
-        return false;
-    }
-    named_ = folder_ + "/" + kPattern + "XXXXXX";
-    fd_ = ::mkostemp(named_.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = errno;
-        named_.clear();
-        return false;
-    }
-    return true;
-}
-
-// Links the unnamed file under a new hidden name beside the target.
-bool ExtractTarget::linkNamed(QByteArray* name) {
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+template <typename Make>
+bool ExtractTarget::hiddenName(QByteArray* name, Make make) {
+    static const char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QByteArray candidate = folder_ + "/" + kPattern + "XXXXXX";
-        // mkstemp's names, without creating the file.
-        const int probe = ::mkostemp(candidate.data(), O_CLOEXEC);
-        if (probe < 0) {
-            error_ = errno;
-            return false;
-        }
-        ::close(probe);
-        ::unlink(candidate.constData());
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0) {
+        QByteArray candidate = kPattern;
+        for (int i = 0; i < 6; ++i)
+            candidate += kLetters[QRandomGenerator::global()->bounded(int(sizeof(kLetters) - 1))];
+        if (make(candidate)) {
             *name = candidate;
             return true;
         }
@@ -119,12 +97,38 @@ bool ExtractTarget::linkNamed(QByteArray* name) {
     return false;
 }
 
-bool ExtractTarget::commit(const QByteArray& hostTarget) {
+bool ExtractTarget::open() {
+    removeLeftovers(folder_);
+    fd_ = ::openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd_ >= 0) {
+        unnamed_ = true;
+        return true;
+    }
+    // File systems without unnamed files (and kernels that take the flag
+    // for a folder) get a hidden name.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+        error_ = errno;
+        return false;
+    }
+    return hiddenName(&named_, [this](const QByteArray& name) {
+        fd_ = ::openat(folder_, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        return fd_ >= 0;
+    });
+}
+
+// Links the unnamed file under a new hidden name beside the target.
+bool ExtractTarget::linkNamed(QByteArray* name) {
+    const QByteArray self = procPath(fd_);
+    return hiddenName(name, [&](const QByteArray& candidate) {
+        return ::linkat(AT_FDCWD, self.constData(), folder_, candidate.constData(), AT_SYMLINK_FOLLOW) == 0;
+    });
+}
+
+bool ExtractTarget::commit(const QByteArray& name) {
     if (unnamed_) {
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
         // A new file takes its name at once; one that replaces a file gets a
         // hidden name first, which the rename then moves over the old file.
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, hostTarget.constData(), AT_SYMLINK_FOLLOW) == 0)
+        if (::linkat(AT_FDCWD, procPath(fd_).constData(), folder_, name.constData(), AT_SYMLINK_FOLLOW) == 0)
             return true;
         if (errno != EEXIST) {
             error_ = errno;
@@ -133,7 +137,7 @@ bool ExtractTarget::commit(const QByteArray& hostTarget) {
         if (!linkNamed(&named_))
             return false;
     }
-    if (::rename(named_.constData(), hostTarget.constData()) != 0) {
+    if (::renameat(folder_, named_.constData(), folder_, name.constData()) != 0) {
         error_ = errno;
         return false;
     }

@@ -10,24 +10,29 @@ namespace platform {
 // user's folder; elsewhere it is a hidden ".vaultora-extract-XXXXXX" beside
 // the target, and the leftovers of that pattern from a killed restore are
 // removed from a folder the first time this process restores into it.
+// Everything is done in a folder already open, never by its path again.
 class ExtractTarget {
 public:
-    explicit ExtractTarget(QByteArray hostFolder);   // host bytes of the folder
-    ~ExtractTarget();                                // removes an uncommitted file
+    explicit ExtractTarget(int folder);   // the open folder; stays the caller's
+    ~ExtractTarget();                     // removes an uncommitted file
     ExtractTarget(const ExtractTarget&) = delete;
     ExtractTarget& operator=(const ExtractTarget&) = delete;
 
-    bool open();                                     // false with error() set
+    bool open();                          // false with error() set
     int fd() const { return fd_; }
     int error() const { return error_; }
-    // Gives the written file the target's name (host bytes), replacing a
-    // file of that name; false with error() set.
-    bool commit(const QByteArray& hostTarget);
+    // Gives the written file the target's name in the folder (host bytes),
+    // replacing a file of that name; false with error() set.
+    bool commit(const QByteArray& name);
 
 private:
+    // A free hidden name in the folder for `make`, which makes it (false
+    // with errno set: EEXIST tries another name).
+    template <typename Make>
+    bool hiddenName(QByteArray* name, Make make);
     bool linkNamed(QByteArray* name);
 
-    QByteArray folder_;
+    int folder_ = -1;
     QByteArray named_;   // the hidden name while the file has one
     int fd_ = -1;
     int error_ = 0;

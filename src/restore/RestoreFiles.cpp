@@ -11,9 +11,11 @@
 #include "crypto/clsBlowfish.h"
 #include "platform/Dialogs.h"
 #include "platform/HostNames.h"
+#include "platform/KnownLinks.h"
 #include "platform/Paths.h"
 #include "restore/RestoreCopies.h"
 #include "restore/frmRestore.h"
+#include "vb/Conversions.h"
 #include "vb/ErrorHandling.h"
 #include "vb/Strings.h"
 
@@ -31,6 +33,33 @@ bool TargetExists(const QString& drive, const QString& storedPath) {
 
 }  // namespace
 
+// The entry a result row names: the one at the row's index while it still
+// has the row's stored name, size and date, else the one of that name, size
+// and date elsewhere in the archive (which changed since the search).
+// Raises 53 when the archive holds no such entry any more.
+ZipArchiveEntry frmRestore::RowEntry(const ZipArchiveFiles& files, int row) const {
+    const QString name = FG3->TextMatrix(row, 6), size = FG3->TextMatrix(row, 3), date = FG3->TextMatrix(row, 2);
+    const auto matches = [&](const ZipArchiveEntry& e) {
+        return e.Name() == name && QString::number(e.UncompressedSize()) == size &&
+               vb::CStr(e.ModificationFields()) == date;
+    };
+    bool isNumber = false;
+    const qint32 index = FG3->TextMatrix(row, 5).toInt(&isNumber);
+    const qint32 count = files.Count();
+    if (isNumber && index >= 0 && index < count) {
+        const ZipArchiveEntry at = files.Item(index);
+        if (matches(at))
+            return at;
+    }
+    for (qint32 i = 0; i < count; ++i) {
+        const ZipArchiveEntry e = files.Item(i);
+        if (matches(e))
+            return e;
+    }
+    vb::Raise(vb::errFileNotFound, QStringLiteral("The archive %1 no longer holds %2 as the search found it")
+                                        .arg(FG3->TextMatrix(row, 4), name));
+}
+
 void frmRestore::cmdRestore_Click() {
     if (busy_)
         return;
@@ -40,17 +69,15 @@ void frmRestore::cmdRestore_Click() {
         return;
     QPointer<frmRestore> self(this);
 
-    const int first = FG3->Row(), last = FG3->RowSel();
-    const int step = last >= first ? 1 : -1;
-    // Row 0 is the header: a grid without a chosen row restores nothing.
-    const bool anyRow = first >= 1 && last >= 1;
+    // Exactly the highlighted rows, from Row towards RowSel.
+    const QList<int> rows = FG3->SelectedRows();
 
     // The question is asked only when a chosen file is there already.
     bool anyExists = false;
     const QString drive = Drive1->Drive().left(2);
-    for (int r = first; anyRow && !anyExists; r += step) {
+    for (int r : rows) {
         vb::Quiet([&] { anyExists = TargetExists(drive, FG3->TextMatrix(r, 6)); });
-        if (r == last)
+        if (anyExists)
             break;
     }
     bool bOverwrite = true;
@@ -68,7 +95,7 @@ void frmRestore::cmdRestore_Click() {
     });
     h.Next(11, [&] { setToolbarState(false, false, false); });
     h.Next(12, [&] {
-        ProgressBar3->setMax(std::abs(last - first) + 1);
+        ProgressBar3->setMax(std::max<int>(1, rows.size()));
         ProgressBar3->setValue(0);
     });
     h.Next(13, [&] { oZip = std::make_unique<ZipArchiveComponent>(); });
@@ -80,7 +107,20 @@ void frmRestore::cmdRestore_Click() {
     QStringList notDecrypted;
     QString tempFolder;
     h.Next(14, [&] { tempFolder = TempFolder(); });
-    for (int r = first; anyRow && oZip; r += step) {
+    // The links on the way to every chosen file are taken as they are now:
+    // the user's own are followed, none that comes later is.
+    KnownLinks links;
+    h.Next(15, [&] {
+        const QString root = ToHost(drive + QStringLiteral("\\"));
+        for (int r : rows) {
+            const QString target = ToHostBelow(drive + QStringLiteral("\\"), FG3->TextMatrix(r, 6));
+            if (!root.isEmpty() && !target.isEmpty())
+                links.note(root, target.left(target.lastIndexOf(QLatin1Char('/'))));
+        }
+    });
+    for (int r : rows) {
+        if (!oZip)
+            break;
         h.Next(20, [&] { ProgressBar3->setValue(ProgressBar3->Value() + 1); });
         const bool rowDone = h.Try([&] {
             h.Erl = 21;
@@ -119,7 +159,7 @@ void frmRestore::cmdRestore_Click() {
                 oZip->OpenToRead(folder + QStringLiteral("\\") + archive);
             }
             h.Erl = 25;
-            oZip->Files().Item(FG3->TextMatrix(r, 5)).Extract(drive + QStringLiteral("\\"));
+            RowEntry(oZip->Files(), r).Extract(drive + QStringLiteral("\\"), &links);
             ++restored;
             h.Erl = 26;
             oZip->Close();
@@ -135,8 +175,6 @@ void frmRestore::cmdRestore_Click() {
             if (!self)
                 return;
         }
-        if (r == last)
-            break;
     }
 
     // The decrypted copies go on every way out; another archive of that

@@ -228,8 +228,12 @@ void frmRestore::cmdSearch_Click() {
                 const qsizetype nameAt = stored.lastIndexOf(QLatin1Char('\\')) + 1;
                 if (j == 0)
                     ProgressBar3->setValue(std::min(i + 1, ProgressBar3->Max()));
-                ++searchedFiles_;
                 bFound = false;
+                // A folder entry (another program's archives have them) is no
+                // file to list: its folder comes back with the files in it.
+                if (nameAt == stored.size())
+                    return;
+                ++searchedFiles_;
                 if (patternError) {
                     if (pattern != badPattern) {
                         badPattern = pattern;

@@ -116,6 +116,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The archive entry of a result row, checked against what the row shows.
+    platform::ZipArchiveEntry RowEntry(const platform::ZipArchiveFiles& files, int row) const;
     // The main window this one was opened from (error 91 when there is none).
     frmMain_BackUp* mainForm() const;
     void buildControls();

@@ -42,17 +42,14 @@ QString VolumeName(const QString& baseName, int volume) {
 }
 
 int VolumeNumber(const QString& fileNameOrPath) {
-    const QString name = FileNamePart(fileNameOrPath);
-    const int mark = int(name.indexOf(QLatin1String("__")));
-    if (mark < 0)
+    QString name = FileNamePart(fileNameOrPath);
+    if (name.endsWith(QLatin1String(".cry")))
+        name.chop(4);
+    if (!name.endsWith(QLatin1String(".zip")))
         return 0;
-    qint64 n = 0;
-    for (int i = mark + 2; i < name.size() && name[i] >= QLatin1Char('0') && name[i] <= QLatin1Char('9'); ++i) {
-        n = n * 10 + (name[i].unicode() - '0');
-        if (n > kMaxVolume)
-            return 0;
-    }
-    return int(n);
+    name.chop(4);
+    const int mark = int(name.lastIndexOf(QLatin1String("__")));
+    return mark < 0 ? 0 : ListedVolume(name, name.left(mark), QString());
 }
 
 int ListedVolume(const QString& name, const QString& stem, const QString& suffix) {
@@ -69,10 +66,6 @@ int ListedVolume(const QString& name, const QString& stem, const QString& suffix
             return 0;
     }
     return int(n);
-}
-
-bool HasVolumeMark(const QString& fileNameOrPath) {
-    return FileNamePart(fileNameOrPath).contains(QLatin1String("__"));
 }
 
 QString Comment() {

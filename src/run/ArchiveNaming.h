@@ -28,20 +28,17 @@ QString BaseName(const QString& profile, int period, const QDate& day);
 // The base name with "__" & volume inserted before its ".zip".
 QString VolumeName(const QString& baseName, int volume);
 
-// The volume number in a file name: the leading decimal digits after the
-// first "__" of the name (the folder part of a path is not looked at, so a
-// temporary folder with "__" in its path cannot mislead it). 0 when the name
-// holds no "__", no digits follow it, or the number does not fit a volume
-// number (1 to 32767).
+// The volume number in a file name: the decimal digits between the last
+// "__" of the name and its ending ".zip" or ".zip.cry". The profile's own
+// stem ends in the period's digits, never in "__" and digits, so a profile
+// name or a folder holding "__" cannot mislead it. 0 when the name ends in
+// no such number, or the number does not fit a volume number (1 to 32767).
 int VolumeNumber(const QString& fileNameOrPath);
 
 // The volume number of a listed file name that is exactly `stem` & "__" &
 // digits & `suffix`, compared as text with case counting (no character of a
 // profile name acts as a wildcard); 0 for any other name.
 int ListedVolume(const QString& name, const QString& stem, const QString& suffix);
-
-// True when the file name (not the folder) holds "__".
-bool HasVolumeMark(const QString& fileNameOrPath);
 
 // The highest volume number that exists.
 constexpr int kMaxVolume = 32767;

@@ -140,7 +140,8 @@ double SpaceTaken(qint64 size) { return double((size + kCluster - 1) / kCluster 
 // the run log, and, once a copy is done, its error line or its archive flag.
 // A copy that failed on a worker is tried once more here, as a copy made here
 // is. Near the end of the room, onto a target that a copy still in hand
-// writes (or one of its name in another case), and outside a run, copies are
+// writes (or one of its name in another case, which a FAT destination would
+// take for the same file), and outside a run, copies are
 // made here, in turn, after the ones in hand are done.
 struct CopyJob {
     QString file;         // the source's Windows path, for the error log
@@ -256,7 +257,7 @@ private:
             try {
                 bool missing = false;
                 job->targetHost = platform::ResolveHostChild(job->targetFolderHost, job->targetName, &missing);
-                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st, missing);
+                job->made = platform::CopyHostFileData(job->sourceHost, job->targetHost, true, &job->st, missing, true);
             } catch (...) {
                 job->error = std::current_exception();
             }
@@ -298,7 +299,8 @@ bool CopyAgain(const QString& file, const QString& sourceHost, const QString& ta
     vb::Handler copy(kCopyLabel);
     copy.Erl = 8;
     CreateDirectoryStruct(folder);
-    return TryFor(copy, file, [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st); });
+    return TryFor(copy, file,
+                  [&] { platform::CopyHostFile(sourceHost, platform::HostPathOrRaise(target), true, &st, true); });
 }
 
 // The copies in hand take room that a measurement may not show yet.
@@ -476,7 +478,8 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         bool included = false;
         vb::Quiet([&] { included = File_Included(File); });
         if (optNewOnly->Value() && !(included || CurrentArchiveBit)) {
-            leftOut = true;   // nothing is copied, counted or logged
+            leftOut = true;   // nothing is copied or logged; the run counts it as unchanged
+            ++runUnchanged_;
             return;
         }
         if (cd) {
@@ -522,7 +525,7 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
                 copied = true;     // as far as this thread knows: the worker's end tells
                 clearFlag = false; // cleared when the copy is done
             } else {
-                copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st); });
+                copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st, true); });
                 if (!copied)
                     copied = CopyAgain(File, sourceHost, target, folder, st);
                 if (!copied)

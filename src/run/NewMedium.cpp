@@ -75,6 +75,12 @@ void frmMain_BackUp::Insert_new_media(bool flag) {
 void frmMain_BackUp::cmdCancelBackUp_Click() {
     vb::Handler h(QStringLiteral("cmdCancelBackUp_Click of Formular frmMain_BackUp"));
     h.Next(1, [&] { CancelBackUp = true; });
+    // The run ends at its next test, once the file at work is stored; that
+    // may take a while for a large file, so the status line says so at once.
+    h.Next(2, [&] {
+        if (tbTools->Buttons(4).Enabled())
+            run_display::StatusText(LangText(332));
+    });
 }
 
 void frmMain_BackUp::cypher_Progress(qint32 CurrPercent) {

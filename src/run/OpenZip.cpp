@@ -113,6 +113,12 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                 pattern = vb::Left(ArchiveDestPath, ArchiveDestPath.size() - 4) + QStringLiteral("__*.zip");
                 if (encrypt)
                     pattern += QStringLiteral(".cry");
+                // A name found is a volume of this profile only when it is
+                // the profile's stem, "__", digits and the suffix, letter for
+                // letter: a profile name may hold "__", "#", "[", "?" or "*".
+                const QString stem = sParseFile(vb::Left(ArchiveDestPath, ArchiveDestPath.size() - 4));
+                const QString suffix = encrypt ? QStringLiteral(".zip.cry") : QStringLiteral(".zip");
+                auto volumeOf = [&](const QString& name) { return archive_naming::ListedVolume(name, stem, suffix); };
                 if (chkMedia->Value() == 1) {
                     h.Erl = 7;
                     PlayClip(QStringLiteral("newfiletree.avi"));
@@ -123,14 +129,12 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                         // A disc is numbered after the archives of its last session.
                         if (chkUseCDRecorder->Value() == 1) {
                             for (const QString& name : CdDiscFiles(sParseFile(pattern)))
-                                highest = std::max(highest, archive_naming::VolumeNumber(name));
+                                highest = std::max(highest, volumeOf(name));
                             return;
                         }
                         for (QString name = platform::Dir(pattern, platform::vbNormal); !name.isEmpty();
                              name = platform::Dir()) {
-                            const int number = archive_naming::VolumeNumber(name);
-                            if (number > highest)
-                                highest = number;
+                            highest = std::max(highest, volumeOf(name));
                         }
                     });
                     StopClip();
@@ -159,13 +163,9 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                         at = At::Done;
                         return;
                     }
-                    // The server's names are compared as text: a profile name
-                    // may hold "#", "[", "?" or "*".
-                    const QString stem = sParseFile(vb::Left(ArchiveDestPath, ArchiveDestPath.size() - 4));
-                    const QString suffix = encrypt ? QStringLiteral(".zip.cry") : QStringLiteral(".zip");
                     for (int k = 0; k < lstServerFiles->ListCount(); ++k) {
                         const QString listed = lstServerFiles->List(k);
-                        const int number = archive_naming::ListedVolume(listed, stem, suffix);
+                        const int number = volumeOf(listed);
                         if (number > highest) {
                             highest = number;
                             ArchiveName = listed;
@@ -198,6 +198,8 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                         txtZipArchive->setText(found);
                         if (FileExists(found)) {
                             const QString copy = ArchiveTempPath + QStringLiteral(".cry");
+                            NoteWorkFile(copy);
+                            NoteWorkFile(ArchiveTempPath);
                             platform::FileCopy(found, copy);
                             if (!DecryptArchive(copy, ArchiveTempPath)) {
                                 platform::MsgBox(LangText(302), platform::vbCritical, LangText(16));
@@ -209,6 +211,7 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                         h.Erl = 13;
                         txtZipArchive->setText(ArchiveDestPath);
                         if (FileExists(ArchiveDestPath)) {
+                            NoteWorkFile(ArchiveTempPath);
                             platform::FileCopy(ArchiveDestPath, ArchiveTempPath);
                             platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveTempPath), false);
                         }
@@ -216,8 +219,10 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                     h.Erl = 14;
                     const QString destLog =
                         ArchiveDestPath + (encrypt ? QStringLiteral(".cry.log") : QStringLiteral(".log"));
-                    if (chkWriteLog->Value() == 1 && FileExists(destLog))
+                    if (chkWriteLog->Value() == 1 && FileExists(destLog)) {
+                        NoteWorkFile(ArchiveLogPath);
                         platform::FileCopy(destLog, ArchiveLogPath);
+                    }
                     StopClip();
                 }
                 if (chkFTP->Value() == 1 && chkMedia->Value() == 0) {
@@ -230,6 +235,7 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                     QString localName = sParseFile(ArchiveTempPath);
                     // The fetched archive is for its owner's eyes only, from
                     // its first byte (the download keeps the file's mode).
+                    NoteWorkFile(ArchiveTempPath);
                     platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveTempPath), true);
                     if (!FTPretrieve_files(subFolder, remote, localFolder, localName)) {
                         at = At::NextVolume;
@@ -247,6 +253,7 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                         QString remoteLog = ArchiveName + QStringLiteral(".log");
                         QString logFolder = sParsePath(ArchiveLogPath);
                         QString logName = sParseFile(ArchiveLogPath);
+                        NoteWorkFile(ArchiveLogPath);
                         platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveLogPath), true);
                         FTPretrieve_files(subFolder, remoteLog, logFolder, logName);
                     }
@@ -260,9 +267,8 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                 h.Erl = 19;
                 Status(106);
                 h.Erl = 20;
-                highest = archive_naming::HasVolumeMark(ArchiveTempPath)
-                              ? nextNumber(archive_naming::VolumeNumber(ArchiveTempPath))
-                              : 1;
+                // (a working archive without a volume number is followed by 1)
+                highest = nextNumber(archive_naming::VolumeNumber(ArchiveTempPath));
                 at = At::BuildNames;
                 break;
 
@@ -294,6 +300,12 @@ bool frmMain_BackUp::Open_Zip(bool NewVolume) {
                 h.Erl = 27;
                 // A link under the archive's name is removed, never written through.
                 RemoveLinkAt(ArchiveTempPath);
+                // What the run makes here is its own to delete; a file that
+                // was there before (and not brought in by the run) is not.
+                if (!FileExists(ArchiveTempPath))
+                    NoteWorkFile(ArchiveTempPath);
+                if (chkWriteLog->Value() == 1 && !FileExists(ArchiveLogPath))
+                    NoteWorkFile(ArchiveLogPath);
                 if (FileExists(ArchiveTempPath)) {
                     vb::Handler openProblem(QStringLiteral("Open_Zip ziparchive_problem of Formular frmMain_BackUp"));
                     openProblem.Erl = 27;

@@ -3,6 +3,7 @@
 // the end of the run.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include <QApplication>
@@ -27,6 +28,8 @@
 #include "run/RunPrograms.h"
 #include "run/Vaultora_Disk.h"
 #include "run/Vaultora_FileSync.h"
+#include "run/Vaultora_Main.h"
+#include "settings/FilterMasks.h"
 #include "settings/SaveSettings.h"
 #include "settings/Statistics.h"
 #include "ui/frmMain_BackUp.h"
@@ -152,11 +155,18 @@ void frmMain_BackUp::cmdBackUpNow() {
                 c.host.clear();
             plan.bytes += qint64(sizeof(Choice) + 2 * sizeof(QString)) + (f.size() + c.host.size()) * 2;
             c.hidden = leftOutAsHidden(c.attr);
-            if (c.hidden)
+            if (c.hidden) {
+                ++runFilteredOut_;
                 continue;
+            }
             CurrentFileAttr = c.attr;
             CurrentArchiveBit = (c.attr & platform::vbArchive) != 0;
-            c.take = !File_Filter(f) && Zip_Wanted(f);
+            if (File_Filter(f))
+                ++runFilteredOut_;
+            else if (!Zip_Wanted(f))
+                ++runUnchanged_;
+            else
+                c.take = true;
             plan.taken += c.take ? 1 : 0;
             vb::DoEventsThrottled();
         }
@@ -198,6 +208,11 @@ void frmMain_BackUp::cmdBackUpNow() {
         h.Erl = 5;
         CancelBackUp = false;
         g_refusal.clear();
+        runFilteredOut_ = 0;
+        runUnchanged_ = 0;
+        // The window stays live while a large file is stored, so that Stop
+        // is seen (and answered) at once.
+        platform::ZipArchiveComponent::SetWhileAdding([] { vb::DoEventsThrottled(); });
         DeliveredArchive.clear();
         TimerRT->setEnabled(false);
         txtTotalFiles->setText(QStringLiteral("0"));
@@ -208,6 +223,7 @@ void frmMain_BackUp::cmdBackUpNow() {
         TotalCompressed = 0;
         DeliveredThisRun.clear();
         storedFiles_.clear();
+        workFiles_.clear();
         onDiscImage_.clear();
         undeliveredToDisc_.clear();
         h.Erl = 6;
@@ -216,7 +232,14 @@ void frmMain_BackUp::cmdBackUpNow() {
         if (!RunMode)
             Save_Settings();
         h.Erl = 8;
-        DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0);
+        // A profile that cannot be run as it stands is refused before
+        // anything is made or deleted.
+        if (const QString refusal = ProfileRefusal(); !refusal.isEmpty()) {
+            Refuse(h.label(), 8, refusal);
+            if (!RunMode)
+                platform::MsgBox(refusal, platform::vbExclamation, LangText(16));
+            return Go::Closing;
+        }
         RemoveLeftoversOfAKilledRun();
         h.Erl = 9;
         const bool mediumReady = Update_Media();
@@ -294,13 +317,6 @@ void frmMain_BackUp::cmdBackUpNow() {
             Refuse(h.label(), 32, LangText(15) + QLatin1Char(' ') + txtPathBackUp->Text());
             return Go::Closing;
         }
-        // An unattended run of a profile that has nothing ticked could not
-        // back anything up.
-        if (RunMode && !HasTickedEntry(List1)) {
-            Refuse(h.label(), 32,
-                              QStringLiteral("The profile has no source entry to back up: ") + cmbProfiles->Text());
-            return Go::Closing;
-        }
         if (zipMode) {
             h.Erl = 33;
             ZipSizeLimit = vb::Val(txtMaxZIPsize->Text()) * kMb * 10;
@@ -309,6 +325,11 @@ void frmMain_BackUp::cmdBackUpNow() {
         }
 
         // --- the walk of the source list ---------------------------------
+        // The names below the destination of a copy are made from the names
+        // of the source files, each its own file (see ExactNamesBelow).
+        std::optional<platform::ExactNamesBelow> exactDestination;
+        if (!zipMode && chkUseCDRecorder->Value() == 0)
+            exactDestination.emplace(txtPathBackUp->Text());
         while (i < List1->ListCount()) {
             h.Erl = 40;
             if (!Update_Media()) {
@@ -334,8 +355,9 @@ void frmMain_BackUp::cmdBackUpNow() {
             entry = List1->List(i);
             const bool skip = entry.startsWith(QLatin1String("**")) || !List1->Selected(i);
             if (isTickedFolder(i, entry)) {
-                // a folder entry
+                // a folder entry: its files are the names its listing gives
                 h.Erl = 44;
+                const platform::ExactNamesBelow exactSource(vb::Left(entry, vb::Len(entry) - 3));
                 std::vector<Choice> chosen;
                 if (zipMode) {
                     // The folder's files were chosen ahead, or are now; the
@@ -397,14 +419,18 @@ void frmMain_BackUp::cmdBackUpNow() {
                         }
                     } else {
                         CurrentFileAttr = AttributesAs16(copy_source::Attributes(file));
-                        if (leftOutAsHidden(CurrentFileAttr))
+                        if (leftOutAsHidden(CurrentFileAttr)) {
+                            ++runFilteredOut_;
                             continue;
+                        }
                         CurrentArchiveBit = (CurrentFileAttr & platform::vbArchive) != 0;
                         h.Erl = 46;
                         if (!File_Filter(file)) {
                             Copy_Now(file);
                             if (ProgramEnded())
                                 return Go::Ended;
+                        } else {
+                            ++runFilteredOut_;
                         }
                     }
                     h.Erl = 47;
@@ -443,7 +469,11 @@ void frmMain_BackUp::cmdBackUpNow() {
                                 Copy_Now(entry);
                             if (ProgramEnded())
                                 return Go::Ended;
+                        } else {
+                            ++runFilteredOut_;
                         }
+                    } else {
+                        ++runFilteredOut_;
                     }
                 }
             }
@@ -515,7 +545,7 @@ void frmMain_BackUp::cmdBackUpNow() {
 void frmMain_BackUp::RemoveLeftoversOfAKilledRun() {
     vb::Quiet([&] {
         platform::RemoveLeftovers(platform::HostPathOrRaise(txtPathTemp->Text()),
-                                  {QStringLiteral("*_BackUp_*"), platform::kCopyLeftoverPattern,
+                                  {platform::kCopyLeftoverPattern,
                                    QStringLiteral(".vaultora-zip-*"), QStringLiteral(".vaultora-piece-*"),
                                    QStringLiteral("????????registry.*"),
                                    // a link in place of the folder of split pieces
@@ -528,17 +558,91 @@ void frmMain_BackUp::RemoveLeftoversOfAKilledRun() {
         });
 }
 
+QString frmMain_BackUp::TempFolderClash() {
+    if (!optBuMode(0)->Value() || chkMedia->Value() != 1 || chkUseCDRecorder->Value() == 1)
+        return {};
+    const QString temp = txtPathTemp->Text();
+    const QString destination = txtPathBackUp->Text();
+    if (temp.trimmed().isEmpty() || destination.trimmed().isEmpty() || !SameFolder(temp, destination))
+        return {};
+    return QStringLiteral("The temporary folder is the destination folder; choose another temporary folder: ") + temp;
+}
+
+// Why the profile as shown cannot be run ("" when it can):
+// - its temporary folder is the destination folder, where the run's working
+//   files would be made, replaced and deleted among the archives kept there;
+// - nothing is ticked in the source list (ZIP and copy mode);
+// - a filter mask in use cannot be read: it would leave out every file (or
+//   take every one), a backup of what nobody asked for.
+QString frmMain_BackUp::ProfileRefusal() {
+    if (QString clash = TempFolderClash(); !clash.isEmpty())
+        return clash;
+    if (optBuMode(2)->Value())
+        return {};
+    if (!HasTickedEntry(List1))
+        return QStringLiteral("The profile has no source entry to back up: ") + cmbProfiles->Text();
+    return UnreadableFilter();
+}
+
+QString frmMain_BackUp::UnreadableFilter() {
+    if (optBuMode(2)->Value())
+        return {};
+    struct {
+        bool used;
+        const FilterMaskList& list;
+        const char* what;
+    } const lists[] = {
+        {!optCompleteNoFilter->Value(), BackupExclusions, "exclusion"},
+        {optNewOnly->Value(), BackupInclusions, "inclusion"},
+    };
+    for (const auto& l : lists)
+        if (const QString mask = FirstUnreadableMask(l.list); l.used && !mask.isEmpty())
+            return QStringLiteral("The %1 mask \"%2\" cannot be read (a \"[\" without its \"]\"); nothing was backed up")
+                .arg(QLatin1String(l.what), mask);
+    return {};
+}
+
+void frmMain_BackUp::WarnOfTempFolderClash() {
+    if (UnattendedStart())
+        return;
+    if (const QString clash = TempFolderClash(); !clash.isEmpty())
+        platform::MsgBox(clash, platform::vbExclamation, LangText(16));
+}
+
+void frmMain_BackUp::NoteWorkFile(const QString& path) {
+    if (!workFiles_.contains(path))
+        workFiles_ << path;
+}
+
+// Each working file is deleted by its own name; one that is gone (handed on,
+// or never made) is passed over.
+void frmMain_BackUp::DeleteWorkFiles() {
+    QStringList files;
+    files.swap(workFiles_);
+    for (const QString& path : files)
+        vb::Quiet([&] { platform::RemoveHostFile(platform::HostPathOrRaise(path), true); });
+}
+
 // The closing phase of every run. Each step that fails is logged and the
 // phase goes on with the next one, so a run always ends here once.
+QString frmMain_BackUp::NothingStoredNote() const {
+    if (vb::Val(txtTotalFiles->Text()) != 0 || (runFilteredOut_ == 0 && runUnchanged_ == 0))
+        return {};
+    return LangText(333)
+        .replace(QLatin1String("%1"), QString::number(runFilteredOut_))
+        .replace(QLatin1String("%2"), QString::number(runUnchanged_));
+}
+
 void frmMain_BackUp::CloseRun() {
     vb::Handler h(QStringLiteral("cmdBackUpNow"));
     vb::Quiet([&] { vb::Close(LogFileNo); });
+    platform::ZipArchiveComponent::SetWhileAdding({});
     vb::Quiet([&] {
         if (!ZipArchive)
             vb::Raise(vb::errObjectNotSet);
         ZipArchive->Close();
     });
-    h.Next(80, [&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    h.Next(80, [&] { DeleteWorkFiles(); });
     // A run stopped before its end (the session ending, a stop request) has
     // not backed up all that was asked of it.
     if (RunMode && CancelBackUp)
@@ -567,7 +671,12 @@ void frmMain_BackUp::CloseRun() {
             Speak(LangText(121));
         }
     });
-    h.Next(83, [&] { SetLog(txtNews->Text()); });
+    h.Next(83, [&] {
+        // A run that stored nothing says why, when the filters or the
+        // new-files-only rule left every file out.
+        const QString why = refused || CancelBackUp ? QString() : NothingStoredNote();
+        SetLog(why.isEmpty() ? txtNews->Text() : why + vb::vbCrLf + txtNews->Text());
+    });
     h.Next(84, [&] {
         ZipArchive.reset();
         if (waitCursorSet_) {

@@ -8,6 +8,7 @@
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "run/RunDisplay.h"
+#include "settings/SettingsKeys.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
 #include "vb/Conversions.h"
@@ -156,7 +157,9 @@ bool RunRegistryEditor(const QString& commandLine) {
     }
     if (file.isEmpty())
         return false;
+    // The passwords of the settings store stay out of every export: the
+    // archive may go unencrypted to a server or by mail.
     if (file.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
-        return platform::ExportRegistryText(key, file);
-    return platform::ExportRegedit4(key, file);
+        return platform::ExportRegistryText(key, file, settings::kPasswordKeys);
+    return platform::ExportRegedit4(key, file, settings::kPasswordKeys);
 }

@@ -81,8 +81,6 @@ void showTime() {
 void yieldRow() { vb::DoEventsThrottled(); }
 void yieldStep() { vb::DoEventsThrottled(); }
 
-// Names compared without regard to case, as Windows compares them.
-QString nameKey(const QString& name) { return name.toUpper(); }
 
 // The attribute word compared: read-only and hidden.
 quint32 attributeWord(const platform::ListedFile& f) {
@@ -303,20 +301,15 @@ CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b,
     table.reserve(firstFiles.size() + secondFiles.size());
 
     // The second folder's files by name, for one lookup per file of the first.
-    // (Each name's key is made once.)
-    QStringList secondKeys;
-    secondKeys.reserve(qsizetype(secondFiles.size()));
-    for (const platform::ListedFile& f : secondFiles)
-        secondKeys.append(nameKey(f.name));
     QHash<QString, qsizetype> secondByName;
     secondByName.reserve(qsizetype(secondFiles.size()));
     for (qsizetype i = qsizetype(secondFiles.size()) - 1; i >= 0; --i)
-        secondByName.insert(secondKeys[i], i);   // the first of equal names wins
+        secondByName.insert(secondFiles[size_t(i)].name, i);
 
     QSet<QString> firstNames;
     firstNames.reserve(qsizetype(firstFiles.size()));
     for (const platform::ListedFile& here : firstFiles) {
-        const QString key = nameKey(here.name);
+        const QString& key = here.name;
         firstNames.insert(key);
         CompareRow row{here.name, 0};
         const auto other = secondByName.constFind(key);
@@ -345,7 +338,7 @@ CompareTable Compare(const platform::FsoFolder& a, const platform::FsoFolder& b,
         table.push_back(std::move(row));
     }
     for (size_t i = 0; i < secondFiles.size(); ++i)
-        if (!firstNames.contains(secondKeys[qsizetype(i)]))
+        if (!firstNames.contains(secondFiles[i].name))
             table.push_back({secondFiles[i].name, -1});
     table.shrink_to_fit();
     return table;
@@ -410,6 +403,7 @@ void SyncFiles(QString source, QString destination, bool bothWays, const platfor
 }  // namespace
 
 void SynchronizeFiles(QString source, QString destination, bool bothWays) {
+    const platform::ExactNamesBelow exactSource(source), exactDestination(destination);
     SyncFiles(std::move(source), std::move(destination), bothWays, nullptr, nullptr);
 }
 
@@ -430,6 +424,12 @@ void SyncDir(QString source, QString destination, bool bothWays, const platform:
     });
     if (!opened) {
         CopyWholeFolder(source, destination);
+        return;
+    }
+    // A destination that finds names in any case (FAT) may give the folder of
+    // another name (photos/ for Photos/): nothing goes into it.
+    if (platform::NameHeldInOtherCase(to.hostPath())) {
+        Attempt(kDirLabel, 2, source, [&] { platform::RaiseNameRefused(to.hostPath(), true); });
         return;
     }
     vb::Quiet([&] {
@@ -459,7 +459,7 @@ void SyncDir(QString source, QString destination, bool bothWays, const platform:
             writeLine(QStringLiteral("Synchronyze Dir: ") + name);
         });
         yieldStep();
-        sourceFolders.insert(nameKey(name));
+        sourceFolders.insert(name);
         yieldStep();
         if (CancelBackUp)
             return;
@@ -489,7 +489,7 @@ void SyncDir(QString source, QString destination, bool bothWays, const platform:
     for (const platform::FsoFolder& sub : destinationFolders) {
         vb::Quiet([&] {
             const QString name = sub.Name();
-            if (sourceFolders.contains(nameKey(name)))
+            if (sourceFolders.contains(name))
                 return;
             showTime();
             writeLine(column(sub.Path()) + kTo + source + name);
@@ -505,6 +505,7 @@ void SyncDir(QString source, QString destination, bool bothWays, const platform:
 }  // namespace
 
 void SynchronizeDir(QString source, QString destination, bool bothWays) {
+    const platform::ExactNamesBelow exactSource(source), exactDestination(destination);
     SyncDir(std::move(source), std::move(destination), bothWays, nullptr);
 }
 
@@ -542,14 +543,26 @@ bool Within(const RealPlace& inner, const RealPlace& outer) {
     if (inner.parts.size() < outer.parts.size())
         return false;
     for (qsizetype i = 0; i < outer.parts.size(); ++i) {
+        // Parts not made yet are typed names: they will be found without
+        // regard to case once the first of the two is made.
         const bool made = i < inner.existing && i < outer.existing;
-        if (made ? inner.parts[i] != outer.parts[i] : nameKey(inner.parts[i]) != nameKey(outer.parts[i]))
+        if (made ? inner.parts[i] != outer.parts[i] : inner.parts[i].toCaseFolded() != outer.parts[i].toCaseFolded())
             return false;
     }
     return true;
 }
 
 }  // namespace
+
+bool SameFolder(const QString& a, const QString& b) {
+    const platform::HostPath one = platform::ResolveWindowsPath(a);
+    const platform::HostPath other = platform::ResolveWindowsPath(b);
+    if (!one.ok() || !other.ok())
+        return false;
+    const RealPlace x = RealPlaceOf(one.path);
+    const RealPlace y = RealPlaceOf(other.path);
+    return Within(x, y) && Within(y, x);
+}
 
 QString SyncFoldersClash(const QString& source, const QString& destination) {
     const platform::HostPath from = platform::ResolveWindowsPath(source);

@@ -7,7 +7,11 @@
 // folder tree (SynchronizeDir) are brought up to date in the other folder,
 // one way or both ways, the newer copy of a file winning. No file or folder
 // of the user's is ever deleted (only links inside the destination tree, which
-// are replaced, and the partial copies a killed run left there). Windows paths. Names that differ only in case are the same name.
+// are replaced, and the partial copies a killed run left there). Windows
+// paths. A name is its exact bytes: two names that differ only in case are
+// two files, each paired with its own twin on the other side, and a copy
+// never lands on a file of another name (a destination that cannot hold
+// both, such as FAT, refuses the second, named in the error log).
 //
 // Every step writes its line at the top of the main window's run log and
 // keeps the elapsed-time box current; the Stop command is seen between
@@ -52,6 +56,11 @@ void SynchronizeDir(QString source, QString destination, bool bothWays);
 // without the folders), or "" when it can: they are one folder, or one lies inside the other (the walk would
 // then copy a tree into itself). They are compared where they really are:
 // symbolic links followed as far as the folders exist; the parts not made
-// yet are compared without regard to case, as they would be found once made.
+// yet are compared without regard to case, as a typed folder is found once
+// made.
 // A folder that maps to no host path is left to the walk to report.
 QString SyncFoldersClash(const QString& source, const QString& destination);
+
+// True when the two Windows paths name one folder where it really is (links
+// followed; a part not made yet compared as written).
+bool SameFolder(const QString& a, const QString& b);

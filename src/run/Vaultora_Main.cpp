@@ -12,6 +12,7 @@
 #include "common/RunOutcome.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
 #include "platform/TerminationRequest.h"
 #include "run/ProgramEnd.h"
 #include "settings/LoadSettings.h"
@@ -76,10 +77,9 @@ void EndUnattendedStart() {
     RunMode = false;
 }
 
-// True when this start was asked for an unattended run.
-bool UnattendedStart() { return ParseSwitches(Command()).run; }
-
 }  // namespace
+
+bool UnattendedStart() { return ParseSwitches(Command()).run; }
 
 void SetCommand(const QString& commandLine) { g_command = commandLine; }
 QString Command() { return g_command; }
@@ -160,6 +160,26 @@ void ApplyCommandLine(const QString& commandLine) {
         ReportCouldNotRun(h.label(), 180, 0, QStringLiteral("The program was asked to end before the run started"));
         EndUnattendedStart();
         return;
+    }
+    // A profile whose options the settings store does not hold (the store
+    // was emptied or lost; the profile's file is all that is left) would run
+    // on default options: no encryption, another destination. Not unattended.
+    if (s.run) {
+        bool stored = true;   // a failing test runs the profile as it stands
+        h.Next(180, [&] {
+            stored = !platform::GetAllSettings(settings::ProfileSettingsApp(f.cmbProfiles->Text()),
+                                               QStringLiteral("Settings"))
+                          .isEmpty();
+        });
+        if (!stored) {
+            ReportCouldNotRun(h.label(), 180, 0,
+                              QStringLiteral("The settings store holds no options for the profile ") +
+                                  f.cmbProfiles->Text() +
+                                  QStringLiteral("; the run does not start on default settings. Open the profile in "
+                                                 "the window, set its options and save it"));
+            EndUnattendedStart();
+            return;
+        }
     }
     if (s.run) {
         h.Next(180, [] { RunMode = true; });

@@ -28,6 +28,9 @@ struct CommandSwitches {
 };
 CommandSwitches ParseSwitches(const QString& commandLine);
 
+// True when this start was asked for an unattended run.
+bool UnattendedStart();
+
 // Applies the switches to the loaded main window in the order "/profile:",
 // "/dir:", "/run". A profile that is not in the list gives way to the entry
 // at the user setting "ProfileIndex" (default 0). "/run" runs the backup at

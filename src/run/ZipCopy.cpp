@@ -77,6 +77,9 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     };
     const bool media = chkMedia->Value() == 1;
     const bool cdRecorder = chkUseCDRecorder->Value() == 1;
+    // The notice is the archive's only way out: the volume is delivered when
+    // (and only when) the notice arrives.
+    const bool mailOnly = !media && chkFTP->Value() != 1 && chkSendEmail->Value() == 1;
 
     // 1. nothing to finish without an archive
     bool present = false;
@@ -158,6 +161,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 ProgressBar3->setValue(0);
                 ProgressBar3->show();
                 Refresh();
+                NoteWorkFile(ArchiveTempPath + QStringLiteral(".cry"));
                 platform::PreparePrivateFile(platform::HostPathOrRaise(ArchiveTempPath + QStringLiteral(".cry")), true);
                 Cypher = new clsBlowfish(this);
                 connect(Cypher, &clsBlowfish::Progress, this, &frmMain_BackUp::cypher_Progress);
@@ -293,7 +297,10 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
                 Status(135);
                 PlayClip(QStringLiteral("sendmail.avi"));
                 Refresh();
-                SendMailNotice(QString(ArchiveTempPath));
+                if (mailOnly)
+                    SendMailNoticeOnly();
+                else
+                    SendMailNotice(QString(ArchiveTempPath));
                 StopClip();
             });
         }
@@ -340,7 +347,7 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     // The archive flags of the volume's files: cleared when it reached its
     // destination, or when none of its destinations can tell. (On a disc
     // they are cleared once the disc is written.)
-    const bool checkable = media || chkFTP->Value() == 1;
+    const bool checkable = media || chkFTP->Value() == 1 || mailOnly;
     SettleArchiveBits(verified || (!failed && !checkable));
     // The volume that a Stop later in the run leaves named in the box.
     if (!failed)
@@ -360,12 +367,43 @@ void frmMain_BackUp::Zip_Copy(bool CleanTemp, bool BurnNow) {
     // 13. the final stage
     if (CleanTemp && !cdRecorder) {
         step(13, [&] { Status(140); });
-        vb::Quiet([&] { DeleteFiles(txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+        vb::Quiet([&] { DeleteWorkFiles(); });
     }
     step(13, [&] {
         StopClip();
         PlayClip(QStringLiteral("compress.avi"));
         Refresh();
+    });
+}
+
+// The e-mail notice of a volume that has no other destination. The archive
+// and its log leave the run's working files: once the notice has arrived the
+// volume's archive flags are cleared and both are deleted; when it fails
+// they are kept below "undelivered" and the flags stay, as for any delivery
+// that failed.
+void frmMain_BackUp::SendMailNoticeOnly() {
+    std::vector<StoredFile> files;
+    files.swap(storedFiles_);
+    const QString archive = ArchiveTempPath;
+    const QString log = archive + QStringLiteral(".log");
+    const QString temp = txtPathTemp->Text();
+    // The log goes out whole: it is not written to any more.
+    if (chkWriteLog->Value() == 1)
+        vb::Close(LogFileNo);
+    workFiles_.removeAll(archive);
+    workFiles_.removeAll(log);
+    SendMailNotice(archive, [files = std::move(files), archive, log, temp](bool arrived) {
+        if (arrived) {
+            ClearArchiveBits(files);
+            for (const QString& path : {archive, log})
+                vb::Quiet([&] { platform::RemoveHostFile(platform::HostPathOrRaise(path), true); });
+            return;
+        }
+        const QString kept = KeepUndelivered(temp, archive, log);
+        if (!kept.isEmpty())
+            WriteErrorLog(false, ProgramName, QStringLiteral("Zip_Copy error_mail"), 11, 0,
+                          QStringLiteral("The archive whose e-mail notice was not sent is kept in ") + kept +
+                              QStringLiteral(": ") + sParseFile(archive));
     });
 }
 

@@ -35,8 +35,10 @@ constexpr double kMb = 1048576.0;
 bool frmMain_BackUp::Zip_Now(const QString& File) {
     vb::Handler h(QStringLiteral("Zip_Now of Formular frmMain_BackUp"));
     return h.Guard(false, [&] {
-        if (!Zip_Wanted(File))
+        if (!Zip_Wanted(File)) {
+            ++runUnchanged_;
             return false;
+        }
         return WriteToZip(File);
     });
 }
@@ -167,12 +169,21 @@ bool frmMain_BackUp::WriteToZip(const QString& File, const QString& StoredAs) {
         const platform::ZipArchiveEntry stored = ZipArchive->Files().Item(after);
         c = stored.CompressedSize();
         u = stored.UncompressedSize();
-        // A file that changed while it was read is stored as it was read; the
-        // error log names it, and its archive flag stays set so that the next
-        // run of new files takes it again.
+        // A file that changed while it was read is stored as it was read, and
+        // its archive flag stays set so that the next run of new files takes
+        // it again. One that grew is told in a trace line; one that shrank is
+        // torn (neither version): it is not backed up, the error log names it
+        // and the run is incomplete.
         const bool changed = double(u) != CurrentFileSize;
-        if (changed)
+        if (changed && double(u) > CurrentFileSize)
             WriteLog(QStringLiteral("WriteToZip: changed while stored"), File, CurrentFileSize, u);
+        else if (changed)
+            ReportNotBackedUp(h.label(), 16, vb::errPathFileAccess,
+                              QStringLiteral("The file changed while it was read (%1 bytes when listed, %2 read); "
+                                             "the archive holds it as read")
+                                  .arg(qint64(CurrentFileSize))
+                                  .arg(u),
+                              File);
         h.Erl = 17;
         // The flag is cleared once the volume has reached its destination
         // (Zip_Copy): a run that is stopped or fails leaves it set.
@@ -182,8 +193,12 @@ bool frmMain_BackUp::WriteToZip(const QString& File, const QString& StoredAs) {
             // settled much later).
             storedFiles_.push_back({listed ? listedHost : platform::ToHost(File), u, stored.ModificationSecs()});
         h.Erl = 18;
-        txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
-        txtAnzFiles->setTextSoon(QString::number(after + 1));
+        // Files taken: a piece of a split file is not one (the file counts
+        // once all its pieces are in); entries in the archive: those it
+        // keeps, without the ones this file replaced.
+        if (StoredAs.isEmpty())
+            txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
+        txtAnzFiles->setTextSoon(QString::number(ZipArchive->Files().Kept()));
         TotalUncompressed += double(u);
         TotalCompressed += double(c);
         txtTotalSize->setTextSoon(vb::Format(TotalUncompressed / kMb, QStringLiteral("###0.00")));
@@ -266,6 +281,8 @@ bool frmMain_BackUp::StoreTooLarge(const QString& File) {
         ProgressBar2->setMax(100);
     }
     DelDir(folder);
+    if (whole)
+        txtTotalFiles->setTextSoon(vb::CStr(vb::Val(txtTotalFiles->Text()) + 1));
     PlayClip(QStringLiteral("compress.avi"));
     Refresh();
     return whole;

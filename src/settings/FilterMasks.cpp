@@ -58,6 +58,14 @@ bool NameMatchesMaskList(const QString& name, const FilterMaskList& list) {
     return false;
 }
 
+QString FirstUnreadableMask(const FilterMaskList& list) {
+    const int n = qBound<int>(0, list.count, FilterMaskList::kMaxMasks);
+    for (int i = 1; i <= n; ++i)
+        if (!vb::Quiet([&] { vb::LikePattern check(list.mask(i)); }))
+            return list.mask(i);
+    return {};
+}
+
 void load_backup_exclusions() {
     ParseMaskList(fMainForm->txtExclusions->Text(), true, BackupExclusions,
                   QStringLiteral("load_backup_exclusions of Modul Vaultora_Sub"));

@@ -28,6 +28,10 @@ void ParseMaskList(const QString& text, bool fileMasks, FilterMaskList& list, co
 // binary compare). An invalid mask raises the Like error to the caller.
 bool NameMatchesMaskList(const QString& name, const FilterMaskList& list);
 
+// The first mask of the list that cannot be read as a Like pattern (an
+// unclosed "["), or "" when every one can.
+QString FirstUnreadableMask(const FilterMaskList& list);
+
 // The parsers of the three text boxes of the main window.
 void load_backup_exclusions();
 void load_backup_DirExclusions();

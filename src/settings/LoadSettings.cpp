@@ -178,7 +178,9 @@ void Load_Settings() {
     step(14, [] { vb::DoEvents(); });
     step(15, [] { Load_Statistics(); });
     step(16, [&] { f.chkUseCDRecorder_Click(); });
-    step(17, [&] { DeleteFiles(f.txtPathTemp->Text() + QStringLiteral("\\*_BackUp_*"), 0); });
+    // (The temporary folder is not cleared here: it may hold what the user
+    // keeps. A run deletes only the working files it made itself.)
+    step(17, [&] { f.WarnOfTempFolderClash(); });
     step(18, [&] {
         if (hourglass)
             QApplication::restoreOverrideCursor();
@@ -199,4 +201,7 @@ void Load_Settings() {
     // The status line said "Loading" for each entry of the source list; the
     // load is over now.
     step(22, [&] { f.txtNews->setText(LangText(3)); });
+    // The name box names the profile now in the window, however it was
+    // chosen (the profile box, a start with "/profile:", the wizard, Delete).
+    step(23, [&] { f.txtProfile->setText(f.cmbProfiles->Text()); });
 }

@@ -162,8 +162,8 @@ void loadProfile(const QString& name) {
                     if (FlagIsNumeric(flag) && f.VerificaDup(entry) == -1) {
                         h.Erl = 8;
                         f.List1->AddItem(entry);
-                        // The entry was in no other letter case before: the
-                        // one found now is the one just added, the last.
+                        // The entry was not there before: the one just
+                        // added is the last.
                         f.List1->setSelected(f.List1->ListCount() - 1, FlagValue(flag));
                     }
                 }

@@ -133,6 +133,9 @@ const QStringList kLoadProfileAfterMode = {
     "optWaitBefore2",      "optWaitAfter3",       "optWaitAfter4",       "optWaitAfter5",
 };
 
+const QStringList kPasswordKeys = {QStringLiteral("txtEncryptPassword"), QStringLiteral("txtFTPpassword"),
+                                   QStringLiteral("txtPass")};
+
 const QStringList kLoadUserKeys = {
     "txtFTPserver", "txtFTPuser", "txtFTPpassword", "txtFTPrestoreDir", "txtFTPProxy", "txtFTPport",
     "chkProxy",     "chkSystray", "chkStartWithWindow", "txtSpareSpace", "chkWinOnTop",

@@ -57,6 +57,9 @@ extern const QStringList kLoadMaskTexts;       // each followed by its parser
 extern const QStringList kLoadProfileBeforeMode;  // after the password pair
 extern const QStringList kLoadProfileAfterMode;
 extern const QStringList kLoadUserKeys;        // after the source list
+// The keys that hold passwords (the archive's, the FTP server's, the POP3
+// server's): no export of the settings carries their values.
+extern const QStringList kPasswordKeys;
 // Keys that the save writes and the load never reads.
 extern const QStringList kSaveOnlyUserKeys;    // ProfileText, chkProfileStandard
 

@@ -171,7 +171,19 @@ void frmMain_BackUp::Add_to_List1(QString& ItemToAdd, bool& PopMessage) {
 qint32 frmMain_BackUp::VerificaDup(const QString& Item) {
     vb::Handler h(QStringLiteral("VerificaDup of Formular frmMain_BackUp"));
     qint32 found = -1;
-    h.Next(1, [&] { found = List1->FindNoCase(Item); });
+    // A name is its exact bytes ("Photos" and "photos" are two folders);
+    // only the drive letter is the same drive in either case.
+    h.Next(1, [&] {
+        found = List1->Find(Item);
+        const bool drive = Item.size() >= 2 && Item[1] == QLatin1Char(':') && Item[0].unicode() < 128 && Item[0].isLetter();
+        if (drive) {
+            QString other = Item;
+            other[0] = Item[0].isUpper() ? Item[0].toLower() : Item[0].toUpper();
+            const qint32 more = List1->Find(other);
+            if (more >= 0 && (found < 0 || more < found))
+                found = more;
+        }
+    });
     vb::DoEventsThrottled();
     return found;
 }

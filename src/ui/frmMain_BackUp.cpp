@@ -717,7 +717,7 @@ QWidget* frmMain_BackUp::buildMediaTab() {
     txtPathTemp = make<VbTextBox>(QStringLiteral("txtPathTemp"));
     cmdSelectPathTemp = make<VbCommandButton>(QStringLiteral("cmdSelectPathTemp"), QStringLiteral("..."));
     txtSpareSpace = make<VbTextBox>(QStringLiteral("txtSpareSpace"), QStringLiteral("0"));
-    txtSpareSpace->setFixedWidth(60);
+    txtSpareSpace->setFixedWidth(90);  // ten digits
     for (VbCommandButton* b : {cmdSelectPath, cmdSelectPathTemp})
         b->setFixedWidth(28);
     cboDevices->setMinimumWidth(110);
@@ -1118,11 +1118,15 @@ void frmMain_BackUp::wireEvents() {
     connect(txtExclusions, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtExclusions_LostFocus);
     connect(txtInclusions, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtInclusions_LostFocus);
     connect(txtExclYoungDay, &VbTextBox::Change, this, &frmMain_BackUp::txtExclYoungDay_Change);
+    connect(txtExclYoungDay, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtExclYoungDay_LostFocus);
     connect(txtDeleteArchive, &VbTextBox::Change, this, &frmMain_BackUp::txtDeleteArchive_Change);
     connect(txtDeleteArchive, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtDeleteArchive_LostFocus);
     connect(txtWaitSecondsBefore, &VbTextBox::Change, this, &frmMain_BackUp::txtWaitSecondsBefore_Change);
+    connect(txtWaitSecondsBefore, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtWaitSecondsBefore_LostFocus);
     connect(txtWaitSecondsAfter, &VbTextBox::Change, this, &frmMain_BackUp::txtWaitSecondsAfter_Change);
+    connect(txtWaitSecondsAfter, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtWaitSecondsAfter_LostFocus);
     connect(txtSpareSpace, &VbTextBox::Change, this, &frmMain_BackUp::txtSpareSpace_Change);
+    connect(txtSpareSpace, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtSpareSpace_LostFocus);
     connect(txtPathBackUp, &VbTextBox::Change, this, &frmMain_BackUp::txtPathBackUp_Change);
     connect(txtPathBackUp, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtPathBackUp_LostFocus);
     connect(txtMaxZIPsize, &VbTextBox::LostFocus, this, &frmMain_BackUp::txtMaxZIPsize_LostFocus);

@@ -351,10 +351,34 @@ public:
     // destination ("" before the first).
     QString DeliveredArchive;
 
+    // Why a ZIP run of the profile as shown cannot use its temporary folder
+    // ("" when it can): the folder is the destination folder, where the
+    // run's working files would stand beside (and under the names of) the
+    // archives kept there.
+    QString TempFolderClash();
+    // Says so in a message box when the profile just loaded has that clash
+    // (not in an unattended start: its run refuses and logs why).
+    void WarnOfTempFolderClash();
+    // Why the filters of the profile as shown cannot be used ("" when they
+    // can): a mask in use that cannot be read.
+    QString UnreadableFilter();
+    // Why the profile as shown cannot be run at all ("" when it can): one of
+    // the two above, or nothing ticked to back up.
+    QString ProfileRefusal();
+
 private:
     bool RunSynchronisation();
     void CloseRun();
     void RemoveLeftoversOfAKilledRun();
+    // The working files this run has made in the temporary folder (Windows
+    // paths): the working archives, their encrypted copies and their logs.
+    // Only these are deleted when a volume is finished and when the run
+    // ends; a file handed on (kept below "undelivered", or waiting for the
+    // e-mail notice) is no longer the run's.
+    QStringList workFiles_;
+    void NoteWorkFile(const QString& path);
+    void DeleteWorkFiles();
+    void SendMailNoticeOnly();
     void ReportUncopyable(const QString& folder);
     bool StoreTooLarge(const QString& File);
     void DeleteOldArchives();
@@ -437,7 +461,8 @@ public:
     // Fills the destination panel from the disc in the recorder.
     void SetStatusCDR();
     // Starts the e-mail notice for a finished archive in the temp folder.
-    void SendMailNotice(const QString& ArchivePath);
+    // `ended`, when given, is told once whether the notice arrived.
+    void SendMailNotice(const QString& ArchivePath, std::function<void(bool)> ended = {});
 
     // --- scheduled tasks (src/ui/frmMain_Tasks.cpp) -----------------------
     // Fills lstTasks with the scheduler's jobs again (the selected one stays
@@ -449,6 +474,13 @@ public:
     // True while Load_Settings fills the controls: the option rules then
     // keep the values valid without showing their messages.
     bool LoadingSettings = false;
+    // Files of the run left out by the filters (and as hidden), and left out
+    // as unchanged by the new-files-only rule; the note when nothing was stored.
+    int runFilteredOut_ = 0;
+    int runUnchanged_ = 0;
+    QString NothingStoredNote() const;
+    // The last spare space the box took; a number beyond range gives it back.
+    QString spareSpaceTaken_ = QStringLiteral("0");
 
     // --- source selection list and folder exclusion -----------------------
     // Defined with the settings procedures (src/settings/SourceList.cpp).
@@ -504,11 +536,15 @@ public slots:
     void txtExclusions_LostFocus();
     void txtInclusions_LostFocus();
     void txtExclYoungDay_Change();
+    void txtExclYoungDay_LostFocus();
     void txtDeleteArchive_Change();
     void txtDeleteArchive_LostFocus();
     void txtWaitSecondsBefore_Change();
+    void txtWaitSecondsBefore_LostFocus();
     void txtWaitSecondsAfter_Change();
+    void txtWaitSecondsAfter_LostFocus();
     void txtSpareSpace_Change();
+    void txtSpareSpace_LostFocus();
     void txtPathBackUp_Change();
     // Drops the destination's trailing "\" (each of them); also run before a
     // save and before a run, since typing is left alone.

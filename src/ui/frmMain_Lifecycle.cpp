@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 
 #include "common/AppInstance.h"
 #include "common/Globals.h"
@@ -51,6 +52,7 @@ void frmMain_BackUp::Form_Load() {
         if (vb::Trim(cmbProfiles->Text()).isEmpty())
             cmbProfiles->setText(QStringLiteral("Standard"));
     });
+    h.Next(5, [&] { txtProfile->setText(cmbProfiles->Text()); });
     h.Next(6, [&] { setLeft(vb::CSng(Placement("MainLeft", "1000"))); });
     h.Next(6, [&] { setTop(vb::CSng(Placement("MainTop", "1000"))); });
     h.Next(6, [&] { setHeight(vb::CSng(Placement("MainHeight", "7785"))); });
@@ -144,18 +146,28 @@ void frmMain_BackUp::mnuHelp_Click() { OpenMakerPage(QStringLiteral("/nrv/help/v
 void frmMain_BackUp::mnuHelp1_Click() { mnuHelp_Click(); }
 void frmMain_BackUp::mnuProduct_Click() { OpenMakerPage(QStringLiteral("/nrv/products/vaultora_e.htm")); }
 
+// Into the notification area. Without one the window is minimised to the
+// task bar instead (the window manager brings it back). In the tray, a
+// double click and the menu's Show bring it back, and so does the tray going
+// away (TrayWatch), so that the window never stays out of reach.
 void frmMain_BackUp::cmdSetTray() {
     vb::Handler h(QStringLiteral("cmdSetTray_Click of Formular frmMain_BackUp"));
     bool tray = true;
     h.Next(1, [&] { tray = TrayAvailable(); });
     if (!tray) {
-        // No notification area to come back from: the window is minimised.
         h.Next(2, [&] { setWindowState(1); });
         return;
     }
     h.Next(6, [&] { AddTrayIcon(this, mnuPopup, ProgramName, [this] { mnuShow_Click(); }); });
     h.Next(7, [&] { TrayAnimate(1, this); });
-    h.Next(8, [&] { hide(); });
+    // A window that was minimised before (and brought back by the window
+    // manager, or not) leaves its minimised state behind: shown again, it
+    // would come back as an icon where no task bar may show it.
+    h.Next(8, [&] {
+        if (windowState() & Qt::WindowMinimized)
+            QMainWindow::setWindowState(windowState() & ~Qt::WindowMinimized);
+        hide();
+    });
 }
 
 void frmMain_BackUp::mnuShow_Click() {
@@ -163,12 +175,26 @@ void frmMain_BackUp::mnuShow_Click() {
     h.Next(2, [] { RemoveTrayIcon(); });
     h.Next(3, [&] { TrayAnimate(0, this); });
     h.Next(4, [] { vb::DoEvents(); });
+    // Shown on the screen whatever state the window was left in: never as
+    // an icon, and in front.
     h.Next(5, [&] {
-        if (WindowState() == 1)
-            setWindowState(0);
+        if (windowState() & Qt::WindowMinimized)
+            QMainWindow::setWindowState(windowState() & ~Qt::WindowMinimized);
         show();
+        raise();
+        activateWindow();
     });
     h.Next(6, [] { vb::DoEvents(); });
+    // A window that was minimised once may still be mapped as an icon by
+    // the window manager (it keeps the state it saw last): it is taken out
+    // of there as soon as that shows.
+    for (int ms : {100, 400, 1200})
+        QTimer::singleShot(ms, this, [this] {
+            if (isVisible() && (windowState() & Qt::WindowMinimized)) {
+                QMainWindow::setWindowState(windowState() & ~Qt::WindowMinimized);
+                activateWindow();
+            }
+        });
 }
 
 void frmMain_BackUp::chkWinOnTop_Click() {

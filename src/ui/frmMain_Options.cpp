@@ -26,6 +26,7 @@
 #include "vb/Conversions.h"
 #include "vb/NumberText.h"
 #include "vb/ErrorHandling.h"
+#include "vb/VbError.h"
 
 namespace {
 // Each assignment on its own: a failing one is skipped, the rest still runs.
@@ -107,11 +108,10 @@ void frmMain_BackUp::cmdSetupFTP_Click() {
     ShowAll({Frame11}, false);
 }
 
-// The e-mail destination has no set-up panel of its own: the button says so
-// rather than doing nothing.
+// The e-mail notice is set up in the set-up wizard: the button says where.
 void frmMain_BackUp::cmdSetupEmail_Click() {
     vb::Handler h(QStringLiteral("cmdSetupEmail_Click of Formular frmMain_BackUp"));
-    if (!h.Next(10, [] { InNextVersion(); }))
+    if (!h.Next(10, [] { platform::MsgBox(LangText(334), platform::vbInformation, LangText(23)); }))
         vb::DoEvents();
     vb::DoEvents();
 }
@@ -171,16 +171,51 @@ void frmMain_BackUp::txtPathBackUp_LostFocus() {
     });
 }
 
+// The spare space is read as a 32-bit whole number everywhere: a number
+// beyond that range is refused as it is typed (the box gets back the last
+// number it took), so that no later load or run trips over it. While the user
+// types, a decimal stays as typed; the box is cleaned when it is left.
 void frmMain_BackUp::txtSpareSpace_Change() {
     vb::Handler h(QStringLiteral("txtSpareSpace_Change of Formular frmMain_BackUp"));
+    bool measure = true;
     h.Next(10, [&] {
         const QString t = txtSpareSpace->Text();
-        QString whole = QStringLiteral("0");
-        if (vb::IsNumeric(t))
-            whole = QString::number(vb::CLng(t));
-        ReplaceKeepingCaret(txtSpareSpace, whole);
+        const bool typing = txtSpareSpace->hasFocus();
+        if (!vb::IsNumeric(t)) {
+            // Half typed ("", "-", "."): the panel waits for a number.
+            if (typing)
+                measure = false;
+            else
+                ReplaceKeepingCaret(txtSpareSpace, QStringLiteral("0"));
+            return;
+        }
+        qint32 whole = 0;
+        try {
+            whole = vb::CLng(t);
+        } catch (const vb::VbError&) {
+            const QString back = typing ? spareSpaceTaken_ : QStringLiteral("0");
+            ReplaceKeepingCaret(txtSpareSpace, back);  // runs this handler again for the number taken
+            measure = false;
+            if (!LoadingSettings)
+                platform::MsgBox(LangText(331), platform::vbExclamation | platform::vbOKOnly, LangText(16));
+            return;
+        }
+        if (!typing)
+            ReplaceKeepingCaret(txtSpareSpace, QString::number(whole));
+        spareSpaceTaken_ = QString::number(whole);
     });
-    h.Next(20, [] { Update_Media(); });
+    if (measure)
+        h.Next(20, [] { Update_Media(); });
+}
+
+void frmMain_BackUp::txtSpareSpace_LostFocus() {
+    vb::Handler h(QStringLiteral("txtSpareSpace_LostFocus of Formular frmMain_BackUp"));
+    h.Next(10, [&] {
+        const QString t = txtSpareSpace->Text();
+        const QString clean = vb::IsNumeric(t) ? spareSpaceTaken_ : QStringLiteral("0");
+        if (clean != t)
+            txtSpareSpace->setText(clean);  // measured again by its Change
+    });
 }
 
 namespace {
@@ -196,23 +231,32 @@ void DestinationRule(frmMain_BackUp& w) {
     w.chkMedia->setValue(1);  // its Click finds the rule met
 }
 
-// A count of days or seconds: the absolute value of the leading number (its
-// whole part when `whole`), in its shortest text; beyond the 32-bit range that
-// the run reads it with, that range's limit.
-QString CleanCount(const QString& text, bool whole = false) {
+// A count of days or seconds: the whole part of the absolute value of the
+// leading number, in its shortest text; beyond the 32-bit range that the run
+// reads it with, that range's limit.
+QString CleanCount(const QString& text) {
     double v = std::fabs(vb::Val(text));
     constexpr double kMax = std::numeric_limits<qint32>::max();
     if (!(v <= kMax))
         v = kMax;
-    if (whole)
-        v = std::floor(v);
-    return vb::NumberText(v, QStringLiteral("."));
+    return vb::NumberText(std::floor(v), QStringLiteral("."));
 }
 
-void CleanCountBox(ui::VbTextBox* box, const QString& label, bool whole = false) {
+// A count box is cleaned when the program puts a text into it (a profile
+// load) and when the user leaves it; while the user types, the text stays as
+// typed, so that "2.5" is never read as "2" followed by "5".
+void CleanCountBox(ui::VbTextBox* box, const QString& label) {
     vb::Handler h(label);
-    h.Next(10, [&] { ReplaceKeepingCaret(box, CleanCount(box->Text(), whole)); });
+    h.Next(10, [&] {
+        if (!box->hasFocus())
+            ReplaceKeepingCaret(box, CleanCount(box->Text()));
+    });
     vb::DoEvents();
+}
+
+void LeaveCountBox(ui::VbTextBox* box, const QString& label) {
+    vb::Handler h(label);
+    h.Next(10, [&] { ReplaceKeepingCaret(box, CleanCount(box->Text())); });
 }
 
 void NextVersionOnly(ui::VbCheckBox* box) {
@@ -226,8 +270,8 @@ void NextVersionOnly(ui::VbCheckBox* box) {
 
 }  // namespace
 
-// The e-mail notice is a destination of its own now that it can be sent, so
-// a tick stays (it no longer announces a later version and clears itself).
+// The e-mail notice is a destination of its own (set up in the wizard), so
+// a tick stays.
 void frmMain_BackUp::chkSendEmail_Click() {
     vb::Handler h(QStringLiteral("chksendemail_Click of Formular frmMain_BackUp"));
     if (!h.Next(10, [&] { DestinationRule(*this); }))
@@ -293,13 +337,18 @@ void frmMain_BackUp::txtExclYoungDay_Change() {
     CleanCountBox(txtExclYoungDay, QStringLiteral("txtExclYoungDay_Change of Formular frmMain_BackUp"));
 }
 
-// The days an archive is kept: a whole number while typing, and at least 1
-// once the box is left (0 would mean every earlier archive).
+void frmMain_BackUp::txtExclYoungDay_LostFocus() {
+    LeaveCountBox(txtExclYoungDay, QStringLiteral("txtExclYoungDay_LostFocus of Formular frmMain_BackUp"));
+}
+
+// The days an archive is kept: a whole number, and at least 1 once the box
+// is left (0 would mean every earlier archive).
 void frmMain_BackUp::txtDeleteArchive_Change() {
-    CleanCountBox(txtDeleteArchive, QStringLiteral("txtDeleteArchive_Change of Formular frmMain_BackUp"), true);
+    CleanCountBox(txtDeleteArchive, QStringLiteral("txtDeleteArchive_Change of Formular frmMain_BackUp"));
 }
 
 void frmMain_BackUp::txtDeleteArchive_LostFocus() {
+    LeaveCountBox(txtDeleteArchive, QStringLiteral("txtDeleteArchive_LostFocus of Formular frmMain_BackUp"));
     vb::Quiet([&] {
         if (!(vb::Val(txtDeleteArchive->Text()) >= 1))
             txtDeleteArchive->setText(QStringLiteral("1"));
@@ -310,8 +359,16 @@ void frmMain_BackUp::txtWaitSecondsBefore_Change() {
     CleanCountBox(txtWaitSecondsBefore, QStringLiteral("txtWaitSecondsBefore_Change of Formular frmMain_BackUp"));
 }
 
+void frmMain_BackUp::txtWaitSecondsBefore_LostFocus() {
+    LeaveCountBox(txtWaitSecondsBefore, QStringLiteral("txtWaitSecondsBefore_LostFocus of Formular frmMain_BackUp"));
+}
+
 void frmMain_BackUp::txtWaitSecondsAfter_Change() {
     CleanCountBox(txtWaitSecondsAfter, QStringLiteral("txtWaitSecondsAfter_Change of Formular frmMain_BackUp"));
+}
+
+void frmMain_BackUp::txtWaitSecondsAfter_LostFocus() {
+    LeaveCountBox(txtWaitSecondsAfter, QStringLiteral("txtWaitSecondsAfter_LostFocus of Formular frmMain_BackUp"));
 }
 
 // The largest archive in Mb: 0.7 to 1000.

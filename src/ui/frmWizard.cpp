@@ -2,6 +2,7 @@
 #include "ui/frmWizard.h"
 
 #include <QLabel>
+#include <initializer_list>
 
 #include "common/Globals.h"
 #include "platform/Dialogs.h"
@@ -54,8 +55,9 @@ frmWizard::frmWizard(QWidget* parent) : QDialog(parent) {
     setFixedSize(kWidth, kHeight);
     const QRect page(150, 10, kWidth - 160, kHeight - 20);
 
+    // The pages: welcome, name, e-mail set-up (Frame13, below), confirmation.
     for (int i = 0; i < 3; ++i) {
-        static const char* captions[] = {"", "Step 1 of 2", "Step 2 of 2"};
+        static const char* captions[] = {"", "Step 1 of 3", "Step 3 of 3"};
         auto* f = new ui::VbFrame(QStringLiteral("Frame1_%1").arg(i), QString::fromLatin1(captions[i]), this);
         f->setGeometry(page);
         Frame1.append(f);
@@ -107,40 +109,38 @@ frmWizard::frmWizard(QWidget* parent) : QDialog(parent) {
     cmdCancel->setGeometry(10, kHeight - 40, 62, 28);
     cmdFinish->setGeometry(78, kHeight - 40, 62, 28);
 
-    // The e-mail set-up panel lies below the visible area of the form.
-    Frame13 = new ui::VbFrame(QStringLiteral("Frame13"), QStringLiteral("SMTP eMail server settings"), this);
-    Frame13->setGeometry(10, kHeight + 20, 540, 260);
-    text("Label11", QStringLiteral("SMTP Server:"), Frame13, 10, 24, 120, 20);
+    // The e-mail set-up is a step of its own, between the name and the
+    // confirmation. The server and port serve every profile; the address is
+    // that of the profile being made. Its Save & Exit stores them and goes on;
+    // Next goes on without storing. Only what the notice uses is offered.
+    Frame13 = new ui::VbFrame(QStringLiteral("Frame13"), QStringLiteral("Step 2 of 3: SMTP eMail server settings"), this);
+    Frame13->setGeometry(page);
+    Frame1.insert(2, Frame13);
+    text("Label11", QStringLiteral("SMTP Server:"), Frame13, 20, 28, 200, 20);
+    text("Label14", QStringLiteral("Port:"), Frame13, 290, 28, 60, 20);
     txtSMTPserver = new ui::VbTextBox(QStringLiteral("txtSMTPserver"), QStringLiteral("smtp.example.org"), Frame13);
-    txtSMTPserver->setGeometry(130, 22, 200, 22);
+    txtSMTPserver->setGeometry(20, 50, 260, 24);
     txtSMTPport = new ui::VbTextBox(QStringLiteral("txtSMTPport"), QStringLiteral("25"), Frame13);
-    txtSMTPport->setGeometry(340, 22, 50, 22);
-    text("Label12", QStringLiteral("eMail address for the backup archive:"), Frame13, 10, 52, 240, 20);
+    txtSMTPport->setGeometry(290, 50, 60, 24);
+    text("Label12", QStringLiteral("eMail address for the backup archive:"), Frame13, 20, 86, 340, 20);
     txtSMTPeMail = new ui::VbTextBox(QStringLiteral("txtSMTPeMail"), QStringLiteral("backup@example.org"), Frame13);
-    txtSMTPeMail->setGeometry(250, 50, 200, 22);
+    txtSMTPeMail->setGeometry(20, 108, 330, 24);
+    text("Label15",
+         QStringLiteral("Tick \"E-mail\" on the Backup Media tab to have each archive mailed. Save & Exit stores "
+                        "these settings and goes on; Next goes on without them."),
+         Frame13, 20, 144, 350, 60)
+        ->setTextFormat(Qt::PlainText);
+    cmdSaveEmailSetup = new ui::VbCommandButton(QStringLiteral("cmdSaveEmailSetup"), QStringLiteral("Save && Exit"), Frame13);
+    cmdSaveEmailSetup->setGeometry(20, 214, 110, 28);
+    // Kept for the form's other users, but not offered: the notice is plain
+    // text to one address, without a test message or a POP log-in of its own.
     chkContent = new ui::VbCheckBox(QStringLiteral("chkContent"), QStringLiteral("Send As HTML"), Frame13);
     chkContent->setToolTip(QStringLiteral("Click to Send the E-mail as HTML"));
-    chkContent->setGeometry(10, 80, 140, 20);
     chkVerify = new ui::VbCheckBox(QStringLiteral("chkVerify"), QStringLiteral("Verify Address"), Frame13);
-    chkVerify->setGeometry(160, 80, 140, 20);
-    auto* Frame14 = new ui::VbFrame(QStringLiteral("Frame14"), QStringLiteral("POP Server"), Frame13);
-    Frame14->setGeometry(10, 106, 520, 110);
-    text("Label13", QStringLiteral("POP Server:"), Frame14, 10, 24, 90, 20);
-    (new ui::VbTextBox(QStringLiteral("txtPOPserver"), QString(), Frame14))->setGeometry(100, 22, 180, 22);
-    (new ui::VbTextBox(QStringLiteral("txtPOPport"), QStringLiteral("110"), Frame14))->setGeometry(290, 22, 50, 22);
-    (new ui::VbCheckBox(QStringLiteral("chkPOPAuth"), QStringLiteral("POP  server identification"), Frame14))
-        ->setGeometry(10, 50, 220, 20);
-    (new ui::VbTextBox(QStringLiteral("txtPOPlogin"), QString(), Frame14))->setGeometry(10, 76, 150, 22);
-    auto* password = new ui::VbTextBox(QStringLiteral("txtPOPpassword"), QString(), Frame14);
-    password->setGeometry(170, 76, 150, 22);
-    password->setEchoMode(QLineEdit::Password);
-    (new ui::VbTextBox(QStringLiteral("txtPOPdomain"), QString(), Frame14))->setGeometry(330, 76, 150, 22);
-    cmdSaveEmailSetup = new ui::VbCommandButton(QStringLiteral("cmdSaveEmailSetup"), QStringLiteral("Save && Exit"), Frame13);
-    cmdSaveEmailSetup->setGeometry(10, 224, 110, 26);
     cmdSendTestEmail = new ui::VbCommandButton(QStringLiteral("cmdSendTestEmail"), QStringLiteral("Send test eMail"), Frame13);
-    cmdSendTestEmail->setGeometry(130, 224, 130, 26);
     cmdCancelEmailSetup = new ui::VbCommandButton(QStringLiteral("cmdCancelEmailSetup"), QStringLiteral("Cancel"), Frame13);
-    cmdCancelEmailSetup->setGeometry(270, 224, 90, 26);
+    for (QWidget* unused : std::initializer_list<QWidget*>{chkContent, chkVerify, cmdSendTestEmail, cmdCancelEmailSetup})
+        unused->hide();
 
     connect(cmdNext, &ui::VbCommandButton::Click, this, &frmWizard::cmdNext_Click);
     connect(cmdBack, &ui::VbCommandButton::Click, this, &frmWizard::cmdBack_Click);
@@ -171,12 +171,20 @@ void frmWizard::Form_Load() {
     });
     for (ui::VbFrame* f : Frame1)
         f->hide();
+    // The server and port stored already are shown, to keep or to change.
+    vb::Quiet([&] {
+        const QString server = settings::ReadUser(QStringLiteral("txtSMTPserver"), QString());
+        if (!server.isEmpty()) {
+            txtSMTPserver->setText(server);
+            txtSMTPport->setText(settings::ReadUser(QStringLiteral("txtSMTPport"), QStringLiteral("25")));
+        }
+    });
     if (!gateOpen()) {
         refuse();
         return;
     }
     FirstPage = 0;
-    LastPage = 2;
+    LastPage = 3;
     CurrentPage = 0;
     ShowPage(QStringLiteral("0"));
     cmdBack->setEnabled(false);
@@ -231,6 +239,8 @@ void frmWizard::cmdFinish_Click() {
     if (invalid) {
         platform::MsgBox(LangText(273) + vb::vbCrLf + LangText(274) + vb::vbCrLf + LangText(277),
                          platform::vbExclamation, LangText(23));
+        // Back to the step that takes the name.
+        CurrentPage = 2;
         cmdBack_Click();
         return;
     }
@@ -259,15 +269,23 @@ void frmWizard::cmdFinish_Click() {
 
 void frmWizard::cmdCancel_Click() { reject(); }
 
+// Stores the server and port for every profile and the address for the
+// profile that the wizard makes (the name typed on the step before), then
+// goes on to the confirmation.
 void frmWizard::cmdSaveEmailSetup_Click() {
     vb::Handler h(QStringLiteral("cmdSaveEmailSetup_Click of Formular frmWizard"));
-    h.Next(10, [&] { settings::WriteUser(QStringLiteral("txtSMTPserver"), txtSMTPserver->Text()); });
-    h.Next(20, [&] { settings::WriteUser(QStringLiteral("txtSMTPport"), txtSMTPport->Text()); });
+    h.Next(10, [&] { settings::WriteUser(QStringLiteral("txtSMTPserver"), vb::Trim(txtSMTPserver->Text())); });
+    h.Next(20, [&] { settings::WriteUser(QStringLiteral("txtSMTPport"), vb::Trim(txtSMTPport->Text())); });
     h.Next(30, [&] {
-        platform::SaveSetting(settings::ProfileSettingsApp(fMainForm->cmbProfiles->Text()),
-                              QLatin1String(settings::kSettings), QStringLiteral("txtSMTPeMail"), txtSMTPeMail->Text());
+        if (vb::Trim(txtProfile->Text()).isEmpty())
+            return;  // no profile to give it to: Finish asks for a name first
+        platform::SaveSetting(settings::ProfileSettingsApp(vb::Trim(txtProfile->Text())),
+                              QLatin1String(settings::kSettings), QStringLiteral("txtSMTPeMail"),
+                              vb::Trim(txtSMTPeMail->Text()));
     });
     vb::DoEvents();
+    if (CurrentPage == 2)
+        cmdNext_Click();
 }
 
 void frmWizard::chkContent_Click() {

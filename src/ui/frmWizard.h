@@ -18,9 +18,9 @@ class VbTextBox;
 // The wizard runs its pages only when WizardProfileText (common/Globals.h),
 // which the New command sets, is the language's "New backup profile" (text 213).
 
-// The set-up wizard: welcome, profile name, confirmation. Finish makes the
-// name the main window's active profile with the standard options. The form
-// also carries an e-mail set-up panel below its visible area.
+// The set-up wizard: welcome, profile name, e-mail set-up, confirmation.
+// Finish makes the name the main window's active profile with the standard
+// options.
 class frmWizard : public QDialog {
     Q_OBJECT
 public:
@@ -52,7 +52,7 @@ public:
     ui::VbCommandButton* cmdCancel = nullptr;
     ui::VbCommandButton* cmdFinish = nullptr;
 
-    ui::VbFrame* Frame13 = nullptr;  // the e-mail set-up panel
+    ui::VbFrame* Frame13 = nullptr;  // the e-mail set-up step (Frame1[2])
     ui::VbTextBox* txtSMTPserver = nullptr;
     ui::VbTextBox* txtSMTPport = nullptr;
     ui::VbTextBox* txtSMTPeMail = nullptr;

@@ -3,6 +3,7 @@
 // with its desktop entry and icon, an installed program that runs from
 // there, and an install over it that leaves the user's files alone.
 #include <QProcess>
+#include <algorithm>
 
 #include "destinations/MailPeers.h"
 #include "run/ZipRunFixture.h"
@@ -141,4 +142,25 @@ TEST_F(Install, TheNoticeGoesThroughTheModuleBesideTheProgramAndFailsClearlyWith
     EXPECT_TRUE(errors.contains(QStringLiteral("The network library could not be loaded: ")) &&
                 errors.contains(QStringLiteral("libvaultora_network.so")))
         << errors.toStdString();
+}
+
+// What scripts/run.sh builds, the target "program": the program, its
+// libraries and its data, and nothing of the tests.
+TEST(StartCommandTarget, BuildsTheProgramAndNoTest) {
+    if (QStringLiteral(VAULTORA_GENERATOR) != QLatin1String("Ninja"))
+        GTEST_SKIP() << "the build tool's query is Ninja's";
+    QProcess p;
+    p.start(QStringLiteral(VAULTORA_MAKE_PROGRAM),
+            {QStringLiteral("-C"), QStringLiteral(VAULTORA_BUILD_DIR), QStringLiteral("-t"), QStringLiteral("inputs"),
+             QStringLiteral("program")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QStringList inputs = QString::fromLocal8Bit(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    auto has = [&](const QString& part) {
+        return std::any_of(inputs.begin(), inputs.end(), [&](const QString& i) { return i.contains(part); });
+    };
+    for (const char* needed : {"app/main.cpp", "src/imagecontrol/", "src/vaultora_network/", "src/ui/frmMain_BackUp.cpp"})
+        EXPECT_TRUE(has(QLatin1String(needed))) << needed;
+    for (const char* test : {"tests/", "gtest", "testsupport"})
+        EXPECT_FALSE(has(QLatin1String(test))) << test;
 }

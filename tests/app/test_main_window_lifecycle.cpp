@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
+#include <functional>
 
 #include "AppTest.h"
 #include "common/AppInstance.h"
 #include "common/NRV_API.h"
 #include "run/ProgramEnd.h"
+#include "settings/LoadSettings.h"
+#include "run/Vaultora_Main.h"
 #include "ui/controls/VbControl.h"
 
 namespace {
@@ -46,10 +49,30 @@ TEST_F(MainWindowLifecycle, LoadChoosesTheProfileAndRemovesTheCloseButton) {
         form = std::make_unique<frmMain_BackUp>();
         form->Form_Load();
         EXPECT_EQ(form->cmbProfiles->Text(), c.expected) << (c.profileText ? c.profileText : "-");
+        EXPECT_EQ(form->txtProfile->Text(), c.expected) << "the name box names the profile loaded";
         EXPECT_EQ(form->chkProfileStandard->Value(), c.standard ? QString(c.standard).toInt() : 0);
         EXPECT_TRUE(form->isVisible());
         EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowCloseButtonHint));
     }
+}
+
+// The profile-name box names the profile in the window however it came:
+// the start, a start with "/profile:", a switch in the profile box.
+TEST_F(MainWindowLifecycle, TheNameBoxNamesTheProfileLoaded) {
+    for (const char* name : {"Travel", "Work", "Home"})
+        writeProfileFile(testenv::programDir(), name);
+    storeUser("ProfileText", "Travel");
+    form->Form_Load();
+    EXPECT_EQ(form->txtProfile->Text(), "Travel");
+    ApplyCommandLine("/profile:Work");
+    EXPECT_EQ(form->cmbProfiles->Text(), "Work");
+    EXPECT_EQ(form->txtProfile->Text(), "Work");
+    form->cmbProfiles->setText("Home");
+    form->cmbProfiles_Click();
+    EXPECT_EQ(form->txtProfile->Text(), "Home");
+    form->cmbProfiles->setText("Travel");
+    Load_Settings();
+    EXPECT_EQ(form->txtProfile->Text(), "Travel");
 }
 
 TEST_F(MainWindowLifecycle, LoadPlacesTheWindow) {
@@ -73,33 +96,64 @@ TEST_F(MainWindowLifecycle, LoadPlacesTheWindow) {
     EXPECT_TRUE(QString::fromUtf8(testenv::readFile(logHost())).contains("  Form_Load of Formular frmMain_BackUp  "));
 }
 
-TEST_F(MainWindowLifecycle, WithoutANotificationAreaTheWindowIsMinimised) {
+// The window's ways into the tray and back, one path after the other on the
+// same window. Each path ends with the window on the screen: visible, not
+// minimised, and no icon left.
+TEST_F(MainWindowLifecycle, EveryWayIntoTheTrayHasAWayBack) {
     form->Form_Load();
-    SetTrayAvailableForTest(false);
-    form->cmdSetTray();
-    EXPECT_EQ(TrayIconData, nullptr);
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->WindowState(), 1);
-    form->mnuShow_Click();
-    EXPECT_EQ(form->WindowState(), 0);
-    EXPECT_TRUE(form->isVisible());
-}
-
-TEST_F(MainWindowLifecycle, IntoTheTrayAndBack) {
-    form->Form_Load();
-    SetTrayAvailableForTest(true);
-    for (bool byDoubleClick : {true, false}) {
+    auto onScreen = [&] { return form->isVisible() && !form->isMinimized() && TrayIconData == nullptr; };
+    auto intoTray = [&] {
+        SetTrayAvailableForTest(true);
         form->cmdSetTray();
-        ASSERT_NE(TrayIconData, nullptr);
-        EXPECT_EQ(TrayIconData->toolTip(), "Vaultora");
-        EXPECT_FALSE(form->isVisible());
-        if (byDoubleClick)
-            emit TrayIconData->activated(QSystemTrayIcon::DoubleClick);
-        else
-            form->mnuShow->trigger();
-        EXPECT_TRUE(form->isVisible());
-        EXPECT_EQ(TrayIconData, nullptr);
+        return !form->isVisible() && TrayIconData != nullptr && TrayIconData->toolTip() == "Vaultora";
+    };
+    const struct {
+        const char* path;
+        std::function<void()> before;  // what happens before the window goes into the tray
+        std::function<void()> back;    // the way back
+    } paths[] = {
+        {"double click", {}, [] { emit TrayIconData->activated(QSystemTrayIcon::DoubleClick); }},
+        {"Show", {}, [&] { form->mnuShow->trigger(); }},
+        // minimised with no tray, left minimised (the window manager's
+        // restore not seen), then into a tray that came meanwhile
+        {"Show after a minimise", [&] {
+             SetTrayAvailableForTest(false);
+             form->cmdSetTray();
+             EXPECT_TRUE(form->isVisible());
+             EXPECT_EQ(form->WindowState(), 1);
+         },
+         [&] { form->mnuShow->trigger(); }},
+        // minimised, brought back, then into the tray
+        {"Show after a minimise and restore", [&] {
+             SetTrayAvailableForTest(false);
+             form->cmdSetTray();
+             form->setWindowState(0);
+         },
+         [&] { form->mnuShow_Click(); }},
+        // the notification area goes away while the window sits in it
+        {"the tray goes", {}, [] {
+             SetTrayAvailableForTest(false);
+             TrayWatch();
+         }},
+    };
+    for (const auto& p : paths) {
+        SCOPED_TRACE(p.path);
+        if (p.before)
+            p.before();
+        ASSERT_TRUE(intoTray());
+        p.back();
+        EXPECT_TRUE(onScreen());
+        EXPECT_EQ(form->WindowState(), 0);
+        // Show on a window already on the screen keeps it there.
+        form->mnuShow_Click();
+        EXPECT_TRUE(onScreen());
     }
+    // With the tray still there, the watch leaves the window in it.
+    ASSERT_TRUE(intoTray());
+    TrayWatch();
+    EXPECT_FALSE(form->isVisible());
+    form->mnuShow_Click();
+    EXPECT_TRUE(onScreen());
 }
 
 TEST_F(MainWindowLifecycle, ExitSavesUnlessUnattendedAndEnds) {

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include "destinations/FormFixture.h"
 #include "destinations/NRV_InetFTP.h"
 #include "destinations/Peers.h"
@@ -21,6 +23,11 @@ namespace {
 const QString kPassword = QStringLiteral("secret");
 
 QString Win(const QString& host) { return platform::ToWindows(host); }
+
+int Mode(const QString& host) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(host).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
 
 }  // namespace
 
@@ -287,6 +294,59 @@ TEST_F(FtpTransfer, RetrieveButtonFetchesIntoTheRestoreFolder) {
     f().cmdFTPretrieve_Click();
     EXPECT_EQ(QDir(restore).entryList(QDir::Files), QStringList{"x.zip"});
     EXPECT_TRUE(f().cmdFTPretrieve->isEnabled());
+    // Readable by the user alone, also when it replaces a file of the user's.
+    EXPECT_EQ(Mode(restore + "/x.zip"), 0600);
+    testenv::writeFile(server.root + QStringLiteral("/backup/x.zip"), "x again");
+    ::chmod(QFile::encodeName(restore + "/x.zip").constData(), 0644);
+    f().cmdFTPretrieve_Click();
+    EXPECT_EQ(testenv::readFile(restore + "/x.zip"), "x again");
+    EXPECT_EQ(Mode(restore + "/x.zip"), 0600);
+}
+
+// Retrieve and the connection test refuse a restore folder that cannot take
+// the files, with a message, before anything goes to or comes from the
+// server (an empty one would put them at the top of the drive).
+TEST_F(FtpTransfer, AnUnusableRestoreFolderIsRefusedBeforeAnythingIsFetched) {
+    peers::FtpServer server;
+    Connect(server);
+    const QString probe = QStringLiteral("vaultora-restore-folder-probe.zip");
+    testenv::writeFile(server.root + QStringLiteral("/backup/") + probe, "x");
+    const QString aFile = testenv::tempDir(QStringLiteral("restore")) + QStringLiteral("/a file");
+    testenv::writeFile(aFile, "not a folder");
+    struct Case {
+        QString folder, says;
+    };
+    const std::vector<Case> cases = {
+        {"", "No restore folder is set."},
+        {"   ", "No restore folder is set."},
+        {Win(aFile) + "\\temp", "The restore folder " + Win(aFile) + "\\temp cannot be created."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        f().txtFTPrestoreDir->setText(c.folder);
+        f().txtRetrieveMask->setText(probe);
+        f().RtbNews1->setText(QString());
+        platform::Dialogs::scriptAnswers({});
+        f().cmdFTPretrieve_Click();
+        f().cmdTestFTPconnection_Click();
+        const auto& shown = platform::Dialogs::shown();
+        ASSERT_EQ(shown.size(), 2);
+        for (const auto& box : shown) {
+            EXPECT_EQ(box.prompt, c.says + "\r\n" + LangText(189));
+            EXPECT_EQ(box.style, 48);
+        }
+        EXPECT_TRUE(Commands().isEmpty());
+        EXPECT_TRUE(f().cmdFTPretrieve->isEnabled());
+        EXPECT_TRUE(f().cmdTestFTPconnection->isEnabled());
+    }
+    EXPECT_FALSE(QFileInfo::exists("/" + probe));
+    EXPECT_FALSE(QFileInfo::exists(testenv::home() + "/" + probe));
+    EXPECT_EQ(QDir(server.root + QStringLiteral("/backup")).entryList(QDir::Files), QStringList{probe});
+    // The module refuses it too, with the reason in the log.
+    QFile::remove(ErrorLogFile());
+    EXPECT_FALSE(FTPretrieve_files(QString(), probe, QString(), QString()));
+    EXPECT_TRUE(ErrorLog().contains("No restore folder is set."));
+    EXPECT_FALSE(QFileInfo::exists("/" + probe));
 }
 
 // The restore-folder picker: a "temp" folder inside the choice; a network

@@ -46,6 +46,13 @@ inline ProcResult run(const QString& program, const QStringList& args, int timeo
     return r;
 }
 
+// An archive written by Python's zipfile, as other programs write them:
+// `script` runs after "import sys, zipfile" with the archive's host path in
+// sys.argv[1] and `args` after it.
+inline ProcResult pythonZip(const QString& hostZip, const QString& script, const QStringList& args = {}) {
+    return run("/usr/bin/python3", QStringList{"-c", "import sys, zipfile\n" + script, hostZip} + args);
+}
+
 // Info-ZIP's test of every entry: exit code 0 when all is well (1 with the
 // warning "zipfile is empty" for an archive without entries).
 inline ProcResult unzipTest(const QString& hostZip) { return run("unzip", {"-tqq", hostZip}); }

@@ -180,8 +180,11 @@ TEST_F(PathsTest, ComponentsAreFoundWithoutRegardToCase) {
         EXPECT_EQ(ToHost(QString::fromUtf8(c.windows)), c.host) << c.windows;
 }
 
-// A name looked up in a folder already mapped finds what the whole path finds.
-TEST_F(PathsTest, OneNameInAMappedFolder) {
+// A name of a listing joined to a folder already mapped is taken as it is:
+// another name that differs from it only in case is another file. Below a
+// folder of ExactNamesBelow a whole path maps its names the same way, while
+// the folder itself, as typed, is still found in any case.
+TEST_F(PathsTest, NamesOfAListingAreExact) {
     const QString docs = home + "/Docs";
     testenv::writeFile(docs + "/Report.TXT", "r");
     testenv::writeFile(docs + "/twin/abc", "1");
@@ -190,26 +193,47 @@ TEST_F(PathsTest, OneNameInAMappedFolder) {
         QString folder;
         const char* name;
         QString host;   // "" = not a plain name
+        bool missing;   // nothing of that name in any case
     } cases[] = {
-        {docs, "Report.TXT", docs + "/Report.TXT"},
-        {docs, "REPORT.txt", docs + "/Report.TXT"},
-        {docs, "New.txt", docs + "/New.txt"},
-        {docs + "/twin", "abc", docs + "/twin/abc"},
-        {docs + "/twin", "aBc", docs + "/twin/ABC"},
-        {"/", "x", "/x"},
-        {docs, "", ""},
-        {docs, "..", ""},
-        {docs, ".", ""},
-        {docs, "a/b", ""},
-        {docs, "a\\b", ""},
+        {docs, "Report.TXT", docs + "/Report.TXT", false},
+        {docs, "REPORT.txt", docs + "/REPORT.txt", false},
+        {docs, "New.txt", docs + "/New.txt", true},
+        {docs + "/twin", "abc", docs + "/twin/abc", false},
+        {docs + "/twin", "aBc", docs + "/twin/aBc", false},
+        {"/", "x", "/x", true},
+        {docs, "", "", false},
+        {docs, "..", "", false},
+        {docs, ".", "", false},
+        {docs, "a/b", "", false},
+        {docs, "a\\b", "", false},
     };
     for (const auto& c : cases) {
         const QString name = QString::fromUtf8(c.name);
-        EXPECT_EQ(ResolveHostChild(c.folder, name), c.host) << c.name;
-        if (!c.host.isEmpty() && c.folder == docs) {
-            EXPECT_EQ(ToHost("C:\\Docs\\" + name), c.host) << c.name;
-        }
+        bool missing = !c.missing;
+        EXPECT_EQ(ResolveHostChild(c.folder, name, &missing), c.host) << c.name;
+        EXPECT_EQ(missing, c.missing) << c.name;
     }
+
+    // A whole path below an exact folder, and the same path outside one.
+    const struct {
+        const char* windows;
+        QString typed, exact;
+    } paths[] = {
+        {"C:\\Docs\\Report.TXT", docs + "/Report.TXT", docs + "/Report.TXT"},
+        {"C:\\Docs\\report.txt", docs + "/Report.TXT", docs + "/report.txt"},
+        {"C:\\docs\\report.txt", docs + "/Report.TXT", docs + "/report.txt"},
+        {"C:\\DOCS\\TWIN\\Abc", docs + "/twin/ABC", docs + "/TWIN/Abc"},
+        {"C:\\docs\\twin\\ABC", docs + "/twin/ABC", docs + "/twin/ABC"},
+    };
+    for (const auto& p : paths)
+        EXPECT_EQ(ToHost(QString::fromUtf8(p.windows)), p.typed) << p.windows;
+    {
+        const ExactNamesBelow exact("C:\\DOCS");
+        for (const auto& p : paths)
+            EXPECT_EQ(ToHost(QString::fromUtf8(p.windows)), p.exact) << p.windows;
+    }
+    for (const auto& p : paths)
+        EXPECT_EQ(ToHost(QString::fromUtf8(p.windows)), p.typed) << p.windows;
 }
 
 TEST_F(PathsTest, CaseLookupSeesNewEntries) {
@@ -231,16 +255,24 @@ TEST_F(PathsTest, CaseLookupSeesNewEntries) {
 }
 
 // Copies made side by side on several threads into one folder keep its
-// cached names current: every copy is found by a name that differs in case,
-// and so is a file that somebody else makes there afterwards, or meanwhile.
-TEST_F(PathsTest, CaseLookupAfterCopiesOnSeveralThreads) {
+// cached names current: every copy is found there by its own name (and,
+// typed in another case, by the whole path), and so is a file that somebody
+// else makes there afterwards, or meanwhile.
+TEST_F(PathsTest, CachedNamesAfterCopiesOnSeveralThreads) {
     const QString src = testenv::tempDir("own-src");
     const QString dir = testenv::tempDir("own-dst");
+    const QString w = ToWindows(dir);
     constexpr int kFiles = 40;
     for (int i = 0; i < kFiles; ++i)
         testenv::writeFile(src + QString("/f%1.txt").arg(i), QByteArray::number(i));
+    // Whether the folder's names hold `name` in some case.
+    auto there = [&](const QString& name) {
+        bool missing = true;
+        EXPECT_EQ(ResolveHostChild(dir, name, &missing), dir + "/" + name);
+        return !missing;
+    };
     // The folder is read (and cached) before the copies.
-    EXPECT_EQ(ResolveHostChild(dir, "F0.TXT"), dir + "/F0.TXT");
+    EXPECT_FALSE(there("F0.TXT"));
     auto copyEvery = [&](int first) {
         for (int i = first; i < kFiles; i += 2)
             CopyHostFile(src + QString("/f%1.txt").arg(i), ResolveHostChild(dir, QString("Copy%1.Txt").arg(i)), true);
@@ -248,21 +280,22 @@ TEST_F(PathsTest, CaseLookupAfterCopiesOnSeveralThreads) {
     std::thread other(copyEvery, 1);
     copyEvery(0);
     other.join();
-    for (int i = 0; i < kFiles; ++i)
-        EXPECT_EQ(ResolveHostChild(dir, QString("COPY%1.TXT").arg(i)), dir + QString("/Copy%1.Txt").arg(i)) << i;
-    // Whether nothing of the name is there, in any case.
-    for (const auto& [name, none] : {std::pair{"Copy3.Txt", false}, {"copy3.txt", false}, {"Copy3.Txt.not", true}}) {
-        bool missing = !none;
-        ResolveHostChild(dir, name, &missing);
-        EXPECT_EQ(missing, none) << name;
+    for (int i = 0; i < kFiles; ++i) {
+        EXPECT_TRUE(there(QString("Copy%1.Txt").arg(i))) << i;
+        EXPECT_EQ(ToHost(w + QString("\\COPY%1.TXT").arg(i)), dir + QString("/Copy%1.Txt").arg(i)) << i;
     }
+    // Another case of a name that is there is no file of its own, but the
+    // folder holds the name in some case.
+    EXPECT_TRUE(there("copy3.txt"));
+    EXPECT_FALSE(there("Copy3.Txt.not"));
 
     // Made by somebody else after the copies (the folder's time moves with
     // it, as it does on any file system that keeps it finely).
     testenv::writeFile(dir + "/Stranger.TXT", "s");
     const struct timespec later[2] = {{0, UTIME_OMIT}, {1000000000, 1}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dir).constData(), later, 0), 0);
-    EXPECT_EQ(ResolveHostChild(dir, "stranger.txt"), dir + "/Stranger.TXT");
+    EXPECT_TRUE(there("Stranger.TXT"));
+    EXPECT_EQ(ToHost(w + "\\stranger.txt"), dir + "/Stranger.TXT");
 
     // Made by somebody else after this process looked the target up and
     // before its copy changed the folder.
@@ -271,8 +304,10 @@ TEST_F(PathsTest, CaseLookupAfterCopiesOnSeveralThreads) {
     const struct timespec again[2] = {{0, UTIME_OMIT}, {1000000100, 1}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(dir).constData(), again, 0), 0);
     CopyHostFile(src + "/f1.txt", target, true);
-    EXPECT_EQ(ResolveHostChild(dir, "BETWEEN.txt"), dir + "/Between.TXT");
-    EXPECT_EQ(ResolveHostChild(dir, "Two.Txt"), dir + "/two.txt");
+    EXPECT_TRUE(there("Between.TXT"));
+    EXPECT_EQ(ToHost(w + "\\BETWEEN.txt"), dir + "/Between.TXT");
+    EXPECT_TRUE(there("two.txt"));
+    EXPECT_EQ(ToHost(w + "\\Two.Txt"), dir + "/two.txt");
 }
 
 // A path mapped a moment ago is mapped anew once this layer has removed or

@@ -7,8 +7,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "ZipTestSupport.h"
+#include "platform/KnownLinks.h"
 #include "platform/ZipArchiveComponent.h"
 #include "platform/ZipArchiveState.h"
 
@@ -299,15 +301,13 @@ TEST(ZipArchive, ExtractWritesBelowTheFolderAndReplacesAnExistingFile) {
 TEST(ZipArchive, ExtractRefusesNamesThatLeaveTheFolder) {
     const QString dir = testenv::tempDir("zip-evil");
     const QString zip = dir + "/evil.zip";
-    const ProcResult made = run("/usr/bin/python3",
-                         {"-c",
-                          "import sys, zipfile\n"
-                          "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                          "    for n in sys.argv[2:]:\n"
-                          "        i = zipfile.ZipInfo('x'); i.filename = n\n"
-                          "        z.writestr(i, b'evil')\n",
-                          zip, "../evil1.txt", "/tmp/evil2.txt", "a/../../evil3.txt", "C:/evil4.txt",
-                          "..\\evil5.txt", "ok/../evil6.txt", "fine/ok.txt"});
+    const ProcResult made = pythonZip(zip,
+                                      "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                      "    for n in sys.argv[2:]:\n"
+                                      "        i = zipfile.ZipInfo('x'); i.filename = n\n"
+                                      "        z.writestr(i, b'evil')\n",
+                                      {"../evil1.txt", "/tmp/evil2.txt", "a/../../evil3.txt", "C:/evil4.txt",
+                                       "..\\evil5.txt", "ok/../evil6.txt", "fine/ok.txt"});
     ASSERT_EQ(made.rc, 0) << made.err.toStdString();
     const QString target = dir + "/target/inner";
     QDir().mkpath(target);
@@ -327,6 +327,58 @@ TEST(ZipArchive, ExtractRefusesNamesThatLeaveTheFolder) {
     EXPECT_EQ(written, (QStringList{"evil.zip", "target"}));
     EXPECT_FALSE(QFile::exists("/tmp/evil2.txt"));
     EXPECT_EQ(QDir(dir + "/target").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"inner"});
+}
+
+// The user's own links are followed wherever they lead; a link that was not
+// there before the restore, one that now leads elsewhere, and a link stored
+// as an entry are refused, and nothing is written through them.
+TEST(ZipArchive, ExtractFollowsTheUsersLinksOnly) {
+    const QString dir = testenv::tempDir("zip-links");
+    const QString zip = dir + "/links.zip";
+    const ProcResult made = pythonZip(zip,
+                                      "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                      "    z.writestr('Docs/a.txt', 'a')\n"
+                                      "    z.writestr('Docs/sub/b.txt', 'b')\n"
+                                      "    i = zipfile.ZipInfo('Docs/planted'); i.create_system = 3\n"
+                                      "    i.external_attr = 0o120777 << 16\n"
+                                      "    z.writestr(i, sys.argv[2])\n"
+                                      "    z.writestr('New/c.txt', 'c')\n",
+                                      {dir + "/elsewhere"});
+    ASSERT_EQ(made.rc, 0) << made.err.toStdString();
+    const QString target = dir + "/target", disk = dir + "/disk", elsewhere = dir + "/elsewhere";
+    for (const QString& d : {target, disk, elsewhere})
+        QDir().mkpath(d);
+    const auto link = [](const QString& to, const QString& at) {
+        QFile::remove(at);
+        ASSERT_EQ(::symlink(QFile::encodeName(to).constData(), QFile::encodeName(at).constData()), 0);
+    };
+    link(disk, target + "/Docs");   // the user keeps the documents on another disk
+    ZipArchiveComponent c;
+    c.Open(win(zip));
+
+    // Followed, the missing folder made behind it.
+    c.Files().Item(0).Extract(win(target));
+    c.Files().Item(1).Extract(win(target));
+    EXPECT_EQ(testenv::readFile(disk + "/a.txt"), "a");
+    EXPECT_EQ(testenv::readFile(disk + "/sub/b.txt"), "b");
+    // A link entry is not made.
+    expectVbError(vb::errBadFileNameOrNumber, [&] { c.Files().Item(2).Extract(win(target)); });
+    EXPECT_FALSE(QFileInfo(disk + "/planted").exists() || QFileInfo(disk + "/planted").isSymLink());
+
+    // Links as they were when the restore began: the user's link is followed
+    // still; one made since, and the user's link made anew to lead
+    // elsewhere, are refused.
+    platform::KnownLinks known;
+    known.note(target, target + "/Docs/sub");
+    known.note(target, target + "/New");
+    QFile::remove(disk + "/sub/b.txt");
+    c.Files().Item(1).Extract(win(target), &known);
+    EXPECT_EQ(testenv::readFile(disk + "/sub/b.txt"), "b");
+    link(elsewhere, target + "/New");
+    expectVbError(vb::errBadFileNameOrNumber, [&] { c.Files().Item(3).Extract(win(target), &known); });
+    link(elsewhere, target + "/Docs");
+    expectVbError(vb::errBadFileNameOrNumber, [&] { c.Files().Item(0).Extract(win(target), &known); });
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
 }
 
 TEST(ZipArchive, ExtractOfADamagedEntryKeepsTheOldFile) {

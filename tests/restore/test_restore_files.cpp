@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QTimer>
 
 #include "RestoreTest.h"
 #include "common/NRV_File_Dir.h"
+#include "platform/ZipTestSupport.h"
 
 using namespace restoretest;
 using platform::vbInformation;
@@ -115,36 +115,102 @@ TEST_F(RestoreFiles, AnEncryptedArchiveIsDecryptedOnceAndOnlyItsOwnCopiesGo) {
     EXPECT_EQ(ziprun::FilesIn(temp), QStringList({QStringLiteral("Other_BackUp_d20260101.zip")}));
 }
 
-// Archives no run of ours writes: names that leave the target, made with
-// Python's zipfile.
-void WriteHostileZip(const QString& hostPath) {
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral("-c"), QStringLiteral("import sys, zipfile\n"
-                                                  "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                                                  "    z.writestr('../escape.txt', 'out')\n"
-                                                  "    z.writestr('link/inside.txt', 'via link')\n"
-                                                  "    z.writestr('fine.txt', 'fine')\n"),
-             hostPath});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+// Archives made with Python's zipfile, as other programs make them.
+void PythonZip(const QString& hostPath, const QString& script, const QStringList& args = {}) {
+    const ziptest::ProcResult made = ziptest::pythonZip(hostPath, script, args);
+    ASSERT_EQ(made.rc, 0) << made.err.toStdString();
 }
 
-TEST_F(RestoreFiles, NamesAndLinksThatLeaveTheDriveAreRefusedRowByRow) {
-    WriteHostileZip(dest + QStringLiteral("/hostile.zip"));
+// A link the user had in the drive before the restore is followed; names
+// that leave the drive, and a link stored as an entry, are refused row by
+// row, and the files below that entry's name come back in a real folder.
+TEST_F(RestoreFiles, TheUsersLinksAreFollowedAndNoneIsPlanted) {
     const QString outside = testenv::tempDir(QStringLiteral("outside"));
+    const QString planted = testenv::tempDir(QStringLiteral("planted"));
+    PythonZip(dest + QStringLiteral("/foreign.zip"),
+              QStringLiteral("with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                             "    z.writestr('../escape.txt', 'out')\n"
+                             "    z.writestr('link/inside.txt', 'via link')\n"
+                             "    i = zipfile.ZipInfo('planted'); i.create_system = 3\n"
+                             "    i.external_attr = 0o120777 << 16\n"
+                             "    z.writestr(i, sys.argv[2])\n"
+                             "    z.writestr('planted/x.txt', 'x')\n"
+                             "    z.writestr('fine.txt', 'fine')\n"),
+              {planted});
     ASSERT_TRUE(QFile::link(outside, target + QStringLiteral("/link")));
     OpenWindow();
-    Search(QStringLiteral("*.txt"));
-    ASSERT_EQ(Hits(), QStringList({QStringLiteral("escape.txt"), QStringLiteral("inside.txt"),
-                                   QStringLiteral("fine.txt")}));
-    Restore(1, 3, true);
+    Search(QStringLiteral("*"));
+    ASSERT_EQ(Hits(), QStringList({QStringLiteral("escape.txt"), QStringLiteral("inside.txt"), QStringLiteral("planted"),
+                                   QStringLiteral("x.txt"), QStringLiteral("fine.txt")}));
+    Restore(1, 5, true);
     EXPECT_EQ(Prompts(), QStringList({QStringLiteral("There was a problem restoring escape.txt"),
-                                             QStringLiteral("There was a problem restoring inside.txt"),
-                                             LangText(185)}));
+                                      QStringLiteral("There was a problem restoring planted"), LangText(185)}));
+    EXPECT_EQ(testenv::readFile(outside + QStringLiteral("/inside.txt")), QByteArray("via link"));
     EXPECT_EQ(testenv::readFile(target + QStringLiteral("/fine.txt")), QByteArray("fine"));
+    EXPECT_EQ(testenv::readFile(target + QStringLiteral("/planted/x.txt")), QByteArray("x"));
+    EXPECT_FALSE(QFileInfo(target + QStringLiteral("/planted")).isSymLink());
+    EXPECT_TRUE(QDir(planted).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(target).absolutePath() + QStringLiteral("/escape.txt")));
-    EXPECT_TRUE(QDir(outside).isEmpty());
+}
+
+// A row is restored from the entry the search showed: found by its name when
+// the archive was written anew in another order since, and a problem when
+// the file in the archive is no longer the one shown.
+TEST_F(RestoreFiles, ARowIsCheckedAgainstTheArchiveBeforeItIsRestored) {
+    const QString archive =
+        dest + QLatin1Char('/') + MakeArchive(QStringLiteral("P"), {{QStringLiteral("top.txt"), "top v1"},
+                                                                    {QStringLiteral("notes.txt"), "the notes"}});
+    OpenWindow();
+    Search(QStringLiteral("*"));
+    const int top = Hits().indexOf(QStringLiteral("top.txt")) + 1;
+    ASSERT_GT(top, 0);
+    // The archive written again, its entries in reverse order; with `change`
+    // top.txt holds other text.
+    const auto rewrite = [&](bool change) {
+        PythonZip(archive,
+                  QStringLiteral("with zipfile.ZipFile(sys.argv[1]) as z:\n"
+                                 "    items = [(i, z.read(i)) for i in z.infolist()]\n"
+                                 "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                 "    for i, data in reversed(items):\n"
+                                 "        if sys.argv[2] == '1' and i.filename.endswith('top.txt'):\n"
+                                 "            data = b'top, edited since'\n"
+                                 "        z.writestr(i, data)\n"),
+                  {change ? QStringLiteral("1") : QStringLiteral("0")});
+    };
+    rewrite(false);
+    Restore(top, top, true);
+    EXPECT_EQ(Prompts(), QStringList({LangText(186)}));
+    EXPECT_EQ(testenv::readFile(Restored("P", QStringLiteral("top.txt"))), QByteArray("top v1"));
+    EXPECT_FALSE(QFileInfo::exists(Restored("P", QStringLiteral("notes.txt"))));
+
+    QFile::remove(Restored("P", QStringLiteral("top.txt")));
+    QFile::remove(ErrorLogFile());
+    rewrite(true);
+    Restore(top, top, true);
+    EXPECT_EQ(Prompts(), QStringList({QStringLiteral("There was a problem restoring top.txt"),
+                                      QStringLiteral("No file was restored.\r\n") + LangText(185)}));
+    EXPECT_FALSE(QFileInfo::exists(Restored("P", QStringLiteral("top.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(Restored("P", QStringLiteral("notes.txt"))));
+    EXPECT_TRUE(ErrorLog().contains(QStringLiteral("no longer holds")));
+}
+
+// Folder entries of another program's archive are no result rows; their
+// folders come back with the files in them.
+TEST_F(RestoreFiles, FolderEntriesAreNoRows) {
+    PythonZip(dest + QStringLiteral("/foreign.zip"),
+              QStringLiteral("with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                             "    z.mkdir('Docs')\n"
+                             "    z.mkdir('Docs/Old')\n"
+                             "    z.writestr('Docs/Old/letter.txt', 'dear')\n"
+                             "    z.writestr('top.txt', 'top')\n"));
+    OpenWindow();
+    Search(QStringLiteral("*"));
+    EXPECT_EQ(Hits(), QStringList({QStringLiteral("letter.txt"), QStringLiteral("top.txt")}));
+    EXPECT_EQ(Counters(), QStringList({QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("1")}));
+    Restore(1, 2, true);
+    EXPECT_EQ(Prompts(), QStringList({LangText(186)}));
+    EXPECT_EQ(testenv::readFile(target + QStringLiteral("/Docs/Old/letter.txt")), QByteArray("dear"));
+    EXPECT_EQ(testenv::readFile(target + QStringLiteral("/top.txt")), QByteArray("top"));
 }
 
 // Mouse events on the grid's rows (grid row r is view row r - 1).
@@ -186,6 +252,61 @@ TEST_F(RestoreFiles, TheGridSelectsRowsFromTheTopDownAndFromTheBottomUp) {
     Mouse(g, QEvent::MouseButtonDblClick, 1);
     EXPECT_EQ(LastPrompt(), LangText(186));
     EXPECT_EQ(ziprun::FilesIn(QFileInfo(Restored("P", QStringLiteral("data.bin"))).absolutePath()).size(), 1);
+}
+
+// What the grid highlights is what is restored, and nothing else: rows
+// picked with Ctrl+click, a range made with Shift+click, one row, and a row
+// taken away again with Ctrl+click.
+TEST_F(RestoreFiles, TheHighlightedRowsAreRestoredAndNoOthers) {
+    const QStringList names = {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt"),
+                               QStringLiteral("d.txt"), QStringLiteral("e.txt")};
+    QMap<QString, QByteArray> files;
+    for (const QString& n : names)
+        files[n] = "content of " + n.toUtf8();
+    MakeArchive(QStringLiteral("P"), files);
+    OpenWindow();
+    w().show();
+    Search(QStringLiteral("*"));
+    QApplication::processEvents();
+    const QStringList hits = Hits();
+    ASSERT_EQ(hits.size(), names.size());
+    const QString restoredFolder = QFileInfo(Restored("P", names[0])).absolutePath();
+
+    struct Click {
+        int row;
+        Qt::KeyboardModifiers mods;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Click> clicks;
+        std::vector<int> rows;   // highlighted and restored
+    };
+    const std::vector<Case> cases = {
+        {"two rows apart", {{1, Qt::NoModifier}, {4, Qt::ControlModifier}}, {1, 4}},
+        {"a range", {{2, Qt::NoModifier}, {4, Qt::ShiftModifier}}, {2, 3, 4}},
+        {"a range and a row", {{4, Qt::NoModifier}, {5, Qt::ShiftModifier}, {1, Qt::ControlModifier}}, {1, 4, 5}},
+        {"one row", {{3, Qt::NoModifier}}, {3}},
+        {"one taken away", {{2, Qt::NoModifier}, {5, Qt::ControlModifier}, {2, Qt::ControlModifier}}, {5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList restored;
+        for (int r : c.rows)
+            restored << hits[r - 1];
+        restored.sort();
+        QDir(restoredFolder).removeRecursively();
+        for (const Click& k : c.clicks) {
+            Mouse(w().FG3, QEvent::MouseButtonPress, k.row, k.mods);
+            Mouse(w().FG3, QEvent::MouseButtonRelease, k.row, k.mods);
+        }
+        EXPECT_EQ(w().FG3->selectionModel()->selectedRows().size(), qsizetype(c.rows.size()));
+        Dialogs::scriptAnswers({platform::vbYes});
+        w().tbTools_ButtonClick(QStringLiteral("restore"));
+        EXPECT_EQ(Prompts(), QStringList({LangText(186)}));
+        EXPECT_EQ(NamesIn(restoredFolder), restored);
+        for (const QString& n : restored)
+            EXPECT_EQ(testenv::readFile(restoredFolder + QLatin1Char('/') + n), files[n]);
+    }
 }
 
 TEST_F(RestoreFiles, TheMainWindowsRestoreCommandHidesItWhileTheWindowIsOpen) {

@@ -27,6 +27,7 @@
 #include "platform/Paths.h"
 #include "run/ArchiveNaming.h"
 #include "run/ProgramEnd.h"
+#include "settings/FilterMasks.h"
 #include "settings/Statistics.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
@@ -153,6 +154,11 @@ protected:
         f().txtMaxFiles->setText(QStringLiteral("1000"));
         f().Slider1->setValue(6);
         f().List1->Clear();
+        // The parsed filter masks are the program's, not the window's: what
+        // a profile loaded by an earlier test left there goes.
+        BackupExclusions = {};
+        BackupDirExclusions = {};
+        BackupInclusions = {};
         Load_Statistics();
         QFile::remove(ErrorLogFile());
     }

@@ -5,6 +5,7 @@
 #include "ZipRunFixture.h"
 #include "platform/Registry.h"
 #include "run/RunPrograms.h"
+#include "settings/SettingsKeys.h"
 #include "vb/Format.h"
 
 using namespace ziprun;
@@ -55,8 +56,13 @@ TEST_F(ProgramsRun, TheProgramBeforeIsWaitedForAndTheProgramAfterRuns) {
     EXPECT_TRUE(ErrorLog().isEmpty()) << ErrorLog().toStdString();
 }
 
-TEST_F(ProgramsRun, TheRegistryExportLandsInTheArchiveAndLeavesTheTempFolder) {
+TEST_F(ProgramsRun, TheRegistryExportLandsInTheArchiveWithoutPasswordsAndLeavesTheTempFolder) {
     platform::RegWrite("HKEY_CURRENT_USER\\Software\\Exported Test\\Colour", "blue");
+    // The passwords of the settings store: named in the export, never with
+    // their values.
+    settings::WriteProfile("txtEncryptPassword", "archive-secret-1");
+    settings::WriteUser("txtFTPpassword", "ftp-secret-2");
+    settings::WriteUser("txtPass", "pop-secret-3");
     WriteSource("a.txt", "a");
     AddSource(Win(src) + "\\*.*");
     f().chkInclRegistry->setValue(1);
@@ -89,6 +95,10 @@ TEST_F(ProgramsRun, TheRegistryExportLandsInTheArchiveAndLeavesTheTempFolder) {
         ASSERT_NE(e, nullptr);
         EXPECT_TRUE(e->data.startsWith(c.begins));
         EXPECT_TRUE(e->data.contains(c.holds)) << e->data.left(400).toStdString();
+        for (const char* secret : {"archive-secret-1", "ftp-secret-2", "pop-secret-3"})
+            EXPECT_FALSE(e->data.contains(secret)) << secret;
+        for (const char* key : {"txtEncryptPassword", "txtFTPpassword", "txtPass"})
+            EXPECT_TRUE(e->data.contains(c.text ? QByteArray(key) : "\"" + QByteArray(key) + "\"=\"\"\r\n")) << key;
         EXPECT_FALSE(QFileInfo::exists(temp + "/" + name));
     }
     tick.stop();

@@ -44,6 +44,8 @@ TEST_F(SplitRun, PiecesAndBatchFileGoIntoTheVolumesAndJoinToTheFile) {
     EXPECT_TRUE(stored["report.pst.1"] + stored["report.pst.2"] + stored["report.pst.3"] == big);
     EXPECT_EQ(stored["report.pst.bat"], RejoinBatchText("report.pst", 3));
     EXPECT_EQ(stored["small.txt"], "small");
+    // Files taken: the split file once, however many pieces it made.
+    EXPECT_EQ(f().txtTotalFiles->Text(), "2");
     EXPECT_FALSE(QFileInfo::exists(temp + "/splitfile")) << "the pieces' folder is gone after the run";
     EXPECT_TRUE(TempIsClean());
 

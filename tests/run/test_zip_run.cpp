@@ -3,10 +3,13 @@
 // destination, read with independent readers.
 #include <cmath>
 
+#include <QTimer>
+
 #include "ZipRunFixture.h"
 #include "crypto/clsBlowfish.h"
 #include "common/NRV_File_Dir.h"
 #include "platform/FileSystem.h"
+#include "settings/FilterMasks.h"
 #include "settings/LoadSettings.h"
 #include "settings/SaveSettings.h"
 #include "settings/SettingsKeys.h"
@@ -130,6 +133,10 @@ TEST_F(ZipRun, AppendingExtendsTheArchiveAtTheDestination) {
     const ZipListing z = ReadWithPython(archive);
     ASSERT_TRUE(z.readable);
     ASSERT_EQ(z.entries.size(), 3);  // b replaced, c added
+    // The counters: the files this run took, and the entries the archive
+    // holds (the two it replaced are not counted twice).
+    EXPECT_EQ(f().txtTotalFiles->Text(), "3");
+    EXPECT_EQ(f().txtAnzFiles->Text(), QString::number(z.entries.size()));
     EXPECT_EQ(z.find(QStringLiteral("/b.txt"))->data, QByteArray("second b, longer"));
     EXPECT_EQ(z.find(QStringLiteral("/c.txt"))->data, testenv::readFile(c));
     EXPECT_EQ(LogLines(archive + QStringLiteral(".log")).size(), 2 + 3);
@@ -477,6 +484,66 @@ TEST_F(ZipRun, ArchiveFlagsAreClearedOnlyOnceTheVolumeIsDelivered) {
     ASSERT_EQ(z.entries.size(), 1);
     EXPECT_TRUE(z.entries[0].name.endsWith(QStringLiteral("/f1.txt")));
     EXPECT_TRUE(flagged().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// Stop while a large file is being stored: the window answers during the
+// file, and the run ends once that file is in.
+TEST_F(ZipRun, StopDuringALargeFileIsAnsweredAtOnce) {
+    const QString big = WriteSource(QStringLiteral("big.bin"), Incompressible(24 << 20, 7));
+    AddSource(Win(big));
+    QString statusAtStop;
+    QString takenAtStop;
+    QObject::connect(f().txtNews, &ui::VbTextBox::Change, f().txtNews, [&] {
+        if (f().txtNews->Text() != LangText(146) || !statusAtStop.isNull())
+            return;
+        statusAtStop = QStringLiteral("");
+        QTimer::singleShot(0, f().txtNews, [&] {
+            takenAtStop = f().txtTotalFiles->Text();
+            f().cmdCancelBackUp_Click();
+            statusAtStop = f().txtNews->Text();
+        });
+    });
+
+    Run();
+
+    EXPECT_EQ(takenAtStop, "0") << "Stop was seen while the file was stored";
+    EXPECT_EQ(statusAtStop, LangText(332));
+    EXPECT_EQ(f().txtTotalFiles->Text(), "1");  // the file at work was finished
+    EXPECT_EQ(f().txtNews->Text(), LangText(120));
+    EXPECT_TRUE(FilesIn(dest).isEmpty());
+}
+
+// A run that stored nothing says why: the filters, or files unchanged since
+// the last run of new files only (their marks are shared by all profiles).
+TEST_F(ZipRun, ARunThatStoresNothingSaysWhy) {
+    WriteSource(QStringLiteral("song.wav"), QByteArray("la la"));
+    WriteSource(QStringLiteral("old.zip"), QByteArray("PK"));
+    WriteSource(QStringLiteral("a.txt"), QByteArray("a"));
+    AddSource(Win(src) + QStringLiteral("\\*.*"));
+    auto note = [](int filtered, int unchanged) {
+        return LangText(333)
+            .replace(QLatin1String("%1"), QString::number(filtered))
+            .replace(QLatin1String("%2"), QString::number(unchanged));
+    };
+
+    // The first run stores a.txt only: no note.
+    f().txtExclusions->setText(QStringLiteral("*.wav;*.zip"));
+    load_backup_exclusions();
+    Run();
+    EXPECT_EQ(f().txtTotalFiles->Text(), "1");
+    EXPECT_FALSE(f().RtbNews1->Text().contains(note(2, 0)));
+    EXPECT_TRUE(f().RtbNews1->Text().startsWith(LangText(121)));
+
+    // New files only, nothing changed: all left out, and the log says how.
+    f().optNewOnly->setValue(true);
+    Run();
+    EXPECT_EQ(f().txtTotalFiles->Text(), "0");
+    EXPECT_TRUE(f().RtbNews1->Text().startsWith(note(2, 1) + "\r\n" + LangText(121)))
+        << f().RtbNews1->Text().toStdString();
 }
 
 }  // namespace

@@ -133,7 +133,11 @@ TEST_P(ProfileFileLoad, FollowsTheReaderRules) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ProfileFileLoad,
     ::testing::Values(
-        LoadCase{"duplicate_other_case", 0, "C:\\Data\\*.*\r\n 0 \r\nc:\\DATA\\*.*\r\n-1 \r\n", {"[ ] C:\\Data\\*.*"}, 0},
+        // A name is its exact bytes: only the drive letter's case makes a
+        // duplicate, which is dropped.
+        LoadCase{"duplicate_drive_letter_case", 0, "C:\\Data\\*.*\r\n 0 \r\nc:\\Data\\*.*\r\n-1 \r\n", {"[ ] C:\\Data\\*.*"}, 0},
+        LoadCase{"other_case_is_another_folder", 0, "C:\\Data\\*.*\r\n 0 \r\nc:\\DATA\\*.*\r\n-1 \r\n",
+                 {"[ ] C:\\Data\\*.*", "[x] c:\\DATA\\*.*"}, 0},
         LoadCase{"flag_two_selects_flag_x_drops", 0, "C:\\A\\*.*\r\n2\r\nC:\\B\\*.*\r\nx\r\nC:\\C\\*.*\r\n 0 \r\n",
                  {"[x] C:\\A\\*.*", "[ ] C:\\C\\*.*"}, 0},
         // A line that is no path takes no flag line; its flag line is passed

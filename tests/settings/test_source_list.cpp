@@ -49,6 +49,28 @@ TEST_F(SourceListTest, FolderTreeIsAddedDepthFirstInListingOrder) {
     EXPECT_EQ(texts()[0], a + "\\*.*");
 }
 
+// Folders whose names differ only in case are two folders: "Subfolders >"
+// adds both, and "Folder >" on the second adds it beside the first.
+TEST_F(SourceListTest, FolderTwinsAreTwoEntries) {
+    const QString host = testenv::tempDir("twins");
+    MakeTree(host, {"top/Photos/x", "top/photos/y"});
+    const QString top = win(host + "/top");
+    addFolder(top, true);
+    QStringList got = texts();
+    got.sort();
+    QStringList want = {top + "\\*.*", top + "\\Photos\\*.*", top + "\\Photos\\x\\*.*",
+                        top + "\\photos\\*.*", top + "\\photos\\y\\*.*"};
+    want.sort();
+    EXPECT_EQ(got, want);
+
+    f->List1->Clear();
+    f->chkSelectionWarning->setValue(1);
+    addFolder(top + "\\Photos", false);
+    addFolder(top + "\\photos", false, true);
+    EXPECT_EQ(texts(), (QStringList{top + "\\Photos\\*.*", top + "\\photos\\*.*"}));
+    EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
+}
+
 TEST_F(SourceListTest, DriveRootGetsItsOwnEntryForm) {
     addFolder("C:\\", false);
     EXPECT_EQ(texts(), QStringList{"C:\\*.*"});
@@ -116,13 +138,19 @@ TEST_F(SourceListTest, DuplicateWarningOnlyWhenAskedAndWanted) {
     EXPECT_EQ(texts(), QStringList{win(host) + "\\report.doc"});
     EXPECT_TRUE(platform::Dialogs::shown().isEmpty());
 
-    // The same file in other letter case is a duplicate.
-    f->List1->setList(0, f->List1->List(0).toUpper());
+    // The same file with its drive letter in the other case is a duplicate;
+    // a name in another letter case is another file.
+    const QString entry = f->List1->List(0);
+    f->List1->setList(0, entry.left(1).toLower() + entry.mid(1));
     addFiles(true);
     ASSERT_EQ(platform::Dialogs::shown().size(), 1);
     EXPECT_EQ(platform::Dialogs::shown()[0].prompt, LangText(203) + "\r\n\r\n" + win(host) + "\\report.doc");
     EXPECT_EQ(platform::Dialogs::shown()[0].style, 48);
     EXPECT_EQ(f->List1->ListCount(), 1);
+    f->List1->setList(0, entry.left(3) + entry.mid(3).toUpper());
+    addFiles(true);
+    EXPECT_EQ(platform::Dialogs::shown().size(), 1);
+    EXPECT_EQ(texts(), (QStringList{entry.left(3) + entry.mid(3).toUpper(), entry}));
 
     f->chkSelectionWarning->setValue(0);
     addFiles(true);
@@ -140,12 +168,20 @@ TEST_F(SourceListTest, DuplicateWarningOnlyWhenAskedAndWanted) {
     EXPECT_EQ(f->List1->ListCount(), 0);
 }
 
-TEST_F(SourceListTest, VerificaDupIgnoresCase) {
+// A name is its exact bytes: only the drive letter may differ in case.
+TEST_F(SourceListTest, VerificaDupComparesNamesExactly) {
     f->List1->AddItem("C:\\Data\\*.*");
     f->List1->AddItem("D:\\x.doc");
-    EXPECT_EQ(f->VerificaDup("c:\\data\\*.*"), 0);
-    EXPECT_EQ(f->VerificaDup("D:\\X.DOC"), 1);
-    EXPECT_EQ(f->VerificaDup("D:\\x.do"), -1);
+    f->List1->AddItem("c:\\Photos\\*.*");
+    f->List1->AddItem("C:\\Photos\\*.*");
+    const struct {
+        const char* item;
+        int found;
+    } cases[] = {{"C:\\Data\\*.*", 0},  {"c:\\Data\\*.*", 0},   {"c:\\data\\*.*", -1},
+                 {"D:\\X.DOC", -1},      {"d:\\x.doc", 1},        {"D:\\x.do", -1},
+                 {"C:\\photos\\*.*", -1}, {"C:\\Photos\\*.*", 2}, {"c:\\Photos\\*.*", 2}};
+    for (const auto& c : cases)
+        EXPECT_EQ(f->VerificaDup(QString::fromUtf8(c.item)), c.found) << c.item;
     f->List1->Clear();
     EXPECT_EQ(f->VerificaDup(""), -1);
 }

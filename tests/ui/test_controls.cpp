@@ -261,36 +261,40 @@ TEST(VbListBox, CheckMarksAreTheSelection) {
     EXPECT_EQ(l.List(7), "");
 }
 
-// The look-up by text in any case follows every kind of change to the list:
-// its index must never answer with an entry that moved or was renamed.
-TEST(VbListBox, FindNoCaseFollowsEveryChange) {
+// The look-up by text follows every kind of change to the list: its index
+// must never answer with an entry that moved or was renamed. Texts are
+// compared exactly: another letter case is another text.
+TEST(VbListBox, FindFollowsEveryChange) {
     VbListBox l("List1", VbListBox::Style::Checkbox);
-    EXPECT_EQ(l.FindNoCase("C:\\Data\\*.*"), -1);
+    EXPECT_EQ(l.Find("C:\\Data\\*.*"), -1);
     l.AddItem("C:\\Data\\*.*");
     l.AddItem("C:\\Mail\\*.*");
-    l.AddItem("c:\\data\\*.*");  // the same in another case: the first one counts
-    EXPECT_EQ(l.FindNoCase("C:\\DATA\\*.*"), 0);
-    EXPECT_EQ(l.FindNoCase("c:\\mail\\*.*"), 1);
+    l.AddItem("C:\\data\\*.*");  // another text
+    l.AddItem("C:\\Data\\*.*");  // the same again: the first one counts
+    EXPECT_EQ(l.Find("C:\\Data\\*.*"), 0);
+    EXPECT_EQ(l.Find("C:\\data\\*.*"), 2);
+    EXPECT_EQ(l.Find("C:\\DATA\\*.*"), -1);
     l.AddItem("C:\\Új\\*.*");
-    EXPECT_EQ(l.FindNoCase("c:\\új\\*.*"), 3);   // appended after the index was made
-    l.setSelected(1, true);                       // a check mark changes no text
-    EXPECT_EQ(l.FindNoCase("C:\\Mail\\*.*"), 1);
-    l.AddItem("C:\\First\\*.*", 0);             // everything after it moves down
-    EXPECT_EQ(l.FindNoCase("C:\\Mail\\*.*"), 2);
-    EXPECT_EQ(l.FindNoCase("C:\\First\\*.*"), 0);
-    l.RemoveItem(1);                              // the first "Data": the other one is found
-    EXPECT_EQ(l.FindNoCase("C:\\Data\\*.*"), 2);
+    EXPECT_EQ(l.Find("C:\\Új\\*.*"), 4);    // appended after the index was made
+    EXPECT_EQ(l.Find("C:\\új\\*.*"), -1);
+    l.setSelected(1, true);                      // a check mark changes no text
+    EXPECT_EQ(l.Find("C:\\Mail\\*.*"), 1);
+    l.AddItem("C:\\First\\*.*", 0);          // everything after it moves down
+    EXPECT_EQ(l.Find("C:\\Mail\\*.*"), 2);
+    EXPECT_EQ(l.Find("C:\\First\\*.*"), 0);
+    l.RemoveItem(1);                             // the first "Data": the other one is found
+    EXPECT_EQ(l.Find("C:\\Data\\*.*"), 3);
     l.setList(1, "C:\\Post\\*.*");
-    EXPECT_EQ(l.FindNoCase("C:\\Mail\\*.*"), -1);
-    EXPECT_EQ(l.FindNoCase("C:\\post\\*.*"), 1);
-    l.item(2)->setText("C:\\Other\\*.*");       // straight through the widget
-    EXPECT_EQ(l.FindNoCase("C:\\Data\\*.*"), -1);
+    EXPECT_EQ(l.Find("C:\\Mail\\*.*"), -1);
+    EXPECT_EQ(l.Find("C:\\Post\\*.*"), 1);
+    l.item(3)->setText("C:\\Other\\*.*");      // straight through the widget
+    EXPECT_EQ(l.Find("C:\\Data\\*.*"), -1);
     l.sortItems();
-    EXPECT_EQ(l.List(l.FindNoCase("c:\\other\\*.*")), "C:\\Other\\*.*");
+    EXPECT_EQ(l.List(l.Find("C:\\Other\\*.*")), "C:\\Other\\*.*");
     l.Clear();
-    EXPECT_EQ(l.FindNoCase("C:\\Post\\*.*"), -1);
+    EXPECT_EQ(l.Find("C:\\Post\\*.*"), -1);
     l.AddItem("C:\\Post\\*.*");
-    EXPECT_EQ(l.FindNoCase("C:\\POST\\*.*"), 0);
+    EXPECT_EQ(l.Find("C:\\Post\\*.*"), 0);
 }
 
 TEST(VbListBox, HoldsAtMost32767Entries) {

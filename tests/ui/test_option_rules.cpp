@@ -12,12 +12,27 @@
 #include "platform/Autostart.h"
 #include "platform/Drives.h"
 #include "settings/LoadSettings.h"
+#include "run/Vaultora_Disk.h"
+#include "settings/SaveSettings.h"
 #include "platform/UserFolders.h"
 #include "ui/controls/VbControl.h"
 
 namespace {
 
-class OptionRules : public UiTest {};
+class OptionRules : public UiTest {
+protected:
+    // Shows the window on the tab that holds `box` and gives the box the
+    // keyboard focus, as a click into it would; false where the platform
+    // gives none.
+    bool focusOn(ui::VbTextBox* box) {
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        for (int tab = 0; tab < w->SSTab1->count() && !box->isVisibleTo(w.get()); ++tab)
+            w->SSTab1->setTab(tab);
+        box->setFocus();
+        return QTest::qWaitFor([&] { return box->hasFocus(); }, 2000);
+    }
+};
 using platform::Dialogs;
 
 TEST_F(OptionRules, CountBoxesKeepTheAbsoluteLeadingNumber) {
@@ -25,7 +40,7 @@ TEST_F(OptionRules, CountBoxesKeepTheAbsoluteLeadingNumber) {
         const char* typed;
         const char* shown;
     } table[] = {
-        {"12abc", "12"}, {"-5", "5"},   {"", "0"},           {"abc", "0"},          {"1.5", "1.5"},
+        {"12abc", "12"}, {"-5", "5"},   {"", "0"},           {"abc", "0"},          {"1.5", "1"},
         {"007", "7"},    {"+3", "3"},   {"2147483647", "2147483647"}, {"99999999999999", "2147483647"},
         {"-1e30", "2147483647"},
     };
@@ -56,6 +71,62 @@ TEST_F(OptionRules, TheOldArchiveDayBoxKeepsAWholeNumberOfAtLeastOne) {
         EXPECT_EQ(w->txtDeleteArchive->Text(), c.left) << c.typed;
     }
     EXPECT_TRUE(Dialogs::shown().isEmpty());
+}
+
+// What the user types stays as typed until the box is left: "2.5" is not
+// read as "2" and "5" (which made 25), and leaving takes the whole part.
+TEST_F(OptionRules, CountBoxesAreCleanedWhenLeftNotWhileTyped) {
+    const struct {
+        const char* typed;
+        const char* left;
+    } table[] = {{"2.5", "2"}, {"7.9", "7"}, {"-3", "3"}, {"12abc", "12"}, {"", "0"}, {"40", "40"}};
+    for (ui::VbTextBox* box : {w->txtExclYoungDay, w->txtWaitSecondsBefore, w->txtWaitSecondsAfter, w->txtDeleteArchive}) {
+        if (!focusOn(box))
+            GTEST_SKIP() << "the platform gives no keyboard focus";
+        for (const auto& c : table) {
+            SCOPED_TRACE(box->objectName().toStdString() + " " + c.typed);
+            box->clear();
+            QTest::keyClicks(box, c.typed);
+            EXPECT_EQ(box->Text(), c.typed);
+            w->cmbProfiles->setFocus();  // leaves the box
+            QTest::qWaitFor([&] { return !box->hasFocus(); }, 2000);
+            const QString left = box == w->txtDeleteArchive && QString(c.left) == "0" ? "1" : c.left;
+            EXPECT_EQ(box->Text(), left);
+            box->setFocus();
+            QTest::qWaitFor([&] { return box->hasFocus(); }, 2000);
+        }
+    }
+    EXPECT_TRUE(Dialogs::shown().isEmpty());
+}
+
+// The spare space is a 32-bit whole number: a larger one is refused as it
+// is typed and the box keeps the number it had; a stored one that is too
+// large loads as 0. Neither leaves an error in the log.
+TEST_F(OptionRules, SpareSpaceBeyondRangeIsRefused) {
+    w->txtSpareSpace->setText("99999999999");
+    EXPECT_EQ(w->txtSpareSpace->Text(), "0");
+    w->txtSpareSpace->setText("1.5");
+    EXPECT_EQ(w->txtSpareSpace->Text(), "2");
+    w->txtSpareSpace->setText("x");
+    EXPECT_EQ(w->txtSpareSpace->Text(), "0");
+    EXPECT_EQ(prompts(), QStringList({LangText(331)})) << "the program's own text is refused with the message";
+
+    Dialogs::scriptAnswers({});
+    if (!focusOn(w->txtSpareSpace))
+        GTEST_SKIP() << "the platform gives no keyboard focus";
+    w->txtSpareSpace->clear();
+    QTest::keyClicks(w->txtSpareSpace, "2.5");
+    EXPECT_EQ(w->txtSpareSpace->Text(), "2.5") << "a decimal stays while typed";
+    w->txtSpareSpace->clear();
+    QTest::keyClicks(w->txtSpareSpace, "21474836470");
+    EXPECT_EQ(w->txtSpareSpace->Text(), "2147483647") << "the digit too many is refused";
+    EXPECT_EQ(prompts(), QStringList({LangText(331)}));
+    w->txtSpareSpace_LostFocus();
+    EXPECT_EQ(w->txtSpareSpace->Text(), "2147483647");
+    Save_Settings();
+    Load_Settings();
+    Update_Media();
+    EXPECT_FALSE(QString::fromUtf8(testenv::readFile(logHost())).contains("Overflow"));
 }
 
 TEST_F(OptionRules, CleaningKeepsTheCaretWhereTheUserTyped) {
@@ -158,11 +229,7 @@ TEST_F(OptionRules, TheDestinationLosesItsTrailingSeparatorsButNotWhileTyped) {
         EXPECT_EQ(w->txtPathBackUp->Text(), c.stored) << c.set;
     }
 
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    w->SSTab1->setTab(3);
-    w->txtPathBackUp->setFocus();
-    if (!QTest::qWaitFor([&] { return w->txtPathBackUp->hasFocus(); }, 2000))
+    if (!focusOn(w->txtPathBackUp))
         GTEST_SKIP() << "the platform gives no keyboard focus";
     w->txtPathBackUp->clear();
     QTest::keyClicks(w->txtPathBackUp, "E:\\dest\\");
@@ -297,11 +364,11 @@ TEST_F(OptionRules, SetUpButtonsSwitchPanelsAndOnlyMediaTicks) {
     EXPECT_FALSE(ui::Visible(w->Frame11));
     EXPECT_EQ(w->chkMedia->Value(), 1);
 
-    // The e-mail button has no panel: it tells the user so, and its click
-    // (the real button's) changes nothing else.
+    // The e-mail button has no panel: it says where the notice is set up
+    // (the wizard), and its click (the real button's) changes nothing else.
     Dialogs::scriptAnswers({});
     emit w->cmdSetupEmail->Click();
-    EXPECT_EQ(prompts(), QStringList{LangText(21) + "\r\n" + LangText(22)});
+    EXPECT_EQ(prompts(), QStringList{LangText(334)});
     EXPECT_TRUE(ui::Visible(w->Frame3));
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QFile>
+#include <initializer_list>
 
 #include "settings/SaveSettings.h"
 #include "settings/SettingsTest.h"
@@ -49,10 +50,13 @@ TEST_F(WizardTest, PagesBackAndNext) {
     w.cmdNext_Click();
     w.txtProfile->setText("MyPhotos");
     w.cmdNext_Click();
-    EXPECT_EQ(state(w), "2:B-F");
+    EXPECT_EQ(state(w), "2:BN-") << "the e-mail step";
+    EXPECT_EQ(w.Frame1[2], w.Frame13);
+    w.cmdNext_Click();
+    EXPECT_EQ(state(w), "3:B-F");
     EXPECT_EQ(w.lblProfileName->Caption(), "MyPhotos");
     w.cmdBack_Click();
-    EXPECT_EQ(state(w), "1:BN-") << "leaving the last page disables Finish";
+    EXPECT_EQ(state(w), "2:BN-") << "leaving the last page disables Finish";
     EXPECT_EQ(boxes(), 0);
     EXPECT_EQ(w.Glimmora1->SizeMode(), 2);
     EXPECT_EQ(w.Glimmora1->SizeWidth(), 2370);
@@ -90,13 +94,14 @@ TEST_F(WizardTest, RefusedNamesStepBack) {
         w.Form_Load();
         w.cmdNext_Click();
         w.cmdNext_Click();
+        w.cmdNext_Click();
         w.txtProfile->setText(name);
         w.cmdFinish_Click();
         ASSERT_EQ(boxes(), 1) << name;
         const auto& box = platform::Dialogs::shown()[0];
         EXPECT_EQ(box.prompt, LangText(273) + "\r\n" + LangText(274) + "\r\n" + LangText(277));
         EXPECT_EQ(box.style, platform::vbExclamation);
-        EXPECT_EQ(state(w), "1:BN-") << name;
+        EXPECT_EQ(state(w), "1:BN-") << name << ": back to the name";
         EXPECT_EQ(w.result(), 0) << "the wizard stays open";
     }
 }
@@ -156,20 +161,39 @@ TEST_F(WizardTest, CancelChangesNothing) {
     EXPECT_FALSE(QFile::exists(pflHost("Work")));
 }
 
-TEST_F(WizardTest, TheEmailPanelStoresServerPortAndAddress) {
+// The e-mail step: Save & Exit stores the server and port for every profile
+// and the address for the profile being made, and goes on; Next goes on
+// without storing. Only controls that do something are offered.
+TEST_F(WizardTest, TheEmailStepStoresServerPortAndTheNewProfilesAddress) {
     f->cmbProfiles->setText("P");
     frmWizard w;
     w.Form_Load();
+    w.cmdNext_Click();
+    w.txtProfile->setText(" MyPhotos ");
+    w.cmdNext_Click();
+    ASSERT_EQ(state(w), "2:BN-");
+    for (QWidget* hidden : std::initializer_list<QWidget*>{w.chkContent, w.chkVerify, w.cmdSendTestEmail,
+                                                           w.cmdCancelEmailSetup})
+        EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
+    w.cmdNext_Click();
+    EXPECT_EQ(storedUser("txtSMTPserver"), "<none>") << "Next stores nothing";
+    w.cmdBack_Click();
     w.txtSMTPserver->setText("mail.example.org");
     w.txtSMTPport->setText("587");
     w.txtSMTPeMail->setText("me@example.org");
     w.cmdSaveEmailSetup_Click();
+    EXPECT_EQ(state(w), "3:B-F");
     EXPECT_EQ(storedUser("txtSMTPserver"), "mail.example.org");
     EXPECT_EQ(storedUser("txtSMTPport"), "587");
-    EXPECT_EQ(storedProfile("P", "txtSMTPeMail"), "me@example.org");
-    EXPECT_EQ(storedProfile("Q", "txtSMTPeMail"), "<none>");
-    w.chkContent->setValue(1);
-    EXPECT_EQ(w.chkContent->property("Tag").toString(), "html;");
-    w.chkContent->setValue(0);
-    EXPECT_EQ(w.chkContent->property("Tag").toString(), "plain;");
+    EXPECT_EQ(storedProfile("P", "txtSMTPeMail"), "<none>");
+    w.cmdFinish_Click();
+    EXPECT_EQ(f->cmbProfiles->Text(), "MyPhotos");
+    EXPECT_EQ(f->txtProfile->Text(), "MyPhotos");
+    EXPECT_EQ(storedProfile("MyPhotos", "txtSMTPeMail"), "me@example.org");
+
+    // The next wizard shows the stored server.
+    frmWizard again;
+    again.Form_Load();
+    EXPECT_EQ(again.txtSMTPserver->Text(), "mail.example.org");
+    EXPECT_EQ(again.txtSMTPport->Text(), "587");
 }

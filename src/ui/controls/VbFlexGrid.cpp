@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "ui/controls/VbControl.h"
@@ -151,7 +152,7 @@ VbFlexGrid::VbFlexGrid(const QString& name, QWidget* parent)
     setObjectName(name);
     setModel(model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     verticalHeader()->hide();
@@ -249,6 +250,19 @@ void VbFlexGrid::setRowSel(int row) {
     showSelection();
 }
 
+QList<int> VbFlexGrid::SelectedRows() {
+    // Rows the program added are shown first, the first of a fresh result
+    // highlighted as Row says.
+    model_->publish();
+    QList<int> rows;
+    for (const QModelIndex& i : selectionModel()->selectedRows())
+        rows << i.row() + 1;
+    std::sort(rows.begin(), rows.end());
+    if (rowSel_ < row_)
+        std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
 // Puts the view's selection and current row where Row and RowSel say.
 void VbFlexGrid::showSelection() {
     model_->publish();
@@ -271,8 +285,9 @@ void VbFlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
 }
 
 void VbFlexGrid::mousePressEvent(QMouseEvent* event) {
-    // A press starts a new selection unless Shift extends the old one; while
-    // the button is held, dragging moves its end.
+    // A press starts a new range unless Shift extends the old one (Ctrl keeps
+    // the rows chosen before beside the new one); while the button is held,
+    // dragging moves its end.
     extending_ = (event->modifiers() & Qt::ShiftModifier) && row_ > 0;
     const QModelIndex at = indexAt(event->position().toPoint());
     if (!extending_ && at.isValid()) {

@@ -11,7 +11,9 @@ class VbFlexGridModel;
 // A VB flex grid: Rows x Cols cells of text, row 0 the fixed header row
 // (shown as the column headers). Row is the row where the selection started,
 // RowSel the row where it ends: a selection dragged (or shift-extended) from
-// the bottom up leaves RowSel above Row. Rows are selected whole.
+// the bottom up leaves RowSel above Row. Rows are selected whole, and
+// Ctrl+click adds or takes away single rows, so what is highlighted may be
+// more than the range from Row to RowSel: SelectedRows tells it.
 //
 // AddItem appends a row at once for the program (Rows, TextMatrix); the view
 // takes the new rows in batches when events next run, so a search that adds
@@ -40,6 +42,9 @@ public:
     void setRow(int row);        // selects that row alone; 30009 outside 1 .. Rows - 1
     int RowSel() const { return rowSel_; }
     void setRowSel(int row);     // extends the selection from Row; 30009 outside
+    // The highlighted rows, in the order from Row towards RowSel: top down,
+    // or bottom up when RowSel lies above Row. Empty when none is.
+    QList<int> SelectedRows();
 
     // Widens each column whose shown cells (the header and the rows in view)
     // are wider than the column; no column is made narrower.

@@ -42,21 +42,21 @@ VbListBox::VbListBox(const QString& name, Style style, QWidget* parent)
 VbListBox::~VbListBox() { disconnect(model(), nullptr, this, nullptr); }
 
 void VbListBox::forgetIndex() const {
-    lowerIndex_.clear();
+    index_.clear();
     indexedRows_ = 0;
 }
 
-int VbListBox::FindNoCase(const QString& text) const {
+int VbListBox::Find(const QString& text) const {
     const int rows = count();
     if (indexedRows_ > rows)
         forgetIndex();
     for (; indexedRows_ < rows; ++indexedRows_) {
-        const QString key = item(indexedRows_)->text().toLower();
-        if (!lowerIndex_.contains(key))
-            lowerIndex_.insert(key, indexedRows_);
+        const QString text = item(indexedRows_)->text();
+        if (!index_.contains(text))
+            index_.insert(text, indexedRows_);
     }
-    const auto found = lowerIndex_.constFind(text.toLower());
-    return found == lowerIndex_.cend() ? -1 : *found;
+    const auto found = index_.constFind(text);
+    return found == index_.cend() ? -1 : *found;
 }
 
 QListWidgetItem* VbListBox::entry(int index) const {

@@ -28,11 +28,11 @@ public:
     void setListIndex(int index);
     // Redraw off keeps the list from painting while it is filled.
     void setRedraw(bool on) { setUpdatesEnabled(on); }
-    // The first entry whose text equals `text` in any letter case, -1 when
-    // there is none. The entries' lower-case forms are kept in an index that
-    // grows with the list, so a list of thousands of entries that is checked
-    // for each entry added costs no more per entry than a short one.
-    int FindNoCase(const QString& text) const;
+    // The first entry whose text equals `text` exactly, -1 when there is
+    // none. The entries are kept in an index that grows with the list, so a
+    // list of thousands of entries that is checked for each entry added
+    // costs no more per entry than a short one.
+    int Find(const QString& text) const;
 
 signals:
     void Click();      // the current entry changed (by the user or the program)
@@ -45,7 +45,7 @@ private:
     QListWidgetItem* entry(int index) const;
     void forgetIndex() const;
     Style style_;
-    mutable QHash<QString, int> lowerIndex_;  // lower-case text -> first entry
+    mutable QHash<QString, int> index_;       // text -> first entry
     mutable int indexedRows_ = 0;             // the entries below this are in it
 };
 
