@@ -8,6 +8,7 @@
 #include "common/Globals.h"
 #include "common/NRV_PlaySound.h"
 #include "platform/Paths.h"
+#include "run/Vaultora_Main.h"
 #include "settings/Speech.h"
 #include "ui/frmMain_BackUp.h"
 #include "vb/Clock.h"
@@ -96,6 +97,9 @@ void PlayClip(const QString& clip) {
     if (!fMainForm || !fMainForm->Animation1)
         return;
     ui::VbAnimation* a = fMainForm->Animation1;
+    // A clip nobody can see is neither read nor played.
+    if (UnseenStart())
+        return;
     vb::Quiet([&] {
         a->Stop();
         a->Open(platform::ProgramFolder() + QStringLiteral("\\..\\Common\\avi\\") + clip);

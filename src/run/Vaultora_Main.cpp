@@ -81,6 +81,8 @@ void EndUnattendedStart() {
 
 bool UnattendedStart() { return ParseSwitches(Command()).run; }
 
+bool UnseenStart() { return platform::Dialogs::headless() && UnattendedStart(); }
+
 void SetCommand(const QString& commandLine) { g_command = commandLine; }
 QString Command() { return g_command; }
 

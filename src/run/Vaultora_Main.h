@@ -31,6 +31,11 @@ CommandSwitches ParseSwitches(const QString& commandLine);
 // True when this start was asked for an unattended run.
 bool UnattendedStart();
 
+// True when this start is an unattended run with no display: no window of it
+// can ever be seen, so what only shows (the main window's layout, its clips)
+// is left out. The controls are made and read all the same.
+bool UnseenStart();
+
 // Applies the switches to the loaded main window in the order "/profile:",
 // "/dir:", "/run". A profile that is not in the list gives way to the entry
 // at the user setting "ProfileIndex" (default 0). "/run" runs the backup at

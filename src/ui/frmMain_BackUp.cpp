@@ -16,9 +16,11 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "destinations/NRV_Internet.h"
 #include "restore/frmRestore.h"
+#include "run/Vaultora_Main.h"
 #include "ui/HiddenMainWindow.h"
 #include "ui/controls/StandardIcon.h"
 #include "ui/controls/VbControl.h"
@@ -90,15 +92,6 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = fa
     return h;
 }
 
-// A tab page that scrolls when the window is smaller than its controls.
-QWidget* scrolled(QWidget* content) {
-    auto* area = new QScrollArea;
-    area->setWidget(content);
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    return area;
-}
-
 void tight(QLayout* l) {
     l->setContentsMargins(6, 6, 6, 6);
     l->setSpacing(4);
@@ -121,6 +114,30 @@ T* frmMain_BackUp::make(A&&... args) {
     T* control = new T(std::forward<A>(args)...);
     registerControl(control);
     return control;
+}
+
+// Put into its area, a page is sized to it, which works out the layout of
+// all its controls. Where nobody can see the window (an unattended start
+// with no display) the page only goes into the area's viewport, and into the
+// area itself if the window is ever shown.
+QWidget* frmMain_BackUp::scrolled(QWidget* content) {
+    auto* area = new QScrollArea;
+    if (UnseenStart()) {
+        content->setParent(area->viewport());
+        pagesToPlace_.emplace_back(area, content);
+    } else {
+        area->setWidget(content);
+    }
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
+}
+
+void frmMain_BackUp::setVisible(bool visible) {
+    if (visible)
+        for (auto [area, content] : std::exchange(pagesToPlace_, {}))
+            area->setWidget(content);
+    QMainWindow::setVisible(visible);
 }
 
 frmMain_BackUp::frmMain_BackUp(QWidget* parent) : QMainWindow(parent) {

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QStringList>
 #include <QMainWindow>
+#include <QScrollArea>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -58,6 +59,8 @@ class frmMain_BackUp : public QMainWindow {
 public:
     explicit frmMain_BackUp(QWidget* parent = nullptr);
     ~frmMain_BackUp() override;
+    // Puts the pages that wait for their scroll areas into them first.
+    void setVisible(bool visible) override;
 
     // --- form properties -------------------------------------------------
     QString Caption() const { return windowTitle(); }
@@ -655,6 +658,11 @@ private:
     QWidget* buildZipTab();
     QWidget* buildScheduleTab();
     QWidget* buildBottomStrip();
+    // A tab page that scrolls when the window is smaller than its controls.
+    QWidget* scrolled(QWidget* content);
+    // Pages not yet put into their scroll areas (see scrolled), put in
+    // before the window is first shown.
+    std::vector<std::pair<QScrollArea*, QWidget*>> pagesToPlace_;
     void wireEvents();
     void placeAnimation();
     // The place below the run log that the clip takes on the overview tab,

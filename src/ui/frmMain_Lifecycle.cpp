@@ -17,6 +17,7 @@
 #include "common/NRV_WindowsTopMost.h"
 #include "platform/SettingsStore.h"
 #include "run/ProgramEnd.h"
+#include "run/Vaultora_Main.h"
 #include "settings/LoadSettings.h"
 #include "settings/SaveSettings.h"
 #include "settings/SettingsKeys.h"
@@ -61,7 +62,13 @@ void frmMain_BackUp::Form_Load() {
     // nobody can reach it.
     h.Next(6, [&] { KeepReachable(); });
     h.Next(7, [&] { SSTab1->setTab(0); });
-    h.Next(8, [&] { show(); });
+    // An unattended start with no display has nobody to see the window:
+    // it is not shown, so its layout is never worked out nor its styles
+    // applied. Its controls hold the profile as ever.
+    h.Next(8, [&] {
+        if (!UnseenStart())
+            show();
+    });
     h.Next(8, [&] { Refresh(); });
     h.Next(8, [] { vb::DoEvents(); });
     // Where the frame is known as soon as the window is shown, the client

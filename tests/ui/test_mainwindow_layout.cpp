@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "platform/Paths.h"
+#include "run/Vaultora_Main.h"
 #include "ui/controls/VbControl.h"
 #include "ui/frmMain_BackUp.h"
 
@@ -128,6 +129,34 @@ TEST(MainWindowLayout, EveryTabFitsAtDesignSize) {
     w.picSync->show();
     w.Label26->show();
     check("tab1-sync");
+}
+
+// An unattended start with no display builds the window without laying out
+// its scrolling pages; shown all the same, it is the window of any start.
+TEST(MainWindowLayout, TheWindowOfAnUnattendedStartIsWholeWhenShown) {
+    SetCommand(QStringLiteral("/run /profile:Standard"));
+    ASSERT_TRUE(UnseenStart());
+    {
+        frmMain_BackUp w;
+        w.show();
+        for (int tab = 0; tab < w.SSTab1->Tabs(); ++tab) {
+            w.SSTab1->setTab(tab);
+            QApplication::processEvents();
+            QApplication::processEvents();
+            EXPECT_EQ(misplacedControls(w).join(' ').toStdString(), "") << "tab " << tab;
+            EXPECT_EQ(tooWidePages(w).join(' ').toStdString(), "") << "tab " << tab;
+        }
+        const QList<QScrollArea*> areas = w.SSTab1->findChildren<QScrollArea*>();
+        EXPECT_EQ(areas.size(), 4);
+        for (QScrollArea* area : areas) {
+            ASSERT_NE(area->widget(), nullptr);
+            EXPECT_FALSE(area->widget()->isHidden());
+        }
+        w.SSTab1->setTab(2);
+        QApplication::processEvents();
+        EXPECT_TRUE(w.Frame2->isVisible());
+    }
+    SetCommand(QString());
 }
 
 // The clip of a run takes its place below the run log on the overview tab:
