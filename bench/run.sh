@@ -367,7 +367,7 @@ data=([zip0]=mixed [zip6]=mixed [zip6many]=many [copy]=mixed [syncchanged]=mixed
       [encrypt]="$cipher_mib MiB" [decrypt]="$cipher_mib MiB")
 peer=([zip0]="zip -r -0" [zip6]="zip -r -6" [zip6many]="zip -r -6" [copy]="cp -a" [syncchanged]="rsync -a"
       [syncunchanged]="rsync -a" [encrypt]="openssl enc -bf-cbc" [decrypt]="openssl enc -d -bf-cbc")
-target=([zip0]=0.6 [zip6]=0.5 [zip6many]=0.6 [copy]=1.3 [syncchanged]="" [syncunchanged]=1.0 [encrypt]=1.5 [decrypt]=1.5)
+target=([zip0]=0.6 [zip6]=0.5 [zip6many]=0.6 [copy]=1.0 [syncchanged]="" [syncunchanged]=1.0 [encrypt]=1.5 [decrypt]=1.5)
 
 for job in $jobs; do
   [ -n "${label[${job%%@*}]:-}" ] || { echo "bench: unknown job $job" >&2; exit 2; }
