@@ -502,11 +502,22 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
     // temporary name that is renamed onto the target at the end.
     bool unnamed = !dstThere && unnamedFilesUsable.load(std::memory_order_relaxed);
     int reads = 0;
+    bool lookUsed = false;   // the caller's look stood for the file once
     for (;;) {
         // What the file is as this read begins: one that shrinks or is
         // rewritten while it is read gives a copy that is neither version.
+        // At the first read the caller's look at the file (a moment ago)
+        // stands for it: a file changed since then is read once more too.
         struct stat before {};
-        const bool beforeKnown = ::fstat(in, &before) == 0;
+        bool beforeKnown;
+        const bool fromLook = source && !lookUsed;
+        if (fromLook) {
+            before.st_size = off_t(s.size);
+            before.st_mtim = s.mtime;
+            beforeKnown = true;
+        } else {
+            beforeKnown = ::fstat(in, &before) == 0;
+        }
         int out = -1, err = 0;
         QByteArray tmpl;
         if (unnamed) {
@@ -551,6 +562,12 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
             closeQuietly(out);
             if (!unnamed)
                 ::unlink(tmpl.constData());
+            // (A file changed only since the caller's look is read again
+            // as the first read.)
+            if (fromLook) {
+                lookUsed = true;
+                continue;
+            }
             if (++reads < 2)
                 continue;   // read once more
             closeQuietly(in);

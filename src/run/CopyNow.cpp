@@ -62,13 +62,14 @@ QString PlainLast(const QString& folder, QString* parent) {
     return last;
 }
 
+using DriveTablePtr = std::shared_ptr<const platform::DriveTable>;
+
 // A target folder one level below the folder mapped last, or beside it (as
 // the walk goes): its parent's host path follows from that mapping, and
 // only its own name is looked up. False for any other folder, and when the
-// drives have changed since.
-bool NearLastFolder(const QString& folder, QString* parentHost, QString* name) {
-    if (lastTargetFolder.isEmpty() || lastTargetFolderHost.isEmpty() ||
-        platform::DriveTable::Current() != lastTargetTable)
+// drives have changed since (`table` is the current drive table).
+bool NearLastFolder(const QString& folder, const DriveTablePtr& table, QString* parentHost, QString* name) {
+    if (lastTargetFolder.isEmpty() || lastTargetFolderHost.isEmpty() || table != lastTargetTable)
         return false;
     QString parent, lastParent;
     *name = PlainLast(folder, &parent);
@@ -86,11 +87,12 @@ bool NearLastFolder(const QString& folder, QString* parentHost, QString* name) {
 }
 
 // The target's folder as mapped before and the target's name in it, when
-// that folder is the one mapped last and the drives have not changed since.
-// The name is then looked up in it (ResolveHostChild, on any thread).
-bool InMappedFolder(const QString& target, const QString& folder, QString* folderHost, QString* name) {
-    if (folder != lastTargetFolder || lastTargetFolderHost.isEmpty() ||
-        platform::DriveTable::Current() != lastTargetTable)
+// that folder is the one mapped last and the drives have not changed since
+// (`table` is the current drive table). The name is then looked up in it
+// (ResolveHostChild, on any thread).
+bool InMappedFolder(const QString& target, const QString& folder, const DriveTablePtr& table, QString* folderHost,
+                    QString* name) {
+    if (folder != lastTargetFolder || lastTargetFolderHost.isEmpty() || table != lastTargetTable)
         return false;
     // The folder is the target up to its last "\"; a name with another
     // separator in it is mapped as a whole.
@@ -106,9 +108,9 @@ bool InMappedFolder(const QString& target, const QString& folder, QString* folde
 // The host path of the target: its name looked up in the target folder
 // mapped before, or the whole path mapped again when that folder is not
 // known or the drives have changed since.
-QString TargetHost(const QString& target, const QString& folder) {
+QString TargetHost(const QString& target, const QString& folder, const DriveTablePtr& table) {
     QString folderHost, name;
-    if (InMappedFolder(target, folder, &folderHost, &name)) {
+    if (InMappedFolder(target, folder, table, &folderHost, &name)) {
         const QString host = platform::ResolveHostChild(folderHost, name);
         if (!host.isEmpty())
             return host;
@@ -336,6 +338,12 @@ void FinishDone(bool all) {
 void copy_source::FinishCopies() {
     FinishDone(true);
     Workers().stop();
+    // The next run looks at its target folders anew: the destination may
+    // have changed in between.
+    lastTargetFolder.clear();
+    lastTargetFolderKey.clear();
+    lastTargetFolderHost.clear();
+    lastTargetTable.reset();
 }
 
 void copy_source::SetWorkerThreads(int threads) {
@@ -362,7 +370,7 @@ qint32 copy_source::Attributes(const QString& file) {
     platform::HostStat st;
     const qint32 a = listedFolder.attributes(file, &host, &st);
     if (!host.isEmpty())
-        LookedAt().keep(file, host, st);
+        LookedAt().keep(file, host, st, listedFolder.table());
     return a;
 }
 
@@ -387,10 +395,15 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
         // file); the copy and its flag work on the host file.
         QString sourceHost;
         platform::HostStat st;
-        if (!LookedAt().take(File, &sourceHost, &st)) {
+        // The drive table that the look at the file found current: the
+        // target is mapped with it too.
+        DriveTablePtr table;
+        if (!LookedAt().take(File, &sourceHost, &st, &table)) {
             sourceHost = platform::HostPathOrRaise(File);
             st = platform::StatHost(sourceHost);
         }
+        if (!table)
+            table = platform::DriveTable::Current();
         if (st.kind != platform::EntryKind::File)
             platform::RaiseMissing(sourceHost);
         size = st.size;
@@ -437,7 +450,10 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             // and made there when it is missing.
             QString parentHost, name;
             platform::HostPath mapped;
-            const bool near = NearLastFolder(folder, &parentHost, &name);
+            // (Only a folder inside the destination: the destination itself
+            // may be a link, and is used as it is.)
+            const bool near =
+                folder.startsWith(D + QLatin1Char('\\')) && NearLastFolder(folder, table, &parentHost, &name);
             if (near) {
                 mapped.path = platform::ResolveHostChild(parentHost, name);
                 mapped.status = platform::HostPathStatus::Ok;
@@ -446,12 +462,14 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
                 mapped = platform::ResolveWindowsPath(folder);
             bool replaced = false;
             // Nothing is written through a link inside the destination: a
-            // linked folder on the way is replaced by a real one.
+            // linked folder on the way is replaced by a real one. The way to
+            // a known parent was looked at when it was mapped (in this run):
+            // only the new folder's own name is looked at then.
             vb::Quiet([&] {
                 if (!mapped.ok())
                     return;
-                for (const QString& link :
-                     platform::ReplaceLinkedFolders(platform::HostPathOrRaise(D), mapped.path)) {
+                const QString from = near ? parentHost : platform::HostPathOrRaise(D);
+                for (const QString& link : platform::ReplaceLinkedFolders(from, mapped.path)) {
                     replaced = true;
                     WriteErrorLog(false, ProgramName, label, 4, 0,
                                   QStringLiteral("A link in the destination was replaced by a folder: ") +
@@ -502,7 +520,7 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
             // log, and the file keeps its archive flag for the next run.
             const bool flag = chkResetArchiveBit->Value() == 1 && CurrentArchiveBit;
             auto job = std::make_shared<CopyJob>();
-            if (onWorker && !InMappedFolder(target, folder, &job->targetFolderHost, &job->targetName)) {
+            if (onWorker && !InMappedFolder(target, folder, table, &job->targetFolderHost, &job->targetName)) {
                 onWorker = false;
                 FinishDone(true);   // made here, after the copies in hand
             }
@@ -525,7 +543,7 @@ bool frmMain_BackUp::Copy_Now(const QString& File) {
                 copied = true;     // as far as this thread knows: the worker's end tells
                 clearFlag = false; // cleared when the copy is done
             } else {
-                copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder), true, &st, true); });
+                copied = vb::Quiet([&] { platform::CopyHostFile(sourceHost, TargetHost(target, folder, table), true, &st, true); });
                 if (!copied)
                     copied = CopyAgain(File, sourceHost, target, folder, st);
                 if (!copied)

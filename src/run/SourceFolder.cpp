@@ -16,17 +16,23 @@ void SourceFolder::enter(const QString& windowsFolder) {
 
 void SourceFolder::clear() { *this = SourceFolder{}; }
 
-void LookedAtFile::keep(const QString& file, const QString& host, const platform::HostStat& st) {
+void LookedAtFile::keep(const QString& file, const QString& host, const platform::HostStat& st,
+                        std::shared_ptr<const platform::DriveTable> table) {
     file_ = file;
     host_ = host;
     st_ = st;
+    table_ = std::move(table);
 }
 
-bool LookedAtFile::take(const QString& file, QString* host, platform::HostStat* st) {
+bool LookedAtFile::take(const QString& file, QString* host, platform::HostStat* st,
+                        std::shared_ptr<const platform::DriveTable>* table) {
     if (file_.isEmpty() || file_ != file)
         return false;
     *host = host_;
     *st = st_;
+    if (table)
+        *table = std::move(table_);
+    table_.reset();
     file_.clear();
     return true;
 }

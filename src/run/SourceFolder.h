@@ -23,6 +23,9 @@ public:
     // When it is a file of the folder, *host and *st (when given) receive
     // its host path and the status the look saw; else *host is left empty.
     qint32 attributes(const QString& file, QString* host = nullptr, platform::HostStat* st = nullptr) const;
+    // The drive table the folder was mapped with: the current one whenever
+    // `attributes` gave a host path.
+    const std::shared_ptr<const platform::DriveTable>& table() const { return table_; }
 
 private:
     QString windows_;   // "C:\Data\"
@@ -34,15 +37,19 @@ private:
 // the archive), kept so that handling the file takes no second look.
 class LookedAtFile {
 public:
-    void keep(const QString& file, const QString& host, const platform::HostStat& st);
+    // `table`: the drive table that was current at the look, when known.
+    void keep(const QString& file, const QString& host, const platform::HostStat& st,
+              std::shared_ptr<const platform::DriveTable> table = nullptr);
     // What was kept for `file` (a Windows path), once: the next look is new.
-    bool take(const QString& file, QString* host, platform::HostStat* st);
+    bool take(const QString& file, QString* host, platform::HostStat* st,
+              std::shared_ptr<const platform::DriveTable>* table = nullptr);
     void clear() { file_.clear(); }
 
 private:
     QString file_;  // "" when nothing is kept
     QString host_;
     platform::HostStat st_;
+    std::shared_ptr<const platform::DriveTable> table_;
 };
 
 // The walk's one.

@@ -116,3 +116,30 @@ TEST(FileCopy, TargetsNewReplacedAndComeMeanwhile) {
     const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(left.filter(".vaultora-copy-"), QStringList());
 }
+
+// The caller's look at the source stands for the file as its first read
+// begins: a file rewritten since that look (shorter, or as long with a new
+// time) is read once more, and the copy is the file as it is now, not an
+// error.
+TEST(FileCopy, AFileChangedSinceTheCallersLookIsCopiedAsItIsNow) {
+    platform::InstallPathLayer();
+    const QString dir = testenv::tempDir("changed-since-look");
+    const QString from = dir + "/from.bin";
+    for (const char* looked : {"a longer older text", "same size!"}) {
+        SCOPED_TRACE(looked);
+        testenv::writeFile(from, looked);
+        const struct timespec old[2] = {{0, UTIME_OMIT}, {1400000000, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(from).constData(), old, 0);
+        const platform::HostStat look = platform::StatHost(from);
+        testenv::writeFile(from, "now: 10 b.");
+        const struct timespec now[2] = {{0, UTIME_OMIT}, {1500000000, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(from).constData(), now, 0);
+        const QString to = dir + "/to.bin";
+        QFile::remove(to);
+        EXPECT_EQ(testenv::errorOf([&] { platform::CopyHostFileData(from, to, true, &look, false); }), 0);
+        EXPECT_EQ(testenv::readFile(to), "now: 10 b.");
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(to).constData(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+    }
+}

@@ -65,16 +65,20 @@ TEST_F(Links, LinksInTheDestinationAreReplacedNotFollowed) {
         const char* name;
         int mode;      // 1 copy, 2 synchronisation
         bool folder;   // a folder link, else a file link
+        bool below;    // the link is a folder below the target folder of the files before
     } const cases[] = {
-        {"copy, a linked folder", 1, true},
-        {"copy, a linked file", 1, false},
-        {"synchronisation, a linked folder", 2, true},
-        {"synchronisation, a linked file", 2, false},
+        {"copy, a linked folder", 1, true, false},
+        {"copy, a linked file", 1, false, false},
+        {"copy, a linked folder below the folder before", 1, true, true},
+        {"synchronisation, a linked folder", 2, true, false},
+        {"synchronisation, a linked file", 2, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
         WriteSource(QStringLiteral("sub/a.txt"), QByteArray("new\n"));
+        if (c.below)
+            WriteSource(QStringLiteral("sub/deep/a.txt"), QByteArray("new\n"));
         const QString outside = testenv::tempDir(QStringLiteral("outside"));
         testenv::writeFile(outside + QStringLiteral("/a.txt"), "outside\n");
         f().optBuMode(c.mode)->setValue(true);
@@ -82,6 +86,8 @@ TEST_F(Links, LinksInTheDestinationAreReplacedNotFollowed) {
         QString landed;   // the folder where sub's files land
         if (c.mode == 1) {
             AddSource(Win(src) + QStringLiteral("\\sub\\*.*"));
+            if (c.below)
+                AddSource(Win(src) + QStringLiteral("\\sub\\deep\\*.*"));
             landed = dest + src + QStringLiteral("/sub");
         } else {
             f().txtSourceSync->setText(Win(src));
@@ -89,19 +95,22 @@ TEST_F(Links, LinksInTheDestinationAreReplacedNotFollowed) {
             f().chkSyncSubDirs->setValue(1);
             landed = dest + QStringLiteral("/sub");
         }
-        QDir().mkpath(QFileInfo(landed).absolutePath());
+        // The folder that is a link (or holds the linked file).
+        const QString linked = c.below ? landed + QStringLiteral("/deep") : landed;
+        QDir().mkpath(QFileInfo(linked).absolutePath());
         if (c.folder) {
-            Link(outside, landed);
+            Link(outside, linked);
         } else {
-            QDir().mkpath(landed);
-            Link(outside + QStringLiteral("/a.txt"), landed + QStringLiteral("/a.txt"));
+            QDir().mkpath(linked);
+            Link(outside + QStringLiteral("/a.txt"), linked + QStringLiteral("/a.txt"));
         }
         Run();
         EXPECT_EQ(testenv::readFile(outside + QStringLiteral("/a.txt")), QByteArray("outside\n"));
         EXPECT_EQ(QDir(outside).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        EXPECT_FALSE(IsLink(landed));
-        EXPECT_FALSE(IsLink(landed + QStringLiteral("/a.txt")));
+        EXPECT_FALSE(IsLink(linked));
+        EXPECT_FALSE(IsLink(linked + QStringLiteral("/a.txt")));
         EXPECT_EQ(testenv::readFile(landed + QStringLiteral("/a.txt")), QByteArray("new\n"));
+        EXPECT_EQ(testenv::readFile(linked + QStringLiteral("/a.txt")), QByteArray("new\n"));
         if (c.folder || c.mode == 2) {
             EXPECT_TRUE(ErrorLog().contains(QStringLiteral("A link in the destination was replaced")))
                 << ErrorLog().toStdString();
