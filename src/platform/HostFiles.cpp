@@ -635,11 +635,12 @@ CopiedFile CopyHostFileData(const QString& srcHost, const QString& dstHost, bool
                 err = errno;
             if (rc != 0)
                 ::unlink(tmpl.constData());
-            // A character the file system refuses (FAT: EINVAL, or EPERM
-            // from some drivers for a name of a file just made there).
-            if (rc != 0 && (err == EINVAL || ((err == EPERM || err == EACCES) && FoldsLetterCase(dir))))
-                RaiseNameRefused(dstHost, false);
         }
+        // A character the file system refuses (FAT: EINVAL, or EPERM from
+        // some drivers for a name of a file just made there), whichever way
+        // the copy was to be named.
+        if (rc != 0 && (err == EINVAL || ((err == EPERM || err == EACCES) && FoldsLetterCase(dir))))
+            RaiseNameRefused(dstHost, false);
         if (rc != 0)
             RaiseErrno(err, false);
         CopiedFile made;
