@@ -589,8 +589,6 @@ QString frmMain_BackUp::ProfileRefusal() {
 }
 
 QString frmMain_BackUp::UnreadableFilter() {
-    if (optBuMode(2)->Value())
-        return {};
     struct {
         bool used;
         const FilterMaskList& list;
@@ -599,10 +597,13 @@ QString frmMain_BackUp::UnreadableFilter() {
         {!optCompleteNoFilter->Value(), BackupExclusions, "exclusion"},
         {optNewOnly->Value(), BackupInclusions, "inclusion"},
     };
-    for (const auto& l : lists)
-        if (const QString mask = FirstUnreadableMask(l.list); l.used && !mask.isEmpty())
+    for (const auto& l : lists) {
+        if (!l.used)
+            continue;
+        if (const QString mask = FirstUnreadableMask(l.list); !mask.isEmpty())
             return QStringLiteral("The %1 mask \"%2\" cannot be read (a \"[\" without its \"]\"); nothing was backed up")
                 .arg(QLatin1String(l.what), mask);
+    }
     return {};
 }
 
@@ -627,8 +628,6 @@ void frmMain_BackUp::DeleteWorkFiles() {
         vb::Quiet([&] { platform::RemoveHostFile(platform::HostPathOrRaise(path), true); });
 }
 
-// The closing phase of every run. Each step that fails is logged and the
-// phase goes on with the next one, so a run always ends here once.
 QString frmMain_BackUp::NothingStoredNote() const {
     if (vb::Val(txtTotalFiles->Text()) != 0 || (runFilteredOut_ == 0 && runUnchanged_ == 0))
         return {};
@@ -637,6 +636,8 @@ QString frmMain_BackUp::NothingStoredNote() const {
         .replace(QLatin1String("%2"), QString::number(runUnchanged_));
 }
 
+// The closing phase of every run. Each step that fails is logged and the
+// phase goes on with the next one, so a run always ends here once.
 void frmMain_BackUp::CloseRun() {
     vb::Handler h(QStringLiteral("cmdBackUpNow"));
     vb::Quiet([&] { vb::Close(LogFileNo); });
